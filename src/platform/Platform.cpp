@@ -1,0 +1,16 @@
+#include "platform/Platform.h"
+
+namespace {
+Platform* currentPlatform = nullptr;
+}
+
+Platform& platform()
+{
+    Q_ASSERT(currentPlatform);
+    return *currentPlatform;
+}
+
+void setPlatform(Platform* p)
+{
+    currentPlatform = p;
+}

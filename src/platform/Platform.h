@@ -1,0 +1,58 @@
+#pragma once
+// Everything the program asks of the desktop goes through this one interface, so that tests can
+// run every window offscreen with a scripted stand-in that records message boxes and answers dialogs.
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+class QDialog;
+class QWidget;
+class QPrinter;
+
+struct FileDialogOptions {
+    QString title;
+    // Filter in the program's own "text|pattern|text|pattern" form.
+    QString filter;
+    QString defaultSuffix;  // without the dot, e.g. "html"
+    QString initialPath;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Caption "Tallo HTML Editor", no icon, one "OK".
+    virtual void ShowMessage(const QString& text) = 0;
+    // The application's default error box: shows an error's text.
+    virtual void ShowError(const QString& text) = 0;
+    // Caption as given (normally "Confirm"), question icon, "&Yes" and "&No". True for Yes.
+    virtual bool Confirm(const QString& caption, const QString& text) = 0;
+
+    virtual std::optional<QString> GetOpenFileName(QWidget* parent, const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> GetSaveFileName(QWidget* parent, const FileDialogOptions& options) = 0;
+    virtual std::optional<QColor> GetColor(QWidget* parent, const QColor& initial) = 0;
+    // Print dialog on the given printer; true when the user confirmed.
+    virtual bool ExecPrintDialog(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool ExecPrinterSetup(QWidget* parent, QPrinter& printer) = 0;
+
+    // Shows a dialog modally and returns its result code (QDialog::Accepted or Rejected).
+    virtual int ExecModal(QDialog& dialog) = 0;
+    // Shows a window without blocking, brought to the front.
+    virtual void ShowModeless(QWidget& window) = 0;
+
+    // The shell verb "Open" on a file path or a web address.
+    virtual void ShellOpen(const QString& pathOrUrl) = 0;
+    // Help: context 0 opens the contents (topics window), 2 to 41 a topic.
+    virtual void ShowHelp(int context) = 0;
+
+    virtual QString ClipboardText() = 0;
+    virtual void SetClipboardText(const QString& text) = 0;
+
+    // Delivers pending user-interface events; network waits call it while they wait.
+    virtual void ProcessEvents() = 0;
+};
+
+// The platform in use: the Qt one in the program, the scripted one in tests.
+Platform& platform();
+void setPlatform(Platform* platform);
