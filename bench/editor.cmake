@@ -1,0 +1,1 @@
+# editor benchmarks and tools

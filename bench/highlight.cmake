@@ -1,0 +1,1 @@
+# highlight benchmarks and tools

@@ -1,0 +1,1 @@
+# search benchmarks and tools

@@ -1,0 +1,1 @@
+# sources of the core part of src/editor

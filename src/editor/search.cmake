@@ -1,0 +1,1 @@
+# sources of the search part of src/editor

@@ -1,0 +1,1 @@
+# sources of the widget part of src/editor

@@ -1,0 +1,1 @@
+# tests of the core part
