@@ -1,0 +1,88 @@
+#pragma once
+// Client side of FTP (RFC 959) on top of TSocketConnection: logs in (directly or through a proxy or
+// firewall), sends single commands with a verdict per command, uploads one local file over a passive or
+// active data connection, and logs out. Outcomes come back as events; refusals raise FTPException.
+
+#include "net/FtpException.h"
+#include "net/SocketConnection.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// The operation named in OnSuccess, OnFailure and OnUnSupportedFunction.
+enum TCmdType : std::uint8_t {
+    ctChangeDirectory = 0,
+    ctMakeDirectory = 1,
+    ctDeleteFile = 2,
+    ctRemoveDirectory = 3,
+    ctUpload = 9,
+    ctOtherCommand = 14,
+    ctPrintWorkingDirectory = 15,
+};
+
+// How the real server is named to the proxy in Proxy.
+enum TFirewallType : std::uint8_t { FTUser = 0, FtOpen = 1, FtSite = 2 };
+
+class TFtpClient : public TSocketConnection {
+public:
+    using TFtpEvent = std::function<void(TFtpClient& sender, TCmdType transType)>;
+    using TFtpFailureEvent = std::function<void(TFtpClient& sender, bool& handled, TCmdType transType)>;
+    using TFtpHandledEvent = std::function<void(TFtpClient& sender, bool& handled)>;
+
+    TFtpClient();
+    ~TFtpClient() override;
+
+    // OnConnect (inherited) fires after a successful log-in.
+    std::string UserID;
+    std::string Password;
+    TNotifyEvent OnTransactionStart;
+    TNotifyEvent OnTransactionStop;
+    TFtpHandledEvent OnAuthenticationNeeded;
+    TFtpFailureEvent OnFailure;
+    TFtpEvent OnSuccess;
+    TFtpEvent OnUnSupportedFunction;
+    bool Passive = false;
+    TFirewallType FirewallType = FTUser;
+    std::string FWUserID;
+    std::string FWPassword;
+    bool FWAuthenticate = false;
+
+    // Opens the control connection and logs in; does nothing when already connected.
+    void Connect() override;
+    // Logs out with QUIT and closes the control connection.
+    void Disconnect() override;
+    void SendCommand(const std::string& command);
+    void ChangeDirectory(const std::string& directory);
+    // Stores the local file on the server; an empty remote name means the local file's name.
+    void Upload(const std::string& localPath, const std::string& remoteName);
+    // Cancels the data connection of an upload in progress; the control connection goes on.
+    void Abort() override;
+    // One command and its whole reply (continuation lines read); returns the first line.
+    std::string Transaction(const std::string& command) override;
+
+protected:
+    void SocketConnected() override {}
+
+private:
+    void LogIn();
+    // Transaction that treats a connection closed by the server as an error.
+    std::string Exchange(const std::string& command);
+    std::string ExchangeSecret(const std::string& command, const std::string& secret);
+    void ReadContinuationLines(const std::string& firstLine);
+    void DiscardWaitingInput();
+    [[noreturn]] void FailLogIn(const std::string& reply);
+    // Fires OnFailure for a refused command; raises FTPException(message) unless the handler set handled.
+    void RefuseCommand(TCmdType type, const std::string& message);
+    // Returns false (upload ended, nothing more to do) when an OnFailure handler handled the refusal.
+    bool RefuseUpload(const std::string& reply);
+    bool PerformUpload(const std::string& localPath, const std::string& remoteName);
+    void OpenDataConnection();
+    void RequireClean(const std::string& value, const char* what);
+
+    std::unique_ptr<TSocketConnection> dataConnection_;
+    std::recursive_mutex transferLock_;
+    bool uploadFailureReported_ = false;
+};

@@ -1,0 +1,136 @@
+// TFtpClient::Upload: one local file over a passive or active data connection.
+#include "net/FtpClient.h"
+
+#include "net/ReplyParsing.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+bool InRange(int code, int low, int high)
+{
+    return code >= low && code <= high;
+}
+
+std::int64_t LocalFileSize(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        throw EFileError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        throw EFileError("Cannot open file \"" + path + "\". Not a regular file");
+    return info.st_size;
+}
+
+}  // namespace
+
+void TFtpClient::Upload(const std::string& localPath, const std::string& remoteName)
+{
+    cancel_ = false;
+    CheckConnection();
+    bool succeeded = false;
+    uploadFailureReported_ = false;
+    try {
+        std::lock_guard lock(transferLock_);
+        try {
+            succeeded = PerformUpload(localPath, remoteName);
+        } catch (...) {
+            dataConnection_.reset();
+            throw;
+        }
+        dataConnection_.reset();
+    } catch (...) {
+        bool handled = false;
+        if (OnFailure && !uploadFailureReported_)
+            OnFailure(*this, handled, ctUpload);
+        if (!handled)
+            throw;
+        return;
+    }
+    if (succeeded && OnSuccess)
+        OnSuccess(*this, ctUpload);
+}
+
+bool TFtpClient::RefuseUpload(const std::string& reply)
+{
+    if (!OnFailure)
+        throw FTPException(reply);
+    bool handled = false;
+    uploadFailureReported_ = true;
+    OnFailure(*this, handled, ctUpload);
+    if (!handled)
+        throw FTPException(reply);
+    return false;
+}
+
+bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& remoteName)
+{
+    DiscardWaitingInput();
+    dataConnection_ = std::make_unique<TSocketConnection>();
+    TSocketConnection& data = *dataConnection_;
+    data.TimeOut = TimeOut;
+    if (OnPacketSent)
+        data.OnPacketSent = OnPacketSent;
+    bytesTotal_ = LocalFileSize(localPath);
+    const std::string storeName = remoteName.empty() ? FileNamePart(localPath) : remoteName;
+    RequireClean(storeName, "file name");
+
+    // Image type: in the default ASCII type a server may rewrite the page's line ends.
+    std::string reply = Exchange("TYPE I");
+    if (InRange(ReplyNumber(), 301, 599))
+        return RefuseUpload(reply);
+
+    if (Passive) {
+        reply = Exchange("PASV");
+        if (ReplyNumber() >= 500)
+            return RefuseUpload(reply);
+        data.Host = Host;
+        data.Port = PassivePortOf(reply);
+        data.Connect();
+    } else {
+        // Listen only where the server was told to connect: the control connection's own address.
+        data.Port = 0;
+        data.Listen(LocalAddress());
+        reply = Exchange("PORT " + LocalAddressText() + data.LocalPortText());
+        if (InRange(ReplyNumber(), 301, 599))
+            return RefuseUpload(reply);
+    }
+
+    Report(1, "STOR " + (remoteName.empty() ? localPath : remoteName));
+    reply = Exchange("STOR " + storeName);
+    int code = ReplyNumber();
+    if (InRange(code, 301, 599)) {
+        if (InRange(code, 500, 502) && OnUnSupportedFunction)
+            OnUnSupportedFunction(*this, ctUpload);
+        return RefuseUpload(reply);
+    }
+
+    if (!Passive)
+        data.AdoptSocket(data.Accept());
+    if (OnTransactionStart)
+        OnTransactionStart(*this);
+    if (!cancel_ && !timedOut_)
+        data.SendFile(localPath);
+    if (OnTransactionStop)
+        OnTransactionStop(*this);
+    // Closing the data connection marks the end of the file; queued data must still arrive.
+    data.LingerOff();
+    data.RequestCloseSocket();
+
+    if (cancel_ || timedOut_) {
+        // The file did not go out whole: that is no success.
+        cancel_ = false;
+        throw EAbortError("Upload aborted");
+    }
+    std::string finalReply = ReadLn();
+    lastReply_ = finalReply;
+    if (finalReply.empty())
+        throw ESockError("Connection closed by the server");
+    Report(1, finalReply);
+    ReadContinuationLines(finalReply);
+    if (ReplyNumberOf(finalReply) >= 400)
+        return RefuseUpload(finalReply);
+    return true;
+}

@@ -1,0 +1,107 @@
+#include "net/ReplyParsing.h"
+
+#include "net/FtpException.h"
+#include "net/SocketErrors.h"
+
+#include <cctype>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace {
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A byte value written in decimal, 0 to 255; -1 when the field is anything else.
+int ByteField(std::string_view field)
+{
+    field = Trimmed(field);
+    if (field.empty() || field.size() > 3)
+        return -1;
+    int value = 0;
+    for (char c : field) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 255 ? value : -1;
+}
+
+[[noreturn]] void ThrowMalformedPassiveReply(std::string_view reply)
+{
+    throw FTPException("Malformed passive mode reply: " + std::string(WithoutLineEnd(reply)));
+}
+
+}  // namespace
+
+int ReplyNumberOf(std::string_view line)
+{
+    std::int64_t value = 0;
+    std::size_t digits = 0;
+    while (digits < line.size() && digits < 10 && std::isdigit(static_cast<unsigned char>(line[digits]))) {
+        value = value * 10 + (line[digits] - '0');
+        ++digits;
+    }
+    if (value > std::numeric_limits<std::int16_t>::max())
+        throw ESockError("Reply code out of range: " + std::string(line.substr(0, digits)));
+    return static_cast<int>(value);
+}
+
+bool IsContinuationLine(std::string_view line)
+{
+    return (!line.empty() && line[0] == ' ') || (line.size() >= 4 && line[3] == '-');
+}
+
+int PassivePortOf(std::string_view reply)
+{
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t comma = reply.find(',', start);
+        fields.push_back(reply.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    if (fields.size() < 6)
+        ThrowMalformedPassiveReply(reply);
+    std::size_t close = fields[5].find(')');
+    if (close == std::string_view::npos)
+        ThrowMalformedPassiveReply(reply);
+    int high = ByteField(fields[4]);
+    int low = ByteField(fields[5].substr(0, close));
+    if (high < 0 || low < 0)
+        ThrowMalformedPassiveReply(reply);
+    int port = low + 256 * high;
+    if (port < 1 || port > 65535)
+        ThrowMalformedPassiveReply(reply);
+    return port;
+}
+
+bool HoldsControlCharacter(std::string_view text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 32)
+            return true;
+    return false;
+}
+
+std::string FileNamePart(std::string_view path)
+{
+    std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string_view WithoutLineEnd(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    return line;
+}

@@ -1,0 +1,144 @@
+#pragma once
+// One TCP socket with blocking-style operations for code on the user-interface thread. The socket is
+// non-blocking; every wait sleeps briefly in poll() and pumps the user interface (MessagePump.h), so the
+// program stays responsive while it connects, sends or reads. IPv4 only.
+
+#include "net/SocketErrors.h"
+#include "net/ThreadTimer.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <netinet/in.h>
+#include <string>
+#include <string_view>
+
+class TSocketConnection {
+public:
+    using TNotifyEvent = std::function<void(TSocketConnection& sender)>;
+    using THandledEvent = std::function<void(TSocketConnection& sender, bool& handled)>;
+    using TStatusEvent = std::function<void(TSocketConnection& sender, const std::string& status)>;
+    using TErrorEvent =
+        std::function<void(TSocketConnection& sender, std::uint16_t errorCode, const std::string& errorMessage)>;
+
+    static constexpr std::size_t kBufferSize = 65536;
+
+    TSocketConnection();
+    virtual ~TSocketConnection();
+    TSocketConnection(const TSocketConnection&) = delete;
+    TSocketConnection& operator=(const TSocketConnection&) = delete;
+
+    std::string Host;      // host name or dotted IPv4 address
+    int Port = 0;          // only the low 16 bits are used
+    int TimeOut = 0;       // milliseconds per wait; 0 never times out
+    int ReportLevel = 0;   // status texts up to this level are reported
+    TNotifyEvent OnDisconnect;
+    TNotifyEvent OnConnect;
+    THandledEvent OnInvalidHost;  // may correct Host and set handled for one more look-up
+    TNotifyEvent OnHostResolved;
+    TStatusEvent OnStatus;
+    TNotifyEvent OnConnectionFailed;
+    std::string Proxy;     // when set, connections go to Proxy:ProxyPort instead of Host:Port
+    int ProxyPort = 0;
+    TNotifyEvent OnPacketSent;  // after each successful send of a file block
+    TErrorEvent OnError;        // before a socket error is raised
+    THandledEvent OnConnectionRequired;
+
+    virtual int Accept();
+    virtual void Connect();
+    virtual void Disconnect();
+    // Sends the command and CR LF, reads one reply line and takes the reply number from its leading digits.
+    virtual std::string Transaction(const std::string& command);
+    virtual void Abort();
+
+    // Ends the current wait, send or read with EAbortError.
+    void Cancel();
+    void CheckConnection();
+    void Write(std::string_view text);
+    void Writeln(std::string_view text);
+    // Sends all bytes; a length of 0 sends the zero-terminated data.
+    void SendBuffer(const char* data, std::size_t length);
+    // count 0: whatever is waiting now; else waits for exactly count bytes (empty when the peer closed).
+    std::string Read(std::size_t count);
+    // One line including its LF; empty when the peer closed the connection.
+    std::string ReadLn();
+    void SendFile(const std::string& path);
+    // Binds to the given local IPv4 address at Port (0: any free port) and listens for one connection.
+    void Listen(const std::string& localAddress);
+    bool DataAvailable();
+    void ClearInput();
+    void ResolveHost();
+    // Closes the socket and, unless being destroyed, makes a fresh one so the object can connect again.
+    void RequestCloseSocket();
+    std::string LookUpErrorMessage(int code);
+    void TimerOn();
+    void TimerOff();
+
+    // Makes a socket returned by Accept this object's connected socket, closing the listening one.
+    void AdoptSocket(int acceptedSocket);
+    // Graceful close from now on: data already queued is delivered when the socket closes.
+    void LingerOff();
+
+    std::string LocalAddress() const;      // dotted form
+    std::string LocalAddressText() const;  // the dotted form with commas for dots, as PORT writes it
+    std::string LocalPortText() const;     // ",high,low"
+
+    bool Connected() const { return connected_; }
+    bool TimedOut() const { return timedOut_; }
+    int ReplyNumber() const { return replyNumber_; }
+    const std::string& LastReply() const { return lastReply_; }
+    int LastError() const { return lastError_; }
+    const std::string& Status() const { return status_; }
+    std::int64_t BytesTotal() const { return bytesTotal_; }
+    std::int64_t BytesSent() const { return bytesSent_; }
+
+protected:
+    void Report(int level, const std::string& text);
+    // The socket-level connect event; the FTP client gives OnConnect the meaning "logged in" instead.
+    virtual void SocketConnected();
+    // Checks a failed socket call: "would block" is no error; anything else fires OnError and raises.
+    void CheckError(int errnoValue);
+    // While set, this text is masked in every reply and status text (a password during its exchange).
+    void SetSecret(std::string secret) { secret_ = std::move(secret); }
+    std::string Masked(std::string text) const;
+
+    bool connected_ = false;
+    bool cancel_ = false;
+    bool timedOut_ = false;
+    std::int64_t bytesTotal_ = 0;
+    std::string lastReply_;
+
+private:
+    enum class LookupOutcome { Resolved, Failed, TimedOut, Canceled };
+    enum class Linger { ResetOnClose, Graceful };
+
+    LookupOutcome Resolve();
+    void TimerTriggered();
+    int NewSocket(Linger linger);
+    void CloseSocketHandle();
+    void HandlePeerClosed();
+    // One pass of a wait: sleeps in poll() on the socket for a few milliseconds (or until the time-out
+    // is due), handles what the socket reports, fires the timer when due and pumps the interface.
+    void WaitPass(short events, int sliceMs);
+    void PumpIfDue();
+
+    int socket_ = -1;
+    sockaddr_in remote_{};
+    char buffer_[kBufferSize + 1];
+    TThreadTimer timer_;
+
+    bool ok_ = true;
+    bool eventArrived_ = false;
+    bool destroying_ = false;
+    bool connecting_ = false;
+    bool listening_ = false;
+    // A socket that took part in a failed attempt is replaced before the next Connect.
+    bool socketUsed_ = false;
+
+    int replyNumber_ = 0;
+    int lastError_ = 0;
+    std::string status_;
+    std::int64_t bytesSent_ = 0;
+    std::string secret_;
+    std::chrono::steady_clock::time_point lastPump_{};
+};

@@ -1,0 +1,266 @@
+// Sending and receiving on a connected TSocketConnection.
+#include "net/SocketConnection.h"
+
+#include "net/ReplyParsing.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kWaitSliceMs = 5;
+constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
+
+// Stops the time-out timer on every way out of a wait.
+class TimerScope {
+public:
+    explicit TimerScope(TSocketConnection& connection) : connection_(connection) { connection_.TimerOn(); }
+    ~TimerScope() { connection_.TimerOff(); }
+    TimerScope(const TimerScope&) = delete;
+    TimerScope& operator=(const TimerScope&) = delete;
+
+private:
+    TSocketConnection& connection_;
+};
+
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    ~FileHandle()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+ssize_t Receive(int fd, char* buffer, std::size_t length, int flags)
+{
+    ssize_t n;
+    do
+        n = ::recv(fd, buffer, length, flags | MSG_DONTWAIT);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+ssize_t Send(int fd, const char* data, std::size_t length)
+{
+    ssize_t n;
+    do
+        n = ::send(fd, data, length, kSendFlags);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+bool WouldBlock(int errnoValue)
+{
+    return errnoValue == EAGAIN || errnoValue == EWOULDBLOCK;
+}
+
+}  // namespace
+
+void TSocketConnection::Write(std::string_view text)
+{
+    Report(8, "Write");
+    while (!text.empty()) {
+        std::size_t length = std::min(text.size(), kBufferSize);
+        std::memcpy(buffer_, text.data(), length);
+        SendBuffer(buffer_, length);
+        text.remove_prefix(length);
+    }
+}
+
+void TSocketConnection::Writeln(std::string_view text)
+{
+    Report(8, "Writeln");
+    std::string line(text);
+    line += "\r\n";
+    Write(line);
+}
+
+void TSocketConnection::SendBuffer(const char* data, std::size_t length)
+{
+    Report(4, "Sending Buffer");
+    {
+        TimerScope timer(*this);
+        if (!cancel_) {
+            if (length == 0) {
+                length = ::strnlen(data, kBufferSize);
+                if (length >= kBufferSize)
+                    throw ESockError("Text to send is longer than 65535 bytes");
+            }
+            std::size_t sent = 0;
+            while (sent < length && !cancel_) {
+                ssize_t n = Send(socket_, data + sent, length - sent);
+                if (n > 0) {
+                    sent += static_cast<std::size_t>(n);
+                } else if (n == 0) {
+                    break;
+                } else if (WouldBlock(errno)) {
+                    WaitPass(POLLOUT, kWaitSliceMs);
+                } else {
+                    CheckError(errno);
+                }
+            }
+        }
+    }
+    if (cancel_) {
+        cancel_ = false;
+        throw EAbortError("Socket send aborted");
+    }
+}
+
+std::string TSocketConnection::ReadLn()
+{
+    Report(8, "ReadLn");
+    std::string line;
+    {
+        TimerScope timer(*this);
+        while (!cancel_) {
+            ssize_t n = Receive(socket_, buffer_, kBufferSize, MSG_PEEK);
+            if (n == 0) {
+                HandlePeerClosed();
+                return {};
+            }
+            if (n < 0) {
+                int error = errno;
+                lastError_ = SocketErrorCodeFromErrno(error);
+                if (lastError_ == kNotConnectedCode)
+                    return {};
+                if (!WouldBlock(error))
+                    CheckError(error);
+                WaitPass(POLLIN, kWaitSliceMs);
+                continue;
+            }
+            auto* end = static_cast<char*>(std::memchr(buffer_, '\n', static_cast<std::size_t>(n)));
+            std::size_t take = end ? static_cast<std::size_t>(end - buffer_) + 1 : static_cast<std::size_t>(n);
+            Receive(socket_, buffer_, take, 0);
+            line.append(buffer_, take);
+            if (end)
+                return line;
+            if (line.size() >= kBufferSize)
+                throw ESockError("Reply line longer than 65536 bytes");
+        }
+    }
+    cancel_ = false;
+    throw EAbortError("Socket readln aborted");
+}
+
+std::string TSocketConnection::Read(std::size_t count)
+{
+    Report(8, "Read( " + std::to_string(count) + " )");
+    if (count == 0) {
+        ssize_t n = Receive(socket_, buffer_, kBufferSize, 0);
+        if (n > 0)
+            return std::string(buffer_, static_cast<std::size_t>(n));
+        if (n == 0)
+            HandlePeerClosed();
+        else
+            CheckError(errno);
+        return {};
+    }
+    if (count > kBufferSize)
+        throw ESockError("Cannot read more than 65536 bytes at once");
+    while (!cancel_) {
+        ssize_t n = Receive(socket_, buffer_, count, MSG_PEEK);
+        if (n == static_cast<ssize_t>(count)) {
+            Receive(socket_, buffer_, count, 0);
+            return std::string(buffer_, count);
+        }
+        if (n == 0) {
+            HandlePeerClosed();
+            return {};
+        }
+        if (n < 0 && !WouldBlock(errno))
+            CheckError(errno);
+        // Part of the bytes may already wait, which keeps poll() ready: sleep the slice instead.
+        WaitPass(n < 0 ? POLLIN : 0, kWaitSliceMs);
+    }
+    cancel_ = false;
+    throw EAbortError("Socket send aborted");
+}
+
+std::string TSocketConnection::Transaction(const std::string& command)
+{
+    Report(8, "Transaction");
+    replyNumber_ = 0;
+    Writeln(command);
+    std::string reply = ReadLn();
+    lastReply_ = Masked(reply);
+    if (!reply.empty()) {
+        Report(1, reply);
+        replyNumber_ = ReplyNumberOf(reply);
+    }
+    return lastReply_;
+}
+
+void TSocketConnection::SendFile(const std::string& path)
+{
+    Report(8, "SendFile");
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        throw EFileError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        throw EFileError("Cannot open file \"" + path + "\". Not a regular file");
+    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    std::int64_t position = 0;
+    while (position < info.st_size && !cancel_) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kBufferSize, info.st_size - position));
+        ssize_t got;
+        do
+            got = ::read(file.get(), buffer_, want);
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            throw EFileError("Cannot read file \"" + path + "\". " + std::strerror(errno));
+        if (got == 0)
+            break;  // the file shrank since it was measured
+        position += got;
+        std::size_t sent = 0;
+        while (sent < static_cast<std::size_t>(got) && !cancel_) {
+            ssize_t n = Send(socket_, buffer_ + sent, static_cast<std::size_t>(got) - sent);
+            if (n > 0) {
+                sent += static_cast<std::size_t>(n);
+                bytesSent_ += n;
+                if (OnPacketSent)
+                    OnPacketSent(*this);
+                PumpIfDue();
+            } else if (n == 0) {
+                break;
+            } else if (WouldBlock(errno)) {
+                WaitPass(POLLOUT, kWaitSliceMs);
+            } else {
+                CheckError(errno);
+            }
+        }
+    }
+    if (cancel_) {
+        cancel_ = false;
+        throw EAbortError("Socket send aborted");
+    }
+}
+
+bool TSocketConnection::DataAvailable()
+{
+    Report(8, "Data Available");
+    char probe;
+    return Receive(socket_, &probe, 1, MSG_PEEK) > 0;
+}
+
+void TSocketConnection::ClearInput()
+{
+    Report(8, "Clearing Input");
+    Receive(socket_, buffer_, kBufferSize, 0);
+}

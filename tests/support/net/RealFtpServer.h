@@ -1,0 +1,48 @@
+#pragma once
+// Real FTP servers for the tests: vsftpd (anonymous log-in, uploads into "upload") and pyftpdlib (a user
+// with a password), each started as a child process on 127.0.0.1 at a free port with a temporary root,
+// and killed when the object goes. A server that cannot start raises std::runtime_error with the reason.
+
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+enum class FtpServerKind { Vsftpd, Pyftpdlib };
+
+class RealFtpServer {
+public:
+    static std::unique_ptr<RealFtpServer> Start(FtpServerKind kind);
+    ~RealFtpServer();
+    RealFtpServer(const RealFtpServer&) = delete;
+    RealFtpServer& operator=(const RealFtpServer&) = delete;
+
+    FtpServerKind Kind() const { return kind_; }
+    int Port() const { return port_; }
+    // The account that may log in and upload.
+    const std::string& User() const { return user_; }
+    const std::string& Password() const { return password_; }
+    // A writable directory below the log-in directory, as named in CWD, and where it is on disk.
+    std::string UploadDirectory() const { return "upload"; }
+    std::string UploadPath() const { return root_ + "/upload"; }
+
+private:
+    RealFtpServer(FtpServerKind kind, std::string root);
+    void Launch();
+    bool WaitUntilListening();
+    std::string Log() const;
+
+    FtpServerKind kind_;
+    std::string root_;      // the server's root, inside workDir_
+    std::string workDir_;   // config, logs, the root
+    std::string user_;
+    std::string password_;
+    std::string exitNote_;
+    int port_ = 0;
+    pid_t pid_ = -1;
+};
+
+// A free TCP port on 127.0.0.1 (free when asked; the caller binds it soon after).
+int FreeLoopbackPort();
+// Temporary directory; RemoveTree deletes it with everything inside.
+std::string MakeTempDirectory(const std::string& prefix);
+void RemoveTree(const std::string& path);

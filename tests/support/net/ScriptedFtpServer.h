@@ -1,0 +1,68 @@
+#pragma once
+// A stand-in FTP server on 127.0.0.1 for what real servers never send: replies split or joined in
+// packets, odd codes, malformed passive replies, a connection that drops mid-reply or mid-transfer.
+// It serves one control connection on a thread of its own and records every command line it receives.
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+enum class ServerAction {
+    None,
+    CloseControl,          // close the control connection after the reply
+    OpenPassive,           // listen for the data connection; {hi} and {lo} in the reply name its port
+    ReceiveUpload,         // take the data connection, read it to its end, then send `after`
+    ReceivePartThenClose,  // take the data connection, read a little, then drop both connections
+};
+
+struct ScriptedReply {
+    std::vector<std::string> chunks;  // sent one after another, each as its own packet
+    ServerAction action = ServerAction::None;
+    std::vector<std::string> after;   // for ReceiveUpload: the final reply
+};
+
+class ScriptedFtpServer {
+public:
+    ScriptedFtpServer();
+    ~ScriptedFtpServer();
+    ScriptedFtpServer(const ScriptedFtpServer&) = delete;
+    ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;
+
+    int Port() const { return port_; }
+    void SetGreeting(ScriptedReply greeting) { greeting_ = std::move(greeting); }
+    // Replaces the reply to a command verb (upper case, e.g. "STOR"). Several calls for one verb queue
+    // replies used in turn; the last one repeats.
+    void On(const std::string& verb, ScriptedReply reply);
+    void Start();
+
+    // Waits until the session ended (the client closed, or the script closed), at most a few seconds.
+    void WaitUntilDone();
+    std::vector<std::string> Transcript();
+    std::string ReceivedData();
+
+private:
+    void Serve();
+    void Answer(int control, const std::string& line);
+    void SendChunks(int control, const std::vector<std::string>& chunks, const std::string& passivePort = {});
+    int TakeDataConnection();
+
+    int listener_ = -1;
+    int port_ = 0;
+    int passiveListener_ = -1;
+    std::string activeAddress_;
+    int activePort_ = 0;
+    ScriptedReply greeting_;
+    std::map<std::string, std::vector<ScriptedReply>> replies_;
+    std::map<std::string, std::size_t> used_;
+    std::set<std::string> customized_;
+    std::atomic<int> control_{-1};
+    std::thread thread_;
+    std::atomic<bool> done_{false};
+    std::mutex mutex_;
+    std::vector<std::string> transcript_;
+    std::string received_;
+};
