@@ -82,7 +82,8 @@ public:
     virtual void SetState(int state) = 0;
     virtual void ResetState() = 0;
 
-    void ScanToLineEnd() { while (!AtLineEnd()) NextToken(); }
+    // Calls NextToken until AtLineEnd; a highlighter may do the same faster.
+    virtual void ScanToLineEnd() { while (!AtLineEnd()) NextToken(); }
 
 protected:
     // Registers an attribute (the subclass owns it) and routes its changes to the listeners.
