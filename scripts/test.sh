@@ -6,3 +6,6 @@ scripts/install-deps.sh
 scripts/build.sh
 cd build
 ctest --output-on-failure -j"$(nproc)" --timeout 600
+cd ..
+# A bounded fuzzing run of the highlighter on every test run.
+scripts/fuzz.sh 60
