@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   vsftpd python3 python3-pyftpdlib

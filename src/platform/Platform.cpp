@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include <utility>
+
 namespace {
 Platform* currentPlatform = nullptr;
 }
@@ -10,7 +12,7 @@ Platform& platform()
     return *currentPlatform;
 }
 
-void setPlatform(Platform* p)
+Platform* setPlatform(Platform* p)
 {
-    currentPlatform = p;
+    return std::exchange(currentPlatform, p);
 }

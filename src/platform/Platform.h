@@ -31,6 +31,8 @@ public:
 
     virtual std::optional<QString> GetOpenFileName(QWidget* parent, const FileDialogOptions& options) = 0;
     virtual std::optional<QString> GetSaveFileName(QWidget* parent, const FileDialogOptions& options) = 0;
+    // Opens with `initial`: each dialog's own chooser (markup/ColorChooser.h) passes the colour last
+    // confirmed in it, black the first time. Empty when cancelled.
     virtual std::optional<QColor> GetColor(QWidget* parent, const QColor& initial) = 0;
     // Print dialog on the given printer; true when the user confirmed.
     virtual bool ExecPrintDialog(QWidget* parent, QPrinter& printer) = 0;
@@ -55,4 +57,5 @@ public:
 
 // The platform in use: the Qt one in the program, the scripted one in tests.
 Platform& platform();
-void setPlatform(Platform* platform);
+// Installs a platform and returns the one it replaces (null at start), so tests can restore it.
+Platform* setPlatform(Platform* platform);

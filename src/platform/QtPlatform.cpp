@@ -1,0 +1,203 @@
+#include "platform/QtPlatform.h"
+
+#include "platform/FileFilter.h"
+#include "platform/HelpWindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+
+namespace {
+
+const QString kApplicationTitle = QStringLiteral("Tallo HTML Editor");
+
+QWidget* ActiveWindowOr(QWidget* parent)
+{
+    return parent ? parent->window() : QApplication::activeWindow();
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform() = default;
+QtPlatform::~QtPlatform()
+{
+    if (helpWindow_ && !helpWindow_->parentWidget())
+        delete helpWindow_.data();
+}
+
+void QtPlatform::ShowMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+void QtPlatform::ShowError(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+bool QtPlatform::Confirm(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+std::optional<QString> QtPlatform::RunFileDialog(QWidget* parent, const FileDialogOptions& options,
+                                                 FileDialogMode mode, QString& lastPath)
+{
+    QFileDialog dialog(ActiveWindowOr(parent), options.title);
+    QStringList nameFilters;
+    for (const std::string& nameFilter : ToNameFilters(options.filter.toStdString()))
+        nameFilters << QString::fromStdString(nameFilter);
+    if (!nameFilters.isEmpty())
+        dialog.setNameFilters(nameFilters);
+    dialog.setDefaultSuffix(options.defaultSuffix);
+    if (mode == FileDialogMode::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        // The file need not exist: opening a missing one reports the failure itself.
+        dialog.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+
+    const QString start = options.initialPath.isEmpty() ? lastPath : options.initialPath;
+    if (!start.isEmpty()) {
+        const QFileInfo info(start);
+        if (info.isDir()) {
+            dialog.setDirectory(info.absoluteFilePath());
+        } else {
+            dialog.setDirectory(info.absolutePath());
+            dialog.selectFile(info.fileName());
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    lastPath = dialog.selectedFiles().constFirst();
+    return lastPath;
+}
+
+std::optional<QString> QtPlatform::GetOpenFileName(QWidget* parent, const FileDialogOptions& options)
+{
+    return RunFileDialog(parent, options, FileDialogMode::Open, lastOpenPath_);
+}
+
+std::optional<QString> QtPlatform::GetSaveFileName(QWidget* parent, const FileDialogOptions& options)
+{
+    return RunFileDialog(parent, options, FileDialogMode::Save, lastSavePath_);
+}
+
+std::optional<QColor> QtPlatform::GetColor(QWidget* parent, const QColor& initial)
+{
+    const QColor chosen = QColorDialog::getColor(initial, ActiveWindowOr(parent));
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
+}
+
+bool QtPlatform::ExecPrintDialog(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, ActiveWindowOr(parent));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPlatform::ExecPrinterSetup(QWidget* parent, QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, ActiveWindowOr(parent));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+int QtPlatform::ExecModal(QDialog& dialog)
+{
+    CentreOn(dialog, dialog.parentWidget() ? dialog.parentWidget()->window() : QApplication::activeWindow());
+    return dialog.exec();
+}
+
+void QtPlatform::ShowModeless(QWidget& window)
+{
+    if (!window.isVisible())
+        CentreOn(window, window.parentWidget() ? window.parentWidget()->window() : QApplication::activeWindow());
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void QtPlatform::ShellOpen(const QString& pathOrUrl)
+{
+    QDesktopServices::openUrl(ShellOpenUrl(pathOrUrl));
+}
+
+void QtPlatform::ShowHelp(int context)
+{
+    // F1 in a modal dialog: the help window must take input while that dialog is running.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!helpWindow_)
+        helpWindow_ = new HelpWindow(owner);
+    else if (helpWindow_->parentWidget() != owner)
+        helpWindow_->setParent(owner, Qt::Window);
+    if (context == 0)
+        helpWindow_->ShowContents();
+    else
+        helpWindow_->ShowTopic(context);
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
+}
+
+QString QtPlatform::ClipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+void QtPlatform::SetClipboardText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void QtPlatform::ProcessEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+QUrl ShellOpenUrl(const QString& pathOrUrl)
+{
+    static const QRegularExpression withScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    if (withScheme.match(pathOrUrl).hasMatch())
+        return QUrl(pathOrUrl);
+    if (pathOrUrl.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
+        return QUrl(QStringLiteral("http://") + pathOrUrl);
+    return QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
+}
+
+void CentreOn(QWidget& window, const QWidget* opener)
+{
+    window.adjustSize();
+    QRect area;
+    if (opener && opener->isVisible())
+        area = opener->frameGeometry();
+    else if (const QScreen* screen = window.screen())
+        area = screen->availableGeometry();
+    if (area.isEmpty())
+        return;
+    const QSize size = window.frameGeometry().size().expandedTo(window.size());
+    window.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
