@@ -1,0 +1,87 @@
+#pragma once
+// A vector with a movable gap: inserting or erasing near the last edit moves only the elements
+// between the two places, so typing Enter in a long page does not shift the whole line index.
+
+#include <algorithm>
+#include <cassert>
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+template <typename T>
+class TGapVector {
+    static_assert(std::is_trivially_copyable_v<T>, "elements are moved with memmove");
+
+public:
+    std::size_t size() const { return storage_.size() - gapLength_; }
+    bool empty() const { return size() == 0; }
+
+    T& operator[](std::size_t i) { return storage_[i < gapStart_ ? i : i + gapLength_]; }
+    const T& operator[](std::size_t i) const { return storage_[i < gapStart_ ? i : i + gapLength_]; }
+
+    void clear()
+    {
+        storage_.clear();
+        gapStart_ = gapLength_ = 0;
+    }
+
+    void reserve(std::size_t n) { if (gapStart_ == size()) storage_.reserve(n); }
+
+    // Fast append while loading (the gap is kept at the end).
+    void push_back(const T& value)
+    {
+        MoveGap(size());
+        if (gapLength_ == 0) {
+            storage_.push_back(value);
+            ++gapStart_;
+            return;
+        }
+        storage_[gapStart_++] = value;
+        --gapLength_;
+    }
+
+    void insert(std::size_t at, std::size_t count, const T& value)
+    {
+        assert(at <= size());
+        MoveGap(at);
+        if (gapLength_ < count) Grow(count);
+        std::fill_n(storage_.begin() + gapStart_, count, value);
+        gapStart_ += count;
+        gapLength_ -= count;
+    }
+
+    void erase(std::size_t at, std::size_t count)
+    {
+        assert(at + count <= size());
+        MoveGap(at);
+        gapLength_ += count;
+    }
+
+private:
+    void MoveGap(std::size_t at)
+    {
+        if (at == gapStart_) return;
+        T* data = storage_.data();
+        if (at < gapStart_) {
+            std::memmove(data + at + gapLength_, data + at, (gapStart_ - at) * sizeof(T));
+        } else {
+            std::memmove(data + gapStart_, data + gapStart_ + gapLength_, (at - gapStart_) * sizeof(T));
+        }
+        gapStart_ = at;
+    }
+
+    void Grow(std::size_t needed)
+    {
+        const std::size_t tail = storage_.size() - gapStart_ - gapLength_;
+        const std::size_t extra = std::max<std::size_t>({needed - gapLength_, storage_.size() / 8, 64});
+        storage_.resize(storage_.size() + extra);
+        T* data = storage_.data();
+        std::memmove(data + gapStart_ + gapLength_ + extra, data + gapStart_ + gapLength_, tail * sizeof(T));
+        gapLength_ += extra;
+    }
+
+    std::vector<T> storage_;
+    std::size_t gapStart_ = 0;
+    std::size_t gapLength_ = 0;
+};

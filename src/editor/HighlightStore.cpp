@@ -1,0 +1,173 @@
+#include "editor/HighlightStore.h"
+
+#include "highlight/CustomHighlighter.h"
+
+#include <algorithm>
+#include <cassert>
+
+void WalkLineTokens(TCustomHighlighter& highlighter, std::string_view line, int lineIndex,
+                    const std::function<void(const TLineToken&)>& visit)
+{
+    highlighter.StartLine(line, lineIndex);
+    int emptyInARow = 0;
+    while (!highlighter.AtLineEnd()) {
+        TLineToken token;
+        token.Start = highlighter.TokenStart();
+        token.Attribute = highlighter.TokenAttribute();
+        token.Kind = highlighter.TokenKind();
+        highlighter.NextToken();
+        token.Length = highlighter.TokenStart() - token.Start;
+        if (token.Length <= 0) {
+            if (++emptyInARow == 2) throw EHighlighterError("The highlighter seems to be in an infinite loop");
+            continue;
+        }
+        emptyInARow = 0;
+        visit(token);
+    }
+}
+
+THighlightStore::THighlightStore(TTextBuffer& buffer) : buffer_(buffer)
+{
+    buffer_.AddObserver(this);
+    TextReplaced();
+}
+
+THighlightStore::~THighlightStore()
+{
+    SetHighlighter(nullptr);
+    buffer_.RemoveObserver(this);
+}
+
+void THighlightStore::SetHighlighter(TCustomHighlighter* highlighter)
+{
+    if (highlighter_ && listenerId_ >= 0) highlighter_->RemoveChangeListener(listenerId_);
+    highlighter_ = highlighter;
+    listenerId_ = -1;
+    if (highlighter_) {
+        listenerId_ = highlighter_->AddChangeListener([this] {
+            RequestWholeScan();
+            if (OnRepaint) OnRepaint();
+        });
+    }
+    RequestWholeScan();
+}
+
+void THighlightStore::RequestWholeScan()
+{
+    stale_.clear();
+    if (buffer_.LineCount() > 0) stale_.push_back({0, buffer_.LineCount()});
+}
+
+int THighlightStore::ValidUpTo() const
+{
+    return stale_.empty() ? buffer_.LineCount() : stale_.front().First;
+}
+
+void THighlightStore::MarkStale(int first, int count)
+{
+    const int end = std::min(first + count, buffer_.LineCount());
+    if (first >= end) return;
+    // Insert in order, then merge runs that overlap or touch.
+    auto at = std::lower_bound(stale_.begin(), stale_.end(), first,
+                               [](const StaleRun& run, int line) { return run.End < line; });
+    if (at != stale_.end() && at->First <= end) {
+        at->First = std::min(at->First, first);
+        at->End = std::max(at->End, end);
+    } else {
+        at = stale_.insert(at, StaleRun{first, end});
+    }
+    auto next = at + 1;
+    while (next != stale_.end() && next->First <= at->End) {
+        at->End = std::max(at->End, next->End);
+        next = stale_.erase(next);
+        at = next - 1;
+    }
+}
+
+void THighlightStore::LineChanged(int line)
+{
+    MarkStale(line, 1);
+}
+
+void THighlightStore::LinesInserted(int first, int count)
+{
+    states_.insert(static_cast<std::size_t>(first), static_cast<std::size_t>(count), 0);
+    for (StaleRun& run : stale_) {
+        if (run.First >= first) {
+            run.First += count;
+            run.End += count;
+        } else if (run.End > first) {
+            run.End += count;
+        }
+    }
+    // The inserted lines, and the line below them, whose line above is now another.
+    MarkStale(first, count + 1);
+}
+
+void THighlightStore::LinesRemoved(int first, int count)
+{
+    states_.erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+    const auto map = [&](int line) { return line <= first ? line : std::max(first, line - count); };
+    std::vector<StaleRun> mapped;
+    mapped.reserve(stale_.size());
+    for (const StaleRun& run : stale_) {
+        const StaleRun moved{map(run.First), map(run.End)};
+        if (moved.First >= moved.End) continue;
+        if (!mapped.empty() && mapped.back().End >= moved.First)
+            mapped.back().End = std::max(mapped.back().End, moved.End);
+        else
+            mapped.push_back(moved);
+    }
+    stale_ = std::move(mapped);
+    // The line that now follows the gap has another line above it.
+    MarkStale(first, 1);
+}
+
+void THighlightStore::TextReplaced()
+{
+    states_.clear();
+    states_.insert(0, static_cast<std::size_t>(buffer_.LineCount()), 0);
+    RequestWholeScan();
+}
+
+void THighlightStore::SetStartState(int line)
+{
+    if (line == 0)
+        highlighter_->ResetState();
+    else
+        highlighter_->SetState(states_[static_cast<std::size_t>(line - 1)]);
+}
+
+void THighlightStore::ScanUpTo(int line)
+{
+    if (!highlighter_) return;
+    while (!stale_.empty() && stale_.front().First <= line) {
+        const int current = stale_.front().First;
+        SetStartState(current);
+        highlighter_->StartLine(buffer_.Line(current), current);
+        highlighter_->ScanToLineEnd();
+        const int state = highlighter_->GetState();
+        assert(state >= 0 && state < 256);
+        ++scannedLines_;
+
+        std::uint8_t& stored = states_[static_cast<std::size_t>(current)];
+        const bool agrees = stored == static_cast<std::uint8_t>(state);
+        stored = static_cast<std::uint8_t>(state);
+        if (++stale_.front().First == stale_.front().End) stale_.erase(stale_.begin());
+        if (!agrees) MarkStale(current + 1, 1);
+    }
+}
+
+int THighlightStore::EndState(int line)
+{
+    ScanUpTo(line);
+    return states_[static_cast<std::size_t>(line)];
+}
+
+void THighlightStore::WalkTokens(int line, const std::function<void(const TLineToken&)>& visit)
+{
+    if (!highlighter_) return;
+    if (line > 0) ScanUpTo(line - 1);
+    SetStartState(line);
+    WalkLineTokens(*highlighter_, buffer_.Line(line), line, visit);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The editor's side of the highlighter contract: one end state per line, kept lazily. Edits only
+// mark lines as stale; states are computed when a line is painted or printed, from the first stale
+// line down. A line is stale when its stored state may not follow from its text and the stored
+// state of the line above (edited, inserted, or below a line whose stored state changed), so a
+// computed state that agrees with the stored one lets the scan jump to the next stale line. The
+// results equal those of rescanning eagerly after every edit.
+
+#include "editor/GapVector.h"
+#include "editor/TextBuffer.h"
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+class TCustomHighlighter;
+class THighlighterAttributes;
+
+class EHighlighterError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TLineToken {
+    int Start = 0;   // byte offset in the line
+    int Length = 0;  // bytes; never 0
+    THighlighterAttributes* Attribute = nullptr;  // none: the editor's own colours
+    int Kind = 0;
+};
+
+// Walks the tokens of one line whose start state is already set in the highlighter. Skips a single
+// empty token; two empty tokens in a row raise "The highlighter seems to be in an infinite loop".
+void WalkLineTokens(TCustomHighlighter& highlighter, std::string_view line, int lineIndex,
+                    const std::function<void(const TLineToken&)>& visit);
+
+class THighlightStore : private TTextBufferObserver {
+public:
+    explicit THighlightStore(TTextBuffer& buffer);
+    ~THighlightStore() override;
+    THighlightStore(const THighlightStore&) = delete;
+    THighlightStore& operator=(const THighlightStore&) = delete;
+
+    // Attaching (or detaching with nullptr) asks for a whole scan. The store listens to the
+    // highlighter's attribute changes, asks for a whole scan then and calls OnRepaint. A highlighter
+    // must stay alive until it is detached or the store is destroyed.
+    void SetHighlighter(TCustomHighlighter* highlighter);
+    TCustomHighlighter* Highlighter() const { return highlighter_; }
+    void RequestWholeScan();
+    std::function<void()> OnRepaint;
+
+    // The highlighter's state at the end of line (scanning the stale lines above it first).
+    int EndState(int line);
+    // Sets the highlighter to the start state of line and walks its tokens (painter, printer).
+    void WalkTokens(int line, const std::function<void(const TLineToken&)>& visit);
+
+    // Lines above this one hold valid end states.
+    int ValidUpTo() const;
+    // Lines handed to the highlighter to compute end states since creation (for tests and benchmarks).
+    std::int64_t ScannedLines() const { return scannedLines_; }
+
+private:
+    void LineChanged(int line) override;
+    void LinesInserted(int first, int count) override;
+    void LinesRemoved(int first, int count) override;
+    void TextReplaced() override;
+
+    void MarkStale(int first, int count);
+    void ScanUpTo(int line);
+    void SetStartState(int line);
+
+    // Runs of lines edited since their state was stored, sorted, not touching.
+    struct StaleRun {
+        int First;
+        int End;  // one past the last
+    };
+
+    TTextBuffer& buffer_;
+    TCustomHighlighter* highlighter_ = nullptr;
+    int listenerId_ = -1;
+    TGapVector<std::uint8_t> states_;
+    std::vector<StaleRun> stale_;
+    std::int64_t scannedLines_ = 0;
+};

@@ -1,0 +1,90 @@
+#pragma once
+// The lines of one page, as bytes without their line breaks. A loaded file stays in one block and
+// lines are views into it until edited, so a large page costs little more than its own size.
+// The primitive edits below are the only way the text changes; observers hear of each one.
+
+#include "editor/GapVector.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The break written after every line but the last when the page is saved.
+enum class TLineBreak { CrLf, Lf, Cr };
+
+std::string_view LineBreakBytes(TLineBreak lineBreak);
+
+class TTextBufferObserver {
+public:
+    virtual ~TTextBufferObserver() = default;
+    // The bytes of one line changed; the number of lines did not.
+    virtual void LineChanged(int line) = 0;
+    // count lines now stand at first..first+count-1; the lines from first on moved down.
+    virtual void LinesInserted(int first, int count) = 0;
+    // The lines first..first+count-1 are gone; the lines after them moved up.
+    virtual void LinesRemoved(int first, int count) = 0;
+    // The whole text was replaced (load, replace all).
+    virtual void TextReplaced() = 0;
+};
+
+class TTextBuffer {
+public:
+    TTextBuffer();  // a new page: one empty line, CR LF breaks
+
+    // Replace-all rule: split at CR LF, CR or LF; a final break adds no empty line. Breaks of a
+    // replaced text are not remembered: a page whose text was replaced saves with CR LF.
+    void SetText(std::string bytes);
+    // Load rule: as SetText, but the break style is remembered (CR if only CR seen, LF if only LF
+    // seen, else CR LF) and a final break gives an empty last line.
+    void LoadBytes(std::string bytes);
+    // Save rule: every line followed by the remembered break except the last.
+    std::string SavedBytes() const;
+    std::size_t SavedSize() const;
+    // The same bytes piece by piece; stops and returns false when write does.
+    bool WriteSaved(const std::function<bool(std::string_view)>& write) const;
+
+    TLineBreak LineBreak() const { return lineBreak_; }
+    void SetLineBreak(TLineBreak lineBreak) { lineBreak_ = lineBreak; }
+
+    int LineCount() const { return static_cast<int>(lines_.size()); }
+    // Valid until the next edit of the buffer.
+    std::string_view Line(int line) const;
+
+    // Primitive edits. Byte offsets must lie within the line and on character starts.
+    void InsertText(int line, std::size_t offset, std::string_view bytes);  // bytes hold no breaks
+    void RemoveText(int line, std::size_t offset, std::size_t length);
+    void SplitLine(int line, std::size_t offset);  // the tail becomes line + 1
+    void JoinLine(int line);                       // line + 1 is appended to line
+    // Bulk forms for many whole lines at once.
+    void InsertLines(int first, const std::vector<std::string_view>& lines);
+    void RemoveLines(int first, int count);
+
+    void AddObserver(TTextBufferObserver* observer);
+    void RemoveObserver(TTextBufferObserver* observer);
+
+    // Lines held as copies of their own rather than views into the loaded block.
+    std::size_t OwnedLineCount() const { return owned_.size() - freeOwned_.size(); }
+
+private:
+    // A line is either a view into block_ (Owned false: Ref is an offset) or a string of owned_
+    // (Owned true: Ref is its index). 16 bytes a line.
+    struct LineSlot {
+        std::uint64_t Ref = 0;
+        std::uint32_t Length = 0;
+        std::uint32_t Owned = 0;
+    };
+
+    void Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak);
+    std::string& MakeOwned(int line);
+    void ReleaseOwned(const LineSlot& slot);
+    LineSlot NewOwned(std::string_view bytes);
+
+    std::string block_;
+    TGapVector<LineSlot> lines_;
+    std::vector<std::string> owned_;
+    std::vector<std::uint32_t> freeOwned_;
+    TLineBreak lineBreak_ = TLineBreak::CrLf;
+    std::vector<TTextBufferObserver*> observers_;
+};
