@@ -1,1 +1,18 @@
-# sources of the search part of src/editor
+# The search engine and the editor's search and replace (core, no Qt).
+target_sources(tallo_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ByteFinder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EditSearch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SearchCharacters.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SearchReplace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UnicodeCharacters.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UnicodeTables.cpp
+)
+# The vector scans: one unit per instruction set, the AVX2 one chosen at run time.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  target_sources(tallo_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ByteFinderSse2.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ByteFinderAvx2.cpp
+  )
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ByteFinderAvx2.cpp TARGET_DIRECTORY tallo_core
+                              PROPERTIES COMPILE_OPTIONS "-mavx2")
+endif()
