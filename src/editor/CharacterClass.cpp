@@ -1,5 +1,7 @@
 #include "editor/CharacterClass.h"
 
+#include "editor/UnicodeTables.h"
+
 #include <clocale>
 #include <cwctype>
 #include <locale.h>
@@ -28,18 +30,16 @@ char32_t ToUpperChar(char32_t ch)
     return locale ? static_cast<char32_t>(::towupper_l(static_cast<wint_t>(ch), locale)) : ch;
 }
 
+// Lower case and word characters come from the same tables as the search engine, so that word
+// moves and whole-word search agree on every character.
 char32_t ToLowerChar(char32_t ch)
 {
-    if (ch < 0x80) return (ch >= 'A' && ch <= 'Z') ? ch + 32 : ch;
-    const locale_t locale = Utf8Locale();
-    return locale ? static_cast<char32_t>(::towlower_l(static_cast<wint_t>(ch), locale)) : ch;
+    return SimpleLowerCase(ch);
 }
 
 bool IsUnicodeLetterOrDigit(char32_t ch)
 {
-    if (ch < 0x80) return (ch >= '0' && ch <= '9') || ((ch | 32) >= 'a' && (ch | 32) <= 'z');
-    const locale_t locale = Utf8Locale();
-    return locale && ::iswalnum_l(static_cast<wint_t>(ch), locale);
+    return ch != U'_' && IsWordCharacter(ch);
 }
 
 bool IsBlankChar(char32_t ch)
