@@ -1,0 +1,94 @@
+// File commands of the main window: New, Open, Save, Save As and Upload.
+#include "app/MainU.h"
+
+#include "app/NewU.h"
+#include "app/PageFiles.h"
+#include "editor/CodeMemo.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QMdiSubWindow>
+
+void TForm1::New1Click()
+{
+    Form24->Reset();
+    TForm2* document = CreateDocumentWindow(QStringLiteral("Noname") + QString::number(pageCounter_));
+    CreateWindowMenuItem(*document);
+    BindActivationAndCaretEvents(*document);
+    SetPanelText(0, QString());
+    if (platform().ExecModal(*Form24) == QDialog::Accepted)
+        document->CodeMemo1->SetText(BuildPageSkeleton(Form24->SkeletonFields()));
+    UpdateCaretPanels();
+    BindChangeEvent(*document);
+    InsertWindowMenuItem(*document);
+    ++pageCounter_;
+}
+
+void TForm1::Open1Click()
+{
+    const std::optional<QString> path = platform().GetOpenFileName(this, OpenDialog1);
+    if (!path)
+        return;
+    OpenDialog1.initialPath = *path;
+    TForm2* document = CreateDocumentWindow(FileNamePart(*path));
+    try {
+        document->CodeMemo1->LoadFromFile(NativePath(*path));
+    } catch (const std::exception& error) {
+        // A window that never got its file is not a page: it goes away unsaved.
+        delete document->SubWindow();
+        platform().ShowError(QString::fromStdString(error.what()));
+        return;
+    }
+    SetPanelText(0, *path);
+    BindActivationAndCaretEvents(*document);
+    CreateWindowMenuItem(*document);
+    InsertWindowMenuItem(*document);
+    UpdateCaretPanels();
+    BindChangeEvent(*document);
+    document->FileName = *path;
+}
+
+void TForm1::Save1Click()
+{
+    if (RequireDocument())
+        ReportErrors([this] { SaveDocument(*ActiveDocument()); });
+}
+
+void TForm1::SaveAs1Click()
+{
+    if (RequireDocument())
+        ReportErrors([this] { SaveDocumentAs(*ActiveDocument()); });
+}
+
+void TForm1::Upload1Click()
+{
+    if (!RequireDocument())
+        return;
+    if (!ReportErrors([this] { SaveDocument(*ActiveDocument()); }))
+        return;
+    // Handing the saved page's FileName to the upload window belongs to the upload feature.
+}
+
+void TForm1::SaveDocument(TForm2& document)
+{
+    if (document.FileName.isEmpty())
+        SaveDocumentAs(document);
+    else
+        document.CodeMemo1->SaveToFile(NativePath(document.FileName));
+}
+
+void TForm1::SaveDocumentAs(TForm2& document)
+{
+    SaveDialog1.title = SaveDialogTitle(document.Caption());
+    const std::optional<QString> path = platform().GetSaveFileName(this, SaveDialog1);
+    if (!path)
+        return;
+    SaveDialog1.initialPath = *path;
+    // Written first, so that a failed write leaves the page's name, entry and panel as they were.
+    document.CodeMemo1->SaveToFile(NativePath(*path));
+    SetPanelText(0, *path);
+    document.SetCaption(FileNamePart(*path));
+    if (document.WindowMenuItem)
+        document.WindowMenuItem->setText(MenuEntryText(document.Caption()));
+    document.FileName = *path;
+}

@@ -1,0 +1,147 @@
+#pragma once
+// The main window: an MDI frame holding every open page, with the main menu, two tool bars and a
+// four-panel status bar. Every user command is one of its handlers; "Doc" commands refuse to run
+// with the no-document message while no page is open.
+
+#include "app/UHTML.h"
+#include "platform/Platform.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+class TForm23;
+class TForm24;
+
+inline const QString kApplicationTitle = QStringLiteral("Tallo HTML Editor");
+inline const QString kNoDocumentMessage = QStringLiteral(
+    "To execute the command, you must create a new page (\"File\\New\") or open a file (\"File\\Open\")!");
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The document window made at start-up, captioned "Noname"; it has no Window menu entry and
+    // no status bindings, and the first show closes it unsaved.
+    TForm2* CreateStartupDocument();
+
+    void FormCreate();
+    void FormShow();
+    CloseAction FormClose();
+
+    void UpdateFilePanel();
+    void UpdateCaretPanels();
+    void UpdateAllPanels();
+
+    // The frame's active document, or nullptr when none is open.
+    TForm2* ActiveDocument() const;
+    // Open documents, the active one first, then back through the stacking order.
+    QList<TForm2*> Documents() const;
+    int DocumentCount() const { return static_cast<int>(Documents().size()); }
+    int PageCounter() const { return pageCounter_; }
+    QString PanelText(int panel) const;
+    // The command's help topic, 0 when it has none.
+    static int HelpContext(const QAction* action);
+
+    // File
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Upload1Click();
+    void Print1Click();
+    void PrintSetup1Click();
+    void Exit1Click();
+    // Edit
+    void Undo1Click();
+    void Redo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void SelectAll1Click();
+    void Find1Click();
+    void Replace1Click();
+    // Code
+    void Link1Click();
+    void Font1Click();
+    void Paragraph1Click();
+    void Bold1Click();
+    void Italic1Click();
+    void Underline1Click();
+    void Strike1Click();
+    void Header1Click();
+    void Subscript1Click();
+    void Superscript1Click();
+    void Break1Click();
+    void Image1Click();
+    void List1Click();
+    void Table1Click();
+    void EditFormClick();
+    void Input1Click();
+    void List2Click();
+    void extarea1Click();
+    void Label1Click();
+    void FrameSet1Click();
+    void Frame2Click();
+    void Sound1Click();
+    void Comment1Click();
+    // Test
+    void est2Click();
+    // Help
+    void HelpContents1Click();
+    void About1Click();
+
+    // Dialogs made once at start-up and reused by the commands.
+    TForm23* Form23 = nullptr;
+    TForm24* Form24 = nullptr;
+
+    QMdiArea* MdiArea;
+    QMenu* Window1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    FileDialogOptions OpenDialog1;
+    FileDialogOptions SaveDialog1;
+
+signals:
+    // The main window closed and the program is to end.
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Shows the no-document message when no page is open; true when there is a page to work on.
+    bool RequireDocument();
+    // Runs a command; an error it raises ends it and is shown in the error box. False after an error.
+    static bool ReportErrors(const std::function<void()>& command);
+
+    TForm2* CreateDocumentWindow(const QString& caption);
+    void BindActivationAndCaretEvents(TForm2& document);
+    void BindChangeEvent(TForm2& document);
+    void CreateWindowMenuItem(TForm2& document);
+    void InsertWindowMenuItem(TForm2& document);
+    // File, Save and File, Save As on one page; they throw when the file cannot be written.
+    void SaveDocument(TForm2& document);
+    void SaveDocumentAs(TForm2& document);
+
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildStatusBar();
+    void ShieldShortcutsFromEditor(TForm2& document);
+    void SetPanelText(int panel, const QString& text);
+
+    int pageCounter_ = 0;
+    std::array<QLabel*, 4> panels_{};
+    QList<QKeySequence> menuShortcuts_;
+};

@@ -1,0 +1,41 @@
+#include "app/PageFiles.h"
+
+#include <QFile>
+
+QString FileNamePart(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString SaveDialogTitle(const QString& caption)
+{
+    return QStringLiteral("Save ") + caption + QStringLiteral(" to file");
+}
+
+QString MenuEntryText(const QString& caption)
+{
+    QString text = caption;
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+std::string NativePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+FileDialogOptions OpenDialogOptions()
+{
+    FileDialogOptions options;
+    options.title = QStringLiteral("Open HTML File");
+    options.filter = kOpenDialogFilter;
+    return options;
+}
+
+FileDialogOptions SaveDialogOptions(const QString& title)
+{
+    FileDialogOptions options;
+    options.title = title;
+    options.filter = kSaveDialogFilter;
+    options.defaultSuffix = QStringLiteral("html");
+    return options;
+}

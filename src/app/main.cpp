@@ -1,0 +1,30 @@
+// The program's entry: the application object, the desktop platform, the windows made once, and
+// the message loop until the main window closes.
+#include "app/ApplicationWindows.h"
+#include "app/MainU.h"
+#include "platform/AppIcons.h"
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QtPlatform desktop;
+    setPlatform(&desktop);
+    // The help topics are compiled into the program; the platform's help window shows them.
+    QApplication::setApplicationName(kApplicationTitle);
+    QApplication::setWindowIcon(AppWindowIcon());
+
+    std::unique_ptr<TForm1> mainWindow = CreateApplicationWindows();
+    // Open tool windows (help, upload) must not keep the program alive once the main window closed.
+    QObject::connect(mainWindow.get(), &TForm1::Closed, &application, &QApplication::quit, Qt::QueuedConnection);
+    // Covering the screen first keeps the frame full-size where no window manager maximises it.
+    mainWindow->setGeometry(QApplication::primaryScreen()->availableGeometry());
+    mainWindow->showMaximized();
+    const int exitCode = QApplication::exec();
+    mainWindow.reset();
+    setPlatform(nullptr);
+    return exitCode;
+}
