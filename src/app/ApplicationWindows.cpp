@@ -3,11 +3,13 @@
 #include "app/AboutU.h"
 #include "app/MainU.h"
 #include "app/NewU.h"
+#include "app/ReplaceU.h"
 
 std::unique_ptr<TForm1> CreateApplicationWindows()
 {
     auto mainWindow = std::make_unique<TForm1>();
     mainWindow->CreateStartupDocument();
+    mainWindow->Form5 = new TForm5(mainWindow.get());
     mainWindow->Form23 = new TForm23(mainWindow.get());
     mainWindow->Form24 = new TForm24(mainWindow.get());
     return mainWindow;

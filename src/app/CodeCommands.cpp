@@ -4,8 +4,6 @@
 
 void TForm1::Print1Click() { if (!RequireDocument()) return; }
 void TForm1::PrintSetup1Click() {}
-void TForm1::Find1Click() { if (!RequireDocument()) return; }
-void TForm1::Replace1Click() { if (!RequireDocument()) return; }
 void TForm1::Link1Click() { if (!RequireDocument()) return; }
 void TForm1::Font1Click() { if (!RequireDocument()) return; }
 void TForm1::Paragraph1Click() { if (!RequireDocument()) return; }

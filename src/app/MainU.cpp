@@ -1,6 +1,7 @@
 #include "app/MainU.h"
 
 #include "app/AboutU.h"
+#include "app/DocumentSearch.h"
 #include "app/PageFiles.h"
 #include "editor/CodeMemo.h"
 
@@ -24,6 +25,7 @@ TForm1::TForm1(QWidget* parent)
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();
+    FindDialog1 = CreateMainFindDialog(*this);
     FormCreate();
 }
 

@@ -17,8 +17,10 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QToolBar;
+class TFindDialog;
 class TForm23;
 class TForm24;
+class TForm5;
 
 inline const QString kApplicationTitle = QStringLiteral("Tallo HTML Editor");
 inline const QString kNoDocumentMessage = QStringLiteral(
@@ -101,10 +103,13 @@ public:
     void About1Click();
 
     // Dialogs made once at start-up and reused by the commands.
+    TForm5* Form5 = nullptr;
     TForm23* Form23 = nullptr;
     TForm24* Form24 = nullptr;
 
     QMdiArea* MdiArea;
+    // The main window's own Find dialog, bound to whichever page is active.
+    TFindDialog* FindDialog1 = nullptr;
     QMenu* Window1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QToolBar* ToolBar2 = nullptr;

@@ -175,7 +175,3 @@ void TForm2::Cut1Click() { CodeMemo1->CutToClipboard(); }
 void TForm2::Copy1Click() { CodeMemo1->CopyToClipboard(); }
 void TForm2::Paste1Click() { CodeMemo1->PasteFromClipboard(); }
 void TForm2::SelectAll1Click() { CodeMemo1->SelectAll(); }
-
-// This page's Find dialog and Replace command are wired by the search feature.
-void TForm2::Find1Click() {}
-void TForm2::Replace1Click() {}

@@ -47,6 +47,10 @@ public:
     void Find1Click();
     void Replace1Click();
 
+    // This page's search operations on its search fields; FindNext is true when it found a match.
+    bool FindNext();
+    void ReplaceAll();
+
     QString FileName;
     QString SearchText;
     QString ReplaceText;
