@@ -1,1 +1,10 @@
 # sources of the widget part of src/editor
+target_sources(tallo_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/CodeMemo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CodeMemo.h
+  ${CMAKE_CURRENT_LIST_DIR}/CodeMemoInput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EditorAppearance.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GutterWidget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LinePainter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QtKeyMapping.cpp
+)

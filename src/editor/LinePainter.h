@@ -1,0 +1,67 @@
+#pragma once
+// Paints one line of the editor: its characters decoded per the page's encoding, tabs expanded,
+// coloured token by token through the highlighter, with the selection on top. Only the columns in
+// view are drawn.
+
+#include "editor/HighlightStore.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <array>
+#include <functional>
+#include <vector>
+
+class QPainter;
+class TEditorModel;
+
+// Where text lands in the viewport and in which colours.
+struct TTextView {
+    int TextLeft = 0;        // x of display column LeftColumn
+    int CharWidth = 8;
+    int LineHeight = 16;
+    int Ascent = 12;
+    int LeftColumn = 0;
+    int ColumnsInView = 80;  // columns drawn from LeftColumn on, the last one maybe in part
+    QColor Text;
+    QColor Background;
+    QColor SelectionText;
+    QColor SelectionBackground;
+};
+
+// Bytes of a line that can show within the first endColumn display columns.
+std::size_t VisibleByteBound(int endColumn);
+
+class TLinePainter {
+public:
+    explicit TLinePainter(TEditorModel& model);
+
+    // The four style variants of the editor font (bold, italic, underline, strike-out).
+    void SetFont(const QFont& font);
+
+    // Paints line at top y. A highlighter fault is handed to onError and the line is painted plain.
+    void Paint(QPainter& painter, const TTextView& view, int line, int y,
+               const std::function<void(const std::string&)>& onError);
+
+    // Widest line seen by Paint so far, in display columns (an estimate for very long lines).
+    int WidestLine() const { return widestLine_; }
+    void ForgetWidestLine() { widestLine_ = 0; }
+
+private:
+    struct Run {
+        int X = 0;
+        QString Text;
+        int FontIndex = 0;
+        QColor Foreground;
+    };
+
+    void CollectTokens(int line, std::string_view bytes, std::size_t byteBound,
+                       const std::function<void(const std::string&)>& onError);
+    void BuildRuns(const TTextView& view, std::string_view bytes, QPainter& painter, int y);
+
+    TEditorModel& model_;
+    std::array<QFont, 16> fonts_;
+    std::vector<TLineToken> tokens_;
+    std::vector<Run> runs_;
+    int widestLine_ = 0;
+};
