@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QPainter>
 #include <QPaintEvent>
@@ -84,10 +85,10 @@ void TCodeMemo::Impl::ReportHighlighterError(const std::string& text)
 void TCodeMemo::Impl::UpdateMetrics()
 {
     const QFontMetrics metrics(q.font());
-    charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    charWidth = std::max(1, qRound(QFontMetricsF(q.font()).horizontalAdvance(QLatin1Char('M'))));
     lineHeight = std::max(1, metrics.height());
     ascent = metrics.ascent();
-    painter.SetFont(q.font());
+    painter.SetFont(q.font(), charWidth);
 }
 
 void TCodeMemo::Impl::UpdateGutter()

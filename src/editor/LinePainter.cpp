@@ -5,12 +5,13 @@
 #include "editor/TextEncoding.h"
 #include "highlight/CustomHighlighter.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
 
 TLinePainter::TLinePainter(TEditorModel& model) : model_(model) {}
 
-void TLinePainter::SetFont(const QFont& font)
+void TLinePainter::SetFont(const QFont& font, int cellWidth)
 {
     for (int style = 0; style < static_cast<int>(fonts_.size()); ++style) {
         QFont variant = font;
@@ -18,6 +19,11 @@ void TLinePainter::SetFont(const QFont& font)
         variant.setItalic(style & fsItalic);
         variant.setUnderline(style & fsUnderline);
         variant.setStrikeOut(style & fsStrikeOut);
+        // Glyph advances are fractional (7.8 px for a 13 px Courier), the character grid is whole
+        // pixels: spacing each glyph out to the cell keeps a run's text on the grid the caret,
+        // selection and mouse use, however long the run.
+        const qreal advance = QFontMetricsF(variant).horizontalAdvance(QLatin1Char('M'));
+        variant.setLetterSpacing(QFont::AbsoluteSpacing, cellWidth - advance);
         fonts_[style] = variant;
     }
 }

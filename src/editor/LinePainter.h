@@ -36,8 +36,8 @@ class TLinePainter {
 public:
     explicit TLinePainter(TEditorModel& model);
 
-    // The four style variants of the editor font (bold, italic, underline, strike-out).
-    void SetFont(const QFont& font);
+    // The font in its sixteen style variants, each spaced to the given character cell width.
+    void SetFont(const QFont& font, int cellWidth);
 
     // Paints line at top y. A highlighter fault is handed to onError and the line is painted plain.
     void Paint(QPainter& painter, const TTextView& view, int line, int y,

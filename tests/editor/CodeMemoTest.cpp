@@ -609,6 +609,23 @@ TEST_F(PaintingTest, DrawsTheRightEdgeAfterColumn80)
     EXPECT_NE(QColor(image.pixel(x - 3, y)), QColor(192, 192, 192));
 }
 
+TEST_F(PaintingTest, KeepsTheGlyphsOfALongRunOnTheCharacterGrid)
+{
+    // Fractional glyph advances must not let a long run drift off the cells the caret and the
+    // selection use: the last of 70 letters is inked inside its own cell.
+    memo.SetText(std::string(70, 'x'));
+    const QImage image = memo.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QFontMetrics metrics(memo.font());
+    const int charWidth = metrics.horizontalAdvance('M');
+    const int left = memo.viewport()->x() + 2;
+    int rightmostInk = -1;
+    for (int y = memo.viewport()->y(); y < memo.viewport()->y() + metrics.height(); ++y)
+        for (int x = left; x < memo.viewport()->x() + memo.viewport()->width(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) rightmostInk = std::max(rightmostInk, x);
+    EXPECT_GE(rightmostInk, left + 69 * charWidth);
+    EXPECT_LT(rightmostInk, left + 70 * charWidth);
+}
+
 TEST_F(PaintingTest, PaintsTheSelection)
 {
     const QColor highlight = memo.palette().color(QPalette::Highlight);
