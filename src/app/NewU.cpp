@@ -1,12 +1,10 @@
 #include "app/NewU.h"
 
 #include "markup/ColorSwatch.h"
-#include "platform/Platform.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -39,7 +37,7 @@ std::string Utf8(const QString& text)
 }  // namespace
 
 TForm24::TForm24(QWidget* parent)
-    : QDialog(parent),
+    : TButtonClosedDialog(kHelpContext, parent),
       ComboBox1(new QComboBox(this)),
       Edit1(new QLineEdit(this)),
       Edit2(new QLineEdit(this)),
@@ -185,20 +183,3 @@ void TForm24::Button5Click() { colorChooser_.ChooseInto(this, *Shape5); }
 void TForm24::Button6Click() { accept(); }
 void TForm24::Button7Click() { reject(); }
 
-void TForm24::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Only the buttons close this dialog: Enter and Esc do nothing here.
-        event->accept();
-        return;
-    case Qt::Key_F1:
-        platform().ShowHelp(kHelpContext);
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
-}

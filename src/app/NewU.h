@@ -1,10 +1,9 @@
 #pragma once
 // The "New HTML Page" dialog: the answers from which File, New builds the page skeleton.
 
+#include "app/ButtonClosedDialog.h"
 #include "app/PageSkeleton.h"
 #include "markup/ColorChooser.h"
-
-#include <QDialog>
 
 class ColorSwatch;
 class QComboBox;
@@ -12,7 +11,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-class TForm24 : public QDialog {
+class TForm24 : public TButtonClosedDialog {
     Q_OBJECT
 public:
     explicit TForm24(QWidget* parent = nullptr);
@@ -54,9 +53,6 @@ public slots:
     void Button5Click();
     void Button6Click();
     void Button7Click();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     ColorChooser colorChooser_;

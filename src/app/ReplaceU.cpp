@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,7 +25,7 @@ QPushButton* MakeButton(const QString& text, QWidget* parent)
 }  // namespace
 
 TForm5::TForm5(QWidget* parent)
-    : QDialog(parent),
+    : TButtonClosedDialog(kHelpContext, parent),
       Edit1(new QLineEdit(this)),
       Edit2(new QLineEdit(this)),
       CheckBox1(new QCheckBox(QStringLiteral("Match case"), this)),
@@ -115,20 +114,3 @@ void TForm5::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TForm5::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Only the buttons close this dialog: Enter and Esc do nothing here.
-        event->accept();
-        return;
-    case Qt::Key_F1:
-        platform().ShowHelp(kHelpContext);
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
-}

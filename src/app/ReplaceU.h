@@ -3,7 +3,7 @@
 // Made once and never reset, so it opens with the user's last values on any page. Only its
 // buttons decide how it ends; Enter and Esc do nothing.
 
-#include <QDialog>
+#include "app/ButtonClosedDialog.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -12,7 +12,7 @@ class QRadioButton;
 
 enum class TReplaceOutcome { None, ReplaceOneByOne, ReplaceAll };
 
-class TForm5 : public QDialog {
+class TForm5 : public TButtonClosedDialog {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent = nullptr);
@@ -39,7 +39,6 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The two fields must hold text; shows the message and returns false when one is empty.
