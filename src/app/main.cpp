@@ -2,6 +2,7 @@
 // the message loop until the main window closes.
 #include "app/ApplicationWindows.h"
 #include "app/MainU.h"
+#include "net/MessagePump.h"
 #include "platform/AppIcons.h"
 #include "platform/QtPlatform.h"
 
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QtPlatform desktop;
     setPlatform(&desktop);
+    // Network waits keep the windows alive by delivering their events while they wait.
+    SetMessagePump([] { platform().ProcessEvents(); });
     // The help topics are compiled into the program; the platform's help window shows them.
     QApplication::setApplicationName(kApplicationTitle);
     QApplication::setWindowIcon(AppWindowIcon());
@@ -25,6 +28,7 @@ int main(int argc, char** argv)
     mainWindow->showMaximized();
     const int exitCode = QApplication::exec();
     mainWindow.reset();
+    SetMessagePump(nullptr);
     setPlatform(nullptr);
     return exitCode;
 }
