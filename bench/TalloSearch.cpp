@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -38,10 +39,18 @@ int Usage()
 
 bool ReadFile(const char* path, std::string& bytes)
 {
+    // A directory opens as a stream but has no size: without these checks it asked for an
+    // impossible buffer and aborted.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return false;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return false;
-    bytes.resize(static_cast<std::size_t>(in.tellg()));
+    const std::streamoff size = in.tellg();
+    if (size < 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(size));
     in.seekg(0);
     return static_cast<bool>(in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
