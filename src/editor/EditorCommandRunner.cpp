@@ -41,7 +41,10 @@ void TEditorModel::ExecuteCommand(TEditorCommand command, const TCommandArgs& ar
         EndCompoundEdit();
         throw;
     }
-    if (!KeepsDesiredColumn(command)) desiredDisplayColumn_ = -1;
+    if (KeepsDesiredColumn(command))
+        desiredColumnCaret_ = caret_;
+    else
+        desiredDisplayColumn_ = -1;
     EndCompoundEdit();
 }
 
@@ -209,7 +212,9 @@ TTextPosition TEditorCommandRunner::Right() const
 TTextPosition TEditorCommandRunner::Vertical(int lines)
 {
     const TTextPosition caret = m_.caret_;
-    if (m_.desiredDisplayColumn_ < 0) m_.desiredDisplayColumn_ = m_.DisplayColumn(caret);
+    // A caret placed by anything else since the last up or down move (a click, an undo, a command
+    // of the program) starts from its own column.
+    if (m_.desiredDisplayColumn_ < 0 || caret != m_.desiredColumnCaret_) m_.desiredDisplayColumn_ = m_.DisplayColumn(caret);
     const int line = std::clamp(caret.Line + lines, 0, m_.LineCount() - 1);
     return {line, m_.ColumnAtDisplay(line, m_.desiredDisplayColumn_)};
 }

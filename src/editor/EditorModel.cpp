@@ -317,8 +317,16 @@ void TEditorModel::ReplaceSelection(std::u32string_view text)
 
 std::int64_t TEditorModel::SelectionStart() const
 {
-    TTextPosition begin = HasSelection() ? BlockBegin() : caret_;
-    if (HasSelection() && settings_.SelectionMode == smLine) begin.Column = 0;
+    if (!HasSelection()) return CharIndexOf(caret_);
+    TTextPosition begin = BlockBegin();
+    switch (settings_.SelectionMode) {
+    case smLine: begin.Column = 0; break;
+    case smColumn:
+        // The block's left edge, which is the caret's column when it was drawn leftwards.
+        begin.Column = ColumnAtDisplay(begin.Line, std::min(DisplayColumn(anchor_), DisplayColumn(caret_)));
+        break;
+    case smNormal: break;
+    }
     return CharIndexOf(begin);
 }
 
@@ -340,6 +348,8 @@ std::int64_t TEditorModel::SelectionLength() const
 void TEditorModel::SetSelectionLength(std::int64_t length)
 {
     const std::int64_t start = SelectionStart();
+    // A run of characters is a stream selection; in column or line mode it would take other text.
+    if (length > 0) settings_.SelectionMode = smNormal;
     anchor_ = PositionOfCharIndex(start);
     caret_ = PositionOfCharIndex(start + std::max<std::int64_t>(length, 0));
     if (compoundDepth_ == 0) undo_.BreakGroup();
@@ -349,6 +359,8 @@ void TEditorModel::SetSelectionLength(std::int64_t length)
 void TEditorModel::SelectAll()
 {
     const int last = LineCount() - 1;
+    // In column mode the block would end at the last line's width and leave longer lines out.
+    settings_.SelectionMode = smNormal;
     anchor_ = {0, 0};
     caret_ = {last, LineLength(last)};
     Notify(false);

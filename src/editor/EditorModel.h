@@ -182,6 +182,7 @@ private:
     TTextPosition caret_;
     TTextPosition anchor_;
     int desiredDisplayColumn_ = -1;  // kept over up and down moves
+    TTextPosition desiredColumnCaret_;  // where the last up or down move left the caret
     std::array<std::optional<TTextPosition>, 10> bookmarks_;
 
     // An action in progress: its edits collect here and become one undo step.

@@ -258,6 +258,25 @@ TEST(PageCommands, MoveByTheViewsHeight)
     EXPECT_TRUE(model.HasSelection());
 }
 
+// The column kept over up and down moves belongs to the caret those moves left; a caret placed
+// otherwise since (a click, an undo) moves on from its own column.
+TEST(CaretMoves, UpAndDownStartFromACaretPlacedElsewhere)
+{
+    TEditorModel model;
+    LoadMarked(model, "abcdef|\nabcdefgh\nabcdefgh");
+    model.ExecuteCommand(ecDown);
+    model.SetCaret({1, 1});
+    model.ExecuteCommand(ecDown);
+    EXPECT_EQ(model.Caret(), (TTextPosition{2, 1}));
+
+    LoadMarked(model, "ab|\nabcdefgh\nabcdefgh");
+    model.ExecuteCommand(ecChar, {.Char = U'c'});
+    model.ExecuteCommand(ecDown);
+    model.ExecuteCommand(ecUndo);
+    model.ExecuteCommand(ecDown);
+    EXPECT_EQ(model.Caret(), (TTextPosition{1, 2}));
+}
+
 TEST(KeyCommands, KeysRunTheirCommands)
 {
     TEditorModel model;

@@ -113,6 +113,7 @@ TEST(SelectionOperations, SelectedTextStartAndLength)
         {"past_line_end", "ab\ncd", {0, 7}, {1, 1}, smNormal, U"\r\nc", 2, 3},
         {"caret_past_end", "ab\ncd", {0, 9}, {0, 9}, smNormal, U"", 2, 0},
         {"column", "abcd\nefgh\nij", {0, 1}, {2, 3}, smColumn, U"bc\r\nfg\r\nj", 1, 9},
+        {"column_drawn_leftwards", "abcd\nefgh\nij", {0, 3}, {2, 1}, smColumn, U"bc\r\nfg\r\nj", 1, 9},
         {"lines", "ab\ncd\nef", {0, 1}, {1, 1}, smLine, U"ab\r\ncd\r\n", 0, 8},
         {"lines_to_end", "ab\ncd", {0, 1}, {1, 1}, smLine, U"ab\r\ncd", 0, 6},
     };
@@ -228,6 +229,25 @@ TEST(SelectionOperations, SetSelectionStartAndLength)
         EXPECT_EQ(model.Anchor(), c.Anchor) << c.Start << "+" << c.Length;
         EXPECT_EQ(model.Caret(), c.Caret) << c.Start << "+" << c.Length;
     }
+}
+
+// Character runs are selected as runs whatever selection mode the user switched to.
+TEST(SelectionOperations, CharacterSelectionsIgnoreColumnAndLineMode)
+{
+    TEditorModel model;
+    model.SetText("ab\ncd\nef");
+    model.SetSelectionMode(smLine);
+    model.SetSelectionStart(1);
+    model.SetSelectionLength(4);
+    EXPECT_EQ(model.SelectedText(), U"b\r\nc");
+    EXPECT_EQ(model.SelectionLength(), 4);
+    model.ReplaceSelection(U"X");
+    EXPECT_EQ(model.Text(), "aXd\r\nef");
+
+    model.SetText("abcdef\nab");
+    model.SetSelectionMode(smColumn);
+    model.ExecuteCommand(ecSelectAll);
+    EXPECT_EQ(model.SelectedText(), U"abcdef\r\nab");
 }
 
 TEST(SelectionOperations, CaretLineAndColumnAreOneBased)
