@@ -141,6 +141,17 @@ TPlace PlaceOf(const TEditorModel& editor, TTextPosition position)
     return {position.Line, editor.ByteOffsetOf(position)};
 }
 
+// A match is a run of characters: it is selected as such, whatever selection mode the user
+// switched to, or replacing it would take whole lines or a column block with it.
+void SelectMatch(TEditorModel& editor, TTextPosition start, TTextPosition end, bool backwards)
+{
+    editor.SetSelectionMode(smNormal);
+    if (backwards)
+        editor.SetSelection(end, start);
+    else
+        editor.SetSelection(start, end);
+}
+
 }  // namespace
 
 int SearchReplace(TEditorModel& editor, TEditSearch* engine, std::u32string_view search,
@@ -173,11 +184,7 @@ int SearchReplace(TEditorModel& editor, TEditSearch* engine, std::u32string_view
         const std::optional<TFound> found = page.Next(from);
         if (!found)
             return 0;
-        const TTextPosition start = StartOf(editor, *found), end = EndOf(editor, *found);
-        if (options.Backwards)
-            editor.SetSelection(end, start);
-        else
-            editor.SetSelection(start, end);
+        SelectMatch(editor, StartOf(editor, *found), EndOf(editor, *found), options.Backwards);
         return 1;
     }
 
@@ -192,7 +199,7 @@ int SearchReplace(TEditorModel& editor, TEditSearch* engine, std::u32string_view
             return replacedCount;
         const TTextPosition start = StartOf(editor, *found), end = EndOf(editor, *found);
         if (ask) {
-            editor.SetSelection(options.Backwards ? end : start, options.Backwards ? start : end);
+            SelectMatch(editor, start, end, options.Backwards);
             const TReplaceAction action = onReplaceText(search, replacement, start.Line + 1, start.Column + 1);
             if (action == TReplaceAction::Cancel)
                 return replacedCount;

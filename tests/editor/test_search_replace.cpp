@@ -131,6 +131,21 @@ TEST(SearchReplace, SingleReplaceTakesOnlyTheNextMatch)
     EXPECT_EQ(Marked(editor), "|xyz xyz ab");
 }
 
+TEST(SearchReplace, MatchIsSelectedAsCharactersInLineAndColumnMode)
+{
+    for (const TSelectionMode mode : {smLine, smColumn}) {
+        TEditorModel editor;
+        TEditSearch engine;
+        LoadMarked(editor, "|123 abc 456\nabc");
+        editor.SetSelectionMode(mode);
+        // Replace one by one: find, then replace what the find selected.
+        ASSERT_EQ(SearchReplace(editor, &engine, U"abc", U"", {}), 1);
+        EXPECT_EQ(editor.SelectedText(), U"abc") << mode;
+        editor.ReplaceSelection(U"x");
+        EXPECT_EQ(Marked(editor), "123 x| 456\nabc") << mode;
+    }
+}
+
 TEST(SearchReplace, UnencodableReplacementChangesNothing)
 {
     TEditorModel editor;
