@@ -79,7 +79,8 @@ private:
     // Returns false (upload ended, nothing more to do) when an OnFailure handler handled the refusal.
     bool RefuseUpload(const std::string& reply);
     bool PerformUpload(const std::string& localPath, const std::string& remoteName);
-    void OpenDataConnection();
+    // The reply that ends a transfer, with its continuation lines.
+    std::string ReadFinalReply();
     void RequireClean(const std::string& value, const char* what);
 
     std::unique_ptr<TSocketConnection> dataConnection_;

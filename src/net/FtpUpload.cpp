@@ -30,6 +30,10 @@ void TFtpClient::Upload(const std::string& localPath, const std::string& remoteN
 {
     cancel_ = false;
     CheckConnection();
+    // An upload started from a handler while another one runs would free the data connection that the
+    // running one is still sending on.
+    if (dataConnection_)
+        throw FTPException("An upload is already in progress");
     bool succeeded = false;
     uploadFailureReported_ = false;
     try {
@@ -107,8 +111,21 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
         return RefuseUpload(reply);
     }
 
-    if (!Passive)
-        data.AdoptSocket(data.Accept());
+    if (!Passive) {
+        // A server that cannot reach the listening socket says so on the control connection; waiting on
+        // for its connection would never end.
+        bool serverAnswered = false;
+        data.StopAcceptingWhen = [this, &serverAnswered] { return serverAnswered = Readable(); };
+        int accepted = -1;
+        try {
+            accepted = data.Accept();
+        } catch (const ESockError&) {
+            if (!serverAnswered)
+                throw;
+            return RefuseUpload(ReadFinalReply());
+        }
+        data.AdoptSocket(accepted);
+    }
     if (OnTransactionStart)
         OnTransactionStart(*this);
     if (!cancel_ && !timedOut_)
@@ -124,13 +141,19 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
         cancel_ = false;
         throw EAbortError("Upload aborted");
     }
-    std::string finalReply = ReadLn();
-    lastReply_ = finalReply;
-    if (finalReply.empty())
-        throw ESockError("Connection closed by the server");
-    Report(1, finalReply);
-    ReadContinuationLines(finalReply);
+    std::string finalReply = ReadFinalReply();
     if (ReplyNumberOf(finalReply) >= 400)
         return RefuseUpload(finalReply);
     return true;
+}
+
+std::string TFtpClient::ReadFinalReply()
+{
+    std::string reply = ReadLn();
+    lastReply_ = reply;
+    if (reply.empty())
+        throw ESockError("Connection closed by the server");
+    Report(1, reply);
+    ReadContinuationLines(reply);
+    return reply;
 }

@@ -17,6 +17,26 @@ namespace {
 constexpr int kWaitSliceMs = 5;
 constexpr int kLookupSliceMs = 2;
 constexpr auto kPumpInterval = std::chrono::milliseconds(5);
+
+// What the peer or the way to it answers to a connection attempt (and a momentary lack of local ports):
+// the same failure whether connect() reports it at once or later.
+bool IsAnswerToTheAttempt(int errnoValue)
+{
+    return errnoValue == ECONNREFUSED || errnoValue == ETIMEDOUT || errnoValue == EHOSTUNREACH ||
+           errnoValue == ECONNRESET || errnoValue == EAGAIN;
+}
+
+// Marks a Connect as under way for as long as it runs, on every way out.
+class ConnectInProgress {
+public:
+    explicit ConnectInProgress(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ConnectInProgress() { flag_ = false; }
+    ConnectInProgress(const ConnectInProgress&) = delete;
+    ConnectInProgress& operator=(const ConnectInProgress&) = delete;
+
+private:
+    bool& flag_;
+};
 }  // namespace
 
 TSocketConnection::TSocketConnection()
@@ -245,9 +265,14 @@ void TSocketConnection::ResolveHost()
 void TSocketConnection::Connect()
 {
     Report(8, "Connecting");
+    // A second Connect started from an event handler while this one waits would replace the socket under
+    // the waiting attempt, which then never ends.
+    if (connectInProgress_)
+        CheckError(EALREADY);
     cancel_ = false;
     if (connected_)
         throw ESockError("Already connected");
+    ConnectInProgress inProgress(connectInProgress_);
     if (socketUsed_) {
         CloseSocketHandle();
         socket_ = NewSocket(Linger::Graceful);
@@ -283,12 +308,14 @@ void TSocketConnection::Connect()
     if (::connect(socket_, reinterpret_cast<const sockaddr*>(&remote_), sizeof remote_) == 0) {
         connected_ = true;
         SocketConnected();
-    } else if (errno == EINPROGRESS) {
+    } else if (errno == EINPROGRESS || errno == EINTR) {
         connecting_ = true;
-    } else {
-        // An attempt refused at once is reported like one refused later: through the ok flag.
+    } else if (IsAnswerToTheAttempt(errno)) {
+        // Reported like the same answer arriving later: through the ok flag.
         lastError_ = SocketErrorCodeFromErrno(errno);
         ok_ = false;
+    } else {
+        CheckError(errno);
     }
 
     TimerOn();
@@ -296,6 +323,8 @@ void TSocketConnection::Connect()
         WaitPass(POLLOUT, kWaitSliceMs);
     TimerOff();
     connecting_ = false;
+    // The attempt is over: a failure handler may start the next one.
+    connectInProgress_ = false;
     if (!timedOut_ && !cancel_ && ok_) {
         socketUsed_ = false;
         return;
@@ -382,8 +411,11 @@ void TSocketConnection::Listen(const std::string& localAddress)
 int TSocketConnection::Accept()
 {
     Report(4, "Accepting");
-    while (!eventArrived_ && !cancel_)
+    while (!eventArrived_ && !cancel_) {
         WaitPass(POLLIN, kWaitSliceMs);
+        if (!eventArrived_ && StopAcceptingWhen && StopAcceptingWhen())
+            cancel_ = true;
+    }
     if (cancel_) {
         cancel_ = false;
         throw ESockError("Accepting Canceled");

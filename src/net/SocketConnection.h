@@ -43,6 +43,8 @@ public:
     TNotifyEvent OnPacketSent;  // after each successful send of a file block
     TErrorEvent OnError;        // before a socket error is raised
     THandledEvent OnConnectionRequired;
+    // Asked on every pass of the accept wait; true gives the wait up as if it were cancelled.
+    std::function<bool()> StopAcceptingWhen;
 
     virtual int Accept();
     virtual void Connect();
@@ -66,6 +68,8 @@ public:
     // Binds to the given local IPv4 address at Port (0: any free port) and listens for one connection.
     void Listen(const std::string& localAddress);
     bool DataAvailable();
+    // True when bytes or the peer's close are waiting to be read; reports no status.
+    bool Readable() const;
     void ClearInput();
     void ResolveHost();
     // Closes the socket and, unless being destroyed, makes a fresh one so the object can connect again.
@@ -132,6 +136,7 @@ private:
     bool destroying_ = false;
     bool connecting_ = false;
     bool listening_ = false;
+    bool connectInProgress_ = false;
     // A socket that took part in a failed attempt is replaced before the next Connect.
     bool socketUsed_ = false;
 

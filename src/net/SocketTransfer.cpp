@@ -259,6 +259,12 @@ bool TSocketConnection::DataAvailable()
     return Receive(socket_, &probe, 1, MSG_PEEK) > 0;
 }
 
+bool TSocketConnection::Readable() const
+{
+    pollfd entry{socket_, POLLIN, 0};
+    return socket_ >= 0 && ::poll(&entry, 1, 0) > 0;
+}
+
 void TSocketConnection::ClearInput()
 {
     Report(8, "Clearing Input");

@@ -375,6 +375,41 @@ TEST_F(FtpClientScriptedTest, AbortEndsTheTransfer)
     EXPECT_LT(server.ReceivedData().size(), std::size_t{8 << 20});
 }
 
+TEST_F(FtpClientScriptedTest, ActiveUploadEndsWhenTheServerCannotConnect)
+{
+    client.Passive = false;
+    server.On("STOR", {{"150 Connecting to the data port\r\n"}, ServerAction::AnswerWithoutData,
+                       {"425 Could not open data connection\r\n"}});
+    // Only a safety net, so that a client that waits on does not hang the test run.
+    int pumps = 0;
+    SetMessagePump([&] {
+        if (++pumps > 2000)
+            client.Abort();
+    });
+    server.Start();
+    client.Connect();
+    EXPECT_EQ(ErrorOf([&] { client.Upload(pagePath, ""); }), "425 Could not open data connection\r\n");
+    EXPECT_EQ(events, (Lines{"Connect", "Failure(9)"}));
+    Lines transcript = Finish();
+    EXPECT_EQ(transcript.back(), "QUIT") << "the control connection stays in step";
+}
+
+TEST_F(FtpClientScriptedTest, UploadStartedDuringAnUploadIsRefused)
+{
+    std::string nested = "(not started)";
+    client.OnTransactionStart = [&](TSocketConnection&) {
+        events.push_back("TransactionStart");
+        nested = ErrorOf([&] { client.Upload(pagePath, "second.html"); });
+    };
+    server.Start();
+    client.Connect();
+    client.Upload(pagePath, "");
+    EXPECT_EQ(nested, "An upload is already in progress");
+    EXPECT_EQ(events, (Lines{"Connect", "TransactionStart", "TransactionStop", "Success(9)"}));
+    EXPECT_EQ(Finish(), (Lines{"USER ann", "PASS secret", "TYPE I", "PASV", "STOR page.html", "QUIT"}));
+    EXPECT_EQ(server.ReceivedData(), pageContent);
+}
+
 struct InjectionCase {
     const char* name;
     std::function<void(TFtpClient&)> prepare;

@@ -271,6 +271,57 @@ TEST_F(SocketConnectionTest, ConnectionWaitEndsByTimeOutOrCancel)
     EXPECT_EQ(failures, 2);
 }
 
+TEST_F(SocketConnectionTest, ConnectStartedWhileAnotherWaitsIsRefused)
+{
+    SilentListener listener;
+    TSocketConnection connection;
+    std::vector<std::string> errors;
+    connection.OnError = [&](TSocketConnection&, std::uint16_t code, const std::string&) {
+        errors.push_back(std::to_string(code));
+    };
+    connection.Host = "127.0.0.1";
+    connection.Port = listener.port;
+    std::string nested = "(not started)";
+    int pumps = 0;
+    SetMessagePump([&] {
+        ++pumps;
+        if (pumps == 2)
+            nested = MessageOf<ESockError>([&] { connection.Connect(); });
+        else if (pumps > 4)
+            connection.Cancel();
+    });
+    EXPECT_EQ(MessageOf<ESockError>([&] { connection.Connect(); }), "Connection Canceled");
+    EXPECT_EQ(nested, "10037:Operation already in progress");
+    EXPECT_EQ(errors, std::vector<std::string>{"10037"});
+
+    // Once the attempt is over, the object connects again.
+    SetMessagePump({});
+    ScriptedFtpServer server;
+    ConnectTo(server, connection);
+    EXPECT_EQ(connection.ReadLn(), "220 Scripted server ready\r\n");
+}
+
+TEST_F(SocketConnectionTest, ConnectionStartRefusedByTheSystemIsASocketError)
+{
+    // TCP to a multicast address is refused by the local stack before any packet leaves.
+    TSocketConnection connection;
+    int failures = 0;
+    std::string reported;
+    connection.OnConnectionFailed = [&](TSocketConnection&) { ++failures; };
+    connection.OnError = [&](TSocketConnection&, std::uint16_t code, const std::string& text) {
+        reported = std::to_string(code) + " " + text;
+    };
+    connection.Host = "224.0.0.1";
+    connection.Port = 21;
+    EXPECT_EQ(MessageOf<ESockError>([&] { connection.Connect(); }), "10051:Network is unreachable");
+    EXPECT_EQ(reported, "10051 10051:Network is unreachable");
+    EXPECT_EQ(failures, 0);
+
+    ScriptedFtpServer server;
+    ConnectTo(server, connection);
+    EXPECT_EQ(connection.ReadLn(), "220 Scripted server ready\r\n");
+}
+
 TEST_F(SocketConnectionTest, ConnectionRequiredGetsOneChance)
 {
     TSocketConnection connection;

@@ -188,6 +188,8 @@ void ScriptedFtpServer::Serve()
             SendChunks(control, reply.chunks, passivePort);
             if (reply.action == ServerAction::CloseControl) {
                 open = false;
+            } else if (reply.action == ServerAction::AnswerWithoutData) {
+                SendChunks(control, reply.after);
             } else if (reply.action == ServerAction::ReceiveUpload || reply.action == ServerAction::ReceivePartThenClose) {
                 int data = TakeDataConnection();
                 std::string received;

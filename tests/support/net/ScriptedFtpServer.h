@@ -17,12 +17,13 @@ enum class ServerAction {
     OpenPassive,           // listen for the data connection; {hi} and {lo} in the reply name its port
     ReceiveUpload,         // take the data connection, read it to its end, then send `after`
     ReceivePartThenClose,  // take the data connection, read a little, then drop both connections
+    AnswerWithoutData,     // send `after` at once, never opening the data connection
 };
 
 struct ScriptedReply {
     std::vector<std::string> chunks;  // sent one after another, each as its own packet
     ServerAction action = ServerAction::None;
-    std::vector<std::string> after;   // for ReceiveUpload: the final reply
+    std::vector<std::string> after;   // for ReceiveUpload and AnswerWithoutData: the final reply
 };
 
 class ScriptedFtpServer {
