@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -164,7 +165,10 @@ PageSkeletonFields TForm24::SkeletonFields() const
     fields.backgroundImage = Utf8(Edit5->text());
     fields.topMargin = Utf8(Edit6->text());
     fields.leftMargin = Utf8(Edit7->text());
-    QString text = Memo1->toPlainText();
+    // The raw text keeps typed no-break spaces, which the plain-text form turns into spaces.
+    QString text = Memo1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     fields.text = Utf8(text);
     fields.backgroundColor = Shape1->Rgb();

@@ -23,6 +23,8 @@ void TForm1::BuildStatusBar()
         label->setObjectName(QStringLiteral("Panel%1").arg(panel));
         label->setFixedWidth(kPanelWidths[panel]);
         label->setContentsMargins(2, 0, 2, 0);
+        // A path is shown as it is, even one that looks like mark-up.
+        label->setTextFormat(Qt::PlainText);
         bar->addWidget(label);
         panels_[panel] = label;
     }

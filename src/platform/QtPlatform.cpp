@@ -35,9 +35,11 @@ QtPlatform::~QtPlatform()
         delete helpWindow_.data();
 }
 
+// Box texts carry file names and server replies: they are shown as written, never read as HTML.
 void QtPlatform::ShowMessage(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    box.setTextFormat(Qt::PlainText);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }
@@ -45,6 +47,7 @@ void QtPlatform::ShowMessage(const QString& text)
 void QtPlatform::ShowError(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    box.setTextFormat(Qt::PlainText);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }
@@ -52,6 +55,7 @@ void QtPlatform::ShowError(const QString& text)
 bool QtPlatform::Confirm(const QString& caption, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     box.setDefaultButton(yes);

@@ -103,7 +103,11 @@ TEST_F(NewPageDialog, TypedFieldsBecomeTheSkeletonFields)
     const struct {
         const char* typed;
         const char* expected;
-    } texts[] = {{"Hello\nWorld", "Hello\r\nWorld"}, {"Hello\nWorld\n", "Hello\r\nWorld\r\n"}, {"", ""}};
+    } texts[] = {{"Hello\nWorld", "Hello\r\nWorld"},
+                 {"Hello\nWorld\n", "Hello\r\nWorld\r\n"},
+                 {"", ""},
+                 {"no\u00A0break", "no\xC2\xA0" "break"},
+                 {"soft\u2028break", "soft\r\nbreak"}};
     for (const auto& t : texts) {
         dialog.Memo1->setPlainText(t.typed);
         const PageSkeletonFields fields = dialog.SkeletonFields();

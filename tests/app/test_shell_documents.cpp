@@ -2,6 +2,7 @@
 // the main window.
 #include "ShellFixture.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <csignal>
@@ -99,6 +100,18 @@ TEST_F(ShellTest, OpenLoadsTheFileAndFillsThePanels)
     OpenPage(path);
     EXPECT_EQ(mainWindow->DocumentCount(), 2) << "the same file opens in a second, independent window";
     EXPECT_EQ(desktop.dialogs[1].fileOptions.initialPath, path) << "the dialog starts where it was last used";
+}
+
+TEST_F(ShellTest, AFileNameThatLooksLikeMarkUpIsShownAsItIs)
+{
+    const QString path = PathOf("<b>bold.html");
+    WriteFile(path, "x");
+    OpenPage(path);
+    const auto* panel = mainWindow->findChild<QLabel*>(QStringLiteral("Panel0"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->text(), path);
+    EXPECT_EQ(panel->textFormat(), Qt::PlainText);
+    EXPECT_EQ(WindowMenuTexts(), QStringList{"<b>bold.html"});
 }
 
 TEST_F(ShellTest, OpenFailureShowsTheMessageAndLeavesNoHalfMadeWindow)

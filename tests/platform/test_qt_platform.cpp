@@ -97,6 +97,27 @@ TEST_F(QtPlatformTest, ConfirmAsksWithYesAndNo)
     }
 }
 
+TEST_F(QtPlatformTest, BoxesShowTextThatLooksLikeMarkUpAsItIs)
+{
+    // File names and server replies may hold "<b>" or "&amp;": they must not be rendered as HTML.
+    const QString text = QStringLiteral("Cannot open file /tmp/<b>x</b>&amp;.html");
+    const std::function<void()> boxes[] = {
+        [&] { qt.ShowMessage(text); },
+        [&] { qt.ShowError(text); },
+        [&] { qt.Confirm("Confirm", text); },
+    };
+    for (const auto& show : boxes) {
+        Qt::TextFormat format = Qt::AutoText;
+        OnNextModal([&format](QWidget& modal) {
+            auto& box = static_cast<QMessageBox&>(modal);
+            format = box.textFormat();
+            box.done(0);
+        });
+        show();
+        EXPECT_EQ(format, Qt::PlainText);
+    }
+}
+
 TEST_F(QtPlatformTest, ConfirmClosedWithEscapeIsNo)
 {
     OnNextModal([](QWidget& modal) { static_cast<QMessageBox&>(modal).reject(); });
