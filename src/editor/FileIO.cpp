@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <functional>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,27 +127,19 @@ TReplaceResult WriteTempAndRename(const std::string& target, const struct stat* 
     return TReplaceResult::Done;
 }
 
-}  // namespace
-
-std::string ReadWholeFile(const std::string& path)
+std::string ReadOpenFile(int fd, const struct stat& info, const std::function<EFileError()>& fail)
 {
-    const auto fail = [&] { return EFileError("Cannot open file " + path); };
-    TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.Valid()) throw fail();
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) throw fail();
-
     std::string bytes;
-    // Regular files are read into a block of exactly their size; others (pipes, /proc) grow as
-    // they come, and so does a file that grows while it is read.
-    bytes.resize(S_ISREG(info.st_mode) && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 65536);
+    // A file is read into a block of exactly its size; one that reports no size (/proc) grows as
+    // it comes, and so does a file that grows while it is read.
+    bytes.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 65536);
     std::size_t used = 0;
     while (true) {
         char spare[4096];
         const bool full = used == bytes.size();
         char* into = full ? spare : bytes.data() + used;
         const std::size_t room = full ? sizeof spare : bytes.size() - used;
-        const ssize_t got = ::read(fd.Get(), into, room);
+        const ssize_t got = ::read(fd, into, room);
         if (got < 0) {
             if (errno == EINTR) continue;
             throw fail();
@@ -159,6 +153,24 @@ std::string ReadWholeFile(const std::string& path)
     }
     bytes.resize(used);
     return bytes;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path)
+{
+    const auto fail = [&] { return EFileError("Cannot open file " + path); };
+    // Non-blocking, so that opening a pipe nobody writes to cannot hang; no effect on files.
+    TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.Valid()) throw fail();
+    struct stat info {};
+    // Only regular files are pages: a device or a pipe may never end (/dev/zero) or never answer.
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) throw fail();
+    try {
+        return ReadOpenFile(fd.Get(), info, fail);
+    } catch (const std::bad_alloc&) {
+        throw fail();  // larger than the memory the program can have
+    }
 }
 
 void WriteFileSafely(const std::string& path, std::string_view bytes)

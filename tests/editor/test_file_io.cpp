@@ -116,7 +116,10 @@ TEST_F(SafeSave, OpenFailureNamesThePathAndChangesNothing)
 {
     TEditorModel model;
     model.SetText("keep me");
-    const std::string paths[] = {folder_ + "/nope.html", folder_};
+    // A pipe nobody writes to and an endless device must fail at once, not hang or fill memory.
+    const std::string pipe = folder_ + "/pipe.html";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string paths[] = {folder_ + "/nope.html", folder_, pipe, "/dev/zero"};
     for (const std::string& path : paths) {
         try {
             model.LoadFromFile(path);
