@@ -125,6 +125,9 @@ private:
     // is due), handles what the socket reports, fires the timer when due and pumps the interface.
     void WaitPass(short events, int sliceMs);
     void PumpIfDue();
+    // Sends until all of it is out, the peer takes no more or a cancel; waits when the socket is
+    // full. onSent, when given, hears of every piece the socket took.
+    void SendAll(const char* data, std::size_t length, const std::function<void(std::size_t)>& onSent);
 
     int socket_ = -1;
     sockaddr_in remote_{};

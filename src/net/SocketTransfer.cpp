@@ -89,6 +89,25 @@ void TSocketConnection::Writeln(std::string_view text)
     Write(line);
 }
 
+void TSocketConnection::SendAll(const char* data, std::size_t length, const std::function<void(std::size_t)>& onSent)
+{
+    std::size_t sent = 0;
+    while (sent < length && !cancel_) {
+        const ssize_t n = Send(socket_, data + sent, length - sent);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            if (onSent)
+                onSent(static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (WouldBlock(errno)) {
+            WaitPass(POLLOUT, kWaitSliceMs);
+        } else {
+            CheckError(errno);
+        }
+    }
+}
+
 void TSocketConnection::SendBuffer(const char* data, std::size_t length)
 {
     Report(4, "Sending Buffer");
@@ -100,19 +119,7 @@ void TSocketConnection::SendBuffer(const char* data, std::size_t length)
                 if (length >= kBufferSize)
                     throw ESockError("Text to send is longer than 65535 bytes");
             }
-            std::size_t sent = 0;
-            while (sent < length && !cancel_) {
-                ssize_t n = Send(socket_, data + sent, length - sent);
-                if (n > 0) {
-                    sent += static_cast<std::size_t>(n);
-                } else if (n == 0) {
-                    break;
-                } else if (WouldBlock(errno)) {
-                    WaitPass(POLLOUT, kWaitSliceMs);
-                } else {
-                    CheckError(errno);
-                }
-            }
+            SendAll(data, length, nullptr);
         }
     }
     if (cancel_) {
@@ -216,6 +223,12 @@ void TSocketConnection::SendFile(const std::string& path)
         throw EFileError("Cannot open file \"" + path + "\". Not a regular file");
     ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
+    const std::function<void(std::size_t)> onPacketSent = [this](std::size_t count) {
+        bytesSent_ += static_cast<std::int64_t>(count);
+        if (OnPacketSent)
+            OnPacketSent(*this);
+        PumpIfDue();
+    };
     std::int64_t position = 0;
     while (position < info.st_size && !cancel_) {
         std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kBufferSize, info.st_size - position));
@@ -228,23 +241,7 @@ void TSocketConnection::SendFile(const std::string& path)
         if (got == 0)
             break;  // the file shrank since it was measured
         position += got;
-        std::size_t sent = 0;
-        while (sent < static_cast<std::size_t>(got) && !cancel_) {
-            ssize_t n = Send(socket_, buffer_ + sent, static_cast<std::size_t>(got) - sent);
-            if (n > 0) {
-                sent += static_cast<std::size_t>(n);
-                bytesSent_ += n;
-                if (OnPacketSent)
-                    OnPacketSent(*this);
-                PumpIfDue();
-            } else if (n == 0) {
-                break;
-            } else if (WouldBlock(errno)) {
-                WaitPass(POLLOUT, kWaitSliceMs);
-            } else {
-                CheckError(errno);
-            }
-        }
+        SendAll(buffer_, static_cast<std::size_t>(got), onPacketSent);
     }
     if (cancel_) {
         cancel_ = false;
