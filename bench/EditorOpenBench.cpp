@@ -9,7 +9,7 @@
 // editor with a bookmark, a selection and the caret, as a user would see it.
 
 #include "HtmlPageGenerator.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "editor/EditorModel.h"
 #include "highlight/HtmlHighlighter.h"
 #include "platform/Platform.h"

@@ -3,7 +3,7 @@
 #include "app/MainU.h"
 #include "app/ReplaceU.h"
 #include "app/UHTML.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "editor/SearchReplace.h"
 #include "platform/FindDialog.h"
 #include "platform/Platform.h"

@@ -3,7 +3,7 @@
 
 #include "app/NewU.h"
 #include "app/PageFiles.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 
 #include <QAction>
 #include <QDialog>

@@ -1,7 +1,7 @@
 // The main menu and both tool bars of the main window, built from one command table.
 #include "app/MainU.h"
 
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "platform/AppIcons.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "app/AboutU.h"
 #include "app/DocumentSearch.h"
 #include "app/PageFiles.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 
 #include <QAction>
 #include <QCloseEvent>

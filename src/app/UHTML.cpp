@@ -1,7 +1,7 @@
 #include "app/UHTML.h"
 
 #include "app/PageFiles.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "editor/EditorSettings.h"
 #include "highlight/HtmlHighlighter.h"
 #include "platform/AppIcons.h"

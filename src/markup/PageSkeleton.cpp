@@ -1,4 +1,4 @@
-#include "app/PageSkeleton.h"
+#include "markup/PageSkeleton.h"
 
 #include "markup/ColorToHtmlHex.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for driving a real TCodeMemo offscreen: key scripts, points of text cells, pixel counts.
 
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 
 #include <QImage>
 #include <QPoint>

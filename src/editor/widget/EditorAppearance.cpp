@@ -1,4 +1,4 @@
-#include "editor/EditorAppearance.h"
+#include "editor/widget/EditorAppearance.h"
 
 QColor ToQColor(RgbColor rgb)
 {

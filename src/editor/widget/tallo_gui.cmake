@@ -1,4 +1,4 @@
-# sources of the widget part of src/editor
+# The editor widget: everything in src/editor that draws or talks to Qt.
 target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CodeMemo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CodeMemo.h

@@ -1,6 +1,6 @@
-#include "editor/LinePainter.h"
+#include "editor/widget/LinePainter.h"
 
-#include "editor/EditorAppearance.h"
+#include "editor/widget/EditorAppearance.h"
 #include "editor/EditorModel.h"
 #include "editor/TextEncoding.h"
 #include "highlight/CustomHighlighter.h"

@@ -1,9 +1,9 @@
 // The editor control driven as a user drives it: keys, mouse, clipboard, painting, signals.
-#include "editor/CodeMemo.h"
-#include "editor/CodeMemoTestSupport.h"
+#include "editor/widget/CodeMemo.h"
+#include "editor/widget/CodeMemoTestSupport.h"
 #include "editor/EditorModel.h"
 #include "editor/FileIO.h"
-#include "editor/QtKeyMapping.h"
+#include "editor/widget/QtKeyMapping.h"
 #include "highlight/HtmlHighlighter.h"
 #include "support/ScriptedPlatform.h"
 

@@ -1,4 +1,19 @@
-# The search engine and the editor's search and replace (core, no Qt).
+# The core part of src/editor: text model, undo, key commands and settings.
+target_sources(tallo_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/CharIndexCache.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CharacterClass.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EditorCommandRunner.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EditorCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EditorModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileIO.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HighlightStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KeyStrokes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextEncoding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UndoList.cpp
+)
+
+# The search engine and the editor's search and replace.
 target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ByteFinder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditSearch.cpp

@@ -1,4 +1,4 @@
-#include "editor/CodeMemoTestSupport.h"
+#include "editor/widget/CodeMemoTestSupport.h"
 
 #include <QFontMetrics>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "editor/QtKeyMapping.h"
+#include "editor/widget/QtKeyMapping.h"
 
 #include <QGuiApplication>
 

@@ -1,7 +1,7 @@
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 
-#include "editor/CodeMemoImpl.h"
-#include "editor/EditorAppearance.h"
+#include "editor/widget/CodeMemoImpl.h"
+#include "editor/widget/EditorAppearance.h"
 #include "platform/Platform.h"
 
 #include <QApplication>

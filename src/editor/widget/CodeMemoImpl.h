@@ -1,10 +1,10 @@
 #pragma once
 // The private state of TCodeMemo, shared by its source files (view, input).
 
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "editor/EditorModel.h"
-#include "editor/GutterWidget.h"
-#include "editor/LinePainter.h"
+#include "editor/widget/GutterWidget.h"
+#include "editor/widget/LinePainter.h"
 
 #include <QPoint>
 #include <QRect>

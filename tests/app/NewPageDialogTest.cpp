@@ -1,7 +1,7 @@
 // The New HTML Page dialog and the About box, as real widgets with the scripted platform.
 #include "app/AboutU.h"
 #include "app/NewU.h"
-#include "app/PageSkeleton.h"
+#include "markup/PageSkeleton.h"
 #include "markup/ColorSwatch.h"
 #include "support/ScriptedPlatform.h"
 

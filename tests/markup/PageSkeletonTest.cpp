@@ -1,5 +1,5 @@
 // The page that File, New writes, byte for byte, and the colour notation it uses.
-#include "app/PageSkeleton.h"
+#include "markup/PageSkeleton.h"
 #include "markup/ColorToHtmlHex.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "editor/GutterWidget.h"
+#include "editor/widget/GutterWidget.h"
 
-#include "editor/EditorAppearance.h"
+#include "editor/widget/EditorAppearance.h"
 #include "editor/EditorModel.h"
 
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 // TCodeMemo's keyboard, input-method, mouse and drag-and-drop handling.
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 
-#include "editor/CodeMemoImpl.h"
-#include "editor/QtKeyMapping.h"
+#include "editor/widget/CodeMemoImpl.h"
+#include "editor/widget/QtKeyMapping.h"
 #include "platform/Platform.h"
 
 #include <QApplication>

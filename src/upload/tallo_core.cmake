@@ -1,0 +1,3 @@
+# Connection profiles and upload (core).
+target_sources(tallo_core PRIVATE
+)
