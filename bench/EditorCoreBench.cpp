@@ -73,9 +73,9 @@ KeystrokeFigures TimeKeystrokes(TEditorModel& model, TTextPosition at, int repea
         const auto start = Clock::now();
         model.SetCaret(at);
         model.ExecuteCommand(ecChar, {.Char = U'x'});
-        if (paintAround) model.Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
+        if (paintAround) model.Document().Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
         model.Undo();
-        if (paintAround) model.Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
+        if (paintAround) model.Document().Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
         const double ms = MillisecondsSince(start);
         figures.MeanMs += ms / repeats;
         figures.MaxMs = std::max(figures.MaxMs, ms);
@@ -100,7 +100,7 @@ int RunLoadChild(const std::string& path, std::size_t fileSize)
     THtmlHighlighter highlighter;
     model.SetHighlighter(&highlighter);
     const auto firstScreen = Clock::now();
-    for (int line = 0; line < 60; ++line) model.Highlight().EndState(line);
+    for (int line = 0; line < 60; ++line) model.Document().Highlight().EndState(line);
     std::printf("first_screen_states_ms %.3f\n", MillisecondsSince(firstScreen));
 
     const int last = model.LineCount() - 1;
@@ -109,7 +109,7 @@ int RunLoadChild(const std::string& path, std::size_t fileSize)
         TTextPosition At;
     } places[] = {{"start", {0, 0}}, {"middle", {last / 2, 2}}, {"end", {last, 0}}};
     const auto wholeScan = Clock::now();
-    model.Highlight().EndState(last);  // as when the view first shows the end of the page
+    model.Document().Highlight().EndState(last);  // as when the view first shows the end of the page
     std::printf("highlight_whole_page_ms %.1f\n", MillisecondsSince(wholeScan));
     for (const auto& place : places) {
         const KeystrokeFigures plain = TimeKeystrokes(model, place.At, 200, false);

@@ -1,5 +1,7 @@
 #include "editor/SearchReplace.h"
 
+#include "editor/EditTransaction.h"
+
 #include <optional>
 #include <string>
 
@@ -32,17 +34,6 @@ std::string NewlinesOnly(std::string bytes)
     }
     return out;
 }
-
-class TCompoundEdit {
-public:
-    explicit TCompoundEdit(TEditorModel& editor) : editor_(editor) { editor_.BeginCompoundEdit(); }
-    ~TCompoundEdit() { editor_.EndCompoundEdit(); }
-    TCompoundEdit(const TCompoundEdit&) = delete;
-    TCompoundEdit& operator=(const TCompoundEdit&) = delete;
-
-private:
-    TEditorModel& editor_;
-};
 
 class TPageSearch {
 public:
@@ -188,7 +179,7 @@ int SearchReplace(TEditorModel& editor, TEditSearch* engine, std::u32string_view
         return 1;
     }
 
-    TCompoundEdit oneUndoStep(editor);
+    TEditTransaction oneUndoStep(editor);
     bool ask = options.Prompt && onReplaceText;
     int replacedCount = 0;
     while (true) {

@@ -68,7 +68,7 @@ TEST(EditorSettings, ANewEditorStartsWithTheDefaultKeysAndAnEmptyPage)
     EXPECT_EQ(model.Keystrokes().Count(), 82);
     EXPECT_EQ(model.LineCount(), 1);
     EXPECT_EQ(model.Text(), "");
-    EXPECT_EQ(model.Buffer().LineBreak(), TLineBreak::CrLf);
+    EXPECT_EQ(model.Document().Buffer().LineBreak(), TLineBreak::CrLf);
     EXPECT_EQ(model.Encoding(), TDocumentEncoding::Utf8);
     EXPECT_TRUE(model.InsertMode());
 }

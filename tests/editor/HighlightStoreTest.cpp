@@ -78,7 +78,7 @@ std::vector<int> FullScan(TCustomHighlighter& highlighter, const TEditorModel& m
 std::vector<int> StoredStates(TEditorModel& model)
 {
     std::vector<int> states;
-    for (int line = 0; line < model.LineCount(); ++line) states.push_back(model.Highlight().EndState(line));
+    for (int line = 0; line < model.LineCount(); ++line) states.push_back(model.Document().Highlight().EndState(line));
     return states;
 }
 
@@ -102,7 +102,7 @@ TEST(HighlightStore, LazyStatesEqualAFullScanOverRandomEdits)
         // Ask for some line now and then, as painting would.
         if (random() % 3 == 0) {
             const int line = static_cast<int>(random() % model.LineCount());
-            ASSERT_EQ(model.Highlight().EndState(line), FullScan(highlighter, model)[static_cast<std::size_t>(line)])
+            ASSERT_EQ(model.Document().Highlight().EndState(line), FullScan(highlighter, model)[static_cast<std::size_t>(line)])
                 << "round " << round;
         }
     }
@@ -118,24 +118,24 @@ TEST(HighlightStore, TypingAtTheTopOfALongPageScansOnlyWhatIsShown)
     TNestingHighlighter highlighter;
     model.LoadBytes(page);
     model.SetHighlighter(&highlighter);
-    EXPECT_EQ(model.Highlight().ValidUpTo(), 0);  // attaching scans nothing yet
-    for (int line = 0; line < 40; ++line) model.Highlight().EndState(line);
-    EXPECT_LE(model.Highlight().ScannedLines(), 40);
-    model.Highlight().EndState(99999);  // once scrolled to the end, every line has a state
-    const std::int64_t afterFirstPaint = model.Highlight().ScannedLines();
+    EXPECT_EQ(model.Document().Highlight().ValidUpTo(), 0);  // attaching scans nothing yet
+    for (int line = 0; line < 40; ++line) model.Document().Highlight().EndState(line);
+    EXPECT_LE(model.Document().Highlight().ScannedLines(), 40);
+    model.Document().Highlight().EndState(99999);  // once scrolled to the end, every line has a state
+    const std::int64_t afterFirstPaint = model.Document().Highlight().ScannedLines();
 
     model.SetCaret({0, 0});
     for (const char32_t ch : std::u32string(U"<!--")) model.ExecuteCommand(ecChar, {.Char = ch});
-    for (int line = 0; line < 40; ++line) model.Highlight().EndState(line);
-    EXPECT_LE(model.Highlight().ScannedLines() - afterFirstPaint, 4 * 40);
-    EXPECT_EQ(model.Highlight().EndState(39), 4);  // everything below is comment now
+    for (int line = 0; line < 40; ++line) model.Document().Highlight().EndState(line);
+    EXPECT_LE(model.Document().Highlight().ScannedLines() - afterFirstPaint, 4 * 40);
+    EXPECT_EQ(model.Document().Highlight().EndState(39), 4);  // everything below is comment now
 
     // Closing the comment again: the states agree at once below the edit.
     model.ExecuteCommand(ecLineEnd);
     for (const char32_t ch : std::u32string(U"-->")) model.ExecuteCommand(ecChar, {.Char = ch});
-    const std::int64_t before = model.Highlight().ScannedLines();
-    EXPECT_EQ(model.Highlight().EndState(99999), 0);
-    EXPECT_LE(model.Highlight().ScannedLines() - before, 100);  // no rescan of the 100000 lines
+    const std::int64_t before = model.Document().Highlight().ScannedLines();
+    EXPECT_EQ(model.Document().Highlight().EndState(99999), 0);
+    EXPECT_LE(model.Document().Highlight().ScannedLines() - before, 100);  // no rescan of the 100000 lines
     model.SetHighlighter(nullptr);
 }
 
@@ -160,12 +160,12 @@ TEST(HighlightStore, AttributeChangeAsksForAWholeScanAndARepaint)
     model.SetText("(\n(\n(");
     model.SetHighlighter(&highlighter);
     int repaints = 0;
-    model.Highlight().OnRepaint = [&] { ++repaints; };
-    EXPECT_EQ(model.Highlight().EndState(2), 3);
-    EXPECT_EQ(model.Highlight().ValidUpTo(), 3);
+    model.Document().Highlight().OnRepaint = [&] { ++repaints; };
+    EXPECT_EQ(model.Document().Highlight().EndState(2), 3);
+    EXPECT_EQ(model.Document().Highlight().ValidUpTo(), 3);
     highlighter.ChangeColour();
     EXPECT_EQ(repaints, 1);
-    EXPECT_EQ(model.Highlight().ValidUpTo(), 0);
+    EXPECT_EQ(model.Document().Highlight().ValidUpTo(), 0);
     model.SetHighlighter(nullptr);
     highlighter.ChangeColour();  // detached: no longer heard
     EXPECT_EQ(repaints, 1);
@@ -268,7 +268,7 @@ TEST(HighlightStoreWithHtml, MultiLineConstructsFollowEdits)
     model.SetCaret({0, 0});
     model.ExecuteCommand(ecDeleteLine);
     model.ExecuteCommand(ecDeleteLine);
-    EXPECT_EQ(model.Highlight().EndState(0), Html(THtmlState::TextState));
+    EXPECT_EQ(model.Document().Highlight().EndState(0), Html(THtmlState::TextState));
     expectStates("comment lines deleted", FullScan(highlighter, model));
     model.SetHighlighter(nullptr);
 }
@@ -280,7 +280,7 @@ TEST(HighlightStoreWithHtml, PainterTokensOfALineInsideAComment)
     model.SetText("<!-- a\r\nb --> <b>x</b>");
     model.SetHighlighter(&highlighter);
     std::vector<std::string> tokens;
-    model.Highlight().WalkTokens(1, [&](const TLineToken& t) {
+    model.Document().Highlight().WalkTokens(1, [&](const TLineToken& t) {
         tokens.emplace_back(model.LineBytes(1).substr(static_cast<std::size_t>(t.Start), static_cast<std::size_t>(t.Length)));
     });
     ASSERT_FALSE(tokens.empty());

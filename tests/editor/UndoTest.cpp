@@ -1,4 +1,5 @@
 // Undo and redo: grouping of like edits, the entry limit, the redo list, caret and selection.
+#include "editor/EditTransaction.h"
 #include "editor/EditorModel.h"
 
 #include <gtest/gtest.h>
@@ -75,11 +76,10 @@ TEST(UndoGrouping, LikeEditsUndoAsOneStep)
          true, 2},
         {"compound_edit_is_one_step",
          [](TEditorModel& m) {
-             m.BeginCompoundEdit();
+             TEditTransaction transaction(m);
              m.ReplaceSelection(U"<b>");
              m.ReplaceSelection(U"x");
              m.ReplaceSelection(U"</b>");
-             m.EndCompoundEdit();
          },
          true, 1},
     };
@@ -87,7 +87,7 @@ TEST(UndoGrouping, LikeEditsUndoAsOneStep)
         TEditorModel model;
         if (!c.GroupUndo) model.Settings().Options.Exclude(eoGroupUndo);
         c.Actions(model);
-        EXPECT_EQ(model.UndoList().UndoCount(), c.Steps) << c.Name;
+        EXPECT_EQ(model.Document().UndoList().UndoCount(), c.Steps) << c.Name;
         EXPECT_EQ(StepsToUndoAll(model), c.Steps) << c.Name;
         EXPECT_EQ(model.Text(), "") << c.Name;
     }
@@ -98,7 +98,7 @@ TEST(UndoLimit, The1025thEntryDropsTheOldest)
     TEditorModel model;
     EXPECT_EQ(model.Settings().MaxUndo, 1024);
     for (int i = 0; i < 1025; ++i) model.ReplaceSelection(U"x");
-    EXPECT_EQ(model.UndoList().UndoCount(), 1024);
+    EXPECT_EQ(model.Document().UndoList().UndoCount(), 1024);
     EXPECT_EQ(StepsToUndoAll(model), 1024);
     EXPECT_EQ(model.Text(), "x");  // the first edit can no longer be undone
 }
@@ -169,14 +169,14 @@ TEST(UndoRedo, RandomEditsUndoAndRedoExactly)
         const auto pick = [&](int line) { return TTextPosition{line, static_cast<int>(random() % (model.LineLength(line) + 3))}; };
         const int a = static_cast<int>(random() % lines), b = static_cast<int>(random() % lines);
         model.SetSelection(pick(a), pick(b));
-        const int before = model.UndoList().UndoCount();
+        const int before = model.Document().UndoList().UndoCount();
         switch (random() % 4) {
         case 0: model.ReplaceSelection(pieces[random() % std::size(pieces)]); break;
         case 1: model.ExecuteCommand(ecDeleteLastChar); break;
         case 2: model.ExecuteCommand(ecLineBreak); break;
         default: model.ExecuteCommand(ecChar, {.Char = U'q'}); break;
         }
-        if (model.UndoList().UndoCount() > before)
+        if (model.Document().UndoList().UndoCount() > before)
             history.push_back(model.Text());
         else
             ASSERT_EQ(model.Text(), history.back());

@@ -164,7 +164,7 @@ TCodeMemo::Impl::RowSignature TCodeMemo::Impl::SignatureOf(int line)
     signature.Line = line;
     signature.Hash = std::hash<std::string_view>{}(bytes);
     signature.Length = bytes.size();
-    signature.StartState = model.Highlighter() && line > 0 ? model.Highlight().EndState(line - 1) : 0;
+    signature.StartState = model.Highlighter() && line > 0 ? model.Document().Highlight().EndState(line - 1) : 0;
     signature.Selection = model.SelectedDisplayColumns(line);
     return signature;
 }
@@ -268,7 +268,7 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
         d->caretMoved = true;
         if (d->actionDepth == 0) d->Flush();
     };
-    d->model.Highlight().OnRepaint = [this] { viewport()->update(); };
+    d->model.Document().Highlight().OnRepaint = [this] { viewport()->update(); };
 
     d->gutter = new TGutterWidget(d->model, this);
     d->gutter->OnLinePressed = [this](int line) {
@@ -313,7 +313,7 @@ TCodeMemo::~TCodeMemo()
     // The model may call back into the widget while it goes; nothing should be shown then.
     d->model.OnChange = nullptr;
     d->model.OnCaretMove = nullptr;
-    d->model.Highlight().OnRepaint = nullptr;
+    d->model.Document().Highlight().OnRepaint = nullptr;
     d->model.SetHost(nullptr);
     // The gutter reads the model, which goes before the base class deletes the children.
     delete d->gutter;

@@ -1,6 +1,7 @@
 // TCodeMemo's keyboard, input-method, mouse and drag-and-drop handling.
 #include "editor/widget/CodeMemo.h"
 
+#include "editor/EditTransaction.h"
 #include "editor/widget/CodeMemoImpl.h"
 #include "editor/widget/QtKeyMapping.h"
 #include "platform/Platform.h"
@@ -266,7 +267,7 @@ void TCodeMemo::dropEvent(QDropEvent* event)
     std::int64_t target = model.CharIndexOf(d->PositionAt(point));
     const Qt::DropAction dropAction = own ? OwnDropAction(*event) : event->proposedAction();
     try {
-        model.BeginCompoundEdit();
+        TEditTransaction transaction(model);
         if (own && dropAction == Qt::MoveAction) {
             const std::int64_t start = model.SelectionStart(), length = model.SelectionLength();
             model.ReplaceSelection(U"");
@@ -277,9 +278,7 @@ void TCodeMemo::dropEvent(QDropEvent* event)
         const std::int64_t end = model.SelectionStart();
         model.SetSelectionStart(target);
         model.SetSelectionLength(end - target);
-        model.EndCompoundEdit();
     } catch (const EEncodingError& error) {
-        model.EndCompoundEdit();
         d->ShowError(QString::fromStdString(error.what()));
         event->ignore();
         return;

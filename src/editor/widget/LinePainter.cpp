@@ -45,7 +45,7 @@ void TLinePainter::CollectTokens(int line, std::string_view bytes, std::size_t b
     tokens_.clear();
     if (model_.Highlighter()) {
         try {
-            model_.Highlight().WalkTokens(line, [this, byteBound](const TLineToken& token) {
+            model_.Document().Highlight().WalkTokens(line, [this, byteBound](const TLineToken& token) {
                 if (static_cast<std::size_t>(token.Start) > byteBound) throw PastTheView{};
                 tokens_.push_back(token);
             });
