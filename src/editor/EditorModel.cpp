@@ -60,8 +60,10 @@ void TEditorModel::ResetAfterNewText()
     caret_ = anchor_ = {};
     desiredDisplayColumn_ = -1;
     bookmarks_ = {};
-    pendingStep_ = {};
-    compoundDepth_ = 0;
+    // An open transaction stays open (its scope still closes it), but the edits it collected refer
+    // to text that is gone: its step starts afresh on the new text.
+    pendingStep_.Edits.clear();
+    pendingStep_.Before = CurrentSelection();
     Notify(true);
 }
 
