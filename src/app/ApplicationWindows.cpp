@@ -8,9 +8,10 @@
 std::unique_ptr<TForm1> CreateApplicationWindows()
 {
     auto mainWindow = std::make_unique<TForm1>();
-    mainWindow->CreateStartupDocument();
+    // The dialogs first: every document window, the start-up one too, is handed the Replace dialog.
     mainWindow->Form5 = new TForm5(mainWindow.get());
     mainWindow->Form23 = new TForm23(mainWindow.get());
     mainWindow->Form24 = new TForm24(mainWindow.get());
+    mainWindow->CreateStartupDocument();
     return mainWindow;
 }

@@ -70,10 +70,8 @@ void ReplaceAll(TForm2& document)
 
 void FindDialogFind(const TFindDialog& dialog, TForm2* target)
 {
-    if (!target) {
-        platform().ShowMessage(kNoDocumentMessage);
+    if (!RequireDocument(target))
         return;
-    }
     target->MatchCase = dialog.MatchCase();
     target->WholeWord = dialog.WholeWord();
     target->Backwards = dialog.Backwards();

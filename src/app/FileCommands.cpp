@@ -12,15 +12,11 @@
 void TForm1::New1Click()
 {
     Form24->Reset();
-    TForm2* document = CreateDocumentWindow(QStringLiteral("Noname") + QString::number(pageCounter_));
-    CreateWindowMenuItem(*document);
-    BindActivationAndCaretEvents(*document);
-    SetPanelText(0, QString());
-    if (platform().ExecModal(*Form24) == QDialog::Accepted)
-        document->CodeMemo1->SetText(BuildPageSkeleton(Form24->SkeletonFields()));
-    UpdateCaretPanels();
-    BindChangeEvent(*document);
-    InsertWindowMenuItem(*document);
+    // The page's window stands behind the New HTML Page dialog; a cancelled dialog leaves it empty.
+    AddDocumentWindow(QStringLiteral("Noname") + QString::number(pageCounter_), QString(), [this](TForm2& document) {
+        if (platform().ExecModal(*Form24) == QDialog::Accepted)
+            document.CodeMemo1->SetText(BuildPageSkeleton(Form24->SkeletonFields()));
+    });
     ++pageCounter_;
 }
 
@@ -30,22 +26,11 @@ void TForm1::Open1Click()
     if (!path)
         return;
     OpenDialog1.initialPath = *path;
-    TForm2* document = CreateDocumentWindow(FileNamePart(*path));
-    try {
-        document->CodeMemo1->LoadFromFile(NativePath(*path));
-    } catch (const std::exception& error) {
-        // A window that never got its file is not a page: it goes away unsaved.
-        delete document->SubWindow();
-        platform().ShowError(QString::fromStdString(error.what()));
-        return;
-    }
-    SetPanelText(0, *path);
-    BindActivationAndCaretEvents(*document);
-    CreateWindowMenuItem(*document);
-    InsertWindowMenuItem(*document);
-    UpdateCaretPanels();
-    BindChangeEvent(*document);
-    document->FileName = *path;
+    // A window that never got its file is not a page: it goes away unsaved.
+    ReportErrors([&] {
+        AddDocumentWindow(FileNamePart(*path), *path,
+                          [&](TForm2& document) { document.CodeMemo1->LoadFromFile(NativePath(*path)); });
+    });
 }
 
 void TForm1::Save1Click()

@@ -44,9 +44,32 @@ TForm2* TForm1::CreateStartupDocument()
 TForm2* TForm1::CreateDocumentWindow(const QString& caption)
 {
     auto* document = new TForm2;
+    document->ReplaceDialog = Form5;
     document->SetCaption(caption);
     document->PlaceIn(*MdiArea);
     ShieldShortcutsFromEditor(*document);
+    return document;
+}
+
+TForm2* TForm1::AddDocumentWindow(const QString& caption, const QString& fileName,
+                                  const std::function<void(TForm2&)>& fill)
+{
+    TForm2* document = CreateDocumentWindow(caption);
+    CreateWindowMenuItem(*document);
+    BindActivationAndCaretEvents(*document);
+    const QString previousFilePanel = PanelText(0);
+    SetPanelText(0, fileName);
+    try {
+        fill(*document);
+    } catch (...) {
+        delete document->SubWindow();
+        SetPanelText(0, previousFilePanel);
+        throw;
+    }
+    document->FileName = fileName;
+    UpdateCaretPanels();
+    BindChangeEvent(*document);
+    InsertWindowMenuItem(*document);
     return document;
 }
 
@@ -129,10 +152,7 @@ TForm2* TForm1::ActiveDocument() const
 
 bool TForm1::RequireDocument()
 {
-    if (DocumentCount() > 0)
-        return true;
-    platform().ShowMessage(kNoDocumentMessage);
-    return false;
+    return ::RequireDocument(ActiveDocument());
 }
 
 bool TForm1::ReportErrors(const std::function<void()>& command)

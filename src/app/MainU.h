@@ -3,6 +3,7 @@
 // four-panel status bar. Every user command is one of its handlers; "Doc" commands refuse to run
 // with the no-document message while no page is open.
 
+#include "app/NoDocumentMessage.h"
 #include "app/UHTML.h"
 #include "platform/Platform.h"
 
@@ -23,8 +24,6 @@ class TForm24;
 class TForm5;
 
 inline const QString kApplicationTitle = QStringLiteral("Tallo HTML Editor");
-inline const QString kNoDocumentMessage = QStringLiteral(
-    "To execute the command, you must create a new page (\"File\\New\") or open a file (\"File\\Open\")!");
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -51,6 +50,9 @@ public:
     int DocumentCount() const { return static_cast<int>(Documents().size()); }
     int PageCounter() const { return pageCounter_; }
     QString PanelText(int panel) const;
+    // Shows the no-document message when no page is open; true when there is a page to work on.
+    // Every command on the active page starts with it.
+    bool RequireDocument();
     // The command's help topic, 0 when it has none.
     static int HelpContext(const QAction* action);
 
@@ -126,12 +128,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Shows the no-document message when no page is open; true when there is a page to work on.
-    bool RequireDocument();
     // Runs a command; an error it raises ends it and is shown in the error box. False after an error.
     static bool ReportErrors(const std::function<void()>& command);
 
+    // A page's window in the frame, handed the shared Replace dialog; the start-up page stops here.
     TForm2* CreateDocumentWindow(const QString& caption);
+    // The one way a page the user asked for is made: its window, Window menu entry, status panels
+    // and bindings, with `fill` putting its text in before the change notices are bound. When
+    // `fill` throws, the window goes away unsaved, the file panel is as before, and the error
+    // passes on.
+    TForm2* AddDocumentWindow(const QString& caption, const QString& fileName,
+                              const std::function<void(TForm2&)>& fill);
     void BindActivationAndCaretEvents(TForm2& document);
     void BindChangeEvent(TForm2& document);
     void CreateWindowMenuItem(TForm2& document);

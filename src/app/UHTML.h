@@ -13,6 +13,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class TCodeMemo;
+class TForm5;
 class THtmlHighlighter;
 
 enum class CloseAction { None, Free };
@@ -59,6 +60,8 @@ public:
     bool Backwards = false;
     // This page's entry in the main window's Window menu; owned by the page.
     QAction* WindowMenuItem = nullptr;
+    // The main window's Replace dialog, shared by every page; handed in when the window is made.
+    TForm5* ReplaceDialog = nullptr;
 
     TCodeMemo* CodeMemo1;
     std::unique_ptr<THtmlHighlighter> HtmlHighlighter1;

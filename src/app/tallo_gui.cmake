@@ -8,6 +8,7 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainU.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NewU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NoDocumentMessage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
