@@ -130,7 +130,7 @@ public:
     // selection to the caller (inside a TEditTransaction for an undo step that restores them).
     TTextPosition ReplaceRange(TTextPosition from, TTextPosition to, std::string_view bytes,
                                TUndoKind kind = TUndoKind::Other);
-    // Removes the selected text in the selection mode's shape and leaves the caret where it stood.
+    // Removes the selected text in the selection mode's shape; the caret goes where it began.
     void DeleteSelection(TUndoKind kind);
     // Inserts bytes in the page's encoding at the caret and puts the caret behind them.
     void InsertAtCaret(std::string_view bytes, TUndoKind kind);

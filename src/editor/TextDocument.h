@@ -1,8 +1,10 @@
 #pragma once
 // One page's text without a caret: the line buffer, the page's encoding, the undo list, the
 // highlight store and the character index, with loading and saving. Print layout, search and upload
-// read a page through this class; the control model (caret, selection, keys) edits it. Positions are
-// (line, character column), both from 0; character indexes count every line break as 2.
+// read a page through this class; the control model (caret, selection, keys) edits it. Positions
+// are (line, character column), both from 0; character indexes count every line break as 2. While a
+// control model shows the page, text changes go through that model, which keeps the caret,
+// bookmarks and undo steps in step with them.
 
 #include "editor/CharIndexCache.h"
 #include "editor/HighlightStore.h"
