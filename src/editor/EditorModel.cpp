@@ -328,9 +328,10 @@ void TEditorModel::EndCompoundEdit()
         if (pendingStep_.Before != CurrentSelection()) document_.UndoList().BreakGroup();  // the caret moved
     } else {
         pendingStep_.After = CurrentSelection();
-        document_.UndoList().SetMaxEntries(settings_.MaxUndo);
-        document_.UndoList().Record(std::move(pendingStep_), settings_.Options.Has(eoGroupUndo) ? TUndoGrouping::GroupLikeEdits
-                                                                                  : TUndoGrouping::Separate);
+        TUndoList& undo = document_.UndoList();
+        undo.SetMaxEntries(settings_.MaxUndo);
+        undo.Record(std::move(pendingStep_), settings_.Options.Has(eoGroupUndo) ? TUndoGrouping::GroupLikeEdits
+                                                                                : TUndoGrouping::Separate);
     }
     pendingStep_ = {};
     const bool changed = textChangedPending_;

@@ -196,7 +196,8 @@ bool TTextDocument::IsWordChar(char32_t ch) const
 
 // --- edits ------------------------------------------------------------------------------------
 
-TTextPosition TTextDocument::ApplyEdit(int line, std::size_t offset, std::string_view removed, std::string_view inserted)
+TTextPosition TTextDocument::ApplyEdit(int line, std::size_t offset, std::string_view removed,
+                                       std::string_view inserted)
 {
     // Remove: the first line's tail, the whole lines between, the last line's head, then join.
     const std::vector<std::string_view> removedLines = SplitAtNewlines(removed);
