@@ -21,7 +21,12 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <QTimer>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -342,7 +347,7 @@ TEST_F(UploadWindowsTest, NewEditAndDeleteKeepTheFileAndTheListInStep)
     form3.ListBox1->setCurrentRow(1);
     desktop.AnswerModal([this](QDialog&) {
         EXPECT_EQ(form4.Edit3->text(), QStringLiteral("p 1;&"));
-        EXPECT_EQ(form4.Edit3->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(form4.Edit3->displayText(), QStringLiteral("*****"));
         EXPECT_FALSE(form4.CheckBox1->isChecked());
         form4.Edit1->setText(QStringLiteral("renamed"));
         form4.Button1Click();
@@ -374,6 +379,46 @@ TEST_F(UploadWindowsTest, AFailedSaveKeepsTheFileAndTheDialogOpen)
     form4.Button1Click();
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Error).size(), 1u);
     EXPECT_TRUE(form4.isVisible());
+}
+
+TEST_F(UploadWindowsTest, AHandEditedFileIsListedAndAnUntouchedProfileKeepsItsBytes)
+{
+    std::ofstream(profilePath, std::ios::binary) << "caf\xe9\nu\rp\xff\r\nh\nYes\n21\n\n\nu2\n";
+    form3.LoadList();
+    ASSERT_EQ(form3.ListBox1->count(), 2);
+    EXPECT_EQ(form3.ListBox1->item(1)->text(), QString());  // an empty Name line, cut short after two lines
+
+    form3.ListBox1->setCurrentRow(0);
+    desktop.AnswerModal([this](QDialog&) {
+        form4.Edit6->setText(QStringLiteral("www"));
+        form4.Button1Click();
+        return form4.result();
+    });
+    form3.Button5Click();
+    EXPECT_EQ(ReadBytes(profilePath), "caf\xe9\r\nu\r\np\xff\r\nh\r\nYes\r\n21\r\nwww\r\n\r\nu2\r\n");
+    form3.ListBox1->setCurrentRow(1);
+    form3.Button2Click();
+    EXPECT_EQ(ReadBytes(profilePath), "caf\xe9\r\nu\r\np\xff\r\nh\r\nYes\r\n21\r\nwww\r\n");
+}
+
+TEST_F(UploadWindowsTest, CancelEndsATestWaitingForAServerThatNeverAnswers)
+{
+    // A listener that never accepts: the connection is made, the greeting never comes.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    FillForm4({"n", "u", "p", "127.0.0.1", true, std::to_string(ntohs(address.sin_port)), ""});
+    QTimer::singleShot(300, form4.Panel->CancelButton, &QPushButton::click);
+    form4.Button2Click();
+    ::close(listener);
+    EXPECT_EQ(form4.Panel->StatusLabel->text(), QStringLiteral("Test cancelled."));
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(form4.Button2->isEnabled());
 }
 
 class UploadCommandTest : public ShellTest {};

@@ -43,6 +43,8 @@ TForm4::TForm4(std::string profilePath, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
     Edit3->setEchoMode(QLineEdit::Password);
+    // "*" for every character, whatever mask the desktop style prefers.
+    Edit3->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     CheckBox1->setChecked(true);
     BuildLayout();
     BindClientEvents();

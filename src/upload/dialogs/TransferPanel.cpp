@@ -56,8 +56,14 @@ void TTransferPanel::BindClientEvents()
     // and shows none of the texts (the password is never among them).
     client_.ReportLevel = 1;
     client_.OnStatus = [this](TSocketConnection&, const std::string& status) {
-        if (busy_ && status.rfind("USER ", 0) == 0)
+        if (!busy_)
+            return;
+        if (status.rfind("USER ", 0) == 0)
             SetPhase(QStringLiteral("Logging in..."));
+        // After a cancel the client still logs out; a server that stopped answering must not hold the
+        // window until the time-out, so the log-out is cut short as well.
+        if (status == "QUIT" && cancelRequested_)
+            client_.Cancel();
     };
     client_.OnTransactionStart = [this](TSocketConnection&) {
         ProgressBar->setRange(0, kBarSteps);
@@ -118,7 +124,6 @@ TTransferEnd TTransferPanel::Run(const QString& firstPhase, const QString& cance
 
 void TTransferPanel::CancelClick()
 {
-    // A second press is allowed: it ends the wait of the log-out that follows a cancelled transfer.
     if (!busy_)
         return;
     cancelRequested_ = true;
