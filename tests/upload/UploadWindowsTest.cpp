@@ -436,4 +436,29 @@ TEST_F(UploadCommandTest, UploadSavesThePageAndShowsTheWindowForIt)
     EXPECT_TRUE(mainWindow->Form3->isVisible());
 }
 
+TEST_F(UploadCommandTest, TheRecordedPageIsSentEvenWhenAnotherIsActiveByThen)
+{
+    RealFtpServer& server = Server(FtpServerKind::Pyftpdlib);
+    const std::string stored = server.UploadPath() + "/../chosen.html";
+    std::remove(stored.c_str());
+    // The window reads the profiles where the program started: the test's working folder.
+    const std::string profiles = TProfileFile::PathInCurrentFolder();
+    TProfileFile(profiles).Write(ParseProfileLines(
+        "site\r\n" + server.User() + "\r\n" + server.Password() + "\r\n127.0.0.1\r\nYes\r\n" +
+        std::to_string(server.Port()) + "\r\n\r\n"));
+    SetMessagePump([] { QCoreApplication::processEvents(); });
+    WriteFile(PathOf("chosen.html"), "chosen");
+    OpenPage(PathOf("chosen.html"));
+    mainWindow->Upload1Click();
+    WriteFile(PathOf("other.html"), "other");
+    OpenPage(PathOf("other.html"));
+    mainWindow->Form3->LoadList();
+    mainWindow->Form3->ListBox1->setCurrentRow(0);
+    mainWindow->Form3->Button3Click();
+    SetMessagePump(nullptr);
+    std::remove(profiles.c_str());
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Upload is successfully!"});
+    EXPECT_EQ(ReadBytes(stored), "chosen");
+}
+
 }  // namespace
