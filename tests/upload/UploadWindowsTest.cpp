@@ -381,6 +381,15 @@ TEST_F(UploadWindowsTest, AFailedSaveKeepsTheFileAndTheDialogOpen)
     EXPECT_TRUE(form4.isVisible());
 }
 
+TEST_F(UploadWindowsTest, PastedLineBreaksNeverSplitAProfile)
+{
+    FillForm4({"n", "u", "p", "h", true, "21", ""});
+    for (QLineEdit* edit : {form4.Edit1, form4.Edit2, form4.Edit3, form4.Edit4, form4.Edit5, form4.Edit6})
+        edit->insert(QStringLiteral("x\r\ny\nz\r"));
+    form4.Button1Click();
+    EXPECT_EQ(ParseProfileLines(ReadBytes(profilePath)).size(), kProfileLineCount);
+}
+
 TEST_F(UploadWindowsTest, AHandEditedFileIsListedAndAnUntouchedProfileKeepsItsBytes)
 {
     std::ofstream(profilePath, std::ios::binary) << "caf\xe9\nu\rp\xff\r\nh\nYes\n21\n\n\nu2\n";

@@ -5,6 +5,7 @@
 #include "upload/dialogs/TransferPanel.h"
 
 #include <QCheckBox>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,8 +13,23 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
+
+// Every value is one line of connect.set: a line break pasted into a field would split the profile
+// and shift every one after it, so line breaks are dropped as they come in.
+class TOneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override
+    {
+        const qsizetype before = input.size();
+        input.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+        position = std::max(0, position - static_cast<int>(before - input.size()));
+        return Acceptable;
+    }
+};
 
 QPushButton* MakeButton(const QString& text, QWidget* parent)
 {
@@ -42,6 +58,9 @@ TForm4::TForm4(std::string profilePath, QWidget* parent)
     setWindowTitle(QStringLiteral("New FTP Connection"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+    auto* oneLine = new TOneLineValidator(this);
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6})
+        edit->setValidator(oneLine);
     Edit3->setEchoMode(QLineEdit::Password);
     // "*" for every character, whatever mask the desktop style prefers.
     Edit3->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
