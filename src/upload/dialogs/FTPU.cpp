@@ -136,7 +136,11 @@ void TForm4::BindClientEvents()
             return;
         if (!Panel->CancelRequested())
             platform().ShowMessage(QStringLiteral("Bad Directory!"));
-        FtpClient1.Disconnect();
+        try {
+            FtpClient1.Disconnect();
+        } catch (const std::exception&) {
+            // The refused directory is the error to report, not a failed log-out after it.
+        }
     };
     FtpClient1.OnConnectionFailed = [this](TSocketConnection&) {
         if (!Panel->CancelRequested())

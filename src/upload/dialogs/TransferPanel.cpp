@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 namespace {
-// Permille steps: the bar changes (and repaints) at most a thousand times per file, however large.
 constexpr int kBarSteps = 1000;
+constexpr auto kBarInterval = std::chrono::milliseconds(40);
 }  // namespace
 
 QString ErrorText(const std::exception& error)
@@ -67,20 +67,29 @@ void TTransferPanel::BindClientEvents()
     };
     client_.OnTransactionStart = [this](TSocketConnection&) {
         ProgressBar->setRange(0, kBarSteps);
-        ShowBytesSent(0);
+        bytesSent_ = 0;
+        ShowBytesSent();
     };
     client_.OnTransactionStop = [this](TSocketConnection&) {
+        ShowBytesSent();
         if (!cancelRequested_)
             SetPhase(QStringLiteral("Waiting for the server..."));
     };
-    // The data connection reports each block it sent; its own count is the progress.
-    client_.OnPacketSent = [this](TSocketConnection& data) { ShowBytesSent(data.BytesSent()); };
+    // The data connection reports each block it sent; its own count is the progress. The bar follows
+    // it a few dozen times a second: smooth to the eye, and painting no more often keeps the transfer fast.
+    client_.OnPacketSent = [this](TSocketConnection& data) {
+        bytesSent_ = data.BytesSent();
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastShown_ >= kBarInterval)
+            ShowBytesSent();
+    };
 }
 
-void TTransferPanel::ShowBytesSent(long long sent)
+void TTransferPanel::ShowBytesSent()
 {
+    lastShown_ = std::chrono::steady_clock::now();
     const long long total = client_.BytesTotal();
-    const int step = total > 0 ? static_cast<int>(sent * kBarSteps / total) : kBarSteps;
+    const int step = total > 0 ? static_cast<int>(bytesSent_ * kBarSteps / total) : kBarSteps;
     if (step != ProgressBar->value())
         ProgressBar->setValue(step);
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 
 class QLabel;
@@ -43,11 +44,13 @@ signals:
 
 private:
     void BindClientEvents();
-    void ShowBytesSent(long long sent);
+    void ShowBytesSent();
 
     TFtpClient& client_;
     bool busy_ = false;
     bool cancelRequested_ = false;
+    long long bytesSent_ = 0;
+    std::chrono::steady_clock::time_point lastShown_{};
 };
 
 // The text of an error for a message box: a server reply without its line end.
