@@ -1,4 +1,4 @@
-// File commands of the main window: New, Open, Save, Save As and Upload.
+// File commands of the main window: New, Open, Save and Save As.
 #include "app/MainU.h"
 
 #include "app/NewU.h"
@@ -43,15 +43,6 @@ void TForm1::SaveAs1Click()
 {
     if (RequireDocument())
         ReportErrors([this] { SaveDocumentAs(*ActiveDocument()); });
-}
-
-void TForm1::Upload1Click()
-{
-    if (!RequireDocument())
-        return;
-    if (!ReportErrors([this] { SaveDocument(*ActiveDocument()); }))
-        return;
-    // Handing the saved page's FileName to the upload window belongs to the upload feature.
 }
 
 void TForm1::SaveDocument(TForm2& document)

@@ -20,6 +20,8 @@ class QMenu;
 class QToolBar;
 class TFindDialog;
 class TForm23;
+class TForm3;
+class TForm4;
 class TForm24;
 class TForm5;
 
@@ -105,6 +107,8 @@ public:
     void About1Click();
 
     // Dialogs made once at start-up and reused by the commands.
+    TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
     TForm5* Form5 = nullptr;
     TForm23* Form23 = nullptr;
     TForm24* Form24 = nullptr;

@@ -13,6 +13,7 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SearchCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UHTML.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UploadCommands.cpp
 )
 # Replace dialog and the find and replace commands on document windows.
 target_sources(tallo_gui PRIVATE
