@@ -4,6 +4,7 @@
 // the command line). Prints each event and the error text of a failure; exits non-zero on failure.
 
 #include "net/FtpClient.h"
+#include "base/PathName.h"
 #include "net/ReplyParsing.h"
 
 #include <chrono>

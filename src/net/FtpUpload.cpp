@@ -1,6 +1,7 @@
 // TFtpClient::Upload: one local file over a passive or active data connection.
 #include "net/FtpClient.h"
 
+#include "base/PathName.h"
 #include "net/ReplyParsing.h"
 
 #include <cerrno>

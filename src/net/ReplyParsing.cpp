@@ -93,12 +93,6 @@ bool HoldsControlCharacter(std::string_view text)
     return false;
 }
 
-std::string FileNamePart(std::string_view path)
-{
-    std::size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 std::string_view WithoutLineEnd(std::string_view line)
 {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))

@@ -20,8 +20,5 @@ int PassivePortOf(std::string_view reply);
 // True when the text holds a byte below 32 (CR, LF, NUL ...): such a byte would end or split a command.
 bool HoldsControlCharacter(std::string_view text);
 
-// The text after the last "/" of a path.
-std::string FileNamePart(std::string_view path);
-
 // The reply line without its CR LF, for messages that quote it.
 std::string_view WithoutLineEnd(std::string_view line);

@@ -1,6 +1,7 @@
 // Sending and receiving on a connected TSocketConnection.
 #include "net/SocketConnection.h"
 
+#include "base/FileDescriptor.h"
 #include "net/ReplyParsing.h"
 
 #include <algorithm>
@@ -27,22 +28,6 @@ public:
 
 private:
     TSocketConnection& connection_;
-};
-
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
 };
 
 ssize_t Receive(int fd, char* buffer, std::size_t length, int flags)
@@ -215,13 +200,13 @@ std::string TSocketConnection::Transaction(const std::string& command)
 void TSocketConnection::SendFile(const std::string& path)
 {
     Report(8, "SendFile");
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0)
+    TFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.Valid())
         throw EFileError("Cannot open file \"" + path + "\". " + std::strerror(errno));
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         throw EFileError("Cannot open file \"" + path + "\". Not a regular file");
-    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     const std::function<void(std::size_t)> onPacketSent = [this](std::size_t count) {
         bytesSent_ += static_cast<std::int64_t>(count);
@@ -234,7 +219,7 @@ void TSocketConnection::SendFile(const std::string& path)
         std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kBufferSize, info.st_size - position));
         ssize_t got;
         do
-            got = ::read(file.get(), buffer_, want);
+            got = ::read(file.Get(), buffer_, want);
         while (got < 0 && errno == EINTR);
         if (got < 0)
             throw EFileError("Cannot read file \"" + path + "\". " + std::strerror(errno));

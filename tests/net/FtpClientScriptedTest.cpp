@@ -1,5 +1,6 @@
 #include "net/FtpClient.h"
 #include "net/MessagePump.h"
+#include "base/PathName.h"
 #include "net/ReplyParsing.h"
 #include "support/net/ScriptedFtpServer.h"
 

@@ -64,11 +64,8 @@ TEST(ReplyParsing, ControlCharacters)
     EXPECT_TRUE(HoldsControlCharacter("tab\there"));
 }
 
-TEST(ReplyParsing, FileNamePart)
+TEST(ReplyParsing, WithoutLineEnd)
 {
-    EXPECT_EQ(FileNamePart("/home/ann/site/index.html"), "index.html");
-    EXPECT_EQ(FileNamePart("index.html"), "index.html");
-    EXPECT_EQ(FileNamePart("/dir/"), "");
     EXPECT_EQ(WithoutLineEnd("550 No\r\n"), "550 No");
 }
 
