@@ -30,10 +30,7 @@ TFtpClient::TFtpClient()
     Port = 21;
 }
 
-TFtpClient::~TFtpClient()
-{
-    cancel_ = true;
-}
+TFtpClient::~TFtpClient() = default;
 
 void TFtpClient::RequireClean(const std::string& value, const char* what)
 {
@@ -69,15 +66,8 @@ std::string TFtpClient::Exchange(const std::string& command)
 std::string TFtpClient::ExchangeSecret(const std::string& command, const std::string& secret)
 {
     // A server that quotes the password back must not carry it into status texts or errors.
-    SetSecret(secret);
-    try {
-        std::string reply = Exchange(command);
-        SetSecret({});
-        return reply;
-    } catch (...) {
-        SetSecret({});
-        throw;
-    }
+    AddSecret(secret);
+    return Exchange(command);
 }
 
 void TFtpClient::DiscardWaitingInput()
@@ -95,9 +85,11 @@ void TFtpClient::FailLogIn(const std::string& reply)
 
 void TFtpClient::Connect()
 {
-    cancel_ = false;
-    if (connected_)
+    ClearCancel();
+    if (Connected())
         return;
+    // The passwords of the session stay masked until the next log-in.
+    ForgetSecrets();
     DiscardWaitingInput();
     TSocketConnection::Connect();
     try {
@@ -118,7 +110,7 @@ void TFtpClient::Connect()
 void TFtpClient::LogIn()
 {
     std::string greeting = ReadLn();
-    lastReply_ = greeting;
+    SetLastReply(greeting);
     if (greeting.empty())
         throw ESockError("Connection closed by the server");
     Report(1, greeting);
@@ -193,7 +185,7 @@ void TFtpClient::RefuseCommand(TCmdType type, const std::string& message)
 void TFtpClient::SendCommand(const std::string& command)
 {
     TCmdType type = CommandTypeOf(command);
-    cancel_ = false;
+    ClearCancel();
     CheckConnection();
     if (HoldsControlCharacter(command)) {
         RefuseCommand(type, "The command holds a control character");
@@ -216,7 +208,7 @@ void TFtpClient::SendCommand(const std::string& command)
 void TFtpClient::ChangeDirectory(const std::string& directory)
 {
     if (HoldsControlCharacter(directory)) {
-        cancel_ = false;
+        ClearCancel();
         CheckConnection();
         RefuseCommand(ctChangeDirectory, "The directory name holds a control character");
         return;
@@ -226,8 +218,8 @@ void TFtpClient::ChangeDirectory(const std::string& directory)
 
 void TFtpClient::Disconnect()
 {
-    cancel_ = false;
-    if (!connected_)
+    ClearCancel();
+    if (!Connected())
         return;
     Report(1, "QUIT");
     std::string reply;

@@ -29,7 +29,7 @@ std::int64_t LocalFileSize(const std::string& path)
 
 void TFtpClient::Upload(const std::string& localPath, const std::string& remoteName)
 {
-    cancel_ = false;
+    ClearCancel();
     CheckConnection();
     // An upload started from a handler while another one runs would free the data connection that the
     // running one is still sending on.
@@ -78,7 +78,7 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     data.TimeOut = TimeOut;
     if (OnPacketSent)
         data.OnPacketSent = OnPacketSent;
-    bytesTotal_ = LocalFileSize(localPath);
+    SetBytesTotal(LocalFileSize(localPath));
     const std::string storeName = remoteName.empty() ? FileNamePart(localPath) : remoteName;
     RequireClean(storeName, "file name");
 
@@ -129,7 +129,7 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     }
     if (OnTransactionStart)
         OnTransactionStart(*this);
-    if (!cancel_ && !timedOut_)
+    if (!CancelRequested() && !TimedOut())
         data.SendFile(localPath);
     if (OnTransactionStop)
         OnTransactionStop(*this);
@@ -137,9 +137,9 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     data.LingerOff();
     data.RequestCloseSocket();
 
-    if (cancel_ || timedOut_) {
+    if (CancelRequested() || TimedOut()) {
         // The file did not go out whole: that is no success.
-        cancel_ = false;
+        ClearCancel();
         throw EAbortError("Upload aborted");
     }
     std::string finalReply = ReadFinalReply();
@@ -151,7 +151,7 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
 std::string TFtpClient::ReadFinalReply()
 {
     std::string reply = ReadLn();
-    lastReply_ = reply;
+    SetLastReply(reply);
     if (reply.empty())
         throw ESockError("Connection closed by the server");
     Report(1, reply);
