@@ -182,3 +182,16 @@ private:
     std::vector<std::string> secrets_;
     std::chrono::steady_clock::time_point lastPump_{};
 };
+
+// Runs the time-out timer of a connection for as long as it lives: one wait, or a group of waits that
+// share one time-out (the lines of one reply).
+class TTimeOutScope {
+public:
+    explicit TTimeOutScope(TSocketConnection& connection) : connection_(connection) { connection_.TimerOn(); }
+    ~TTimeOutScope() { connection_.TimerOff(); }
+    TTimeOutScope(const TTimeOutScope&) = delete;
+    TTimeOutScope& operator=(const TTimeOutScope&) = delete;
+
+private:
+    TSocketConnection& connection_;
+};

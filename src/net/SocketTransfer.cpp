@@ -18,18 +18,6 @@ namespace {
 constexpr int kWaitSliceMs = 5;
 constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
 
-// Stops the time-out timer on every way out of a wait.
-class TimerScope {
-public:
-    explicit TimerScope(TSocketConnection& connection) : connection_(connection) { connection_.TimerOn(); }
-    ~TimerScope() { connection_.TimerOff(); }
-    TimerScope(const TimerScope&) = delete;
-    TimerScope& operator=(const TimerScope&) = delete;
-
-private:
-    TSocketConnection& connection_;
-};
-
 ssize_t Receive(int fd, char* buffer, std::size_t length, int flags)
 {
     ssize_t n;
@@ -97,7 +85,7 @@ void TSocketConnection::SendBuffer(const char* data, std::size_t length)
 {
     Report(4, "Sending Buffer");
     {
-        TimerScope timer(*this);
+        TTimeOutScope timer(*this);
         if (!cancel_) {
             if (length == 0) {
                 length = ::strnlen(data, kBufferSize);
@@ -116,7 +104,7 @@ void TSocketConnection::SendBuffer(const char* data, std::size_t length)
 std::string TSocketConnection::ReadLn()
 {
     Report(8, "ReadLn");
-    TimerScope timer(*this);
+    TTimeOutScope timer(*this);
     return ReadLineInRunningTimer();
 }
 
@@ -167,7 +155,7 @@ std::string TSocketConnection::Read(std::size_t count)
     }
     if (count > kBufferSize)
         throw ESockError("Cannot read more than 65536 bytes at once");
-    TimerScope timer(*this);
+    TTimeOutScope timer(*this);
     while (!cancel_) {
         ssize_t n = Receive(socket_.Get(), buffer_, count, MSG_PEEK);
         if (n == static_cast<ssize_t>(count)) {
@@ -217,7 +205,7 @@ void TSocketConnection::SendFile(const std::string& path)
     ::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     // The time-out counts from the last progress: a large file may take long, a stalled peer may not.
-    TimerScope timer(*this);
+    TTimeOutScope timer(*this);
     const std::function<void(std::size_t)> onPacketSent = [this](std::size_t count) {
         timer_.SetEnabled(true);
         bytesSent_ += static_cast<std::int64_t>(count);
