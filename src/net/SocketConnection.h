@@ -134,6 +134,8 @@ protected:
     // Stored with the password masked.
     void SetLastReply(const std::string& reply) { lastReply_ = Masked(reply); }
     void SetBytesTotal(std::int64_t bytes) { bytesTotal_ = bytes; }
+    // A wait of a connection this one drives (a data connection) timed out.
+    void MarkTimedOut() { timedOut_ = true; }
 
     // Texts to mask in every reply, status and error text from now on (the passwords of a session).
     void AddSecret(const std::string& secret);

@@ -85,6 +85,7 @@ struct WaitCase {
     std::string abortError;
     bool active = false;
     std::size_t pageBytes = 100;
+    bool waits = true;  // false where the client sees through the server without waiting
 };
 
 TEST_F(FtpHostileServerTest, EveryWaitEndsOnTheTimeOutAndOnAbort)
@@ -113,7 +114,8 @@ TEST_F(FtpHostileServerTest, EveryWaitEndsOnTheTimeOutAndOnAbort)
              std::this_thread::sleep_for(std::chrono::milliseconds(100));
              c.SendCommand("NOOP");
          },
-         "The server sends more than it was asked for", "The server sends more than it was asked for"},
+         "The server sends more than it was asked for", "The server sends more than it was asked for", false, 100,
+         false},
         // More than the socket buffers on both sides hold.
         {"a data side that never reads", [](ScriptedFtpServer& s) { s.On("STOR", {{"150 Go\r\n"}, ServerAction::HoldData}); },
          kUpload, "Socket send aborted", "Socket send aborted", false, 32 << 20},
@@ -151,6 +153,7 @@ TEST_F(FtpHostileServerTest, EveryWaitEndsOnTheTimeOutAndOnAbort)
             std::string error = ErrorOf([&] { c.act(client, pagePath); });
             EXPECT_EQ(error, ending == Ending::TimeOut ? c.timeOutError : c.abortError);
             EXPECT_FALSE(rescued) << "the wait did not end by itself";
+            EXPECT_EQ(client.TimedOut(), c.waits && ending == Ending::TimeOut);
             SetMessagePump({});
         }
     }
