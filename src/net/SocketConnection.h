@@ -1,7 +1,8 @@
 #pragma once
 // One TCP socket with blocking-style operations for code on the user-interface thread. The socket is
 // non-blocking; every wait sleeps briefly in poll() and pumps the user interface (MessagePump.h), so the
-// program stays responsive while it connects, sends or reads. IPv4 only.
+// program stays responsive while it connects, sends or reads, and ends on Cancel and on the time-out.
+// What the connection is doing is one phase (TSocketPhase), changed in one place. IPv4 only.
 
 #include "base/FileDescriptor.h"
 #include "net/SocketErrors.h"
