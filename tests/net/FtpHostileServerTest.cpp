@@ -205,6 +205,12 @@ TEST_F(FtpHostileServerTest, OnlyValidRepliesCountAndOnlyA2xxFinalReplyIsAnUploa
         {"000 final reply", "STOR", finalReply("000\r\n"), kUpload, "Invalid reply from the server", transferred},
         {"150 final reply", "STOR", finalReply("150 Still busy\r\n"), kUpload, "150 Still busy\r\n", transferred},
         {"331 final reply", "STOR", finalReply("331 What?\r\n"), kUpload, "331 What?\r\n", transferred},
+        {"226 for a file that shrank before it was sent", "STOR", finalReply("226 Stored\r\n"),
+         [](TFtpClient& c, const std::string& page) {
+             c.OnTransactionStart = [&page](TSocketConnection&) { (void)!::truncate(page.c_str(), 0); };
+             kUpload(c, page);
+         },
+         "The file was not sent whole: 0 of 37 bytes", {"Connect", "TransactionStop", "Failure(9)"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
