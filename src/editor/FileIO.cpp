@@ -1,5 +1,8 @@
 #include "editor/FileIO.h"
 
+#include "base/FileDescriptor.h"
+#include "base/PathName.h"
+
 #include <cerrno>
 #include <climits>
 #include <functional>
@@ -9,26 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-class TFileDescriptor {
-public:
-    explicit TFileDescriptor(int fd) : fd_(fd) {}
-    ~TFileDescriptor() { if (fd_ >= 0) ::close(fd_); }
-    TFileDescriptor(const TFileDescriptor&) = delete;
-    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Closing can report a failed write on some file systems, so it is checked.
-    bool Close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool WriteAll(int fd, std::string_view bytes)
 {
@@ -103,7 +86,7 @@ enum class TReplaceResult { Done, Failed, RenameImpossible };
 TReplaceResult WriteTempAndRename(const std::string& target, const struct stat* old, const TByteProducer& produce)
 {
     const std::string folder = FolderOf(target);
-    const std::string name = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+    const std::string name = FileNamePart(target);
     std::string temp = folder + "/." + name + ".tallo-XXXXXX";
     TFileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.Valid()) return TReplaceResult::RenameImpossible;

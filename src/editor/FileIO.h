@@ -1,15 +1,11 @@
 #pragma once
 // Reading and safely writing whole page files. Failures are EFileError with the user's texts.
 
+#include "base/FileError.h"
+
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-
-class EFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The file's bytes, unconverted. Throws EFileError "Cannot open file <path>".
 std::string ReadWholeFile(const std::string& path);

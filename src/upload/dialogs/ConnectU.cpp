@@ -1,6 +1,6 @@
 #include "upload/dialogs/ConnectU.h"
 
-#include "net/ReplyParsing.h"
+#include "base/PathName.h"
 #include "platform/Platform.h"
 #include "upload/dialogs/FTPU.h"
 #include "upload/dialogs/ProfileText.h"
