@@ -1,0 +1,13 @@
+# The mark-up dialogs, one module each, and the parts they share.
+target_sources(tallo_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/CommentU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogParts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FontU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HeaderU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ImageU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LinkU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ParagraphU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SoundU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextU.cpp
+)
