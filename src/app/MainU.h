@@ -21,6 +21,15 @@ class TFindDialog;
 class TForm23;
 class TForm24;
 class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+class TForm11;
+class TForm12;
+class TForm21;
+class TForm22;
 
 inline const QString kApplicationTitle = QStringLiteral("Tallo HTML Editor");
 inline const QString kNoDocumentMessage = QStringLiteral(
@@ -106,6 +115,16 @@ public:
     TForm5* Form5 = nullptr;
     TForm23* Form23 = nullptr;
     TForm24* Form24 = nullptr;
+    // The mark-up dialogs.
+    TForm6* Form6 = nullptr;
+    TForm7* Form7 = nullptr;
+    TForm8* Form8 = nullptr;
+    TForm9* Form9 = nullptr;
+    TForm10* Form10 = nullptr;
+    TForm11* Form11 = nullptr;
+    TForm12* Form12 = nullptr;
+    TForm21* Form21 = nullptr;
+    TForm22* Form22 = nullptr;
 
     QMdiArea* MdiArea;
     // The main window's own Find dialog, bound to whichever page is active.
