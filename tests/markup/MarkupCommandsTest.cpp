@@ -150,6 +150,23 @@ TEST_F(MarkupCommands, WriteTheDialogsValuesWithTheirCaretRule)
         EXPECT_EQ(Run(c.Page, c.Command, c.Fill), c.Expected) << c.Name;
 }
 
+TEST_F(MarkupCommands, ALongSelectionComesBackWholeBetweenTheTags)
+{
+    // Longer than a one-line field holds by default (32767 characters).
+    const std::string selection(40000, 'x');
+    const std::pair<Handler, std::function<QPushButton*(TForm1&)>> commands[] = {
+        {&TForm1::Bold1Click, [](TForm1& m) { return m.Form9->Button1; }},
+        {&TForm1::Font1Click, [](TForm1& m) { return m.Form7->Button2; }},
+        {&TForm1::Header1Click, [](TForm1& m) { return m.Form10->Button1; }},
+        {&TForm1::Link1Click,
+         [](TForm1& m) { m.Form6->Edit1->setText("u"); return m.Form6->Button1; }},
+    };
+    for (const auto& [command, ok] : commands) {
+        const std::string written = Run("{" + selection + "|", command, [ok](TForm1& m) { return Press(ok(m)); });
+        EXPECT_NE(written.find(">{" + selection + "|</"), std::string::npos);
+    }
+}
+
 TEST_F(MarkupCommands, PagesGetCrLfLineBreaksExactly)
 {
     NewPage();

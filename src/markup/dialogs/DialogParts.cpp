@@ -4,10 +4,12 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <limits>
 
 QPushButton* MakeButton(const QString& text, QWidget* parent)
 {
@@ -16,6 +18,13 @@ QPushButton* MakeButton(const QString& text, QWidget* parent)
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+QLineEdit* MakeLineEdit(QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    return edit;
 }
 
 QComboBox* MakeChoiceList(const QStringList& items, QWidget* parent)

@@ -13,12 +13,16 @@ class QBoxLayout;
 class QComboBox;
 class QDialog;
 class QLayout;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
 class QWidget;
 
 QPushButton* MakeButton(const QString& text, QWidget* parent);
+// A one-line field without the toolkit's length limit, so a long selection taken into it comes
+// back whole instead of cut off.
+QLineEdit* MakeLineEdit(QWidget* parent);
 // A drop-down list that only offers its items (no typing), with nothing chosen.
 QComboBox* MakeChoiceList(const QStringList& items, QWidget* parent);
 // A multi-line field with both scroll bars and no wrapping; Tab leaves it.

@@ -22,10 +22,10 @@ const QStringList TForm7::kFaceNames = {
 TForm7::TForm7(QWidget* parent)
     : TButtonClosedDialog(kHelpContext, parent),
       ComboBox1(MakeChoiceList(kFaceNames, this)),
-      Edit1(new QLineEdit(this)),
+      Edit1(MakeLineEdit(this)),
       Shape1(new ColorSwatch(this)),
       Button1(MakeButton(QStringLiteral("Select"), this)),
-      Edit2(new QLineEdit(this)),
+      Edit2(MakeLineEdit(this)),
       Button2(MakeButton(QStringLiteral("OK"), this)),
       Button3(MakeButton(QStringLiteral("Cancel"), this))
 {

@@ -11,7 +11,7 @@ TForm10::TForm10(QWidget* parent)
     : TButtonClosedDialog(kHelpContext, parent),
       ComboBox1(MakeChoiceList({"1", "2", "3", "4", "5", "6"}, this)),
       ComboBox2(MakeChoiceList({"Left", "Center", "Right"}, this)),
-      Edit1(new QLineEdit(this)),
+      Edit1(MakeLineEdit(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
       Button2(MakeButton(QStringLiteral("Cancel"), this))
 {

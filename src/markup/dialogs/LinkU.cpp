@@ -21,10 +21,10 @@ QStringList TargetItems()
 
 TForm6::TForm6(QWidget* parent)
     : TButtonClosedDialog(kHelpContext, parent),
-      Edit1(new QLineEdit(this)),
+      Edit1(MakeLineEdit(this)),
       ComboBox1(MakeChoiceList(TargetItems(), this)),
-      Edit2(new QLineEdit(this)),
-      Edit3(new QLineEdit(this)),
+      Edit2(MakeLineEdit(this)),
+      Edit3(MakeLineEdit(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
       Button2(MakeButton(QStringLiteral("Cancel"), this))
 {

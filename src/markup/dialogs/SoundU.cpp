@@ -9,8 +9,8 @@
 
 TForm21::TForm21(QWidget* parent)
     : TButtonClosedDialog(kHelpContext, parent),
-      Edit1(new QLineEdit(this)),
-      Edit2(new QLineEdit(this)),
+      Edit1(MakeLineEdit(this)),
+      Edit2(MakeLineEdit(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
       Button2(MakeButton(QStringLiteral("Cancel"), this))
 {

@@ -10,7 +10,7 @@
 TForm9::TForm9(QWidget* parent)
     : TButtonClosedDialog(TextStyleInfo(TTextStyle::Bold).HelpContext, parent),
       Label1(new QLabel(QStringLiteral("Text"), this)),
-      Edit1(new QLineEdit(this)),
+      Edit1(MakeLineEdit(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
       Button2(MakeButton(QStringLiteral("Cancel"), this))
 {
