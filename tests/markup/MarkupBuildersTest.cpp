@@ -2,8 +2,11 @@
 // where the caret and selection end ("|" caret, "{" anchor, line breaks shown as "\n").
 #include "editor/EditorModel.h"
 #include "editor/EditorTestText.h"
+#include "markup/FormMarkup.h"
+#include "markup/FrameMarkup.h"
 #include "markup/LinkMarkup.h"
 #include "markup/ListMarkup.h"
+#include "markup/TableMarkup.h"
 #include "markup/TextMarkup.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +101,88 @@ TEST(ListMarkup, OneLinePerEntry)
         {"unordered", ListMarkup(Entries(TListType::Unordered, {{U"x", U""}})), "<ul>\n<li>x\n</ul>\n|"},
         {"definition", ListMarkup(Entries(TListType::Definition, {{U"A", U"a"}, {U"B", U""}})),
          "<dl>\n<dt>A</dt>\n<dd>a</dd>\n<dt>B</dt>\n<dd></dd>\n</dl>\n|"},
+    };
+    for (const BuilderCase& c : cases) ExpectWritten(c);
+}
+
+TTableFields Table(int rows, int columns)
+{
+    TTableFields table;
+    table.HeadCells.assign(columns, U"");
+    table.FootCells.assign(columns, U"");
+    table.BodyRows.assign(rows, std::vector<std::u32string>(columns));
+    return table;
+}
+
+TEST(TableMarkup, LineByLineWithTheFixedIndentation)
+{
+    TTableFields plain = Table(2, 3);
+    plain.Head = plain.Foot = false;
+    plain.BodyRows[1][2] = U"f";
+    TTableFields titled = Table(1, 1);
+    titled.Title = U"T";
+    titled.Foot = false;
+    titled.HeadCells[0] = U"h";
+    TTableFields attributes = Table(1, 1);
+    attributes.Head = attributes.Foot = false;
+    attributes.Alignment = U"Right";
+    attributes.Width = U"80%";
+    attributes.CellPadding = U"4";
+    attributes.CellSpacing = U" ";
+    attributes.BorderWidth = U"1";
+    attributes.BackgroundColor = 0x0000FF;
+    attributes.BorderColor = 0xFF0000;
+    const BuilderCase cases[] = {
+        {"defaults", TableMarkup(Table(1, 1)),
+         "<table bgcolor=\"#FFFFFF\" bordercolor=\"#000000\">\n<thead>\n <tr>\n <td></td>\n</tr>\n</thead>\n"
+         "<tbody>\n <tr>\n  <td></td>\n </tr>\n</tbody>\n<tfoot>\n<tr>\n <td></td>\n</tr>\n</tfoot>\n</table>\n|"},
+        {"no_head_or_foot", TableMarkup(plain),
+         "<table bgcolor=\"#FFFFFF\" bordercolor=\"#000000\">\n<tbody>\n <tr>\n  <td></td>\n  <td></td>\n"
+         "  <td></td>\n </tr>\n <tr>\n  <td></td>\n  <td></td>\n  <td>f</td>\n </tr>\n</tbody>\n</table>\n|"},
+        {"title_before_head", TableMarkup(titled),
+         "<table bgcolor=\"#FFFFFF\" bordercolor=\"#000000\">\n<caption>T</caption>\n<thead>\n <tr>\n"
+         " <td>h</td>\n</tr>\n</thead>\n<tbody>\n <tr>\n  <td></td>\n </tr>\n</tbody>\n</table>\n|"},
+        {"every_attribute_in_order", TableMarkup(attributes),
+         "<table align=\"Right\" width=\"80%\" bgcolor=\"#0000FF\" padding=\"4\" spacing=\" \" border=\"1\" "
+         "bordercolor=\"#FF0000\">\n<tbody>\n <tr>\n  <td></td>\n </tr>\n</tbody>\n</table>\n|"},
+    };
+    for (const BuilderCase& c : cases) ExpectWritten(c);
+}
+
+TEST(FormMarkup, FormControls)
+{
+    const BuilderCase cases[] = {
+        {"form_get_enctype", FormMarkup(U"Get", U"send", TEnctype::UrlEncoded),
+         "<form method=\"Get\" action=\"send\" enctype=\"application/x-www-form-urlencoded\">\n|\n</form>"},
+        {"form_post", FormMarkup(U"Post", U"a.cgi", TEnctype::None), "<form method=\"Post\" action=\"a.cgi\">\n|\n</form>"},
+        {"input_defaults", InputMarkup(U"Text", U"", U""), "<input type=\"Text\">|"},
+        {"input_all", InputMarkup(U"Password", U"  ", U"v\"1"), "<input type=\"Password\" name=\"  \" value=\"v\"1\">|"},
+        {"select_defaults", SelectListMarkup({.Options = {{}}}), "<select>\n<option value=\"\"></option>\n</select>\n|"},
+        {"select_all", SelectListMarkup({U"n", U"3", TSelection::Multiple, U"Center", {{U"a", U"1"}, {}, {U"c", U"3"}}}),
+         "<select name=\"n\" size=\"3\" multiple align=\"Center\">\n<option value=\"1\">a</option>\n"
+         "<option value=\"\"></option>\n<option value=\"3\">c</option>\n</select>\n|"},
+        {"textarea_defaults", TextAreaMarkup({}), "<textarea>\n\n</textarea>\n|"},
+        {"textarea_all", TextAreaMarkup({U"t", U"4", U"40", U"a\r\nb"}),
+         "<textarea name=\"t\" rows=\"4\" cols=\"40\">\na\nb\n</textarea>\n|"},
+        {"label_empty", LabelMarkup(U"", U""), "<label></label>|"},
+        {"label_for", LabelMarkup(U"f", U"Name:"), "<label for=\"f\">Name:</label>|"},
+    };
+    for (const BuilderCase& c : cases) ExpectWritten(c);
+}
+
+TEST(FrameMarkup, FrameSetsAndFrames)
+{
+    const BuilderCase cases[] = {
+        {"frameset_defaults", FrameSetMarkup(U"", U"", U""), "<frameset>\n|\n</frameset>"},
+        {"frameset_all", FrameSetMarkup(U"20%,*", U"*,*", U"0"),
+         "<frameset rows=\"20%,*\" cols=\"*,*\" border=\"0\">\n|\n</frameset>"},
+        {"frame_defaults", FrameMarkup({}), "<frame>\n|"},
+        {"frame_scrolling_only", FrameMarkup({.Scrolling = U"No"}), "<frame scrolling=\"No\">\n|"},
+        {"frame_src_and_margin_height", FrameMarkup({.FileName = U"main.html", .MarginHeight = U"0"}),
+         "<frame src=\"main.html\" marginheight=\"0\">\n|"},
+        {"frame_all", FrameMarkup({U"m", U"f.html", U"1", U"2", U"3", U"Auto"}),
+         "<frame name=\"m\" src=\"f.html\" frameborder=\"1\" marginwidth=\"2\" marginheight=\"3\" "
+         "scrolling=\"Auto\">\n|"},
     };
     for (const BuilderCase& c : cases) ExpectWritten(c);
 }
