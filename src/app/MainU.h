@@ -28,6 +28,14 @@ class TForm9;
 class TForm10;
 class TForm11;
 class TForm12;
+class TForm13;
+class TForm14;
+class TForm15;
+class TForm16;
+class TForm17;
+class TForm18;
+class TForm19;
+class TForm20;
 class TForm21;
 class TForm22;
 
@@ -123,6 +131,14 @@ public:
     TForm10* Form10 = nullptr;
     TForm11* Form11 = nullptr;
     TForm12* Form12 = nullptr;
+    TForm13* Form13 = nullptr;
+    TForm14* Form14 = nullptr;
+    TForm15* Form15 = nullptr;
+    TForm16* Form16 = nullptr;
+    TForm17* Form17 = nullptr;
+    TForm18* Form18 = nullptr;
+    TForm19* Form19 = nullptr;
+    TForm20* Form20 = nullptr;
     TForm21* Form21 = nullptr;
     TForm22* Form22 = nullptr;
 

@@ -6,18 +6,28 @@
 #include "editor/EditorModel.h"
 #include "editor/TextEncoding.h"
 #include "markup/InsertionRules.h"
+#include "markup/FormMarkup.h"
 #include "markup/LinkMarkup.h"
 #include "markup/ListMarkup.h"
+#include "markup/TableMarkup.h"
 #include "markup/TextMarkup.h"
 #include "markup/dialogs/CommentU.h"
 #include "markup/dialogs/FontU.h"
+#include "markup/dialogs/FormListU.h"
+#include "markup/dialogs/FormU.h"
+#include "markup/dialogs/FrameU.h"
+#include "markup/dialogs/FramesetU.h"
 #include "markup/dialogs/HeaderU.h"
 #include "markup/dialogs/ImageU.h"
+#include "markup/dialogs/InputU.h"
+#include "markup/dialogs/LabelU.h"
 #include "markup/dialogs/LinkU.h"
 #include "markup/dialogs/ListU.h"
 #include "markup/dialogs/ParagraphU.h"
 #include "markup/dialogs/SoundU.h"
+#include "markup/dialogs/TableU.h"
 #include "markup/dialogs/TextU.h"
+#include "markup/dialogs/TextareaU.h"
 
 #include <QDialog>
 
@@ -134,4 +144,68 @@ void TForm1::List1Click()
         return;
     Form12->Reset();
     ShowAndWrite(*Form12, ActiveEditor(*this), [this] { return ListMarkup(Form12->Entries()); });
+}
+
+void TForm1::Table1Click()
+{
+    if (!RequireDocument())
+        return;
+    Form13->Reset();
+    ShowAndWrite(*Form13, ActiveEditor(*this), [this] { return TableMarkup(Form13->Fields()); });
+}
+
+void TForm1::EditFormClick()
+{
+    if (!RequireDocument())
+        return;
+    Form14->Reset();
+    ShowAndWrite(*Form14, ActiveEditor(*this), [this] { return Form14->Markup(); });
+}
+
+void TForm1::Input1Click()
+{
+    if (!RequireDocument())
+        return;
+    Form15->Reset();
+    ShowAndWrite(*Form15, ActiveEditor(*this), [this] { return Form15->Markup(); });
+}
+
+void TForm1::List2Click()
+{
+    if (!RequireDocument())
+        return;
+    Form16->Reset();
+    ShowAndWrite(*Form16, ActiveEditor(*this), [this] { return SelectListMarkup(Form16->Fields()); });
+}
+
+void TForm1::extarea1Click()
+{
+    if (!RequireDocument())
+        return;
+    Form17->Reset();
+    ShowAndWrite(*Form17, ActiveEditor(*this), [this] { return TextAreaMarkup(Form17->Fields()); });
+}
+
+void TForm1::Label1Click()
+{
+    if (!RequireDocument())
+        return;
+    Form18->Reset();
+    ShowAndWrite(*Form18, ActiveEditor(*this), [this] { return Form18->Markup(); });
+}
+
+void TForm1::FrameSet1Click()
+{
+    if (!RequireDocument())
+        return;
+    Form19->Reset();
+    ShowAndWrite(*Form19, ActiveEditor(*this), [this] { return Form19->Markup(); });
+}
+
+void TForm1::Frame2Click()
+{
+    if (!RequireDocument())
+        return;
+    Form20->Reset();
+    ShowAndWrite(*Form20, ActiveEditor(*this), [this] { return FrameMarkup(Form20->Fields()); });
 }

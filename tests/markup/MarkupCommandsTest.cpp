@@ -1,12 +1,13 @@
 // The mark-up commands of the main window on real dialogs and a real page, the scripted platform
 // answering: what each writes for its dialog's values, where the caret and selection end ("|"
 // caret, "{" anchor), refusals, cancelling, resets, encodings and undo.
-#include "app/ShellFixture.h"
+#include "MarkupCommandsFixture.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorTestText.h"
 #include "markup/ColorSwatch.h"
 #include "markup/dialogs/CommentU.h"
 #include "markup/dialogs/FontU.h"
+#include "markup/dialogs/FormU.h"
 #include "markup/dialogs/HeaderU.h"
 #include "markup/dialogs/ImageU.h"
 #include "markup/dialogs/LinkU.h"
@@ -25,34 +26,6 @@
 #include <QRadioButton>
 
 namespace {
-
-using Handler = void (TForm1::*)();
-// Fills the dialog on screen and presses its buttons; returns the dialog's result.
-using Answer = std::function<int(TForm1&)>;
-
-int Press(QPushButton* button)
-{
-    button->click();
-    return qobject_cast<QDialog*>(button->window())->result();
-}
-
-
-class MarkupCommands : public ShellTest {
-protected:
-    TEditorModel& Page() { return mainWindow->ActiveDocument()->CodeMemo1->Model(); }
-
-    // A new page holding the marked text, the command run with the answer given.
-    std::string Run(const std::string& page, Handler command, Answer answer)
-    {
-        NewPage();
-        LoadMarked(Page(), page);
-        desktop.ClearRecords();
-        if (answer)
-            desktop.AnswerModal([this, answer](QDialog&) { return answer(*mainWindow); });
-        (mainWindow.get()->*command)();
-        return Marked(Page());
-    }
-};
 
 void AddEntry(TForm12& list, const QString& text, const QString& description = {})
 {
@@ -183,7 +156,10 @@ TEST_F(MarkupCommands, CancelAndTheCloseBoxChangeNothing)
 {
     const Handler commands[] = {&TForm1::Bold1Click,  &TForm1::Comment1Click, &TForm1::Font1Click,
                                 &TForm1::Paragraph1Click, &TForm1::Header1Click, &TForm1::Link1Click,
-                                &TForm1::Image1Click, &TForm1::Sound1Click, &TForm1::List1Click};
+                                &TForm1::Image1Click, &TForm1::Sound1Click, &TForm1::List1Click,
+                                &TForm1::Table1Click, &TForm1::EditFormClick, &TForm1::Input1Click,
+                                &TForm1::List2Click, &TForm1::extarea1Click, &TForm1::Label1Click,
+                                &TForm1::FrameSet1Click, &TForm1::Frame2Click};
     const std::function<int(QDialog&)> ways[] = {
         [](QDialog& d) {
             // The dialog's own "Cancel": the last button of its row.
@@ -220,6 +196,8 @@ TEST_F(MarkupCommands, RefusalsKeepTheDialogOpenWithItsMessage)
          "The File Name must not be empty!"},
         {"sound_no_file", &TForm1::Sound1Click, [](TForm1& m) { m.Form21->Button1->click(); },
          "The File Name must not be empty!"},
+        {"form_no_url", &TForm1::EditFormClick, [](TForm1& m) { m.Form14->Button1->click(); },
+         "The URL must not be empty!"},
         {"list_no_entries", &TForm1::List1Click, [](TForm1& m) { m.Form12->Button5->click(); },
          "The List must not be empty!"},
         {"list_add_empty", &TForm1::List1Click, [](TForm1& m) { m.Form12->Button1->click(); },
