@@ -9,7 +9,6 @@ class TButtonClosedDialog : public QDialog {
 public:
     TButtonClosedDialog(int helpContext, QWidget* parent);
 
-    int HelpContext() const { return helpContext_; }
     // For a dialog that several commands share, each with its own topic.
     void SetHelpContext(int helpContext) { helpContext_ = helpContext; }
 
