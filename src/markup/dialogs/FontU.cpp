@@ -46,6 +46,7 @@ TForm7::TForm7(QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm7::Button3Click);
+    Reset(QString());
 }
 
 void TForm7::Reset(const QString& selectedText)

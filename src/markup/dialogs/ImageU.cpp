@@ -39,6 +39,7 @@ TForm11::TForm11(QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &TForm11::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm11::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm11::Button3Click);
+    Reset();
 }
 
 void TForm11::Reset()

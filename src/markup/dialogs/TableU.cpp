@@ -11,7 +11,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 
 namespace {
@@ -74,7 +76,14 @@ TForm13::TForm13(QWidget* parent)
     contents->addWidget(StringGrid2, 1);
     contents->addWidget(CheckBox2);
     contents->addWidget(StringGrid3);
-    for (QTableWidget* row : {StringGrid1, StringGrid3}) row->setFixedHeight(28);
+    for (QTableWidget* row : {StringGrid1, StringGrid3}) {
+        // One row always in view; the columns scroll with the body's, so a column lines up in all three.
+        row->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        row->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        row->setFixedHeight(row->verticalHeader()->defaultSectionSize() + 2 * row->frameWidth());
+        connect(StringGrid2->horizontalScrollBar(), &QScrollBar::valueChanged, row->horizontalScrollBar(),
+                &QScrollBar::setValue);
+    }
     StringGrid2->setMinimumSize(420, 180);
 
     auto* body = new QHBoxLayout;
