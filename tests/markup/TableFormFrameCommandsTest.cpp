@@ -2,12 +2,20 @@
 // platform answering: what each writes, the caret afterwards, the grids and number fields of the
 // table, the option grid's limit, resets and undo.
 #include "MarkupCommandsFixture.h"
+#include "markup/dialogs/CommentU.h"
+#include "markup/dialogs/FontU.h"
 #include "markup/dialogs/FormListU.h"
 #include "markup/dialogs/FormU.h"
 #include "markup/dialogs/FrameU.h"
 #include "markup/dialogs/FramesetU.h"
+#include "markup/dialogs/HeaderU.h"
+#include "markup/dialogs/ImageU.h"
 #include "markup/dialogs/InputU.h"
 #include "markup/dialogs/LabelU.h"
+#include "markup/dialogs/LinkU.h"
+#include "markup/dialogs/ListU.h"
+#include "markup/dialogs/ParagraphU.h"
+#include "markup/dialogs/SoundU.h"
 #include "markup/dialogs/SpinEdit.h"
 #include "markup/dialogs/TableU.h"
 #include "markup/dialogs/TextareaU.h"
@@ -215,6 +223,21 @@ TEST_F(MarkupCommandsII, OneUndoTakesAWholeTableBack)
     Command("Undo1")->trigger();
     EXPECT_EQ(Marked(Page()), "a{b|c");
     EXPECT_FALSE(Page().CanUndo());
+}
+
+TEST_F(MarkupCommandsII, F1OpensEachDialogsTopic)
+{
+    const TForm1& m = *mainWindow;
+    const std::pair<QDialog*, int> dialogs[] = {
+        {m.Form6, 18},  {m.Form7, 19},  {m.Form8, 20},  {m.Form10, 25}, {m.Form11, 29}, {m.Form12, 30},
+        {m.Form13, 31}, {m.Form14, 32}, {m.Form15, 33}, {m.Form16, 34}, {m.Form17, 35}, {m.Form18, 36},
+        {m.Form19, 37}, {m.Form20, 38}, {m.Form21, 39}, {m.Form22, 40},
+    };
+    for (const auto& [dialog, topic] : dialogs) {
+        desktop.helpContexts.clear();
+        QTest::keyClick(dialog, Qt::Key_F1);
+        EXPECT_EQ(desktop.helpContexts, std::vector<int>{topic}) << dialog->windowTitle().toStdString();
+    }
 }
 
 TEST_F(MarkupCommandsII, DialogsShowTheirCaptionsAndItems)
