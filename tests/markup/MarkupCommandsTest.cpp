@@ -135,8 +135,16 @@ TEST_F(MarkupCommands, ALongSelectionComesBackWholeBetweenTheTags)
          [](TForm1& m) { m.Form6->Edit1->setText("u"); return m.Form6->Button1; }},
     };
     for (const auto& [command, ok] : commands) {
-        const std::string written = Run("{" + selection + "|", command, [ok](TForm1& m) { return Press(ok(m)); });
-        EXPECT_NE(written.find(">{" + selection + "|</"), std::string::npos);
+        NewPage();
+        TCodeMemo& memo = *mainWindow->ActiveDocument()->CodeMemo1;
+        memo.SetText(selection);
+        memo.SelectAll();
+        desktop.AnswerModal([this, ok = ok](QDialog&) { return Press(ok(*mainWindow)); });
+        (mainWindow.get()->*command)();
+        const std::string text = memo.Text();
+        EXPECT_NE(text.find(">" + selection + "</"), std::string::npos);
+        EXPECT_EQ(memo.SelectionStart(), static_cast<int>(text.find(selection)));
+        EXPECT_EQ(memo.SelectionLength(), static_cast<int>(selection.size()));
     }
 }
 
