@@ -56,7 +56,11 @@ TForm12::TForm12(QWidget* parent)
                  {RadioButtons[0], RadioButtons[1], RadioButtons[2], Edit1, Edit2, Button1, ListBox1, Button2,
                   Button3, Button4, Button5, Button6});
 
-    connect(typeButtons_, &QButtonGroup::idClicked, this, &TForm12::RadioGroup1Click);
+    // Toggled rather than clicked, so that choosing a type with the arrow keys counts as well.
+    connect(typeButtons_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            RadioGroup1Click();
+    });
     connect(Button1, &QPushButton::clicked, this, &TForm12::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm12::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm12::Button3Click);
