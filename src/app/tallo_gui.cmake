@@ -12,6 +12,7 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PageFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MarkupCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UHTML.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UploadCommands.cpp
 )

@@ -77,6 +77,7 @@ TEST_F(ShellTest, EveryDocCommandRefusesOnceWithNoPageFromMenuShortcutAndToolBut
             EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), once) << "tool button";
         }
         EXPECT_TRUE(desktop.MessageTexts(MessageKind::Error).empty());
+        EXPECT_TRUE(desktop.dialogs.empty()) << "no dialog opens";
         EXPECT_EQ(mainWindow->DocumentCount(), 0);
     }
 }
