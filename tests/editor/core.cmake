@@ -10,3 +10,6 @@ tallo_add_test(test_editor_core
   ${CMAKE_CURRENT_LIST_DIR}/test_text_buffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_undo.cpp
 )
+
+# the print layout
+tallo_add_test(test_edit_print ${CMAKE_CURRENT_LIST_DIR}/EditPrintTest.cpp)
