@@ -2,8 +2,6 @@
 // does nothing more until its feature is wired in here.
 #include "app/MainU.h"
 
-void TForm1::Print1Click() { if (!RequireDocument()) return; }
-void TForm1::PrintSetup1Click() {}
 void TForm1::Link1Click() { if (!RequireDocument()) return; }
 void TForm1::Font1Click() { if (!RequireDocument()) return; }
 void TForm1::Paragraph1Click() { if (!RequireDocument()) return; }
@@ -27,4 +25,3 @@ void TForm1::FrameSet1Click() { if (!RequireDocument()) return; }
 void TForm1::Frame2Click() { if (!RequireDocument()) return; }
 void TForm1::Sound1Click() { if (!RequireDocument()) return; }
 void TForm1::Comment1Click() { if (!RequireDocument()) return; }
-void TForm1::est2Click() { if (!RequireDocument()) return; }

@@ -8,3 +8,8 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/LinePainter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QtKeyMapping.cpp
 )
+
+# the print renderer
+target_sources(tallo_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/widget/PrinterCanvas.cpp
+)

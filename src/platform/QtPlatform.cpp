@@ -2,6 +2,7 @@
 
 #include "platform/FileFilter.h"
 #include "platform/HelpWindow.h"
+#include "platform/PrinterSetupDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,8 +12,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -121,12 +122,17 @@ std::optional<QColor> QtPlatform::GetColor(QWidget* parent, const QColor& initia
 bool QtPlatform::ExecPrintDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, ActiveWindowOr(parent));
+    // Every print covers all pages: no range, selection or current page; a PDF file may be chosen.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (printer.toPage() > 0)
+        dialog.setMinMax(1, printer.toPage());
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtPlatform::ExecPrinterSetup(QWidget* parent, QPrinter& printer)
 {
-    QPageSetupDialog dialog(&printer, ActiveWindowOr(parent));
+    TPrinterSetupDialog dialog(printer, ActiveWindowOr(parent));
+    CentreOn(dialog, dialog.parentWidget());
     return dialog.exec() == QDialog::Accepted;
 }
 
