@@ -93,11 +93,13 @@ void TPrinterCanvas::BeginJob(const std::string& title)
 
 void TPrinterCanvas::NewSheet()
 {
+    FlushSheet();
     printer_.newPage();
 }
 
 void TPrinterCanvas::EndJob()
 {
+    FlushSheet();
     if (painter_.isActive())
         painter_.end();
 }
@@ -125,36 +127,72 @@ void TPrinterCanvas::DrawText(int x, int y, const TEditorFont& font, std::u32str
 {
     const TStyledFont& styled = Styled(font, style.Styles);
     const QString qtext = QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
-    const int advance = style.CharAdvance;
-    if (style.Background) {
-        const qreal width = advance > 0 ? advance * static_cast<qreal>(text.size())
-                                        : QFontMetricsF(styled.Font, &printer_).horizontalAdvance(qtext);
-        painter_.fillRect(QRectF(x, y, width, styled.Height), ToQColor(*style.Background));
-    }
-    painter_.setPen(PaperColor(style.Foreground));
-    painter_.setFont(styled.Font);
-    const QPointF baseline(x, y + styled.Ascent);
-    if (advance <= 0) {
-        painter_.drawText(baseline, qtext);
-        return;
-    }
     const QList<quint32> glyphs = styled.Raw.glyphIndexesForString(qtext);
-    if (glyphs.size() == static_cast<qsizetype>(text.size()) && !glyphs.contains(0)) {
-        // One run with every glyph placed on the grid.
-        QList<QPointF> positions;
-        positions.reserve(glyphs.size());
-        for (qsizetype i = 0; i < glyphs.size(); ++i)
-            positions.append(QPointF(static_cast<qreal>(i) * advance, 0));
-        QGlyphRun run;
-        run.setRawFont(styled.Raw);
-        run.setGlyphIndexes(glyphs);
-        run.setPositions(positions);
-        run.setUnderline(style.Styles & fsUnderline);
-        run.setStrikeOut(style.Styles & fsStrikeOut);
-        painter_.drawGlyphRun(baseline, run);
+    const bool ownGlyphs = glyphs.size() == static_cast<qsizetype>(text.size()) && !glyphs.contains(0);
+    // Natural widths for text off the grid (line numbers).
+    QList<QPointF> advances;
+    if (style.CharAdvance <= 0 && ownGlyphs)
+        advances = styled.Raw.advancesForGlyphIndexes(glyphs);
+    const auto cellX = [&](qsizetype i) {
+        if (style.CharAdvance > 0)
+            return x + static_cast<qreal>(i) * style.CharAdvance;
+        qreal at = x;
+        for (qsizetype k = 0; k < i && k < advances.size(); ++k)
+            at += advances[k].x();
+        return at;
+    };
+    if (style.Background)
+        painter_.fillRect(QRectF(x, y, cellX(qtext.size()) - x, styled.Height), ToQColor(*style.Background));
+    const QColor color = PaperColor(style.Foreground);
+    if (!ownGlyphs) {
+        // Characters the face lacks come from other faces, one cell each.
+        painter_.setPen(color);
+        painter_.setFont(styled.Font);
+        for (std::size_t i = 0; i < text.size(); ++i)
+            painter_.drawText(QPointF(cellX(static_cast<qsizetype>(i)), y + styled.Ascent), QString::fromUcs4(&text[i], 1));
         return;
     }
-    // Characters the face lacks come from other faces, one cell each.
-    for (std::size_t i = 0; i < text.size(); ++i)
-        painter_.drawText(baseline + QPointF(static_cast<qreal>(i) * advance, 0), QString::fromUcs4(&text[i], 1));
+    // Underline and strike-out run under the whole text, blanks included, so it is drawn at once.
+    const bool lined = style.Styles & (fsUnderline | fsStrikeOut);
+    TPendingRun single{style.Styles, color, {}, {}};
+    TPendingRun& run = lined ? single : RunFor(style.Styles, color);
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        // Blanks print nothing, unless a line runs through them.
+        if (text[static_cast<std::size_t>(i)] == U' ' && !lined)
+            continue;
+        run.Glyphs.append(glyphs[i]);
+        run.Positions.append(QPointF(cellX(i), y + styled.Ascent));
+    }
+    if (lined)
+        DrawRun(single);
+}
+
+TPrinterCanvas::TPendingRun& TPrinterCanvas::RunFor(FontStyles styles, const QColor& color)
+{
+    for (TPendingRun& run : sheet_)
+        if (run.Styles == styles && run.Color == color)
+            return run;
+    sheet_.push_back({styles, color, {}, {}});
+    return sheet_.back();
+}
+
+void TPrinterCanvas::DrawRun(const TPendingRun& run)
+{
+    if (run.Glyphs.isEmpty())
+        return;
+    QGlyphRun glyphRun;
+    glyphRun.setRawFont(styled_[run.Styles & 0xF]->Raw);
+    glyphRun.setGlyphIndexes(run.Glyphs);
+    glyphRun.setPositions(run.Positions);
+    glyphRun.setUnderline(run.Styles & fsUnderline);
+    glyphRun.setStrikeOut(run.Styles & fsStrikeOut);
+    painter_.setPen(run.Color);
+    painter_.drawGlyphRun(QPointF(0, 0), glyphRun);
+}
+
+void TPrinterCanvas::FlushSheet()
+{
+    for (const TPendingRun& run : sheet_)
+        DrawRun(run);
+    sheet_.clear();
 }

@@ -7,11 +7,15 @@
 
 #include <stdexcept>
 
+#include <QColor>
 #include <QFont>
+#include <QList>
+#include <QPointF>
 #include <QPainter>
 #include <QRawFont>
 #include <array>
 #include <optional>
+#include <vector>
 
 class QPrinter;
 
@@ -46,9 +50,22 @@ private:
     };
     const TStyledFont& Styled(const TEditorFont& font, FontStyles styles);
 
+    // The glyphs of a sheet are collected by style and colour and drawn as one run each when the
+    // sheet ends, which keeps the print job small.
+    struct TPendingRun {
+        FontStyles Styles = 0;
+        QColor Color;
+        QList<quint32> Glyphs;
+        QList<QPointF> Positions;
+    };
+    TPendingRun& RunFor(FontStyles styles, const QColor& color);
+    void DrawRun(const TPendingRun& run);
+    void FlushSheet();
+
     QPrinter& printer_;
     QPainter painter_;
     std::array<std::optional<TStyledFont>, 16> styled_;
+    std::vector<TPendingRun> sheet_;
 };
 
 class EPrintError : public std::runtime_error {
