@@ -125,6 +125,12 @@ TEST_F(PrintTest, NothingIsPrintedWhenTheSaveOrThePrintDialogIsCancelled)
     mainWindow->Print1Click();
     EXPECT_EQ(desktop.DialogTitles(DialogKind::Print).size(), 1u);
     EXPECT_TRUE(desktop.messages.empty());
+
+    // A PDF file that cannot be written: the job does not start and the user is told.
+    const QString unwritable = PathOf("missing/out.pdf");
+    AnswerPrintToPdf(unwritable, 1);
+    mainWindow->Print1Click();
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Error), std::vector<QString>{QStringLiteral("Cannot print to ") + unwritable});
 }
 
 TEST_F(PrintTest, PrintSetupRunsWithoutAPageAndChoosesThePrinterForLaterPrints)
