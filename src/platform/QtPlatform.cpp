@@ -122,10 +122,15 @@ std::optional<QColor> QtPlatform::GetColor(QWidget* parent, const QColor& initia
 bool QtPlatform::ExecPrintDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, ActiveWindowOr(parent));
-    // Every print covers all pages: no range, selection or current page; a PDF file may be chosen.
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    if (printer.toPage() > 0)
+    if (printer.toPage() > 0) {
         dialog.setMinMax(1, printer.toPage());
+        // The page count stays in sight while the dialog's options are folded away.
+        dialog.setWindowTitle(printer.toPage() == 1 ? QStringLiteral("Print (1 page)")
+                                                    : QStringLiteral("Print (%1 pages)").arg(printer.toPage()));
+    }
+    // Every print covers all pages: no range, selection or current page; a PDF file may be chosen.
+    // Set after the range, which would switch the page range back on.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     return dialog.exec() == QDialog::Accepted;
 }
 

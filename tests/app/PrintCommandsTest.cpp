@@ -2,9 +2,14 @@
 #include "ShellFixture.h"
 
 #include "editor/EditPrint.h"
+#include "highlight/HtmlHighlighter.h"
+#include "editor/widget/PrinterCanvas.h"
 
+#include <QFontInfo>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
+#include <utility>
 
 namespace {
 
@@ -85,6 +90,35 @@ TEST_F(PrintTest, APageChangedSinceOpeningIsSavedThenPrintedWithLineNumbersOnThe
     EXPECT_FALSE(all.contains(QStringLiteral("old")));
     EXPECT_EQ(PdfTitle(pdf), QStringLiteral("index.html"));
     EXPECT_TRUE(desktop.MessageTexts(MessageKind::Error).empty());
+}
+
+TEST_F(PrintTest, ThePrintFontIsTheEditorsFaceAtElevenScreenPixels)
+{
+    TForm2* document = NewPage();
+    const TEditorFont& font = document->EditPrint1->Font();
+    EXPECT_EQ(font.Name, document->CodeMemo1->Settings().Font.Name);
+    EXPECT_EQ(font.PixelHeight, std::optional<int>(11));
+    const QFont printed = PrintFontOf(font);
+    EXPECT_DOUBLE_EQ(printed.pointSizeF(), 8.25);
+    EXPECT_TRUE(QFontInfo(printed).fixedPitch());
+    EXPECT_EQ(document->EditPrint1->Highlighter(), static_cast<TCustomHighlighter*>(document->HtmlHighlighter1.get()));
+}
+
+TEST_F(PrintTest, WithNoPrinterInstalledPrintsGoToAnA4PdfAt300DotsPerInch)
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "a printer is installed on this machine";
+    QPrinter& printer = mainWindow->Printer();
+    EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+    TPrinterCanvas device(printer);
+    const TEditPrinterInfo info = device.PrinterInfo();
+    const TEditPrinterInfo a4 = TEditPrinterInfo::A4At300Dpi();
+    EXPECT_EQ(std::make_pair(info.XDpi, info.YDpi), std::make_pair(300, 300));
+    // Qt keeps paper and margins in whole points: the dots come out within half a millimetre.
+    for (const auto& [got, want] : {std::pair{info.PhysicalWidth, a4.PhysicalWidth}, {info.PhysicalHeight, a4.PhysicalHeight},
+                                    {info.PrintableWidth, a4.PrintableWidth}, {info.PrintableHeight, a4.PrintableHeight},
+                                    {info.LeftOffset, a4.LeftOffset}, {info.TopOffset, a4.TopOffset}})
+        EXPECT_NEAR(got, want, 5);
 }
 
 TEST_F(PrintTest, CopiesPrintEveryPageInOrderAgain)
