@@ -95,8 +95,14 @@ int CountColumns(TPrintDevice& device, const TEditorFont& font, int width)
 {
     constexpr FontStyles allStyles = fsBold | fsItalic | fsUnderline | fsStrikeOut;
     std::string text;
-    while (device.TextWidth(font, allStyles, text) < width)
+    for (int measured = 0; measured < width;) {
         text += 'W';
+        const int grown = device.TextWidth(font, allStyles, text);
+        // A font that gives "W" no width would never fill the line.
+        if (grown <= measured)
+            return std::max(1, width);
+        measured = grown;
+    }
     return std::max(1, static_cast<int>(text.size()) - 1);
 }
 
