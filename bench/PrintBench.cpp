@@ -1,5 +1,7 @@
 // Printing a page: the page count of a large page (highlighter states, wrap and pagination), and a
-// 1 MB page printed to a PDF file beside the same text printed through Qt's rich-text document.
+// 1 MB page printed to a PDF file beside the same text printed through Qt's rich-text document,
+// once as File, Print prints it (colours and line numbers; the document gets the same) and once as
+// plain text.
 //
 //   bench_print [count-megabytes=50] [pdf-megabytes=1] [folder=/tmp]
 //
@@ -8,6 +10,7 @@
 
 #include "HtmlPageGenerator.h"
 #include "editor/EditPrint.h"
+#include "editor/EditorAppearance.h"
 #include "editor/widget/PrinterCanvas.h"
 #include "highlight/HtmlHighlighter.h"
 
@@ -15,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <cstdio>
@@ -84,6 +88,56 @@ void PageCountOfALargePage(const std::string& folder, std::size_t megabytes)
     std::remove(path.c_str());
 }
 
+struct TPdfRun {
+    double Milliseconds = 0;
+    long long Bytes = 0;
+};
+
+TPdfRun PrintToPdf(const std::string& pdf, const std::function<void(QPrinter&)>& print)
+{
+    TPdfRun run;
+    run.Milliseconds = BestMilliseconds([&] {
+        QPrinter printer(QPrinter::HighResolution);
+        PdfPrinter(printer, pdf);
+        print(printer);
+    });
+    run.Bytes = QFileInfo(QString::fromStdString(pdf)).size();
+    return run;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The page as rich text with what the engine prints: line numbers, and each token in its
+// attribute's weight and colour.
+void FillHighlighted(QTextDocument& document, const TEditPrint& print, THtmlHighlighter& highlighter)
+{
+    QTextCursor cursor(&document);
+    QTextCharFormat number;
+    highlighter.ResetState();
+    for (int line = 0; line < print.Lines().Count(); ++line) {
+        if (line > 0)
+            cursor.insertBlock();
+        cursor.insertText(QString::number(line + 1) + QStringLiteral(": "), number);
+        const std::string_view text = print.Lines().Line(line);
+        highlighter.StartLine(text, line);
+        while (!highlighter.AtLineEnd()) {
+            QTextCharFormat format;
+            if (const THighlighterAttributes* attribute = highlighter.TokenAttribute()) {
+                format.setFontWeight(attribute->Style() & fsBold ? QFont::Bold : QFont::Normal);
+                if (attribute->Foreground())
+                    format.setForeground(ToQColor(*attribute->Foreground()));
+            }
+            const std::string_view token = highlighter.TokenView();
+            cursor.insertText(QString::fromUtf8(token.data(), static_cast<qsizetype>(token.size())), format);
+            highlighter.NextToken();
+        }
+    }
+}
+
 void PdfAgainstRichText(const std::string& folder, std::size_t megabytes)
 {
     const std::string path = WritePage(folder, "tallo-print-pdf.html", megabytes);
@@ -92,44 +146,48 @@ void PdfAgainstRichText(const std::string& folder, std::size_t megabytes)
     THtmlHighlighter highlighter;
     TEditPrint print;
     SetUpAsFilePrint(print, highlighter);
-    const double oursMs = BestMilliseconds([&] {
-        QPrinter printer(QPrinter::HighResolution);
-        PdfPrinter(printer, ourPdf);
+    const QFont font = PrintFontOf(print.Font());
+    const auto ours = [&](QPrinter& printer) {
         print.LoadFromFile(path);
         TPrinterCanvas canvas(printer);
         print.Print(canvas);
-    });
-    const double qtMs = BestMilliseconds([&] {
-        QPrinter printer(QPrinter::HighResolution);
-        PdfPrinter(printer, qtPdf);
-        std::ifstream in(path, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        QTextDocument document;
-        document.setDefaultFont(PrintFontOf(print.Font()));
-        document.setPlainText(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
-        document.print(&printer);
-    });
-    QPrinter printer(QPrinter::HighResolution);
-    UseA4At300DpiPdf(printer);
-    TPrinterCanvas device(printer);
-    std::printf("%zu MB page to PDF: %.0f ms, %d pages, %lld bytes (colours, line numbers, wrap)\n", megabytes,
-                oursMs, print.PageCount(device), static_cast<long long>(QFileInfo(QString::fromStdString(ourPdf)).size()));
-    std::printf("QTextDocument::print, same text: %.0f ms, %lld bytes (plain)\n", qtMs,
-                static_cast<long long>(QFileInfo(QString::fromStdString(qtPdf)).size()));
-    std::printf("speed-up %.2fx (goal >= 2), size ratio %.2f (goal <= 1)\n", qtMs / oursMs,
-                static_cast<double>(QFileInfo(QString::fromStdString(ourPdf)).size()) /
-                    static_cast<double>(QFileInfo(QString::fromStdString(qtPdf)).size()));
-    // The same content as the rich-text document: no styles, colours or numbers.
+    };
+    const auto richText = [&](bool highlighted) {
+        return [&, highlighted](QPrinter& printer) {
+            QTextDocument document;
+            document.setDefaultFont(font);
+            if (highlighted) {
+                print.LoadFromFile(path);
+                FillHighlighted(document, print, highlighter);
+            } else {
+                const std::string bytes = ReadAll(path);
+                document.setPlainText(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            }
+            document.print(&printer);
+        };
+    };
+    const TPdfRun oursColoured = PrintToPdf(ourPdf, ours);
+    const TPdfRun qtColoured = PrintToPdf(qtPdf, richText(true));
     print.Highlight = false;
     print.LineNumbers = false;
-    const double plainMs = BestMilliseconds([&] {
-        QPrinter printer(QPrinter::HighResolution);
-        PdfPrinter(printer, ourPdf);
-        TPrinterCanvas canvas(printer);
-        print.Print(canvas);
-    });
-    std::printf("plain text to PDF: %.0f ms, %lld bytes\n", plainMs,
-                static_cast<long long>(QFileInfo(QString::fromStdString(ourPdf)).size()));
+    const TPdfRun oursPlain = PrintToPdf(ourPdf, ours);
+    const TPdfRun qtPlain = PrintToPdf(qtPdf, richText(false));
+
+    std::printf("%zu MB page to PDF        %10s %12s\n", megabytes, "ms", "bytes");
+    const auto row = [](const char* name, const TPdfRun& run) {
+        std::printf("  %-22s %10.0f %12lld\n", name, run.Milliseconds, run.Bytes);
+    };
+    row("tallo, as File, Print", oursColoured);
+    row("QTextDocument, same", qtColoured);
+    row("tallo, plain text", oursPlain);
+    row("QTextDocument, plain", qtPlain);
+    const auto compare = [](const char* what, const TPdfRun& ours, const TPdfRun& theirs) {
+        std::printf("%s: %.2fx faster (goal >= 2), size ratio %.2f (goal <= 1)\n", what,
+                    theirs.Milliseconds / ours.Milliseconds, static_cast<double>(ours.Bytes) / theirs.Bytes);
+    };
+    compare("File, Print against plain QTextDocument", oursColoured, qtPlain);
+    compare("coloured and numbered, both", oursColoured, qtColoured);
+    compare("plain text, both", oursPlain, qtPlain);
     if (qEnvironmentVariableIsEmpty("KEEP_PDF"))
         for (const std::string& file : {path, ourPdf, qtPdf})
             std::remove(file.c_str());

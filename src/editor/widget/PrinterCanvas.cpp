@@ -161,7 +161,7 @@ void TPrinterCanvas::DrawText(int x, int y, const TEditorFont& font, std::u32str
         if (text[static_cast<std::size_t>(i)] == U' ' && !lined)
             continue;
         run.Glyphs.append(glyphs[i]);
-        run.Positions.append(QPointF(cellX(i), y + styled.Ascent));
+        run.Positions.append(QPointF(std::round(cellX(i)), std::round(y + styled.Ascent)));
     }
     if (lined)
         DrawRun(single);
