@@ -24,6 +24,7 @@ struct TDrawn {
     int Y;
     std::u32string Text;
     FontStyles Styles;
+    TEditorColor Foreground;
 };
 
 // A device of fixed metrics that keeps what is drawn on it.
@@ -47,7 +48,7 @@ public:
     void FillRect(int, int, int, int, RgbColor) override {}
     void DrawText(int x, int y, const TEditorFont&, std::u32string_view text, const TPrintTextStyle& style) override
     {
-        Drawn.push_back({Sheets, x, y, std::u32string(text), style.Styles});
+        Drawn.push_back({Sheets, x, y, std::u32string(text), style.Styles, style.Foreground});
     }
     // The texts drawn at the left edge of the text: the start of each printed row, in order.
     std::vector<std::string> RowStartsAt(int x) const
@@ -321,6 +322,31 @@ TEST(EditPrintHighlight, EachPrintColoursFromAFreshScanOfTheLines)
     // Inside a tag the word is an attribute name (bold); after ">" it is text.
     EXPECT_EQ(stylesOfSecondLine({"<b", "class=x>"}), fsBold);
     EXPECT_EQ(stylesOfSecondLine({"<b>", "class=x>"}), 0);
+}
+
+TEST(EditPrintHighlight, ColoursFollowTheAttributesOnlyWhenColorsIsOn)
+{
+    THtmlHighlighter highlighter;
+    const TEditorColor font = RoleColor(TPlatformColor::WindowText);
+    struct Case {
+        bool colors;
+        std::vector<TEditorColor> expected;  // "<", "p", ">", "x"
+    } const cases[] = {
+        {true, {font, RgbColorValue(0x8000FF), font, font}},
+        {false, {font, font, font, font}},
+    };
+    for (const Case& c : cases) {
+        TFixedPitchCanvas canvas;
+        TEditPrint print;
+        print.SetHighlighter(&highlighter);
+        print.Colors = c.colors;
+        print.SetLines({"<p>x"}, TDocumentEncoding::Utf8);
+        print.Print(canvas);
+        std::vector<TEditorColor> colours;
+        for (const TDrawn& d : canvas.Drawn)
+            colours.push_back(d.Foreground);
+        EXPECT_EQ(colours, c.expected) << c.colors;
+    }
 }
 
 TEST(EditPrintLines, FilledFromADocumentWithTabsExpanded)

@@ -3,11 +3,11 @@
 #include "editor/EditorAppearance.h"
 
 #include <QFontMetrics>
-#include <QGlyphRun>
 #include <QFontMetricsF>
-#include <QPrinter>
+#include <QGlyphRun>
 #include <QMarginsF>
 #include <QPageSize>
+#include <QPrinter>
 #include <cmath>
 
 namespace {
@@ -71,7 +71,7 @@ QFont TPrinterCanvas::PrintFont(const TEditorFont& font, FontStyles styles) cons
 
 TPrintFontMetrics TPrinterCanvas::GridMetrics(const TEditorFont& font)
 {
-    const QFontMetrics metrics = QFontMetrics(PrintFont(font, fsBold | fsItalic | fsUnderline | fsStrikeOut), &printer_);
+    const QFontMetrics metrics(PrintFont(font, fsBold | fsItalic | fsUnderline | fsStrikeOut), &printer_);
     return {metrics.height() + metrics.leading(), metrics.averageCharWidth()};
 }
 

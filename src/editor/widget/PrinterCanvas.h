@@ -5,16 +5,15 @@
 
 #include "editor/PrintDevice.h"
 
-#include <stdexcept>
-
 #include <QColor>
 #include <QFont>
 #include <QList>
-#include <QPointF>
 #include <QPainter>
+#include <QPointF>
 #include <QRawFont>
 #include <array>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 class QPrinter;
