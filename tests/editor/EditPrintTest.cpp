@@ -236,6 +236,17 @@ TEST(EditPrintPages, NoRowFallsBelowTheBottomMargin)
     EXPECT_EQ(canvas.RowStartsAt(g.TextLeft).back(), std::string(10, 'y'));
 }
 
+TEST(EditPrintPages, WithoutWrapALongLineIsCutAtTheLastWholeColumn)
+{
+    TFixedPitchCanvas canvas;
+    TEditPrint print;
+    print.Wrap = false;
+    print.SetLines({std::string(120, 'x') + "<b>"}, TDocumentEncoding::Utf8);
+    print.Print(canvas);
+    ASSERT_EQ(canvas.Drawn.size(), 1u);
+    EXPECT_EQ(canvas.Drawn[0].Text, std::u32string(95, U'x'));
+}
+
 TEST(EditPrintJob, CopiesRunThroughAllPagesInOrder)
 {
     EXPECT_EQ(PrintOrder(3, 2), (std::vector<int>{0, 1, 2, 0, 1, 2}));
