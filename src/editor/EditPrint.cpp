@@ -154,7 +154,7 @@ void TEditPrint::PrintPage(TPrintCanvas& canvas, std::size_t page)
         const int endRow = line == end.Line ? end.Row : static_cast<int>(starts.size());
         if (LineNumbers && firstRow == 0)
             PrintLineNumber(canvas, line, y);
-        PrintRows(canvas, line, firstRow, endRow, y);
+        PrintRows(canvas, line, starts, firstRow, endRow, y);
         y += (endRow - firstRow) * layout_.Grid.LineHeight;
     }
 }
@@ -168,11 +168,10 @@ void TEditPrint::PrintLineNumber(TPrintCanvas& canvas, int line, int y)
     canvas.DrawText(layout_.Geometry.TextLeft - width, y, font_, Ascii(number), style);
 }
 
-void TEditPrint::PrintRows(TPrintCanvas& canvas, int line, int firstRow, int endRow, int y)
+void TEditPrint::PrintRows(TPrintCanvas& canvas, int line, const std::vector<std::size_t>& starts, int firstRow,
+                           int endRow, int y)
 {
     const std::string_view text = lines_.Line(line);
-    std::vector<std::size_t> starts;
-    RowStarts(line, starts);
     // Draws the bytes [from, to) in a style, split at the row starts.
     const auto draw = [&](std::size_t from, std::size_t to, const TPrintTextStyle& style) {
         auto row = static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), from) - starts.begin() - 1);

@@ -86,7 +86,9 @@ private:
     std::size_t RowEnd(int line, const std::vector<std::size_t>& starts, std::size_t row) const;
     void PrintPage(TPrintCanvas& canvas, std::size_t page);
     void PrintLineNumber(TPrintCanvas& canvas, int line, int y);
-    void PrintRows(TPrintCanvas& canvas, int line, int firstRow, int endRow, int y);
+    // Rows [firstRow, endRow) of a line whose row starts are given, the first at y.
+    void PrintRows(TPrintCanvas& canvas, int line, const std::vector<std::size_t>& starts, int firstRow,
+                   int endRow, int y);
 
     TPrintLines lines_;
     TEditorFont font_;
