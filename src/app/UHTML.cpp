@@ -50,7 +50,7 @@ TForm2::TForm2(QWidget* parent)
     CodeMemo1->ApplySettings();
     CodeMemo1->SetHighlighter(HtmlHighlighter1.get());
     // The editor's face at 11 pixels: a proportional face would overlap on the fixed print grid.
-    TEditorFont printFont;
+    TEditorFont printFont = CodeMemo1->Settings().Font;
     printFont.PixelHeight = 11;
     EditPrint1->SetFont(printFont);
     EditPrint1->SetHighlighter(HtmlHighlighter1.get());
