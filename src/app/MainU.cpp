@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QPrinter>
 #include <QShowEvent>
 #include <exception>
 

@@ -12,11 +12,13 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QPrinter;
 class QToolBar;
 class TFindDialog;
 class TForm23;
@@ -156,6 +158,8 @@ public:
     QToolBar* ToolBar2 = nullptr;
     FileDialogOptions OpenDialog1;
     FileDialogOptions SaveDialog1;
+    // The program-wide current printer, chosen by Print Setup and used by every print.
+    QPrinter& Printer();
 
 signals:
     // The main window closed and the program is to end.
@@ -193,6 +197,7 @@ private:
     void SetPanelText(int panel, const QString& text);
 
     int pageCounter_ = 0;
+    std::unique_ptr<QPrinter> printer_;
     std::array<QLabel*, 4> panels_{};
     QList<QKeySequence> menuShortcuts_;
 };

@@ -2,6 +2,7 @@
 
 #include "app/PageFiles.h"
 #include "editor/widget/CodeMemo.h"
+#include "editor/EditPrint.h"
 #include "editor/EditorSettings.h"
 #include "highlight/HtmlHighlighter.h"
 #include "platform/AppIcons.h"
@@ -35,6 +36,7 @@ TForm2::TForm2(QWidget* parent)
     : QWidget(parent),
       CodeMemo1(new TCodeMemo(this)),
       HtmlHighlighter1(std::make_unique<THtmlHighlighter>()),
+      EditPrint1(std::make_unique<TEditPrint>()),
       PopupMenu1(new QMenu(this)),
       SaveDialog1(SaveDialogOptions(QStringLiteral("Save HTML File")))
 {
@@ -47,6 +49,11 @@ TForm2::TForm2(QWidget* parent)
     CodeMemo1->Settings().Gutter.ShowLineNumbers = true;
     CodeMemo1->ApplySettings();
     CodeMemo1->SetHighlighter(HtmlHighlighter1.get());
+    // The editor's face at 11 pixels: a proportional face would overlap on the fixed print grid.
+    TEditorFont printFont = CodeMemo1->Settings().Font;
+    printFont.PixelHeight = 11;
+    EditPrint1->SetFont(printFont);
+    EditPrint1->SetHighlighter(HtmlHighlighter1.get());
     BuildPopupMenu();
     CodeMemo1->SetPopupMenu(PopupMenu1);
     setFocusProxy(CodeMemo1);

@@ -13,6 +13,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class TCodeMemo;
+class TEditPrint;
 class TForm5;
 class THtmlHighlighter;
 
@@ -65,6 +66,8 @@ public:
 
     TCodeMemo* CodeMemo1;
     std::unique_ptr<THtmlHighlighter> HtmlHighlighter1;
+    // The page's print engine, printing with the page's highlighter.
+    std::unique_ptr<TEditPrint> EditPrint1;
     QMenu* PopupMenu1;
     // The save dialog used when a page without a file is closed; remembers its last path.
     FileDialogOptions SaveDialog1;

@@ -3,13 +3,13 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AboutU.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ApplicationWindows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ButtonClosedDialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CodeCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainU.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NewU.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NoDocumentMessage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrintCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusPanels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MarkupCommands.cpp

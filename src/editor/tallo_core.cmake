@@ -1,13 +1,18 @@
 # The core part of src/editor: text model, undo, key commands and settings.
 target_sources(tallo_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/CharIndexCache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CharacterClass.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CharIndexCache.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DocumentPrintLines.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditorCommandRunner.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditorCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditorModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EditPrint.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EditPrintMargins.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileIO.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HighlightStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyStrokes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrintLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrintLines.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextDocument.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextEncoding.cpp

@@ -34,8 +34,10 @@ public:
     // Opens with `initial`: each dialog's own chooser (markup/ColorChooser.h) passes the colour last
     // confirmed in it, black the first time. Empty when cancelled.
     virtual std::optional<QColor> GetColor(QWidget* parent, const QColor& initial) = 0;
-    // Print dialog on the given printer; true when the user confirmed.
+    // Print dialog on the given printer, showing its page range 1 to toPage() as the page count;
+    // true when the user confirmed.
     virtual bool ExecPrintDialog(QWidget* parent, QPrinter& printer) = 0;
+    // Printer set-up dialog: chooses the printer, paper and orientation; true when confirmed.
     virtual bool ExecPrinterSetup(QWidget* parent, QPrinter& printer) = 0;
 
     // Shows a dialog modally and returns its result code (QDialog::Accepted or Rejected).

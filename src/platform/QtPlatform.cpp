@@ -2,6 +2,7 @@
 
 #include "platform/FileFilter.h"
 #include "platform/HelpWindow.h"
+#include "platform/PrinterSetupDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,8 +12,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -121,12 +122,22 @@ std::optional<QColor> QtPlatform::GetColor(QWidget* parent, const QColor& initia
 bool QtPlatform::ExecPrintDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, ActiveWindowOr(parent));
+    if (printer.toPage() > 0) {
+        dialog.setMinMax(1, printer.toPage());
+        // The page count stays in sight while the dialog's options are folded away.
+        dialog.setWindowTitle(printer.toPage() == 1 ? QStringLiteral("Print (1 page)")
+                                                    : QStringLiteral("Print (%1 pages)").arg(printer.toPage()));
+    }
+    // Every print covers all pages: no range, selection or current page; a PDF file may be chosen.
+    // Set after the range, which would switch the page range back on.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtPlatform::ExecPrinterSetup(QWidget* parent, QPrinter& printer)
 {
-    QPageSetupDialog dialog(&printer, ActiveWindowOr(parent));
+    TPrinterSetupDialog dialog(printer, ActiveWindowOr(parent));
+    CentreOn(dialog, dialog.parentWidget());
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -11,3 +11,6 @@ tallo_add_test(test_editor_core
   ${CMAKE_CURRENT_LIST_DIR}/TextBufferTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UndoTest.cpp
 )
+
+# the print layout
+tallo_add_test(test_edit_print ${CMAKE_CURRENT_LIST_DIR}/EditPrintTest.cpp)
