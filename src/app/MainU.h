@@ -124,6 +124,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // None: the tool bars are fixed, so right-clicking them or the menu bar offers nothing to hide.
+    QMenu* createPopupMenu() override;
 
 private:
     // Shows the no-document message when no page is open; true when there is a page to work on.
