@@ -6,6 +6,8 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/EditorCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditorModel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileIO.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileIOInPlace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileIOSupport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HighlightStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyStrokes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp
