@@ -1,6 +1,7 @@
 # tests of the core part
 tallo_add_test(test_editor_core
   ${CMAKE_CURRENT_LIST_DIR}/EditorTestText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SafeSaveTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_editor_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_editor_operations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_editor_settings.cpp
