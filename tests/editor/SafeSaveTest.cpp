@@ -280,6 +280,7 @@ TEST_F(SafeSaveUnderStress, SaveKilledMidwayKeepsTheOldContentAndLeavesNothingBe
         WriteFileSafely(page, "after");
         EXPECT_EQ(Read(page), "after");
         EXPECT_EQ(Entries(folder_ + "/pages"), entries);
+        EXPECT_TRUE(!fs::exists(RecoveryFolder()) || fs::is_empty(RecoveryFolder())) << "a finished save keeps no copy";
     }
 }
 
