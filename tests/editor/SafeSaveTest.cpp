@@ -126,18 +126,16 @@ private:
 
 TEST_F(SafeSaveUnderStress, RunningOutOfResourcesFailsAndKeepsTheOldFile)
 {
-    const std::string big(64 * 1024, 'n');
     const struct {
         const char* name;
         const char* mountOptions;  // null: no small file system needed
         bool hardLinked;
-        std::function<void(const std::string& folder)> exhaust;
-        const std::string& bytes;
+        std::function<void(const std::string& folder)> exhaust;  // null: no free descriptors
     } cases[] = {
-        {"inode table full", "size=1m,nr_inodes=8", false, FillInodes, big},
-        {"disk full, new file", "size=64k", false, FillBlocks, big},
-        {"disk full, rewritten in place", "size=64k", true, FillBlocks, big},
-        {"no free descriptors", nullptr, false, nullptr, big},
+        {"inode table full", "size=1m,nr_inodes=8", false, FillInodes},
+        {"disk full, new file", "size=64k", false, FillBlocks},
+        {"disk full, rewritten in place", "size=64k", true, FillBlocks},
+        {"no free descriptors", nullptr, false, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,7 +158,7 @@ TEST_F(SafeSaveUnderStress, RunningOutOfResourcesFailsAndKeepsTheOldFile)
             std::optional<TNoFreeDescriptors> limit;
             if (!c.exhaust)
                 limit.emplace();
-            EXPECT_THROW(WriteFileSafely(page, c.bytes), EFileError);
+            EXPECT_THROW(WriteFileSafely(page, std::string(64 * 1024, 'n')), EFileError);
         }
         EXPECT_TRUE(Read(page) == std::string(8192, 'o')) << "old content lost";
         EXPECT_EQ(Entries(where), entries) << "nothing left behind";
