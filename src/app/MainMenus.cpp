@@ -196,6 +196,11 @@ void TForm1::BuildToolBars()
     ToolBar2 = build(QStringLiteral("ToolBar2"), kToolBar2);
 }
 
+QMenu* TForm1::createPopupMenu()
+{
+    return nullptr;
+}
+
 int TForm1::HelpContext(const QAction* action)
 {
     return action ? action->property(kHelpContextProperty).toInt() : 0;

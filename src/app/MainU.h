@@ -169,6 +169,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // None: the tool bars are fixed, so right-clicking them or the menu bar offers nothing to hide.
+    QMenu* createPopupMenu() override;
 
 private:
     // Runs a command; an error it raises ends it and is shown in the error box. False after an error.

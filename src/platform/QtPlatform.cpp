@@ -85,7 +85,10 @@ std::optional<QString> QtPlatform::RunFileDialog(QWidget* parent, const FileDial
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
 
-    const QString start = options.initialPath.isEmpty() ? lastPath : options.initialPath;
+    // A dialog without a path of its own starts in the folder last used, never with a file chosen
+    // for another page: accepting that name would write over the other page's file unasked.
+    const QString start =
+        options.initialPath.isEmpty() && !lastPath.isEmpty() ? QFileInfo(lastPath).absolutePath() : options.initialPath;
     if (!start.isEmpty()) {
         const QFileInfo info(start);
         if (info.isDir()) {

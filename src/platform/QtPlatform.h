@@ -39,7 +39,8 @@ private:
     std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& options, FileDialogMode mode,
                                          QString& lastPath);
 
-    // Each dialog starts with the folder and name of its own previous use.
+    // The last path accepted in any open or save dialog: its folder is where a dialog without a path
+    // of its own starts.
     QString lastOpenPath_;
     QString lastSavePath_;
     // Reparented under a running modal dialog, which would otherwise block it; it may die with that dialog.

@@ -182,6 +182,37 @@ TEST_F(SearchTest, ReplaceDialogControlsAndTabOrder)
     dialog.hide();
 }
 
+TEST_F(SearchTest, TabIntoTheDirectionLandsOnTheCheckedButton)
+{
+    TForm5& dialog = replaceDialog;
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    const struct {
+        QRadioButton* checked;
+        QWidget* from;
+        Qt::KeyboardModifiers modifiers;
+        QWidget* lands;
+    } cases[] = {
+        {dialog.RadioButton2, dialog.CheckBox2, Qt::NoModifier, dialog.RadioButton2},
+        {dialog.RadioButton2, dialog.RadioButton2, Qt::NoModifier, dialog.Button1},
+        {dialog.RadioButton2, dialog.Button1, Qt::ShiftModifier, dialog.RadioButton2},
+        {dialog.RadioButton1, dialog.CheckBox2, Qt::NoModifier, dialog.RadioButton1},
+        {dialog.RadioButton1, dialog.RadioButton1, Qt::NoModifier, dialog.Button1},
+        {dialog.RadioButton1, dialog.Button1, Qt::ShiftModifier, dialog.RadioButton1},
+        {dialog.RadioButton1, dialog.RadioButton1, Qt::ShiftModifier, dialog.CheckBox2},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        c.checked->setChecked(true);
+        c.from->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(c.from, c.modifiers ? Qt::Key_Backtab : Qt::Key_Tab, c.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), c.lands) << "case " << i;
+    }
+    dialog.RadioButton2->setChecked(true);
+    dialog.hide();
+}
+
 TEST_F(SearchTest, ReplaceDialogButtonsCheckFieldsAndSetTheOutcome)
 {
     const struct {

@@ -1,7 +1,9 @@
 // The main window's commands with no page open, its menus and its tool bars.
 #include "ShellFixture.h"
 
+#include <QContextMenuEvent>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -175,6 +177,25 @@ TEST_F(ShellTest, ToolBarsShowHintsAsToolTipsWithTheMenuIcons)
               "Image,List,Table,|,Form,Input,Form List,Textarea,Label,|,Frame Set,Frame,|,Sound,Comment");
     EXPECT_EQ(mainWindow->ToolBar1->height(), 29);
     EXPECT_LT(mainWindow->ToolBar1->y(), mainWindow->ToolBar2->y());
+}
+
+TEST_F(ShellTest, RightClickOnTheMenuBarOrAToolBarOpensNoMenu)
+{
+    QWidget* const places[] = {mainWindow->menuBar(), mainWindow->ToolBar1, mainWindow->ToolBar2};
+    for (QWidget* place : places) {
+        QWidget* popup = nullptr;
+        QTimer::singleShot(0, [&popup] {
+            popup = QApplication::activePopupWidget();
+            if (popup)
+                popup->close();
+        });
+        const QPoint inside(place->width() - 2, place->height() / 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, inside, place->mapToGlobal(inside));
+        QApplication::sendEvent(place, &event);
+        Flush();
+        EXPECT_EQ(popup, nullptr) << place->objectName().toStdString();
+        EXPECT_TRUE(mainWindow->ToolBar1->isVisible() && mainWindow->ToolBar2->isVisible());
+    }
 }
 
 TEST_F(ShellTest, F1OnAHighlightedMenuItemOpensItsTopic)

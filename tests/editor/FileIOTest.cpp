@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,8 +22,15 @@ protected:
                   testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(folder_);
         fs::create_directories(folder_);
+        // Recovery copies of in-place saves go beside the test's folder, not into the user's.
+        ::setenv("XDG_STATE_HOME", (folder_ + ".state").c_str(), 1);
     }
-    void TearDown() override { fs::remove_all(folder_); }
+    void TearDown() override
+    {
+        fs::remove_all(folder_);
+        fs::remove_all(folder_ + ".state");
+        ::unsetenv("XDG_STATE_HOME");
+    }
 
     std::string Write(const std::string& name, const std::string& bytes)
     {
@@ -81,10 +89,14 @@ TEST_F(SafeSave, FailuresThrowTheMessageAndLeaveTheOldFileIntact)
 {
     const std::string directory = folder_ + "/adir";
     fs::create_directories(directory);
+    const std::string loop = folder_ + "/loop.html";
+    fs::create_symlink("loop2.html", loop);
+    fs::create_symlink("loop.html", folder_ + "/loop2.html");
     const std::string paths[] = {
         folder_ + "/missing/page.html",  // folder does not exist
         directory,                        // a directory in place of the file
         "/proc/version",                  // neither renamable nor writable
+        loop,                             // symbolic links that lead round in a circle
         "",
     };
     for (const std::string& path : paths) {
@@ -97,6 +109,7 @@ TEST_F(SafeSave, FailuresThrowTheMessageAndLeaveTheOldFileIntact)
     }
     EXPECT_TRUE(fs::is_directory(directory));
     EXPECT_NE(ReadWholeFile("/proc/version"), "new");
+    EXPECT_TRUE(fs::is_symlink(loop)) << "the link was replaced by a file";
 }
 
 TEST_F(SafeSave, ModelSaveFailureKeepsOldFileAndText)

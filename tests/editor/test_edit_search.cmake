@@ -4,9 +4,15 @@ tallo_add_test(test_edit_search
   ${CMAKE_CURRENT_LIST_DIR}/EditSearchTest.cpp
 )
 
-# The real tallo-search given a directory instead of a page: a clear error, not a crash.
+# The real tools given a pipe, an endless device or a directory instead of a page: a clear error.
 if(TALLO_BUILD_BENCH)
-  add_test(NAME tallo_search_refuses_a_directory COMMAND tallo-search ${CMAKE_CURRENT_LIST_DIR} pattern)
-  set_tests_properties(tallo_search_refuses_a_directory PROPERTIES
-    PASS_REGULAR_EXPRESSION "^tallo-search: cannot read ")
+  foreach(tool tallo-search tallo-tokens)
+    set(args "")
+    if(tool STREQUAL "tallo-search")
+      set(args pattern)
+    endif()
+    add_test(NAME ${tool}_refuses_files_that_are_not_pages
+      COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${tool}> "-DARGS=${args}" -DWORK=${CMAKE_CURRENT_BINARY_DIR}
+              -P ${CMAKE_CURRENT_LIST_DIR}/ToolsRefuseSpecialFiles.cmake)
+  endforeach()
 endif()

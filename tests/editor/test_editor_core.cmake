@@ -1,6 +1,7 @@
 # The text model, undo, key commands, settings and file rules.
 tallo_add_test(test_editor_core
   ${CMAKE_CURRENT_LIST_DIR}/EditorTestText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SafeSaveTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditTransactionTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditorCommandsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditorOperationsTest.cpp

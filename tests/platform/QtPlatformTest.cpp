@@ -9,6 +9,7 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -154,6 +155,42 @@ TEST_F(QtPlatformTest, SaveDialogUsesTitleFiltersSuffixAndStartsAtItsPreviousPat
     });
     EXPECT_EQ(qt.GetSaveFileName(nullptr, {"Save again", options.filter, "html", QString()}), std::nullopt);
     EXPECT_EQ(seenDirectory, QDir(dir.path()).absolutePath());
+}
+
+TEST_F(QtPlatformTest, FileDialogWithoutAPathOfItsOwnNeverStartsWithAnotherPagesFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString other = dir.filePath("other.html");
+    OnNextModal([&](QWidget& modal) {
+        auto& dialog = static_cast<QFileDialog&>(modal);
+        dialog.selectFile(other);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    ASSERT_EQ(qt.GetSaveFileName(nullptr, {"Save Noname0 to file", "All Files(*.*)|*.*", "html", QString()}), other);
+
+    const struct {
+        QString initialPath;
+        QStringList selected;
+    } cases[] = {
+        {QString(), {}},  // the folder last used, no file chosen
+        {dir.filePath("own.html"), {dir.filePath("own.html")}},
+    };
+    for (const auto& c : cases) {
+        QString seenDirectory;
+        QStringList seenSelected;
+        OnNextModal([&](QWidget& modal) {
+            auto& dialog = static_cast<QFileDialog&>(modal);
+            seenDirectory = dialog.directory().absolutePath();
+            for (const QString& file : dialog.selectedFiles())
+                if (!QFileInfo(file).isDir())
+                    seenSelected << file;
+            static_cast<QDialog&>(dialog).reject();
+        });
+        qt.GetSaveFileName(nullptr, {"Save Noname1 to file", "All Files(*.*)|*.*", "html", c.initialPath});
+        EXPECT_EQ(seenDirectory, QDir(dir.path()).absolutePath()) << c.initialPath.toStdString();
+        EXPECT_EQ(seenSelected, c.selected) << c.initialPath.toStdString();
+    }
 }
 
 TEST_F(QtPlatformTest, ColorDialogOpensWithTheGivenColourAndReturnsTheChoice)
