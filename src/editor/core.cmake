@@ -10,5 +10,6 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/KeyStrokes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextEncoding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextSnapshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UndoList.cpp
 )
