@@ -30,8 +30,9 @@ public:
     // Caption as given (normally "Confirm"), question icon, "&Yes" and "&No". True for Yes.
     virtual bool Confirm(const QString& caption, const QString& text) = 0;
     // A question answered by one of its buttons (captions with "&" mnemonics; the first is the
-    // default, and Esc chooses none). The index of the button chosen, -1 when none was.
-    virtual int Ask(const QString& caption, const QString& text, const QStringList& buttons) = 0;
+    // default, and Esc chooses none). The index of the button chosen, -1 when none was; a desktop
+    // that cannot ask (a benchmark's) answers none.
+    virtual int Ask(const QString& /*caption*/, const QString& /*text*/, const QStringList& /*buttons*/) { return -1; }
 
     virtual std::optional<QString> GetOpenFileName(QWidget* parent, const FileDialogOptions& options) = 0;
     virtual std::optional<QString> GetSaveFileName(QWidget* parent, const FileDialogOptions& options) = 0;
