@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <sys/resource.h>
+#include <unistd.h>
 
 TRecoveryWriter::TRecoveryWriter(TRecoverySession& session) : session_(session), thread_([this] { Loop(); }) {}
 
@@ -71,6 +73,9 @@ double TRecoveryWriter::LastWriteSeconds() const
 
 void TRecoveryWriter::Loop()
 {
+    // Copies are background work: on a busy machine typing comes first. (A thread's own nice value
+    // on Linux; elsewhere this asks for the whole process and is refused without harm.)
+    (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
     std::unique_lock lock(mutex_);
     while (true) {
         wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });

@@ -74,6 +74,8 @@ public:
     TTextSnapshot Snapshot() const;
 
 private:
+    friend class TTextSnapshot;
+
     // A line is either a view into block_ (Owned false: Ref is an offset) or a string of owned_
     // (Owned true: Ref is its index). 16 bytes a line.
     struct LineSlot {

@@ -1,34 +1,33 @@
 #include "editor/TextSnapshot.h"
 
+#include <new>
+
 TTextSnapshot TTextBuffer::Snapshot() const
 {
-    TTextSnapshot snapshot;
-    snapshot.block_ = block_;
-    snapshot.lineBreak_ = lineBreak_;
-    const std::size_t count = lines_.size();
-    snapshot.lines_.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const LineSlot& slot = lines_[i];
-        if (!slot.Owned) {
-            snapshot.lines_[i] = {slot.Ref, slot.Length, 0};
-            continue;
-        }
-        snapshot.lines_[i] = {snapshot.copies_.size(), slot.Length, 1};
-        snapshot.copies_.append(owned_[slot.Ref]);
-    }
-    return snapshot;
+    return TTextSnapshot(*this);
 }
 
-std::string_view TTextSnapshot::Line(const Piece& piece) const
+TTextSnapshot::TTextSnapshot(const TTextBuffer& buffer)
+    : block_(buffer.block_),
+      lineCount_(buffer.lines_.size()),
+      owned_(buffer.owned_),
+      lineBreak_(buffer.lineBreak_)
 {
-    const char* base = piece.Copied ? copies_.data() : block_->data();
-    return std::string_view(base + piece.Offset, piece.Length);
+    lines_.reset(static_cast<LineSlot*>(std::malloc(lineCount_ * sizeof(LineSlot))));
+    if (!lines_) throw std::bad_alloc();
+    buffer.lines_.CopyTo(lines_.get());
+}
+
+std::string_view TTextSnapshot::Line(const LineSlot& slot) const
+{
+    if (slot.Owned) return owned_[slot.Ref];
+    return std::string_view(block_->data() + slot.Ref, slot.Length);
 }
 
 bool TTextSnapshot::WriteSaved(const std::function<bool(std::string_view)>& write) const
 {
     const std::string_view lineBreak = LineBreakBytes(lineBreak_);
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
+    for (std::size_t i = 0; i < lineCount_; ++i) {
         if (i > 0 && !write(lineBreak)) return false;
         if (!write(Line(lines_[i]))) return false;
     }
@@ -47,8 +46,8 @@ std::string TTextSnapshot::SavedBytes() const
 
 std::size_t TTextSnapshot::SavedSize() const
 {
-    if (lines_.empty()) return 0;
+    if (lineCount_ == 0) return 0;
     std::size_t size = 0;
-    for (const Piece& piece : lines_) size += piece.Length;
-    return size + (lines_.size() - 1) * LineBreakBytes(lineBreak_).size();
+    for (std::size_t i = 0; i < lineCount_; ++i) size += lines_[i].Length;
+    return size + (lineCount_ - 1) * LineBreakBytes(lineBreak_).size();
 }

@@ -1,11 +1,12 @@
 #pragma once
 // A page's saved bytes frozen at one moment, to be written out on another thread while editing
-// goes on. Taking one copies only the line index and the lines edited since the load; the loaded
-// block is shared, so a snapshot of a large page costs a few milliseconds, not a copy of the page.
+// goes on. Taking one copies the line index in two block moves and the lines edited since the
+// load; the loaded block is shared, so a snapshot of a large page costs a few milliseconds, not a
+// copy of the page.
 
 #include "editor/TextBuffer.h"
 
-#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 class TTextSnapshot {
 public:
     TTextSnapshot() = default;
+    explicit TTextSnapshot(const TTextBuffer& buffer);
 
     // The bytes the save rule writes, piece by piece; stops and returns false when write does.
     bool WriteSaved(const std::function<bool(std::string_view)>& write) const;
@@ -21,19 +23,17 @@ public:
     std::size_t SavedSize() const;
 
 private:
-    friend class TTextBuffer;
-
-    // A line: bytes of the shared block, or of the snapshot's own copies of edited lines.
-    struct Piece {
-        std::uint64_t Offset = 0;
-        std::uint32_t Length = 0;
-        std::uint32_t Copied = 0;
+    using LineSlot = TTextBuffer::LineSlot;
+    struct FreeSlots {
+        void operator()(LineSlot* lines) const { std::free(lines); }
     };
 
-    std::string_view Line(const Piece& piece) const;
+    std::string_view Line(const LineSlot& slot) const;
 
     std::shared_ptr<const std::string> block_;
-    std::vector<Piece> lines_;
-    std::string copies_;
+    // Raw memory, not a vector: filling a large index with zeros first would double its cost.
+    std::unique_ptr<LineSlot[], FreeSlots> lines_;
+    std::size_t lineCount_ = 0;
+    std::vector<std::string> owned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;
 };
