@@ -30,7 +30,8 @@ TFileChangeWatch::TFileChangeWatch(TForm2& document) : QObject(&document), docum
 {
     connect(&document, &TForm2::PageRead, this, &TFileChangeWatch::Remember);
     connect(&document, &TForm2::PageWritten, this, &TFileChangeWatch::Remember);
-    connect(&document, &TForm2::Activated, this, &TFileChangeWatch::Check);
+    // Asked once the activation is over, not from inside the frame's own change of window.
+    connect(&document, &TForm2::Activated, this, &TFileChangeWatch::Check, Qt::QueuedConnection);
     document.ConfirmOverwrite = [this] { return ConfirmOverwrite(); };
 }
 
