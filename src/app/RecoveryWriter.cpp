@@ -36,19 +36,22 @@ void TRecoveryWriter::Run(std::function<void()> job)
 
 void TRecoveryWriter::Push(Job job)
 {
+    Job replaced;  // freed after the lock is let go: a large page's index takes a moment to free
     {
         std::lock_guard lock(mutex_);
-        if (job.Kind != TJobKind::Run) {
-            const auto waiting = std::find_if(queue_.begin(), queue_.end(), [&](const Job& queued) {
-                return queued.Kind == TJobKind::Write && queued.Page == job.Page;
-            });
-            if (waiting != queue_.end() && job.Kind == TJobKind::Write) {
-                *waiting = std::move(job);  // the newer text takes the older one's turn
-                return;
-            }
-            if (waiting != queue_.end()) queue_.erase(waiting);
+        const auto waiting = std::find_if(queue_.begin(), queue_.end(), [&](const Job& queued) {
+            return job.Kind != TJobKind::Run && queued.Kind == TJobKind::Write && queued.Page == job.Page;
+        });
+        const bool found = waiting != queue_.end();
+        if (found) replaced = std::move(*waiting);
+        // A newer text takes the older one's turn; a removal drops the waiting write and goes
+        // after any write already begun.
+        if (found && job.Kind == TJobKind::Write) {
+            *waiting = std::move(job);
+        } else {
+            if (found) queue_.erase(waiting);
+            queue_.push_back(std::move(job));
         }
-        queue_.push_back(std::move(job));
     }
     wake_.notify_one();
 }
