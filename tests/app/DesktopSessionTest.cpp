@@ -101,29 +101,43 @@ TEST_F(DesktopTest, ALaterStartHandsItsFilesToTheRunningEditor)
     EXPECT_EQ(mainWindow->ActiveDocument()->FileName, PathOf("later.html"));
 }
 
-TEST_F(DesktopTest, FilesDroppedOnTheFrameOpenAsPages)
+TEST_F(DesktopTest, FilesDroppedOnTheFrameOpenAsPagesAndTextDroppedOnAPageIsTyped)
 {
     WriteFile(PathOf("dropped.html"), "dropped");
-    session->Start({});
+    WriteFile(PathOf("target.html"), "target");
+    session->Start({PathOf("target.html")});
+    TForm2* target = mainWindow->ActiveDocument();
     QWidget* frame = mainWindow->MdiArea->viewport();
+    QWidget* pageText = target->CodeMemo1->viewport();
+    const QUrl file = QUrl::fromLocalFile(PathOf("dropped.html"));
     const struct {
+        const char* name;
+        QWidget* onto;
         QList<QUrl> urls;
+        QString text;
         bool accepted;
     } drops[] = {
-        {{QUrl(QStringLiteral("https://example.com/page.html"))}, false},
-        {{QUrl::fromLocalFile(PathOf("dropped.html"))}, true},
+        {"web address on the frame", frame, {QUrl(QStringLiteral("https://example.com/a.html"))}, {}, false},
+        {"file on the frame", frame, {file}, {}, true},
+        {"file with its path as text on a page", pageText, {file}, QStringLiteral("path "), true},
     };
     for (const auto& drop : drops) {
+        SCOPED_TRACE(drop.name);
         QMimeData data;
         data.setUrls(drop.urls);
+        if (!drop.text.isEmpty()) data.setText(drop.text);
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(frame, &enter);
+        QApplication::sendEvent(drop.onto, &enter);
         EXPECT_EQ(enter.isAccepted(), drop.accepted);
+        if (!enter.isAccepted()) continue;
         QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(frame, &dropped);
+        QApplication::sendEvent(drop.onto, &dropped);
+        Flush();
     }
-    Flush();
-    EXPECT_EQ(Captions(), QStringList{"dropped.html"});
+    QStringList captions = Captions();
+    captions.sort();
+    EXPECT_EQ(captions, (QStringList{"dropped.html", "target.html"}));
+    EXPECT_EQ(Text(target), QStringLiteral("path target"));
 }
 
 TEST_F(DesktopTest, TypingKeepsACopyThatASaveOrADiscardingCloseRemoves)
