@@ -27,9 +27,23 @@ std::string_view TTextSnapshot::Line(const LineSlot& slot) const
 bool TTextSnapshot::WriteSaved(const std::function<bool(std::string_view)>& write) const
 {
     const std::string_view lineBreak = LineBreakBytes(lineBreak_);
-    for (std::size_t i = 0; i < lineCount_; ++i) {
+    std::size_t i = 0;
+    while (i < lineCount_) {
         if (i > 0 && !write(lineBreak)) return false;
-        if (!write(Line(lines_[i]))) return false;
+        if (lines_[i].Owned) {
+            if (!write(Line(lines_[i++]))) return false;
+            continue;
+        }
+        // Lines that still stand in the loaded block as the save writes them, breaks included,
+        // go out as one piece: an unedited stretch of a large page is not taken apart line by line.
+        const std::string_view block = *block_;
+        const std::size_t start = lines_[i].Ref;
+        std::size_t end = start + lines_[i].Length;
+        for (++i; i < lineCount_ && !lines_[i].Owned && lines_[i].Ref == end + lineBreak.size() &&
+                  block.substr(end, lineBreak.size()) == lineBreak;
+             ++i)
+            end = lines_[i].Ref + lines_[i].Length;
+        if (!write(block.substr(start, end - start))) return false;
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +127,28 @@ TEST_F(RecoveryFolder, WriterKeepsTheNewestTextAndRemovesAfterWriting)
     }  // the writer finishes its work before it goes
     EXPECT_FALSE(fs::exists(copy));
     EXPECT_TRUE(fs::exists(session->Folder() + "/1.copy"));
+}
+
+TEST(TextSnapshot, HoldsTheBytesTheSaveRuleWrites)
+{
+    const struct {
+        const char* name;
+        const char* loaded;
+        std::function<void(TTextBuffer&)> edit;
+    } cases[] = {
+        {"unedited", "a\nbb\n\nccc\n", [](TTextBuffer&) {}},
+        {"mixed breaks save as CR LF", "a\r\nb\nc\rd", [](TTextBuffer&) {}},
+        {"typed into a line", "one\r\ntwo\r\nthree", [](TTextBuffer& b) { b.InsertText(1, 1, "x"); }},
+        // Neighbouring views with a character, not a break, between them.
+        {"split and trimmed", "abc\ndef", [](TTextBuffer& b) { b.SplitLine(0, 1); b.RemoveText(1, 0, 1); }},
+        {"joined", "ab\ncd\nef", [](TTextBuffer& b) { b.JoinLine(0); b.RemoveLines(1, 1); }},
+    };
+    for (const auto& c : cases) {
+        TTextBuffer buffer;
+        buffer.LoadBytes(c.loaded);
+        c.edit(buffer);
+        EXPECT_EQ(buffer.Snapshot().SavedBytes(), buffer.SavedBytes()) << c.name;
+    }
 }
 
 TEST(TextSnapshot, StaysAsTakenWhileThePageChanges)
