@@ -26,11 +26,20 @@ void TForm1::Open1Click()
     if (!path)
         return;
     OpenDialog1.initialPath = *path;
+    OpenPage(*path);
+}
+
+TForm2* TForm1::OpenPage(const QString& path)
+{
+    return OpenDocument(FileNamePart(path), path, [&path](TForm2& document) { document.LoadPage(path); });
+}
+
+TForm2* TForm1::OpenDocument(const QString& caption, const QString& path, const std::function<void(TForm2&)>& load)
+{
+    TForm2* document = nullptr;
     // A window that never got its file is not a page: it goes away unsaved.
-    ReportErrors([&] {
-        AddDocumentWindow(FileNamePart(*path), *path,
-                          [&](TForm2& document) { document.CodeMemo1->LoadFromFile(NativePath(*path)); });
-    });
+    ReportErrors([&] { document = AddDocumentWindow(caption, path, load); });
+    return document;
 }
 
 void TForm1::Save1Click()
@@ -50,7 +59,7 @@ void TForm1::SaveDocument(TForm2& document)
     if (document.FileName.isEmpty())
         SaveDocumentAs(document);
     else
-        document.CodeMemo1->SaveToFile(NativePath(document.FileName));
+        document.WritePage(document.FileName);
 }
 
 void TForm1::SaveDocumentAs(TForm2& document)
@@ -61,7 +70,8 @@ void TForm1::SaveDocumentAs(TForm2& document)
         return;
     SaveDialog1.initialPath = *path;
     // Written first, so that a failed write leaves the page's name, entry and panel as they were.
-    document.CodeMemo1->SaveToFile(NativePath(*path));
+    if (!document.WritePage(*path))
+        return;
     SetPanelText(0, *path);
     document.SetCaption(FileNamePart(*path));
     if (document.WindowMenuItem)

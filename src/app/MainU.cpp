@@ -49,6 +49,7 @@ TForm2* TForm1::CreateDocumentWindow(const QString& caption)
     document->SetCaption(caption);
     document->PlaceIn(*MdiArea);
     ShieldShortcutsFromEditor(*document);
+    emit DocumentCreated(document);
     return document;
 }
 

@@ -77,6 +77,13 @@ public:
     // The command's help topic, 0 when it has none.
     static int HelpContext(const QAction* action);
 
+    // File, Open's steps after its dialog: the file at path in a new page, or an error box and
+    // null when it cannot be read.
+    TForm2* OpenPage(const QString& path);
+    // The same for a page whose text comes from elsewhere: load fills the new window's editor
+    // (throwing EFileError to give up), and the page is captioned and named as given.
+    TForm2* OpenDocument(const QString& caption, const QString& path, const std::function<void(TForm2&)>& load);
+
     // File
     void New1Click();
     void Open1Click();
@@ -164,6 +171,8 @@ public:
 signals:
     // The main window closed and the program is to end.
     void Closed();
+    // A document window was made, before its page is loaded or set up.
+    void DocumentCreated(TForm2* document);
 
 protected:
     void showEvent(QShowEvent* event) override;

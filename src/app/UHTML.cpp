@@ -146,12 +146,12 @@ CloseAction TForm2::FormClose()
     if (caption_ != QStringLiteral("Noname")) {
         try {
             if (!FileName.isEmpty()) {
-                CodeMemo1->SaveToFile(NativePath(FileName));
+                WritePage(FileName);
             } else {
                 SaveDialog1.title = SaveDialogTitle(caption_);
                 if (std::optional<QString> path = platform().GetSaveFileName(this, SaveDialog1)) {
                     SaveDialog1.initialPath = *path;
-                    CodeMemo1->SaveToFile(NativePath(*path));
+                    WritePage(*path);
                     SetCaption(FileNamePart(*path));
                     if (WindowMenuItem)
                         WindowMenuItem->setText(MenuEntryText(caption_));
@@ -174,6 +174,21 @@ void TForm2::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TForm2::LoadPage(const QString& path)
+{
+    CodeMemo1->LoadFromFile(NativePath(path));
+    emit PageRead(path);
+}
+
+bool TForm2::WritePage(const QString& path)
+{
+    if (path == FileName && ConfirmOverwrite && !ConfirmOverwrite())
+        return false;
+    CodeMemo1->SaveToFile(NativePath(path));
+    emit PageWritten(path);
+    return true;
 }
 
 void TForm2::Undo1Click() { CodeMemo1->Undo(); }

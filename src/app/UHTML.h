@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -49,6 +50,13 @@ public:
     void Find1Click();
     void Replace1Click();
 
+    // The page's file, read or written; both throw EFileError. Before the page overwrites its own
+    // file (FileName), ConfirmOverwrite may ask the user; WritePage is false when the answer kept
+    // the file as it is.
+    void LoadPage(const QString& path);
+    bool WritePage(const QString& path);
+    std::function<bool()> ConfirmOverwrite;
+
     // This page's search operations on its search fields; FindNext is true when it found a match.
     bool FindNext();
     void ReplaceAll();
@@ -75,6 +83,9 @@ public:
 signals:
     // The sub-window became the frame's active one.
     void Activated();
+    // The page's text was read from, or written to, the file at path.
+    void PageRead(const QString& path);
+    void PageWritten(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

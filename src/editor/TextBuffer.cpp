@@ -37,7 +37,7 @@ std::string_view LineBreakBytes(TLineBreak lineBreak)
     return "\r\n";
 }
 
-TTextBuffer::TTextBuffer()
+TTextBuffer::TTextBuffer() : block_(std::make_shared<const std::string>())
 {
     lines_.push_back(LineSlot{});
 }
@@ -58,10 +58,10 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
     owned_.clear();
     owned_.shrink_to_fit();
     freeOwned_.clear();
-    block_ = std::move(bytes);
+    block_ = std::make_shared<const std::string>(std::move(bytes));
 
-    const char* data = block_.data();
-    const std::size_t size = block_.size();
+    const char* data = block_->data();
+    const std::size_t size = block_->size();
     // A generous guess of the line count spares regrowth of the index; the part never used is
     // never touched, so it costs address space, not memory.
     lines_.reserve(size / 24 + 16);
@@ -135,7 +135,7 @@ std::string_view TTextBuffer::Line(int line) const
 {
     const LineSlot& slot = lines_[static_cast<std::size_t>(line)];
     if (slot.Owned) return owned_[slot.Ref];
-    return std::string_view(block_.data() + slot.Ref, slot.Length);
+    return std::string_view(block_->data() + slot.Ref, slot.Length);
 }
 
 TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)

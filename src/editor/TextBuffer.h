@@ -7,9 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class TTextSnapshot;
 
 // The break written after every line but the last when the page is saved.
 enum class TLineBreak { CrLf, Lf, Cr };
@@ -67,7 +70,12 @@ public:
     // Lines held as copies of their own rather than views into the loaded block.
     std::size_t OwnedLineCount() const { return owned_.size() - freeOwned_.size(); }
 
+    // The saved bytes frozen as they are now, cheaply: the loaded block is shared, not copied.
+    TTextSnapshot Snapshot() const;
+
 private:
+    friend class TTextSnapshot;
+
     // A line is either a view into block_ (Owned false: Ref is an offset) or a string of owned_
     // (Owned true: Ref is its index). 16 bytes a line.
     struct LineSlot {
@@ -81,7 +89,8 @@ private:
     void ReleaseOwned(const LineSlot& slot);
     LineSlot NewOwned(std::string_view bytes);
 
-    std::string block_;
+    // Shared so that a snapshot written out on another thread keeps it alive after a reload.
+    std::shared_ptr<const std::string> block_;
     TGapVector<LineSlot> lines_;
     std::vector<std::string> owned_;
     std::vector<std::uint32_t> freeOwned_;

@@ -18,6 +18,7 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextDocument.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextEncoding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextSnapshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UndoList.cpp
 )
 

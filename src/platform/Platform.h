@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -28,6 +29,10 @@ public:
     virtual void ShowError(const QString& text) = 0;
     // Caption as given (normally "Confirm"), question icon, "&Yes" and "&No". True for Yes.
     virtual bool Confirm(const QString& caption, const QString& text) = 0;
+    // A question answered by one of its buttons (captions with "&" mnemonics; the first is the
+    // default, and Esc chooses none). The index of the button chosen, -1 when none was; a desktop
+    // that cannot ask (a benchmark's) answers none.
+    virtual int Ask(const QString& /*caption*/, const QString& /*text*/, const QStringList& /*buttons*/) { return -1; }
 
     virtual std::optional<QString> GetOpenFileName(QWidget* parent, const FileDialogOptions& options) = 0;
     virtual std::optional<QString> GetSaveFileName(QWidget* parent, const FileDialogOptions& options) = 0;

@@ -65,6 +65,19 @@ bool QtPlatform::Confirm(const QString& caption, const QString& text)
     return box.clickedButton() == yes;
 }
 
+int QtPlatform::Ask(const QString& caption, const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    box.setTextFormat(Qt::PlainText);
+    QList<QPushButton*> pushButtons;
+    for (const QString& button : buttons)
+        pushButtons << box.addButton(button, QMessageBox::ActionRole);
+    if (!pushButtons.isEmpty())
+        box.setDefaultButton(pushButtons.first());
+    box.exec();
+    return static_cast<int>(pushButtons.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
+}
+
 std::optional<QString> QtPlatform::RunFileDialog(QWidget* parent, const FileDialogOptions& options,
                                                  FileDialogMode mode, QString& lastPath)
 {

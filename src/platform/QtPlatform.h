@@ -17,6 +17,7 @@ public:
     void ShowMessage(const QString& text) override;
     void ShowError(const QString& text) override;
     bool Confirm(const QString& caption, const QString& text) override;
+    int Ask(const QString& caption, const QString& text, const QStringList& buttons) override;
 
     std::optional<QString> GetOpenFileName(QWidget* parent, const FileDialogOptions& options) override;
     std::optional<QString> GetSaveFileName(QWidget* parent, const FileDialogOptions& options) override;
