@@ -15,7 +15,7 @@
 #include "app/MainU.h"
 #include "app/RecoveryCopies.h"
 #include "app/SingleInstance.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "editor/EditorModel.h"
 #include "editor/TextSnapshot.h"
 #include "platform/QtPlatform.h"
@@ -120,7 +120,7 @@ int main(int argc, char** argv)
     for (int round = 0; round < 20; ++round) {
         QElapsedTimer timer;
         timer.start();
-        const TTextSnapshot snapshot = memo.Model().Buffer().Snapshot();
+        const TTextSnapshot snapshot = memo.Model().Document().Buffer().Snapshot();
         snapshots.push_back(MillisecondsOf(timer));
     }
 

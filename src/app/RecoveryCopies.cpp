@@ -2,7 +2,7 @@
 
 #include "app/MainU.h"
 #include "app/UHTML.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "editor/EditorModel.h"
 #include "platform/Platform.h"
 
@@ -135,6 +135,6 @@ void TPageRecovery::WriteNow()
     if (!unsaved_ || !copies_ || !copies_->Writer())
         return;
     copies_->Writer()->Write(page_, document_.Caption().toStdString(), document_.FileName.toStdString(),
-                             document_.CodeMemo1->Model().Buffer().Snapshot());
+                             document_.CodeMemo1->Model().Document().Buffer().Snapshot());
     copied_ = true;
 }

@@ -7,7 +7,7 @@
 #include "app/MainU.h"
 #include "app/RecoveryCopies.h"
 #include "app/SingleInstance.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QApplication>
