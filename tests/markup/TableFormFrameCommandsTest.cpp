@@ -155,6 +155,43 @@ TEST_F(MarkupCommandsII, CountFieldsTakeWhatIsTypedAndResizeTheGridsKeepingCells
     EXPECT_TRUE(table.StringGrid3->isEnabled());
 }
 
+TEST_F(MarkupCommandsII, ACountTypedThroughSmallerValuesKeepsTheCellsTyped)
+{
+    // Typing 12 over 3 passes through an empty field and 1: the cells of rows and columns hidden on
+    // the way come back when the count grows again, and stay unwritten while hidden.
+    const struct {
+        const char* Name;
+        bool Columns;
+        const char* Typed;
+        int Written;  // cells holding typed text in the mark-up
+        const char* Kept;
+    } cases[] = {
+        {"rows_to_12", false, "12", 9, "  <td>b2</td>\n  <td></td>\n  <td></td>\n </tr>\n <tr>"},
+        {"rows_to_2", false, "2", 8, "  <td>b1</td>\n  <td></td>\n  <td></td>\n </tr>\n</tbody>"},
+        {"columns_to_12", true, "12", 9, "  <td>b2</td>\n  <td></td>"},
+        {"columns_to_1", true, "1", 2, "<thead>\n <tr>\n <td>h0</td>\n</tr>"},
+    };
+    for (const auto& c : cases) {
+        const std::string written = Run("|", &TForm1::Table1Click, [&](TForm1& m) {
+            TForm13& t = *m.Form13;
+            t.SpinEdit1->setValue(3);
+            t.SpinEdit2->setValue(3);
+            for (int i = 0; i < 3; ++i) {
+                SetCell(*t.StringGrid1, 0, i, QString("h%1").arg(i));
+                SetCell(*t.StringGrid2, i, c.Columns ? 2 : 0, QString("b%1").arg(i));
+                SetCell(*t.StringGrid3, 0, i, QString("f%1").arg(i));
+            }
+            TSpinEdit& field = c.Columns ? *t.SpinEdit2 : *t.SpinEdit1;
+            field.selectAll();
+            QTest::keyClick(&field, Qt::Key_Backspace);
+            QTest::keyClicks(&field, c.Typed);
+            return Press(t.Button3);
+        });
+        EXPECT_EQ(Count(written, "<td>b") + Count(written, "<td>h") + Count(written, "<td>f"), c.Written) << c.Name;
+        EXPECT_NE(written.find(c.Kept), std::string::npos) << c.Name;
+    }
+}
+
 TEST_F(MarkupCommandsII, EachShowingStartsFromTheResetValues)
 {
     NewPage();

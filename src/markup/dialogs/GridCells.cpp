@@ -36,3 +36,23 @@ std::vector<std::u32string> RowTexts(const QTableWidget& grid, int row)
     for (int column = 0; column < grid.columnCount(); ++column) texts.push_back(CellText(grid, row, column));
     return texts;
 }
+
+void THiddenCells::Resize(QTableWidget& grid, int rows, int columns)
+{
+    for (int row = 0; row < grid.rowCount(); ++row)
+        for (int column = 0; column < grid.columnCount(); ++column)
+            if (row >= rows || column >= columns)
+                if (const QTableWidgetItem* item = grid.item(row, column))
+                    cells_[{row, column}] = item->text();
+    grid.setRowCount(rows);
+    grid.setColumnCount(columns);
+    for (auto cell = cells_.begin(); cell != cells_.end();) {
+        const auto [row, column] = cell->first;
+        if (row < rows && column < columns) {
+            grid.setItem(row, column, new QTableWidgetItem(cell->second));
+            cell = cells_.erase(cell);
+        } else {
+            ++cell;
+        }
+    }
+}

@@ -2,8 +2,11 @@
 // Editable grids of free text for the table and selection list dialogs: no header cells unless
 // asked for, Tab moving from cell to cell, and the cells' texts read row by row.
 
+#include <QString>
 #include <QStringList>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QTableWidget;
@@ -17,3 +20,15 @@ void ResetGrid(QTableWidget& grid, int rows, int columns);
 // A cell's text, empty when never typed into.
 std::u32string CellText(const QTableWidget& grid, int row, int column);
 std::vector<std::u32string> RowTexts(const QTableWidget& grid, int row);
+
+// The cells a resize puts out of a grid's view, kept so that growing it again brings them back:
+// a count typed as 12 passes through an empty field and 1 on its way, and must not wipe what
+// was typed into the grid.
+class THiddenCells {
+public:
+    void Resize(QTableWidget& grid, int rows, int columns);
+    void Clear() { cells_.clear(); }
+
+private:
+    std::map<std::pair<int, int>, QString> cells_;
+};

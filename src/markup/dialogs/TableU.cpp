@@ -118,6 +118,8 @@ void TForm13::Reset()
     CheckBox2->setChecked(true);
     for (QTableWidget* grid : {StringGrid1, StringGrid2, StringGrid3})
         ResetGrid(*grid, 1, 1);
+    for (THiddenCells& hidden : hiddenCells_)
+        hidden.Clear();
     ComboBox1->setFocus();
 }
 
@@ -148,13 +150,14 @@ void TForm13::Button4Click() { reject(); }
 
 void TForm13::SpinEdit1Change()
 {
-    StringGrid2->setRowCount(SpinEdit1->value());
+    hiddenCells_[1].Resize(*StringGrid2, SpinEdit1->value(), StringGrid2->columnCount());
 }
 
 void TForm13::SpinEdit2Change()
 {
-    for (QTableWidget* grid : {StringGrid1, StringGrid2, StringGrid3})
-        grid->setColumnCount(SpinEdit2->value());
+    QTableWidget* const grids[] = {StringGrid1, StringGrid2, StringGrid3};
+    for (int i = 0; i < 3; ++i)
+        hiddenCells_[i].Resize(*grids[i], grids[i]->rowCount(), SpinEdit2->value());
 }
 
 void TForm13::CheckBox1Click() { StringGrid1->setEnabled(CheckBox1->isChecked()); }

@@ -6,6 +6,7 @@
 #include "app/ButtonClosedDialog.h"
 #include "markup/ColorChooser.h"
 #include "markup/TableMarkup.h"
+#include "markup/dialogs/GridCells.h"
 
 class ColorSwatch;
 class QCheckBox;
@@ -58,4 +59,6 @@ public slots:
 
 private:
     ColorChooser colorChooser_;
+    // Per grid: head, body, foot.
+    THiddenCells hiddenCells_[3];
 };
