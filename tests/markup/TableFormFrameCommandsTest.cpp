@@ -192,6 +192,30 @@ TEST_F(MarkupCommandsII, ACountTypedThroughSmallerValuesKeepsTheCellsTyped)
     }
 }
 
+TEST_F(MarkupCommandsII, ACountTypedWhileACellIsCurrentOpensNoCellEditor)
+{
+    // The current cell's row goes away on the way to 12; an editor opened on the cell that becomes
+    // current would take the focus, and the keys typed next, from the count field.
+    bool editorOpened = true;
+    const std::string written = Run("|", &TForm1::Table1Click, [&](TForm1& m) {
+        TForm13& t = *m.Form13;
+        t.SpinEdit1->setValue(3);
+        for (int row = 0; row < 3; ++row) SetCell(*t.StringGrid2, row, 0, QString("b%1").arg(row));
+        t.StringGrid2->setCurrentCell(2, 0);
+        t.SpinEdit1->selectAll();
+        QTest::keyClick(t.SpinEdit1, Qt::Key_Backspace);
+        editorOpened = false;
+        for (const QLineEdit* editor : t.StringGrid2->viewport()->findChildren<QLineEdit*>())
+            editorOpened = editorOpened || editor->isVisible();
+        QTest::keyClicks(t.SpinEdit1, "12");
+        return Press(t.Button3);
+    });
+    EXPECT_FALSE(editorOpened);
+    EXPECT_EQ(Count(written, " <tr>"), 1 + 12);
+    for (const char* cell : {"<td>b0</td>", "<td>b1</td>", "<td>b2</td>"})
+        EXPECT_EQ(Count(written, cell), 1) << cell;
+}
+
 TEST_F(MarkupCommandsII, EachShowingStartsFromTheResetValues)
 {
     NewPage();

@@ -9,7 +9,10 @@ QTableWidget* MakeGrid(int rows, int columns, TGridHeadings headings, QWidget* p
     grid->verticalHeader()->setVisible(false);
     grid->horizontalHeader()->setVisible(headings == TGridHeadings::Shown);
     grid->setTabKeyNavigation(true);
-    grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // Typing into a cell edits it, but a cell that only becomes current (as when a smaller count
+    // removes the current row) opens no editor: that would take the focus from the field in use.
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                          QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->horizontalHeader()->setDefaultSectionSize(80);
     grid->verticalHeader()->setDefaultSectionSize(22);
