@@ -36,21 +36,27 @@ TEditorModel::~TEditorModel() = default;
 
 void TEditorModel::SetText(std::string bytes)
 {
-    encoding_ = IsValidUtf8(bytes) ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
-    buffer_.SetText(std::move(bytes));
+    const TDocumentEncoding encoding = IsValidUtf8(bytes) ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
+    buffer_.SetText(std::move(bytes));  // a text it cannot hold leaves everything as it was
+    encoding_ = encoding;
     ResetAfterNewText();
 }
 
 void TEditorModel::LoadBytes(std::string bytes)
 {
-    encoding_ = IsValidUtf8(bytes) ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
+    const TDocumentEncoding encoding = IsValidUtf8(bytes) ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
     buffer_.LoadBytes(std::move(bytes));
+    encoding_ = encoding;
     ResetAfterNewText();
 }
 
 void TEditorModel::LoadFromFile(const std::string& path)
 {
-    LoadBytes(ReadWholeFile(path));
+    try {
+        LoadBytes(ReadWholeFile(path));
+    } catch (const ETextLimitError& error) {
+        throw EFileError("Cannot open file " + path + ". " + error.what());
+    }
 }
 
 void TEditorModel::SaveToFile(const std::string& path) const

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <climits>
 #include <cstring>
+#include <new>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -25,7 +27,48 @@ const char* FindLineBreak(const char* p, const char* end)
     return p;
 }
 
+// Lines the bytes split into (CR LF, CR and LF each ending one), so that the index is allocated
+// once at its final size instead of growing by copies.
+std::size_t CountLineBreaks(const char* p, const char* end)
+{
+    std::size_t breaks = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    while (end - p >= 17) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
+        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)));
+        const auto lfAfter = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(next, lf)));
+        breaks += static_cast<std::size_t>(__builtin_popcount(crs) + __builtin_popcount(lfs) -
+                                           __builtin_popcount(crs & lfAfter));
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n') ++breaks;
+        else if (*p == '\r' && !(p + 1 < end && p[1] == '\n')) ++breaks;
+    }
+    return breaks;
+}
+
+TTextLimits& CurrentLimits()
+{
+    static TTextLimits limits = DefaultTextLimits();
+    return limits;
+}
+
 }  // namespace
+
+TTextLimits DefaultTextLimits()
+{
+    return {static_cast<std::uint64_t>(INT_MAX), static_cast<std::uint64_t>(INT_MAX) - 1};
+}
+
+void SetTextLimits(const TTextLimits& limits)
+{
+    CurrentLimits() = limits;
+}
 
 std::string_view LineBreakBytes(TLineBreak lineBreak)
 {
@@ -42,6 +85,20 @@ TTextBuffer::TTextBuffer()
     lines_.push_back(LineSlot{});
 }
 
+TTextBuffer::LineSlot TTextBuffer::View(std::uint64_t offset, std::uint64_t length)
+{
+    if (length < LineSlot::kLongLength) return LineSlot{offset | (length << LineSlot::kLengthShift)};
+    longViews_[offset] = length;
+    return LineSlot{offset | (LineSlot::kLongLength << LineSlot::kLengthShift)};
+}
+
+std::size_t TTextBuffer::SlotLength(const LineSlot& slot) const
+{
+    if (slot.Owned()) return owned_[slot.Ref()].size();
+    const std::uint64_t length = slot.ShortLength();
+    return length < LineSlot::kLongLength ? length : longViews_.at(slot.Ref());
+}
+
 void TTextBuffer::SetText(std::string bytes)
 {
     Split(std::move(bytes), /*keepFinalEmptyLine=*/false, /*rememberBreak=*/false);
@@ -54,39 +111,54 @@ void TTextBuffer::LoadBytes(std::string bytes)
 
 void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak)
 {
-    lines_.clear();
+    const TTextLimits limits = CurrentLimits();
+    const char* data = bytes.data();
+    const std::size_t size = bytes.size();
+    if (size > LineSlot::kOffsetMask) throw ETextLimitError("The page is larger than the editor can hold.");
+    const std::size_t lineCount = CountLineBreaks(data, data + size) + 1;
+    if (lineCount > limits.MaxLines)
+        throw ETextLimitError("The page has more than " + std::to_string(limits.MaxLines) + " lines.");
+
+    // Built aside and swapped in, so that a page refused half-way leaves the old one untouched.
+    TTextBuffer built;
+    built.lines_.clear();
+    bool sawCrLf = false, sawCr = false, sawLf = false;
+    try {
+        built.lines_.reserve(lineCount);
+        const auto addLine = [&](std::size_t start, std::size_t length) {
+            if (length > limits.MaxLineBytes)
+                throw ETextLimitError("A line is longer than " + std::to_string(limits.MaxLineBytes) + " characters.");
+            built.lines_.push_back(built.View(start, length));
+        };
+        std::size_t lineStart = 0;
+        bool endedWithBreak = false;
+        while (true) {
+            const std::size_t breakAt = static_cast<std::size_t>(FindLineBreak(data + lineStart, data + size) - data);
+            if (breakAt >= size) break;
+            addLine(lineStart, breakAt - lineStart);
+            std::size_t after = breakAt + 1;
+            if (data[breakAt] == '\r' && after < size && data[after] == '\n') {
+                sawCrLf = true;
+                ++after;
+            } else if (data[breakAt] == '\r') {
+                sawCr = true;
+            } else {
+                sawLf = true;
+            }
+            lineStart = after;
+            endedWithBreak = lineStart == size;
+        }
+        if (lineStart < size || keepFinalEmptyLine || !endedWithBreak) addLine(lineStart, size - lineStart);
+    } catch (const std::bad_alloc&) {
+        throw ETextLimitError("There is not enough memory for the page's line index.");
+    }
+
+    lines_ = std::move(built.lines_);
+    longViews_ = std::move(built.longViews_);
+    block_ = std::move(bytes);
     owned_.clear();
     owned_.shrink_to_fit();
     freeOwned_.clear();
-    block_ = std::move(bytes);
-
-    const char* data = block_.data();
-    const std::size_t size = block_.size();
-    // A generous guess of the line count spares regrowth of the index; the part never used is
-    // never touched, so it costs address space, not memory.
-    lines_.reserve(size / 24 + 16);
-
-    bool sawCrLf = false, sawCr = false, sawLf = false;
-    std::size_t lineStart = 0;
-    bool endedWithBreak = false;
-    while (true) {
-        const std::size_t breakAt = static_cast<std::size_t>(FindLineBreak(data + lineStart, data + size) - data);
-        if (breakAt >= size) break;
-        lines_.push_back(LineSlot{lineStart, static_cast<std::uint32_t>(breakAt - lineStart), 0});
-        std::size_t after = breakAt + 1;
-        if (data[breakAt] == '\r' && after < size && data[after] == '\n') {
-            sawCrLf = true;
-            ++after;
-        } else if (data[breakAt] == '\r') {
-            sawCr = true;
-        } else {
-            sawLf = true;
-        }
-        lineStart = after;
-        endedWithBreak = lineStart == size;
-    }
-    if (lineStart < size || keepFinalEmptyLine || !endedWithBreak)
-        lines_.push_back(LineSlot{lineStart, static_cast<std::uint32_t>(size - lineStart), 0});
 
     if (!rememberBreak)
         lineBreak_ = TLineBreak::CrLf;
@@ -103,7 +175,7 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
 std::size_t TTextBuffer::SavedSize() const
 {
     std::size_t size = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i) size += lines_[i].Length;
+    for (std::size_t i = 0; i < lines_.size(); ++i) size += SlotLength(lines_[i]);
     return size + (lines_.size() - 1) * LineBreakBytes(lineBreak_).size();
 }
 
@@ -134,8 +206,10 @@ bool TTextBuffer::WriteSaved(const std::function<bool(std::string_view)>& write)
 std::string_view TTextBuffer::Line(int line) const
 {
     const LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (slot.Owned) return owned_[slot.Ref];
-    return std::string_view(block_.data() + slot.Ref, slot.Length);
+    if (slot.Owned()) return owned_[slot.Ref()];
+    const std::size_t length = SlotLength(slot);
+    if (length == 0) return {};  // an empty view may lie past a block given away (MakeOwned)
+    return std::string_view(block_.data() + slot.Ref(), length);
 }
 
 TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
@@ -149,21 +223,40 @@ TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
         index = static_cast<std::uint32_t>(owned_.size());
         owned_.emplace_back(bytes);
     }
-    return LineSlot{index, static_cast<std::uint32_t>(bytes.size()), 1};
+    return LineSlot{index | LineSlot::kOwnedBit};
 }
 
 void TTextBuffer::ReleaseOwned(const LineSlot& slot)
 {
-    if (!slot.Owned) return;
-    std::string().swap(owned_[slot.Ref]);
-    freeOwned_.push_back(static_cast<std::uint32_t>(slot.Ref));
+    if (!slot.Owned()) return;
+    std::string().swap(owned_[slot.Ref()]);
+    freeOwned_.push_back(static_cast<std::uint32_t>(slot.Ref()));
 }
 
 std::string& TTextBuffer::MakeOwned(int line)
 {
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (!slot.Owned) slot = NewOwned(Line(line));
-    return owned_[slot.Ref];
+    if (slot.Owned()) return owned_[slot.Ref()];
+    if (slot.Ref() == 0 && OnlyLineWithBytes(line)) {
+        // A page of one line (a minified page) hands its block to the line instead of copying it.
+        std::string whole = std::move(block_);
+        whole.resize(SlotLength(slot));
+        block_.clear();
+        slot = NewOwned({});
+        owned_[slot.Ref()] = std::move(whole);
+    } else {
+        slot = NewOwned(Line(line));
+    }
+    return owned_[slot.Ref()];
+}
+
+bool TTextBuffer::OnlyLineWithBytes(int line) const
+{
+    if (LineCount() > 2) return false;
+    for (int other = 0; other < LineCount(); ++other) {
+        if (other != line && (lines_[static_cast<std::size_t>(other)].Owned() || !Line(other).empty())) return false;
+    }
+    return true;
 }
 
 void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view bytes)
@@ -171,8 +264,16 @@ void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view byte
     if (bytes.empty()) return;
     assert(offset <= Line(line).size());
     std::string& text = MakeOwned(line);
-    text.insert(offset, bytes);
-    lines_[static_cast<std::size_t>(line)].Length = static_cast<std::uint32_t>(text.size());
+    const std::size_t needed = text.size() + bytes.size();
+    if (needed > text.capacity() && text.size() >= kLongLineBytes) {
+        // The string's own growth doubles its size; a long line grows by a sixteenth instead.
+        std::string grown;
+        grown.reserve(needed + needed / 16);
+        grown.append(text, 0, offset).append(bytes).append(text, offset);
+        text.swap(grown);
+    } else {
+        text.insert(offset, bytes);
+    }
     for (auto* observer : observers_) observer->LineChanged(line);
 }
 
@@ -181,15 +282,13 @@ void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
     if (length == 0) return;
     assert(offset + length <= Line(line).size());
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (!slot.Owned && offset + length == slot.Length) {
-        slot.Length = static_cast<std::uint32_t>(offset);  // a view shrinks without a copy
-    } else if (!slot.Owned && offset == 0) {
-        slot.Ref += length;
-        slot.Length -= static_cast<std::uint32_t>(length);
+    const std::size_t slotLength = SlotLength(slot);
+    if (!slot.Owned() && offset + length == slotLength) {
+        slot = View(slot.Ref(), offset);  // a view shrinks without a copy
+    } else if (!slot.Owned() && offset == 0) {
+        slot = View(slot.Ref() + length, slotLength - length);
     } else {
-        std::string& text = MakeOwned(line);
-        text.erase(offset, length);
-        lines_[static_cast<std::size_t>(line)].Length = static_cast<std::uint32_t>(text.size());
+        MakeOwned(line).erase(offset, length);
     }
     for (auto* observer : observers_) observer->LineChanged(line);
 }
@@ -199,15 +298,14 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
     const auto at = static_cast<std::size_t>(line);
     assert(offset <= Line(line).size());
     LineSlot tail;
-    if (!lines_[at].Owned) {
+    const LineSlot slot = lines_[at];
+    if (!slot.Owned()) {
         // Both halves stay views into the loaded block.
-        tail = LineSlot{lines_[at].Ref + offset, static_cast<std::uint32_t>(lines_[at].Length - offset), 0};
-        lines_[at].Length = static_cast<std::uint32_t>(offset);
+        tail = View(slot.Ref() + offset, SlotLength(slot) - offset);
+        lines_[at] = View(slot.Ref(), offset);
     } else {
         tail = NewOwned(Line(line).substr(offset));  // may reallocate owned_, so no reference is held
-        std::string& head = owned_[lines_[at].Ref];
-        head.resize(offset);
-        lines_[at].Length = static_cast<std::uint32_t>(offset);
+        owned_[slot.Ref()].resize(offset);
     }
     lines_.insert(at + 1, 1, tail);
     for (auto* observer : observers_) observer->LineChanged(line);
@@ -220,13 +318,12 @@ void TTextBuffer::JoinLine(int line)
     const auto at = static_cast<std::size_t>(line);
     const LineSlot next = lines_[at + 1];
     const LineSlot current = lines_[at];
-    if (!current.Owned && !next.Owned && current.Ref + current.Length == next.Ref) {
-        lines_[at].Length += next.Length;  // neighbours in the block: no copy
+    const std::size_t currentLength = SlotLength(current);
+    if (!current.Owned() && !next.Owned() && current.Ref() + currentLength == next.Ref()) {
+        lines_[at] = View(current.Ref(), currentLength + SlotLength(next));  // neighbours in the block: no copy
     } else {
         const std::string tailCopy(Line(line + 1));
-        std::string& text = MakeOwned(line);
-        text.append(tailCopy);
-        lines_[at].Length = static_cast<std::uint32_t>(text.size());
+        MakeOwned(line).append(tailCopy);
         ReleaseOwned(next);
     }
     lines_.erase(at + 1, 1);

@@ -7,14 +7,33 @@
 
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The break written after every line but the last when the page is saved.
 enum class TLineBreak { CrLf, Lf, Cr };
 
 std::string_view LineBreakBytes(TLineBreak lineBreak);
+
+// The largest page the editor can hold: positions are int lines and int character columns, so a
+// line may hold at most INT_MAX bytes (a character is at least one byte) and a page at most
+// INT_MAX - 1 lines. Process-wide so that tests can lower them instead of allocating gigabytes.
+struct TTextLimits {
+    std::uint64_t MaxLineBytes;
+    std::uint64_t MaxLines;
+};
+TTextLimits DefaultTextLimits();
+void SetTextLimits(const TTextLimits& limits);
+
+// A text the buffer cannot hold (a limit above, or too little memory for the line index). The
+// message is the reason, a sentence for the user; the buffer is left as it was.
+class ETextLimitError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class TTextBufferObserver {
 public:
@@ -35,6 +54,7 @@ public:
 
     // Replace-all rule: split at CR LF, CR or LF; a final break adds no empty line. Breaks of a
     // replaced text are not remembered: a page whose text was replaced saves with CR LF.
+    // SetText and LoadBytes throw ETextLimitError and then change nothing.
     void SetText(std::string bytes);
     // Load rule: as SetText, but the break style is remembered (CR if only CR seen, LF if only LF
     // seen, else CR LF) and a final break gives an empty last line.
@@ -68,21 +88,36 @@ public:
     std::size_t OwnedLineCount() const { return owned_.size() - freeOwned_.size(); }
 
 private:
-    // A line is either a view into block_ (Owned false: Ref is an offset) or a string of owned_
-    // (Owned true: Ref is its index). 16 bytes a line.
+    // 8 bytes a line, so that a page of millions of short lines costs little beyond its bytes. A
+    // line is a string of owned_ (top bit set, the rest its index) or a view into block_: 40 bits
+    // of offset and 23 of length, where the largest length says the length is in longViews_
+    // under the view's offset.
     struct LineSlot {
-        std::uint64_t Ref = 0;
-        std::uint32_t Length = 0;
-        std::uint32_t Owned = 0;
+        std::uint64_t Bits = 0;
+
+        static constexpr std::uint64_t kOwnedBit = 1ull << 63;
+        static constexpr int kLengthShift = 40;
+        static constexpr std::uint64_t kOffsetMask = (1ull << kLengthShift) - 1;
+        static constexpr std::uint64_t kLongLength = (1ull << 23) - 1;
+
+        bool Owned() const { return (Bits & kOwnedBit) != 0; }
+        std::uint64_t Ref() const { return Owned() ? Bits & ~kOwnedBit : Bits & kOffsetMask; }
+        std::uint64_t ShortLength() const { return (Bits & ~kOwnedBit) >> kLengthShift; }
     };
 
     void Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak);
     std::string& MakeOwned(int line);
     void ReleaseOwned(const LineSlot& slot);
     LineSlot NewOwned(std::string_view bytes);
+    LineSlot View(std::uint64_t offset, std::uint64_t length);
+    std::size_t SlotLength(const LineSlot& slot) const;
+    bool OnlyLineWithBytes(int line) const;
+
+    static constexpr std::size_t kLongLineBytes = 1 << 20;
 
     std::string block_;
     TGapVector<LineSlot> lines_;
+    std::unordered_map<std::uint64_t, std::uint64_t> longViews_;  // stale entries are harmless
     std::vector<std::string> owned_;
     std::vector<std::uint32_t> freeOwned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;
