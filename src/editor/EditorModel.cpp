@@ -87,7 +87,7 @@ std::u32string TEditorModel::LineText(int line) const
 
 int TEditorModel::LineLength(int line) const
 {
-    return static_cast<int>(CharacterCount(buffer_.Line(line), encoding_));
+    return static_cast<int>(charIndex_.Columns().LineChars(line));
 }
 
 // --- positions --------------------------------------------------------------------------------
@@ -116,41 +116,24 @@ TTextPosition TEditorModel::PositionOfCharIndex(std::int64_t index) const
 
 std::size_t TEditorModel::ByteOffsetOf(TTextPosition position) const
 {
-    return ByteOffsetOfColumn(buffer_.Line(position.Line), static_cast<std::size_t>(std::max(0, position.Column)),
-                              encoding_);
+    return charIndex_.Columns().ByteOfColumn(position.Line, std::max(0, position.Column));
 }
 
 TTextPosition TEditorModel::PositionOfByte(int line, std::size_t offset) const
 {
-    return {line, static_cast<int>(ColumnOfByteOffset(buffer_.Line(line), offset, encoding_))};
+    return {line, static_cast<int>(charIndex_.Columns().ColumnOfByte(line, offset))};
 }
 
 int TEditorModel::DisplayColumn(TTextPosition position) const
 {
-    const std::string_view bytes = buffer_.Line(position.Line);
     const int tabWidth = std::max(1, settings_.TabWidth);
-    int display = 0;
-    int column = 0;
-    for (std::size_t offset = 0; offset < bytes.size() && column < position.Column; ++column) {
-        const char32_t ch = DecodeCharAt(bytes, offset, encoding_);
-        display = ch == '\t' ? (display / tabWidth + 1) * tabWidth : display + 1;
-    }
-    return display + (position.Column - column);
+    return static_cast<int>(charIndex_.Columns().DisplayOfColumn(position.Line, position.Column, tabWidth));
 }
 
 int TEditorModel::ColumnAtDisplay(int line, int displayColumn) const
 {
-    const std::string_view bytes = buffer_.Line(line);
     const int tabWidth = std::max(1, settings_.TabWidth);
-    int display = 0;
-    int column = 0;
-    for (std::size_t offset = 0; offset < bytes.size(); ++column) {
-        const char32_t ch = DecodeCharAt(bytes, offset, encoding_);
-        const int next = ch == '\t' ? (display / tabWidth + 1) * tabWidth : display + 1;
-        if (next > displayColumn) return column;
-        display = next;
-    }
-    return column + std::max(0, displayColumn - display);
+    return static_cast<int>(charIndex_.Columns().ColumnOfDisplay(line, displayColumn, tabWidth));
 }
 
 // --- caret and selection ----------------------------------------------------------------------

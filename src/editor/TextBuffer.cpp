@@ -274,7 +274,7 @@ void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view byte
     } else {
         text.insert(offset, bytes);
     }
-    for (auto* observer : observers_) observer->LineChanged(line);
+    for (auto* observer : observers_) observer->LineEdited(line, offset, 0, bytes.size());
 }
 
 void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
@@ -290,7 +290,7 @@ void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
     } else {
         MakeOwned(line).erase(offset, length);
     }
-    for (auto* observer : observers_) observer->LineChanged(line);
+    for (auto* observer : observers_) observer->LineEdited(line, offset, length, 0);
 }
 
 void TTextBuffer::SplitLine(int line, std::size_t offset)

@@ -40,6 +40,11 @@ public:
     virtual ~TTextBufferObserver() = default;
     // The bytes of one line changed; the number of lines did not.
     virtual void LineChanged(int line) = 0;
+    // The same for an edit inside the line: removed bytes at offset became inserted ones.
+    virtual void LineEdited(int line, std::size_t /*offset*/, std::size_t /*removed*/, std::size_t /*inserted*/)
+    {
+        LineChanged(line);
+    }
     // count lines now stand at first..first+count-1; the lines from first on moved down.
     virtual void LinesInserted(int first, int count) = 0;
     // The lines first..first+count-1 are gone; the lines after them moved up.

@@ -9,5 +9,6 @@ tallo_add_test(test_editor_core
   ${CMAKE_CURRENT_LIST_DIR}/test_key_strokes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_text_buffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextLimitsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineColumnsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_undo.cpp
 )
