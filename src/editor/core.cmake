@@ -9,6 +9,7 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/HighlightStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyStrokes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LineColumns.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LongLineStates.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextEncoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UndoList.cpp
