@@ -159,12 +159,17 @@ TCodeMemo::Impl::RowSignature TCodeMemo::Impl::SignatureOf(int line)
 {
     RowSignature signature;
     if (line >= model.LineCount()) return signature;
-    // Bytes beyond the view cannot change what the row shows.
-    const std::string_view bytes = model.LineBytes(line).substr(0, VisibleByteBound(LeftColumn() + ColumnsInView()));
+    // What the row shows follows from the bytes from where the painter's scan starts (a stop inside
+    // a long line, else the line's start) to the end of the view, and the state there.
+    const std::size_t viewStart = model.ByteOffsetOf({line, model.ColumnAtDisplay(line, LeftColumn())});
+    const TScanStop from = model.Highlight().ResumePoint(line, viewStart);
+    const std::string_view bytes =
+        model.LineBytes(line).substr(from.Offset, viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
     signature.Line = line;
     signature.Hash = std::hash<std::string_view>{}(bytes);
+    signature.From = from.Offset;
     signature.Length = bytes.size();
-    signature.StartState = model.Highlighter() && line > 0 ? model.Highlight().EndState(line - 1) : 0;
+    signature.StartState = from.State;
     signature.Selection = model.SelectedDisplayColumns(line);
     return signature;
 }

@@ -35,6 +35,7 @@ struct TCodeMemo::Impl : TEditorHost {
     struct RowSignature {
         int Line = -1;  // -1: below the text
         std::size_t Hash = 0;
+        std::size_t From = 0;  // first byte hashed: where the painter's scan starts
         std::size_t Length = 0;
         int StartState = 0;
         std::pair<int, int> Selection;
