@@ -40,8 +40,9 @@ std::size_t CountLineBreaks(const char* p, const char* end)
         const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
         const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)));
         const auto lfAfter = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(next, lf)));
-        breaks += static_cast<std::size_t>(__builtin_popcount(crs) + __builtin_popcount(lfs) -
-                                           __builtin_popcount(crs & lfAfter));
+        if (crs | lfs)
+            breaks += static_cast<std::size_t>(__builtin_popcount(crs) + __builtin_popcount(lfs) -
+                                               __builtin_popcount(crs & lfAfter));
         p += 16;
     }
 #endif
