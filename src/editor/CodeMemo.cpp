@@ -195,6 +195,7 @@ void TCodeMemo::Impl::Flush()
     const bool moved = caretMoved;
     textChanged = caretMoved = false;
     if (changed) UpdateScrollBars();
+    if (changed) idleScan.start();
     if (moved) EnsureCaretVisible();
     if (changed || moved) RestartCaretBlink();
 
@@ -273,7 +274,15 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
         d->caretMoved = true;
         if (d->actionDepth == 0) d->Flush();
     };
-    d->model.Highlight().OnRepaint = [this] { viewport()->update(); };
+    d->model.Highlight().OnRepaint = [this] {
+        viewport()->update();
+        d->idleScan.start();
+    };
+    d->idleScan.setSingleShot(true);
+    d->idleScan.setInterval(0);
+    connect(&d->idleScan, &QTimer::timeout, this, [this] {
+        if (d->model.Highlight().ScanAhead(Impl::kIdleScanBytes)) d->idleScan.start();
+    });
 
     d->gutter = new TGutterWidget(d->model, this);
     d->gutter->OnLinePressed = [this](int line) {
@@ -476,6 +485,7 @@ void TCodeMemo::SetHighlighter(TCustomHighlighter* highlighter)
     d->highlighterErrorReported = false;
     d->model.SetHighlighter(highlighter);
     viewport()->update();
+    d->idleScan.start();
 }
 
 TCustomHighlighter* TCodeMemo::Highlighter() const

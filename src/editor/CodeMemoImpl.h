@@ -94,6 +94,9 @@ struct TCodeMemo::Impl : TEditorHost {
 
     QTimer caretTimer;
     bool caretShown = true;
+    // Highlight states are readied in idle time, a slice at a time, after every change.
+    QTimer idleScan;
+    static constexpr std::size_t kIdleScanBytes = 1 << 20;
 
     int actionDepth = 0;
     bool textChanged = false;

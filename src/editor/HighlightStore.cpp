@@ -187,6 +187,30 @@ int THighlightStore::ScanLine(int line)
     return highlighter_->GetState();
 }
 
+bool THighlightStore::ScanAhead(std::size_t byteBudget)
+{
+    if (!highlighter_) return false;
+    std::size_t spent = 0;
+    while (!stale_.empty() && spent < byteBudget) {
+        const int line = stale_.front().First;
+        const std::string_view text = buffer_.Line(line);
+        if (ResumesIn(text)) {
+            // A long line is readied stop by stop, so that no slice of idle time runs long.
+            const int start = StartStateOf(line);
+            const std::size_t from = longLines_.ScannedTo(line, start);
+            const std::size_t to = std::min(text.size(), from + (byteBudget - spent));
+            longLines_.StopBefore(*highlighter_, line, text, start, to);
+            spent += to - from;
+            if (longLines_.ScannedTo(line, start) < text.size()) break;
+        } else {
+            spent += text.size();
+        }
+        spent += 32;  // the cost of a line beyond its bytes
+        ScanUpTo(line);
+    }
+    return !stale_.empty();
+}
+
 int THighlightStore::EndState(int line)
 {
     ScanUpTo(line);

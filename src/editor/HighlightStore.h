@@ -65,6 +65,10 @@ public:
     // state, or a stop inside a long line.
     TScanStop ResumePoint(int line, std::size_t fromByte);
 
+    // Computes end states ahead of need, about byteBudget bytes of lines at a time, so that idle
+    // time readies the far end of a large page; true while stale lines remain.
+    bool ScanAhead(std::size_t byteBudget);
+
     // Lines above this one hold valid end states.
     int ValidUpTo() const;
     // Lines handed to the highlighter to compute end states since creation (for tests and benchmarks).

@@ -33,6 +33,9 @@ public:
     TScanStop StopBefore(TCustomHighlighter& highlighter, int line, std::string_view text, int startState,
                          std::size_t offset);
 
+    // How far the stops of a line that starts in startState reach.
+    std::size_t ScannedTo(int line, int startState) { return StopsOf(line, startState).Valid.back().Offset; }
+
     void LineEdited(int line, std::size_t offset, std::size_t removed, std::size_t inserted);
     void LineChanged(int line) { lines_.erase(line); }
     void LinesInserted(int first, int count);
