@@ -95,7 +95,7 @@ TTextBuffer::LineSlot TTextBuffer::View(std::uint64_t offset, std::uint64_t leng
 
 std::size_t TTextBuffer::SlotLength(const LineSlot& slot) const
 {
-    if (slot.Owned()) return owned_[slot.Ref()].size();
+    if (slot.Owned()) return owned_[slot.Ref()].Size();
     const std::uint64_t length = slot.ShortLength();
     return length < LineSlot::kLongLength ? length : longViews_.at(slot.Ref());
 }
@@ -207,7 +207,7 @@ bool TTextBuffer::WriteSaved(const std::function<bool(std::string_view)>& write)
 std::string_view TTextBuffer::Line(int line) const
 {
     const LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (slot.Owned()) return owned_[slot.Ref()];
+    if (slot.Owned()) return owned_[slot.Ref()].View();
     const std::size_t length = SlotLength(slot);
     if (length == 0) return {};  // an empty view may lie past a block given away (MakeOwned)
     return std::string_view(block_.data() + slot.Ref(), length);
@@ -219,7 +219,7 @@ TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
     if (!freeOwned_.empty()) {
         index = freeOwned_.back();
         freeOwned_.pop_back();
-        owned_[index].assign(bytes);
+        owned_[index] = TOwnedLine(bytes);
     } else {
         index = static_cast<std::uint32_t>(owned_.size());
         owned_.emplace_back(bytes);
@@ -230,11 +230,11 @@ TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
 void TTextBuffer::ReleaseOwned(const LineSlot& slot)
 {
     if (!slot.Owned()) return;
-    std::string().swap(owned_[slot.Ref()]);
+    owned_[slot.Ref()].Release();
     freeOwned_.push_back(static_cast<std::uint32_t>(slot.Ref()));
 }
 
-std::string& TTextBuffer::MakeOwned(int line)
+TOwnedLine& TTextBuffer::MakeOwned(int line)
 {
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
     if (slot.Owned()) return owned_[slot.Ref()];
@@ -244,7 +244,7 @@ std::string& TTextBuffer::MakeOwned(int line)
         whole.resize(SlotLength(slot));
         block_.clear();
         slot = NewOwned({});
-        owned_[slot.Ref()] = std::move(whole);
+        owned_[slot.Ref()] = TOwnedLine(std::move(whole));
     } else {
         slot = NewOwned(Line(line));
     }
@@ -264,17 +264,7 @@ void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view byte
 {
     if (bytes.empty()) return;
     assert(offset <= Line(line).size());
-    std::string& text = MakeOwned(line);
-    const std::size_t needed = text.size() + bytes.size();
-    if (needed > text.capacity() && text.size() >= kLongLineBytes) {
-        // The string's own growth doubles its size; a long line grows by a sixteenth instead.
-        std::string grown;
-        grown.reserve(needed + needed / 16);
-        grown.append(text, 0, offset).append(bytes).append(text, offset);
-        text.swap(grown);
-    } else {
-        text.insert(offset, bytes);
-    }
+    MakeOwned(line).Insert(offset, bytes);
     for (auto* observer : observers_) observer->LineEdited(line, offset, 0, bytes.size());
 }
 
@@ -289,7 +279,7 @@ void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
     } else if (!slot.Owned() && offset == 0) {
         slot = View(slot.Ref() + length, slotLength - length);
     } else {
-        MakeOwned(line).erase(offset, length);
+        MakeOwned(line).Erase(offset, length);
     }
     for (auto* observer : observers_) observer->LineEdited(line, offset, length, 0);
 }
@@ -306,7 +296,7 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
         lines_[at] = View(slot.Ref(), offset);
     } else {
         tail = NewOwned(Line(line).substr(offset));  // may reallocate owned_, so no reference is held
-        owned_[slot.Ref()].resize(offset);
+        owned_[slot.Ref()].Truncate(offset);
     }
     lines_.insert(at + 1, 1, tail);
     for (auto* observer : observers_) observer->LineChanged(line);
@@ -324,7 +314,7 @@ void TTextBuffer::JoinLine(int line)
         lines_[at] = View(current.Ref(), currentLength + SlotLength(next));  // neighbours in the block: no copy
     } else {
         const std::string tailCopy(Line(line + 1));
-        MakeOwned(line).append(tailCopy);
+        MakeOwned(line).Append(tailCopy);
         ReleaseOwned(next);
     }
     lines_.erase(at + 1, 1);

@@ -4,6 +4,7 @@
 // The primitive edits below are the only way the text changes; observers hear of each one.
 
 #include "editor/GapVector.h"
+#include "editor/OwnedLine.h"
 
 #include <cstdint>
 #include <functional>
@@ -111,19 +112,17 @@ private:
     };
 
     void Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak);
-    std::string& MakeOwned(int line);
+    TOwnedLine& MakeOwned(int line);
     void ReleaseOwned(const LineSlot& slot);
     LineSlot NewOwned(std::string_view bytes);
     LineSlot View(std::uint64_t offset, std::uint64_t length);
     std::size_t SlotLength(const LineSlot& slot) const;
     bool OnlyLineWithBytes(int line) const;
 
-    static constexpr std::size_t kLongLineBytes = 1 << 20;
-
     std::string block_;
     TGapVector<LineSlot> lines_;
     std::unordered_map<std::uint64_t, std::uint64_t> longViews_;  // stale entries are harmless
-    std::vector<std::string> owned_;
+    std::vector<TOwnedLine> owned_;
     std::vector<std::uint32_t> freeOwned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;
     std::vector<TTextBufferObserver*> observers_;

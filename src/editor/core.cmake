@@ -10,6 +10,7 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/KeyStrokes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LineColumns.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LongLineStates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OwnedLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextEncoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UndoList.cpp

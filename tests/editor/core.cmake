@@ -11,5 +11,6 @@ tallo_add_test(test_editor_core
   ${CMAKE_CURRENT_LIST_DIR}/TextLimitsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LineColumnsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LongLineStatesTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OwnedLineTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_undo.cpp
 )
