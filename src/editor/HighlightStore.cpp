@@ -224,7 +224,7 @@ void THighlightStore::WalkTokens(int line, const std::function<void(const TLineT
 
 TScanStop THighlightStore::ResumePoint(int line, std::size_t fromByte)
 {
-    if (!highlighter_) return {};
+    if (!highlighter_) return {fromByte, 0};
     if (line > 0) ScanUpTo(line - 1);
     const std::string_view text = buffer_.Line(line);
     const int start = StartStateOf(line);

@@ -62,7 +62,7 @@ public:
     // before fromByte.
     void WalkTokensFrom(int line, std::size_t fromByte, const std::function<void(const TLineToken&)>& visit);
     // Where such a walk starts, and the highlighter's state there: the line's start and its start
-    // state, or a stop inside a long line.
+    // state, or a stop inside a long line; fromByte itself without a highlighter.
     TScanStop ResumePoint(int line, std::size_t fromByte);
 
     // Computes end states ahead of need, about byteBudget bytes of lines at a time, so that idle

@@ -66,6 +66,11 @@ TTextLimits DefaultTextLimits()
     return {static_cast<std::uint64_t>(INT_MAX), static_cast<std::uint64_t>(INT_MAX) - 1};
 }
 
+TTextLimits TextLimits()
+{
+    return CurrentLimits();
+}
+
 void SetTextLimits(const TTextLimits& limits)
 {
     CurrentLimits() = limits;

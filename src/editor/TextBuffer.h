@@ -5,6 +5,7 @@
 
 #include "editor/GapVector.h"
 #include "editor/OwnedLine.h"
+#include "editor/TextEncoding.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,13 +28,15 @@ struct TTextLimits {
     std::uint64_t MaxLines;
 };
 TTextLimits DefaultTextLimits();
+TTextLimits TextLimits();
 void SetTextLimits(const TTextLimits& limits);
 
 // A text the buffer cannot hold (a limit above, or too little memory for the line index). The
-// message is the reason, a sentence for the user; the buffer is left as it was.
-class ETextLimitError : public std::runtime_error {
+// message is the reason, a sentence for the user; the text is left as it was. Editors report it
+// as they report text the page's encoding cannot store.
+class ETextLimitError : public EEncodingError {
 public:
-    using std::runtime_error::runtime_error;
+    using EEncodingError::EEncodingError;
 };
 
 class TTextBufferObserver {

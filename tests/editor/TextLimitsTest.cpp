@@ -63,6 +63,31 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"crlf_counts_once", {100, 3}, "a\r\nb\r\nc", ""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// An edit that would make a line longer than positions can count is refused and changes nothing.
+TEST(LineLimit, EditsThatWouldPassItAreRefused)
+{
+    const struct {
+        const char* Text;
+        std::u32string Typed;
+        bool Refused;
+    } cases[] = {{"1234", U"5678", false}, {"1234", U"56789", true}, {"12\r\n34", U"5678", false},
+                 {"123456", U"x\ny", false}};
+    for (const auto& c : cases) {
+        TEditorModel model;
+        model.SetText(c.Text);
+        const std::string before = model.Text();
+        const ScopedTextLimits limits({8, 100});
+        model.SetCaret({0, 2});
+        if (c.Refused) {
+            EXPECT_THROW(model.ReplaceSelection(c.Typed), EEncodingError) << c.Text;
+            EXPECT_EQ(model.Text(), before);
+            EXPECT_FALSE(model.CanUndo());
+        } else {
+            EXPECT_NO_THROW(model.ReplaceSelection(c.Typed)) << c.Text;
+        }
+    }
+}
+
 // A line longer than the index's short length field: edits at its start, middle and end, splits and
 // joins keep every byte.
 TEST(LongLineViews, EditsKeepEveryByte)
