@@ -296,6 +296,8 @@ int main(int argc, char** argv)
     std::printf("comment_opener_at_top_ms mean %.3f max %.3f (4 keys, each painted, + undo + paint)\n", comment.mean,
                 comment.max);
     std::printf("viewport paints during keystrokes and jumps: %d\n", counter.paints);
+    std::printf("peak_memory_after_keystrokes_x %.2f (goal <= 2)\n",
+                static_cast<double>(PeakKilobytes() - baselinePeak) / fileKilobytes);
     if (!shotFile.isEmpty()) SaveScreenshot(memo, shotFile);
     setPlatform(nullptr);
     std::remove(path.c_str());

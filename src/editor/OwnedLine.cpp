@@ -22,12 +22,24 @@ void TOwnedLine::Insert(std::size_t offset, std::string_view bytes)
     }
 }
 
-// Copies the line once into storage with room on both sides: the string's own growth would double
-// the size of a line of megabytes and keep no room in front.
+// Makes room on both sides: in place where the string has the capacity (a loaded page's block
+// has), else by one copy into new storage; the string's own growth would double the size of a line
+// of megabytes and keep no room in front.
 void TOwnedLine::Rebuild(std::size_t offset, std::string_view bytes)
 {
-    const std::size_t size = Size() + bytes.size();
+    const std::size_t oldSize = Size(), count = bytes.size();
+    const std::size_t size = oldSize + count;
     const std::size_t room = size / 32;
+    if (storage_.capacity() >= room + size) {
+        storage_.resize(room + size);
+        char* data = storage_.data();
+        // The tail first: it moves right past where the head lands.
+        std::memmove(data + room + offset + count, data + front_ + offset, oldSize - offset);
+        std::memmove(data + room, data + front_, offset);
+        std::memcpy(data + room + offset, bytes.data(), count);
+        front_ = room;
+        return;
+    }
     std::string grown;
     grown.reserve(room + size + room);
     grown.append(room, '\0');

@@ -16,6 +16,7 @@ struct OwnedLineCase {
     const char* Name;
     std::vector<EditStep> Steps;
     int Repeats;
+    double Capacity = 1;  // of the first storage, as a share of the line
 };
 
 class OwnedLineEdits : public testing::TestWithParam<OwnedLineCase> {};
@@ -25,7 +26,10 @@ TEST_P(OwnedLineEdits, KeepTheBytesOfAPlainString)
     const OwnedLineCase& c = GetParam();
     std::string expected(TOwnedLine::kLongLineBytes + 1000, 'x');
     for (std::size_t i = 0; i < expected.size(); i += 977) expected[i] = static_cast<char>('0' + i % 10);
-    TOwnedLine line{std::string(expected)};
+    std::string start;
+    start.reserve(static_cast<std::size_t>(c.Capacity * static_cast<double>(expected.size())));  // a loaded page's block has room behind it
+    start = expected;
+    TOwnedLine line{std::move(start)};
     int step = 0;
     for (int repeat = 0; repeat < c.Repeats; ++repeat) {
         for (const EditStep& edit : c.Steps) {
@@ -51,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
                     OwnedLineCase{"pastes_past_the_room_at_the_start", {{0, 0, 20000}}, 5},
                     OwnedLineCase{"pastes_past_the_room_at_the_end", {{1, 0, 20000}}, 5},
                     OwnedLineCase{"removals_near_both_ends", {{0.01, 5000, 0}, {0.99, 5000, 3}}, 20},
-                    OwnedLineCase{"middle_edits", {{0.5, 3, 7}, {0.45, 0, 1}, {0.55, 2, 0}}, 50}),
+                    OwnedLineCase{"middle_edits", {{0.5, 3, 7}, {0.45, 0, 1}, {0.55, 2, 0}}, 50},
+                    OwnedLineCase{"room_made_in_place", {{0, 0, 1}, {0.3, 0, 5000}}, 20, 1.1}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace
