@@ -132,19 +132,28 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
     const char* data = bytes.data();
     const std::size_t size = bytes.size();
     if (size > LineSlot::kOffsetMask) throw ETextLimitError("The page is larger than the editor can hold.");
-    const std::size_t lineCount = CountLineBreaks(data, data + size) + 1;
-    if (lineCount > limits.MaxLines)
-        throw ETextLimitError("The page has more than " + std::to_string(limits.MaxLines) + " lines.");
+    const auto checkLineCount = [&](std::size_t lines) {
+        if (lines > limits.MaxLines)
+            throw ETextLimitError("The page has more than " + std::to_string(limits.MaxLines) + " lines.");
+    };
 
     // Built aside and swapped in, so that a page refused half-way leaves the old one untouched.
     TTextBuffer built;
     built.lines_.clear();
     bool sawCrLf = false, sawCr = false, sawLf = false;
     try {
-        built.lines_.reserve(lineCount);
+        // Room for lines of a usual length; the part never used costs address space only. A page
+        // of shorter lines has the rest of its lines counted once, so that the index grows once
+        // to its final size rather than by doubling.
+        built.lines_.reserve(std::min<std::size_t>(size / 24 + 16, limits.MaxLines + 1));
         const auto addLine = [&](std::size_t start, std::size_t length) {
             if (length > limits.MaxLineBytes) [[unlikely]]
                 ThrowLineTooLong(limits);
+            if (built.lines_.size() == built.lines_.capacity()) [[unlikely]] {
+                const std::size_t lines = built.lines_.size() + CountLineBreaks(data + start, data + size) + 1;
+                checkLineCount(lines);
+                built.lines_.reserve(lines);
+            }
             built.lines_.push_back(built.View(start, length));
         };
         std::size_t lineStart = 0;
@@ -166,6 +175,7 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
         });
         const bool endedWithBreak = sawBreak && lineStart == size;
         if (lineStart < size || keepFinalEmptyLine || !endedWithBreak) addLine(lineStart, size - lineStart);
+        checkLineCount(built.lines_.size());
     } catch (const std::bad_alloc&) {
         throw ETextLimitError("There is not enough memory for the page's line index.");
     }
