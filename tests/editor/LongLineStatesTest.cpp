@@ -76,4 +76,28 @@ INSTANTIATE_TEST_SUITE_P(
                     EditCase{"paste_of_many_stops", 0.6, 0, std::string(50000, 'z') + "<i>"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// Idle time readies the states a slice at a time, a long line stop by stop, and ends with the states
+// a scan at once gives.
+TEST(ScanAhead, ReadiesEveryLineInBoundedSlices)
+{
+    std::string page = LongPage();
+    for (int i = 0; i < 2000; ++i) page += "\r\n<p title=\"" + std::to_string(i) + "\">line</p>";
+    TTextBuffer buffer;
+    buffer.LoadBytes(page);
+    THtmlHighlighter highlighter;
+    THighlightStore store(buffer);
+    store.SetHighlighter(&highlighter);
+    int slices = 0;
+    while (store.ScanAhead(32 * 1024)) ++slices;
+    EXPECT_GT(slices, 8);  // the long line alone takes several
+    EXPECT_EQ(store.ValidUpTo(), buffer.LineCount());
+
+    TTextBuffer fresh;
+    fresh.LoadBytes(page);
+    THtmlHighlighter wholeHighlighter;
+    THighlightStore wholeStore(fresh);
+    wholeStore.SetHighlighter(&wholeHighlighter);
+    for (const int line : {0, 1, buffer.LineCount() - 1}) EXPECT_EQ(store.EndState(line), wholeStore.EndState(line));
+}
+
 }  // namespace
