@@ -76,9 +76,9 @@ KeystrokeFigures TimeKeystrokes(TEditorModel& model, TTextPosition at, int repea
         const auto start = Clock::now();
         model.SetCaret(at);
         model.ExecuteCommand(ecChar, {.Char = U'x'});
-        if (paintAround) model.Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
+        if (paintAround) model.Document().Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
         model.Undo();
-        if (paintAround) model.Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
+        if (paintAround) model.Document().Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
         const double ms = MillisecondsSince(start);
         figures.MeanMs += ms / repeats;
         figures.MaxMs = std::max(figures.MaxMs, ms);
@@ -104,7 +104,7 @@ int RunLoadChild(const std::string& path, std::size_t fileSize)
     THtmlHighlighter highlighter;
     model.SetHighlighter(&highlighter);
     const auto firstScreen = Clock::now();
-    for (int line = 0; line < 60; ++line) model.Highlight().EndState(line);
+    for (int line = 0; line < 60; ++line) model.Document().Highlight().EndState(line);
     std::printf("first_screen_states_ms %.3f\n", MillisecondsSince(firstScreen));
 
     const int last = model.LineCount() - 1;
@@ -115,7 +115,7 @@ int RunLoadChild(const std::string& path, std::size_t fileSize)
                   {"middle", last > 0 ? TTextPosition{last / 2, 2} : TTextPosition{0, model.LineLength(0) / 2}},
                   {"end", last > 0 ? TTextPosition{last, 0} : TTextPosition{0, model.LineLength(0)}}};
     const auto wholeScan = Clock::now();
-    model.Highlight().EndState(last);  // as when the view first shows the end of the page
+    model.Document().Highlight().EndState(last);  // as when the view first shows the end of the page
     std::printf("highlight_whole_page_ms %.1f\n", MillisecondsSince(wholeScan));
     for (const auto& place : places) {
         // Fewer rounds on one long line, where a slow keystroke would keep the run going for minutes.

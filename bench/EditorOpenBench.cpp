@@ -16,7 +16,7 @@
 // editor with a bookmark, a selection and the caret, as a user would see it.
 
 #include "HtmlPageGenerator.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "editor/EditorModel.h"
 #include "highlight/HtmlHighlighter.h"
 #include "platform/Platform.h"
@@ -251,7 +251,7 @@ int main(int argc, char** argv)
         // The user reads the first screen while idle time readies the highlight states below.
         QElapsedTimer idle;
         idle.start();
-        while (memo.Model().Highlight().ValidUpTo() < memo.LineCount()) QCoreApplication::processEvents();
+        while (memo.Model().Document().Highlight().ValidUpTo() < memo.LineCount()) QCoreApplication::processEvents();
         std::printf("idle_scan_ms %.1f (highlight states readied in idle time after the first screen)\n",
                     static_cast<double>(idle.nsecsElapsed()) / 1e6);
     }

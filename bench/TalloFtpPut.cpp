@@ -1,12 +1,15 @@
-// tallo-ftp-put HOST PORT USER FILE [--active] [--dir DIR]
+// tallo-ftp-put HOST PORT USER FILE [--active] [--dir DIR] [--timeout SECONDS]
 // Uploads one file with TFtpClient the way the upload dialog does: connect and log in, change to DIR if
 // given, store the file under its own name, quit. The password comes from TALLO_FTP_PASSWORD (never from
-// the command line). Prints each event and the error text of a failure; exits non-zero on failure.
+// the command line). Every wait gives up after SECONDS without progress (60 by default; 0 waits for
+// ever). Prints each event and the error text of a failure; exits non-zero on failure.
 
 #include "net/FtpClient.h"
+#include "base/PathName.h"
 #include "net/ReplyParsing.h"
 
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,7 +23,20 @@ struct Options {
     std::string file;
     bool active = false;
     std::string directory;
+    int timeoutSeconds = 60;
 };
+
+// A whole number from 0 to max; false for anything else.
+bool ParseCount(const std::string& text, int max, int& value)
+{
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    long long number = std::stoll(text);
+    if (number > max)
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
 
 bool ParseArguments(int argc, char** argv, Options& options)
 {
@@ -31,17 +47,17 @@ bool ParseArguments(int argc, char** argv, Options& options)
             options.active = true;
         } else if (argument == "--dir" && i + 1 < argc) {
             options.directory = argv[++i];
+        } else if (argument == "--timeout" && i + 1 < argc) {
+            if (!ParseCount(argv[++i], INT_MAX / 1000, options.timeoutSeconds))
+                return false;
         } else if (argument.rfind("--", 0) == 0) {
             return false;
         } else {
             switch (positional++) {
             case 0: options.host = argument; break;
             case 1:
-                try {
-                    options.port = std::stoi(argument);
-                } catch (const std::exception&) {
+                if (!ParseCount(argument, 65535, options.port))
                     return false;
-                }
                 break;
             case 2: options.user = argument; break;
             case 3: options.file = argument; break;
@@ -72,8 +88,9 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!ParseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: tallo-ftp-put HOST PORT USER FILE [--active] [--dir DIR]\n"
-                             "       the password is read from the environment variable TALLO_FTP_PASSWORD\n");
+        std::fprintf(stderr, "usage: tallo-ftp-put HOST PORT USER FILE [--active] [--dir DIR] [--timeout SECONDS]\n"
+                             "       the password is read from the environment variable TALLO_FTP_PASSWORD;\n"
+                             "       a wait gives up after SECONDS without progress (default 60, 0: never)\n");
         return 2;
     }
     const char* password = std::getenv("TALLO_FTP_PASSWORD");
@@ -84,6 +101,7 @@ int main(int argc, char** argv)
     client.UserID = options.user;
     client.Password = password ? password : "";
     client.Passive = !options.active;
+    client.TimeOut = options.timeoutSeconds * 1000;
 
     bool failed = false;
     using Clock = std::chrono::steady_clock;
@@ -134,7 +152,10 @@ int main(int argc, char** argv)
     try {
         client.Connect();
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "error: %s\n", std::string(WithoutLineEnd(error.what())).c_str());
+        std::string note = client.TimedOut()
+                               ? " (no progress for " + std::to_string(options.timeoutSeconds) + " s)"
+                               : "";
+        std::fprintf(stderr, "error: %s%s\n", std::string(WithoutLineEnd(error.what())).c_str(), note.c_str());
         return 1;
     }
     return failed ? 1 : 0;

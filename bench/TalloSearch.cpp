@@ -9,6 +9,7 @@
 // PATTERN is UTF-8, as typed in a terminal; for a Windows-1252 page it is converted to that page's bytes.
 
 #include "editor/EditSearch.h"
+#include "editor/FileIO.h"
 #include "editor/TextBuffer.h"
 #include "editor/TextEncoding.h"
 
@@ -17,8 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,24 +34,6 @@ int Usage()
 {
     std::fprintf(stderr, "usage: tallo-search FILE PATTERN [--match-case] [--whole-word] [--quiet [--repeat N]]\n");
     return 2;
-}
-
-bool ReadFile(const char* path, std::string& bytes)
-{
-    // A directory opens as a stream but has no size: without these checks it asked for an
-    // impossible buffer and aborted.
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return false;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return false;
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    in.seekg(0);
-    return static_cast<bool>(in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
 }  // namespace
@@ -78,9 +59,12 @@ int main(int argc, char** argv)
     if (positional.size() != 2 || positional[1][0] == '\0')
         return Usage();
 
+    // The editor's own reader: a directory, a pipe or a device is refused with its message.
     std::string bytes;
-    if (!ReadFile(positional[0], bytes)) {
-        std::fprintf(stderr, "tallo-search: cannot read %s\n", positional[0]);
+    try {
+        bytes = ReadWholeFile(positional[0]);
+    } catch (const EFileError& error) {
+        std::fprintf(stderr, "tallo-search: %s\n", error.what());
         return 1;
     }
     const std::size_t fileSize = bytes.size();

@@ -1,15 +1,13 @@
 // tallo-tokens [--quiet] FILE: prints the highlighter's tokens of every line of FILE, or with
 // --quiet only how long the scan took.
 
+#include "editor/FileIO.h"
 #include "highlight/HtmlHighlighter.h"
 #include "highlight/HtmlTokenDump.h"
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -53,18 +51,14 @@ int main(int argc, char** argv)
     if (!path)
         return Usage();
 
-    std::ifstream file(path, std::ios::binary);
-    if (!file || std::filesystem::is_directory(path)) {
-        std::cerr << "tallo-tokens: cannot open file " << path << '\n';
+    // The editor's own reader: a pipe, a device or a page too large for memory is refused at once.
+    std::string page;
+    try {
+        page = ReadWholeFile(path);
+    } catch (const EFileError& error) {
+        std::cerr << "tallo-tokens: " << error.what() << '\n';
         return 1;
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (file.bad()) {
-        std::cerr << "tallo-tokens: cannot read file " << path << '\n';
-        return 1;
-    }
-    const std::string page = std::move(content).str();
 
     if (quiet) {
         PrintScanTime(page);

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   vsftpd python3 python3-pyftpdlib
-  fonts-liberation2 adwaita-icon-theme
+  fonts-liberation2 adwaita-icon-theme desktop-file-utils
   xvfb xauth poppler-utils
 )
 missing=()

@@ -4,13 +4,56 @@
 #include "app/MainU.h"
 #include "app/NewU.h"
 #include "app/ReplaceU.h"
+#include "upload/ProfileFile.h"
+#include "upload/dialogs/ConnectU.h"
+#include "upload/dialogs/FTPU.h"
+#include "markup/dialogs/CommentU.h"
+#include "markup/dialogs/FontU.h"
+#include "markup/dialogs/FormListU.h"
+#include "markup/dialogs/FormU.h"
+#include "markup/dialogs/FrameU.h"
+#include "markup/dialogs/FramesetU.h"
+#include "markup/dialogs/HeaderU.h"
+#include "markup/dialogs/ImageU.h"
+#include "markup/dialogs/InputU.h"
+#include "markup/dialogs/LabelU.h"
+#include "markup/dialogs/LinkU.h"
+#include "markup/dialogs/ListU.h"
+#include "markup/dialogs/ParagraphU.h"
+#include "markup/dialogs/SoundU.h"
+#include "markup/dialogs/TableU.h"
+#include "markup/dialogs/TextU.h"
+#include "markup/dialogs/TextareaU.h"
 
 std::unique_ptr<TForm1> CreateApplicationWindows()
 {
     auto mainWindow = std::make_unique<TForm1>();
-    mainWindow->CreateStartupDocument();
+    // The dialogs first: every document window, the start-up one too, is handed the Replace dialog.
+    // connect.set stays where the program started, whatever folder the file dialogs move to later.
+    const std::string profilePath = TProfileFile::PathInCurrentFolder();
+    mainWindow->Form4 = new TForm4(profilePath, mainWindow.get());
+    mainWindow->Form3 = new TForm3(*mainWindow->Form4, profilePath, mainWindow.get());
     mainWindow->Form5 = new TForm5(mainWindow.get());
     mainWindow->Form23 = new TForm23(mainWindow.get());
     mainWindow->Form24 = new TForm24(mainWindow.get());
+    TForm1& main = *mainWindow;
+    main.Form6 = new TForm6(&main);
+    main.Form7 = new TForm7(&main);
+    main.Form8 = new TForm8(&main);
+    main.Form9 = new TForm9(&main);
+    main.Form10 = new TForm10(&main);
+    main.Form11 = new TForm11(&main);
+    main.Form12 = new TForm12(&main);
+    main.Form13 = new TForm13(&main);
+    main.Form14 = new TForm14(&main);
+    main.Form15 = new TForm15(&main);
+    main.Form16 = new TForm16(&main);
+    main.Form17 = new TForm17(&main);
+    main.Form18 = new TForm18(&main);
+    main.Form19 = new TForm19(&main);
+    main.Form20 = new TForm20(&main);
+    main.Form21 = new TForm21(&main);
+    main.Form22 = new TForm22(&main);
+    mainWindow->CreateStartupDocument();
     return mainWindow;
 }

@@ -9,6 +9,9 @@ class TButtonClosedDialog : public QDialog {
 public:
     TButtonClosedDialog(int helpContext, QWidget* parent);
 
+    // For a dialog that several commands share, each with its own topic.
+    void SetHelpContext(int helpContext) { helpContext_ = helpContext; }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -3,7 +3,7 @@
 #include "app/MainU.h"
 #include "app/ReplaceU.h"
 #include "app/UHTML.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "editor/SearchReplace.h"
 #include "platform/FindDialog.h"
 #include "platform/Platform.h"
@@ -70,10 +70,8 @@ void ReplaceAll(TForm2& document)
 
 void FindDialogFind(const TFindDialog& dialog, TForm2* target)
 {
-    if (!target) {
-        platform().ShowMessage(kNoDocumentMessage);
+    if (!RequireDocument(target))
         return;
-    }
     target->MatchCase = dialog.MatchCase();
     target->WholeWord = dialog.WholeWord();
     target->Backwards = dialog.Backwards();

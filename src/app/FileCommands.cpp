@@ -1,9 +1,9 @@
-// File commands of the main window: New, Open, Save, Save As and Upload.
+// File commands of the main window: New, Open, Save and Save As.
 #include "app/MainU.h"
 
 #include "app/NewU.h"
 #include "app/PageFiles.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 
 #include <QAction>
 #include <QDialog>
@@ -12,15 +12,11 @@
 void TForm1::New1Click()
 {
     Form24->Reset();
-    TForm2* document = CreateDocumentWindow(QStringLiteral("Noname") + QString::number(pageCounter_));
-    CreateWindowMenuItem(*document);
-    BindActivationAndCaretEvents(*document);
-    SetPanelText(0, QString());
-    if (platform().ExecModal(*Form24) == QDialog::Accepted)
-        document->CodeMemo1->SetText(BuildPageSkeleton(Form24->SkeletonFields()));
-    UpdateCaretPanels();
-    BindChangeEvent(*document);
-    InsertWindowMenuItem(*document);
+    // The page's window stands behind the New HTML Page dialog; a cancelled dialog leaves it empty.
+    AddDocumentWindow(QStringLiteral("Noname") + QString::number(pageCounter_), QString(), [this](TForm2& document) {
+        if (platform().ExecModal(*Form24) == QDialog::Accepted)
+            document.CodeMemo1->SetText(BuildPageSkeleton(Form24->SkeletonFields()));
+    });
     ++pageCounter_;
 }
 
@@ -30,22 +26,20 @@ void TForm1::Open1Click()
     if (!path)
         return;
     OpenDialog1.initialPath = *path;
-    TForm2* document = CreateDocumentWindow(FileNamePart(*path));
-    try {
-        document->CodeMemo1->LoadFromFile(NativePath(*path));
-    } catch (const std::exception& error) {
-        // A window that never got its file is not a page: it goes away unsaved.
-        delete document->SubWindow();
-        platform().ShowError(QString::fromStdString(error.what()));
-        return;
-    }
-    SetPanelText(0, *path);
-    BindActivationAndCaretEvents(*document);
-    CreateWindowMenuItem(*document);
-    InsertWindowMenuItem(*document);
-    UpdateCaretPanels();
-    BindChangeEvent(*document);
-    document->FileName = *path;
+    OpenPage(*path);
+}
+
+TForm2* TForm1::OpenPage(const QString& path)
+{
+    return OpenDocument(FileNamePart(path), path, [&path](TForm2& document) { document.LoadPage(path); });
+}
+
+TForm2* TForm1::OpenDocument(const QString& caption, const QString& path, const std::function<void(TForm2&)>& load)
+{
+    TForm2* document = nullptr;
+    // A window that never got its file is not a page: it goes away unsaved.
+    ReportErrors([&] { document = AddDocumentWindow(caption, path, load); });
+    return document;
 }
 
 void TForm1::Save1Click()
@@ -60,21 +54,12 @@ void TForm1::SaveAs1Click()
         ReportErrors([this] { SaveDocumentAs(*ActiveDocument()); });
 }
 
-void TForm1::Upload1Click()
-{
-    if (!RequireDocument())
-        return;
-    if (!ReportErrors([this] { SaveDocument(*ActiveDocument()); }))
-        return;
-    // Handing the saved page's FileName to the upload window belongs to the upload feature.
-}
-
 void TForm1::SaveDocument(TForm2& document)
 {
     if (document.FileName.isEmpty())
         SaveDocumentAs(document);
     else
-        document.CodeMemo1->SaveToFile(NativePath(document.FileName));
+        document.WritePage(document.FileName);
 }
 
 void TForm1::SaveDocumentAs(TForm2& document)
@@ -85,7 +70,8 @@ void TForm1::SaveDocumentAs(TForm2& document)
         return;
     SaveDialog1.initialPath = *path;
     // Written first, so that a failed write leaves the page's name, entry and panel as they were.
-    document.CodeMemo1->SaveToFile(NativePath(*path));
+    if (!document.WritePage(*path))
+        return;
     SetPanelText(0, *path);
     document.SetCaption(FileNamePart(*path));
     if (document.WindowMenuItem)

@@ -1,7 +1,7 @@
 // The main menu and both tool bars of the main window, built from one command table.
 #include "app/MainU.h"
 
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "platform/AppIcons.h"
 
 #include <QAction>
@@ -194,6 +194,11 @@ void TForm1::BuildToolBars()
     ToolBar1 = build(QStringLiteral("ToolBar1"), kToolBar1);
     addToolBarBreak(Qt::TopToolBarArea);
     ToolBar2 = build(QStringLiteral("ToolBar2"), kToolBar2);
+}
+
+QMenu* TForm1::createPopupMenu()
+{
+    return nullptr;
 }
 
 int TForm1::HelpContext(const QAction* action)

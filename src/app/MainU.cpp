@@ -3,7 +3,7 @@
 #include "app/AboutU.h"
 #include "app/DocumentSearch.h"
 #include "app/PageFiles.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QPrinter>
 #include <QShowEvent>
 #include <exception>
 
@@ -44,9 +45,33 @@ TForm2* TForm1::CreateStartupDocument()
 TForm2* TForm1::CreateDocumentWindow(const QString& caption)
 {
     auto* document = new TForm2;
+    document->ReplaceDialog = Form5;
     document->SetCaption(caption);
     document->PlaceIn(*MdiArea);
     ShieldShortcutsFromEditor(*document);
+    emit DocumentCreated(document);
+    return document;
+}
+
+TForm2* TForm1::AddDocumentWindow(const QString& caption, const QString& fileName,
+                                  const std::function<void(TForm2&)>& fill)
+{
+    TForm2* document = CreateDocumentWindow(caption);
+    CreateWindowMenuItem(*document);
+    BindActivationAndCaretEvents(*document);
+    const QString previousFilePanel = PanelText(0);
+    SetPanelText(0, fileName);
+    try {
+        fill(*document);
+    } catch (...) {
+        delete document->SubWindow();
+        SetPanelText(0, previousFilePanel);
+        throw;
+    }
+    document->FileName = fileName;
+    UpdateCaretPanels();
+    BindChangeEvent(*document);
+    InsertWindowMenuItem(*document);
     return document;
 }
 
@@ -129,10 +154,7 @@ TForm2* TForm1::ActiveDocument() const
 
 bool TForm1::RequireDocument()
 {
-    if (DocumentCount() > 0)
-        return true;
-    platform().ShowMessage(kNoDocumentMessage);
-    return false;
+    return ::RequireDocument(ActiveDocument());
 }
 
 bool TForm1::ReportErrors(const std::function<void()>& command)

@@ -3,6 +3,7 @@
 // four-panel status bar. Every user command is one of its handlers; "Doc" commands refuse to run
 // with the no-document message while no page is open.
 
+#include "app/NoDocumentMessage.h"
 #include "app/UHTML.h"
 #include "platform/Platform.h"
 
@@ -11,20 +12,39 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QPrinter;
 class QToolBar;
 class TFindDialog;
 class TForm23;
+class TForm3;
+class TForm4;
 class TForm24;
 class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+class TForm11;
+class TForm12;
+class TForm13;
+class TForm14;
+class TForm15;
+class TForm16;
+class TForm17;
+class TForm18;
+class TForm19;
+class TForm20;
+class TForm21;
+class TForm22;
 
 inline const QString kApplicationTitle = QStringLiteral("Tallo HTML Editor");
-inline const QString kNoDocumentMessage = QStringLiteral(
-    "To execute the command, you must create a new page (\"File\\New\") or open a file (\"File\\Open\")!");
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -51,8 +71,18 @@ public:
     int DocumentCount() const { return static_cast<int>(Documents().size()); }
     int PageCounter() const { return pageCounter_; }
     QString PanelText(int panel) const;
+    // Shows the no-document message when no page is open; true when there is a page to work on.
+    // Every command on the active page starts with it.
+    bool RequireDocument();
     // The command's help topic, 0 when it has none.
     static int HelpContext(const QAction* action);
+
+    // File, Open's steps after its dialog: the file at path in a new page, or an error box and
+    // null when it cannot be read.
+    TForm2* OpenPage(const QString& path);
+    // The same for a page whose text comes from elsewhere: load fills the new window's editor
+    // (throwing EFileError to give up), and the page is captioned and named as given.
+    TForm2* OpenDocument(const QString& caption, const QString& path, const std::function<void(TForm2&)>& load);
 
     // File
     void New1Click();
@@ -103,9 +133,29 @@ public:
     void About1Click();
 
     // Dialogs made once at start-up and reused by the commands.
+    TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
     TForm5* Form5 = nullptr;
     TForm23* Form23 = nullptr;
     TForm24* Form24 = nullptr;
+    // The mark-up dialogs.
+    TForm6* Form6 = nullptr;
+    TForm7* Form7 = nullptr;
+    TForm8* Form8 = nullptr;
+    TForm9* Form9 = nullptr;
+    TForm10* Form10 = nullptr;
+    TForm11* Form11 = nullptr;
+    TForm12* Form12 = nullptr;
+    TForm13* Form13 = nullptr;
+    TForm14* Form14 = nullptr;
+    TForm15* Form15 = nullptr;
+    TForm16* Form16 = nullptr;
+    TForm17* Form17 = nullptr;
+    TForm18* Form18 = nullptr;
+    TForm19* Form19 = nullptr;
+    TForm20* Form20 = nullptr;
+    TForm21* Form21 = nullptr;
+    TForm22* Form22 = nullptr;
 
     QMdiArea* MdiArea;
     // The main window's own Find dialog, bound to whichever page is active.
@@ -115,23 +165,34 @@ public:
     QToolBar* ToolBar2 = nullptr;
     FileDialogOptions OpenDialog1;
     FileDialogOptions SaveDialog1;
+    // The program-wide current printer, chosen by Print Setup and used by every print.
+    QPrinter& Printer();
 
 signals:
     // The main window closed and the program is to end.
     void Closed();
+    // A document window was made, before its page is loaded or set up.
+    void DocumentCreated(TForm2* document);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // None: the tool bars are fixed, so right-clicking them or the menu bar offers nothing to hide.
+    QMenu* createPopupMenu() override;
 
 private:
-    // Shows the no-document message when no page is open; true when there is a page to work on.
-    bool RequireDocument();
     // Runs a command; an error it raises ends it and is shown in the error box. False after an error.
     static bool ReportErrors(const std::function<void()>& command);
 
+    // A page's window in the frame, handed the shared Replace dialog; the start-up page stops here.
     TForm2* CreateDocumentWindow(const QString& caption);
+    // The one way a page the user asked for is made: its window, Window menu entry, status panels
+    // and bindings, with `fill` putting its text in before the change notices are bound. When
+    // `fill` throws, the window goes away unsaved, the file panel is as before, and the error
+    // passes on.
+    TForm2* AddDocumentWindow(const QString& caption, const QString& fileName,
+                              const std::function<void(TForm2&)>& fill);
     void BindActivationAndCaretEvents(TForm2& document);
     void BindChangeEvent(TForm2& document);
     void CreateWindowMenuItem(TForm2& document);
@@ -147,6 +208,7 @@ private:
     void SetPanelText(int panel, const QString& text);
 
     int pageCounter_ = 0;
+    std::unique_ptr<QPrinter> printer_;
     std::array<QLabel*, 4> panels_{};
     QList<QKeySequence> menuShortcuts_;
 };

@@ -2,7 +2,7 @@
 // The "New HTML Page" dialog: the answers from which File, New builds the page skeleton.
 
 #include "app/ButtonClosedDialog.h"
-#include "app/PageSkeleton.h"
+#include "markup/PageSkeleton.h"
 #include "markup/ColorChooser.h"
 
 class ColorSwatch;

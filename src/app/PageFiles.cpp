@@ -1,10 +1,12 @@
 #include "app/PageFiles.h"
 
+#include "base/PathName.h"
+
 #include <QFile>
 
 QString FileNamePart(const QString& path)
 {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return QFile::decodeName(QByteArray::fromStdString(::FileNamePart(NativePath(path))));
 }
 
 QString SaveDialogTitle(const QString& caption)

@@ -39,6 +39,12 @@ TForm5::TForm5(QWidget* parent)
     setWindowTitle(QStringLiteral("Replace"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
+    // The direction is one tab stop, on the chosen button; the arrow keys move between the two.
+    for (QRadioButton* button : {RadioButton1, RadioButton2}) {
+        button->setFocusPolicy(Qt::ClickFocus);
+        connect(button, &QRadioButton::toggled, button,
+                [button](bool checked) { button->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus); });
+    }
     RadioButton2->setChecked(true);
 
     auto* fields = new QGridLayout;

@@ -25,9 +25,8 @@ void TForm2::Find1Click()
 
 void TForm2::Replace1Click()
 {
-    // The Replace dialog is the main window's, shared by every page.
-    if (auto* mainWindow = qobject_cast<TForm1*>(window()))
-        ReplaceCommand(*mainWindow->Form5, *this);
+    if (ReplaceDialog)
+        ReplaceCommand(*ReplaceDialog, *this);
 }
 
 bool TForm2::FindNext()

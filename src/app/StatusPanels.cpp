@@ -1,7 +1,7 @@
 // The main window's status bar: file name, caret line, caret column and typing mode.
 #include "app/MainU.h"
 
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 
 #include <QLabel>
 #include <QStatusBar>

@@ -1,7 +1,8 @@
 #include "app/UHTML.h"
 
 #include "app/PageFiles.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
+#include "editor/EditPrint.h"
 #include "editor/EditorSettings.h"
 #include "highlight/HtmlHighlighter.h"
 #include "platform/AppIcons.h"
@@ -35,6 +36,7 @@ TForm2::TForm2(QWidget* parent)
     : QWidget(parent),
       CodeMemo1(new TCodeMemo(this)),
       HtmlHighlighter1(std::make_unique<THtmlHighlighter>()),
+      EditPrint1(std::make_unique<TEditPrint>()),
       PopupMenu1(new QMenu(this)),
       SaveDialog1(SaveDialogOptions(QStringLiteral("Save HTML File")))
 {
@@ -47,6 +49,11 @@ TForm2::TForm2(QWidget* parent)
     CodeMemo1->Settings().Gutter.ShowLineNumbers = true;
     CodeMemo1->ApplySettings();
     CodeMemo1->SetHighlighter(HtmlHighlighter1.get());
+    // The editor's face at 11 pixels: a proportional face would overlap on the fixed print grid.
+    TEditorFont printFont = CodeMemo1->Settings().Font;
+    printFont.PixelHeight = 11;
+    EditPrint1->SetFont(printFont);
+    EditPrint1->SetHighlighter(HtmlHighlighter1.get());
     BuildPopupMenu();
     CodeMemo1->SetPopupMenu(PopupMenu1);
     setFocusProxy(CodeMemo1);
@@ -139,12 +146,12 @@ CloseAction TForm2::FormClose()
     if (caption_ != QStringLiteral("Noname")) {
         try {
             if (!FileName.isEmpty()) {
-                CodeMemo1->SaveToFile(NativePath(FileName));
+                WritePage(FileName);
             } else {
                 SaveDialog1.title = SaveDialogTitle(caption_);
                 if (std::optional<QString> path = platform().GetSaveFileName(this, SaveDialog1)) {
                     SaveDialog1.initialPath = *path;
-                    CodeMemo1->SaveToFile(NativePath(*path));
+                    WritePage(*path);
                     SetCaption(FileNamePart(*path));
                     if (WindowMenuItem)
                         WindowMenuItem->setText(MenuEntryText(caption_));
@@ -167,6 +174,21 @@ void TForm2::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TForm2::LoadPage(const QString& path)
+{
+    CodeMemo1->LoadFromFile(NativePath(path));
+    emit PageRead(path);
+}
+
+bool TForm2::WritePage(const QString& path)
+{
+    if (path == FileName && ConfirmOverwrite && !ConfirmOverwrite())
+        return false;
+    CodeMemo1->SaveToFile(NativePath(path));
+    emit PageWritten(path);
+    return true;
 }
 
 void TForm2::Undo1Click() { CodeMemo1->Undo(); }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -13,6 +14,8 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class TCodeMemo;
+class TEditPrint;
+class TForm5;
 class THtmlHighlighter;
 
 enum class CloseAction { None, Free };
@@ -47,6 +50,13 @@ public:
     void Find1Click();
     void Replace1Click();
 
+    // The page's file, read or written; both throw EFileError. Before the page overwrites its own
+    // file (FileName), ConfirmOverwrite may ask the user; WritePage is false when the answer kept
+    // the file as it is.
+    void LoadPage(const QString& path);
+    bool WritePage(const QString& path);
+    std::function<bool()> ConfirmOverwrite;
+
     // This page's search operations on its search fields; FindNext is true when it found a match.
     bool FindNext();
     void ReplaceAll();
@@ -59,9 +69,13 @@ public:
     bool Backwards = false;
     // This page's entry in the main window's Window menu; owned by the page.
     QAction* WindowMenuItem = nullptr;
+    // The main window's Replace dialog, shared by every page; handed in when the window is made.
+    TForm5* ReplaceDialog = nullptr;
 
     TCodeMemo* CodeMemo1;
     std::unique_ptr<THtmlHighlighter> HtmlHighlighter1;
+    // The page's print engine, printing with the page's highlighter.
+    std::unique_ptr<TEditPrint> EditPrint1;
     QMenu* PopupMenu1;
     // The save dialog used when a page without a file is closed; remembers its last path.
     FileDialogOptions SaveDialog1;
@@ -69,6 +83,9 @@ public:
 signals:
     // The sub-window became the frame's active one.
     void Activated();
+    // The page's text was read from, or written to, the file at path.
+    void PageRead(const QString& path);
+    void PageWritten(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,9 @@
 // The program's entry: the application object, the desktop platform, the windows made once, and
 // the message loop until the main window closes.
 #include "app/ApplicationWindows.h"
+#include "app/CommandLineFiles.h"
+#include "app/DesktopSession.h"
+#include "app/InstanceProtocol.h"
 #include "app/MainU.h"
 #include "net/MessagePump.h"
 #include "platform/AppIcons.h"
@@ -8,10 +11,15 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    TStartFiles start;
+    if (const std::optional<int> done =
+            ReadCommandLine(QApplication::arguments().mid(1), DefaultInstanceSocketPath(), start))
+        return *done;
     QtPlatform desktop;
     setPlatform(&desktop);
     // Network waits keep the windows alive by delivering their events while they wait.
@@ -21,11 +29,13 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(AppWindowIcon());
 
     std::unique_ptr<TForm1> mainWindow = CreateApplicationWindows();
+    const std::unique_ptr<TDesktopSession> session = TDesktopSession::ForUser(*mainWindow);
     // Open tool windows (help, upload) must not keep the program alive once the main window closed.
     QObject::connect(mainWindow.get(), &TForm1::Closed, &application, &QApplication::quit, Qt::QueuedConnection);
     // Covering the screen first keeps the frame full-size where no window manager maximises it.
     mainWindow->setGeometry(QApplication::primaryScreen()->availableGeometry());
     mainWindow->showMaximized();
+    QTimer::singleShot(0, session.get(), [&] { session->Start(start.Files); });
     const int exitCode = QApplication::exec();
     mainWindow.reset();
     SetMessagePump(nullptr);

@@ -2,6 +2,8 @@
 // One user action's edits as one undo step, with one selection snapshot and one change notice.
 // Open it on the stack around the edits; it closes when it leaves scope, also through an
 // exception, so a failed command never leaves the editor waiting for an end that never comes.
+// It is the only way to group edits: commands, Replace All and the mark-up commands all use it,
+// and transactions nest (only the outermost one records the step and notifies).
 
 #include "editor/EditorModel.h"
 

@@ -4,58 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-bool KeepsDesiredColumn(TEditorCommand command)
-{
-    switch (command) {
-    case ecUp: case ecDown: case ecPageUp: case ecPageDown:
-    case ecSelUp: case ecSelDown: case ecSelPageUp: case ecSelPageDown:
-        return true;
-    default:
-        return false;
-    }
-}
-
-TUndoKind UndoKindOf(TEditorCommand command)
-{
-    switch (command) {
-    case ecChar: return TUndoKind::Typing;
-    case ecDeleteLastChar: return TUndoKind::DeleteBackward;
-    case ecDeleteChar: return TUndoKind::DeleteForward;
-    default: return TUndoKind::Other;
-    }
-}
-
-}  // namespace
-
-void TEditorModel::ExecuteCommand(TEditorCommand command, const TCommandArgs& args)
-{
-    // Undo and redo replay steps themselves and must not open a step of their own.
-    if (command == ecUndo) return Undo();
-    if (command == ecRedo) return Redo();
-    BeginCompoundEdit(UndoKindOf(command));
-    try {
-        TEditorCommandRunner(*this).Run(command, args);
-    } catch (...) {
-        EndCompoundEdit();
-        throw;
-    }
-    if (KeepsDesiredColumn(command))
-        desiredColumnCaret_ = caret_;
-    else
-        desiredDisplayColumn_ = -1;
-    EndCompoundEdit();
-}
-
-bool TEditorModel::ExecuteKey(TVirtualKey key, TShiftState shift)
-{
-    const TEditorCommand command = keyTranslator_.Translate(keystrokes_, key, shift);
-    if (command == ecNone) return false;
-    ExecuteCommand(command);
-    return true;
-}
-
 void TEditorCommandRunner::Run(TEditorCommand command, const TCommandArgs& args)
 {
     if (command >= ecLeft && command <= ecGotoXY) {
@@ -77,22 +25,22 @@ void TEditorCommandRunner::Run(TEditorCommand command, const TCommandArgs& args)
     case ecDeleteWord: DeleteWord(); break;
     case ecDeleteLastWord: DeleteLastWord(); break;
     case ecDeleteBOL: {
-        const TTextPosition caret = m_.ClampToText(m_.caret_);
+        const TTextPosition caret = m_.ClampToText(m_.Caret());
         m_.ReplaceRange({caret.Line, 0}, caret, {});
-        m_.caret_ = m_.anchor_ = {caret.Line, 0};
+        m_.SetCaret({caret.Line, 0});
         break;
     }
     case ecDeleteEOL: {
-        const TTextPosition caret = m_.caret_;
+        const TTextPosition caret = m_.Caret();
         m_.ReplaceRange(caret, {caret.Line, m_.LineLength(caret.Line)}, {});
-        m_.anchor_ = m_.caret_ = caret;
+        m_.SetCaret(caret);
         break;
     }
     case ecDeleteLine: DeleteLine(); break;
     case ecClearAll: {
         const int last = m_.LineCount() - 1;
         m_.ReplaceRange({0, 0}, {last, m_.LineLength(last)}, {});
-        m_.caret_ = m_.anchor_ = {};
+        m_.SetCaret({});
         break;
     }
     case ecLineBreak: LineBreak(true); break;
@@ -119,7 +67,7 @@ void TEditorCommandRunner::Run(TEditorCommand command, const TCommandArgs& args)
     case ecNormalSelect: m_.SetSelectionMode(smNormal); break;
     case ecColumnSelect: m_.SetSelectionMode(smColumn); break;
     case ecLineSelect: m_.SetSelectionMode(smLine); break;
-    case ecContextHelp: m_.host_->ContextHelp(); break;
+    case ecContextHelp: m_.Host().ContextHelp(); break;
     case ecUpperCase: case ecLowerCase: case ecToggleCase: case ecTitleCase:
     case ecUpperCaseBlock: case ecLowerCaseBlock: case ecToggleCaseBlock:
         ChangeCase(command);
@@ -135,17 +83,17 @@ void TEditorCommandRunner::Run(TEditorCommand command, const TCommandArgs& args)
 
 void TEditorCommandRunner::Move(TTextPosition target, bool selecting)
 {
-    if (m_.settings_.Options.Has(eoNoSelection)) selecting = false;
+    if (m_.Settings().Options.Has(eoNoSelection)) selecting = false;
     m_.SetCaret(target, selecting ? TSelectionUpdate::Extend : TSelectionUpdate::Clear);
 }
 
 bool TEditorCommandRunner::RunMovement(TEditorCommand movement, const TCommandArgs& args, bool selecting)
 {
-    TEditorHost& host = *m_.host_;
-    const TTextPosition caret = m_.caret_;
+    TEditorHost& host = m_.Host();
+    const TTextPosition caret = m_.Caret();
     int page = host.VisibleLines();
-    if (m_.settings_.Options.Has(eoHalfPageScroll)) page /= 2;
-    if (m_.settings_.Options.Has(eoScrollByOneLess)) page -= 1;
+    if (m_.Settings().Options.Has(eoHalfPageScroll)) page /= 2;
+    if (m_.Settings().Options.Has(eoScrollByOneLess)) page -= 1;
     page = std::max(1, page);
     const int last = m_.LineCount() - 1;
     switch (movement) {
@@ -190,7 +138,7 @@ bool TEditorCommandRunner::RunMovement(TEditorCommand movement, const TCommandAr
 
 TTextPosition TEditorCommandRunner::Left() const
 {
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     if (caret.Column > 0) return {caret.Line, caret.Column - 1};
     if (caret.Line > 0) return {caret.Line - 1, m_.LineLength(caret.Line - 1)};
     return caret;
@@ -198,11 +146,11 @@ TTextPosition TEditorCommandRunner::Left() const
 
 TTextPosition TEditorCommandRunner::Right() const
 {
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     const int length = m_.LineLength(caret.Line);
     if (caret.Column < length) return {caret.Line, caret.Column + 1};
-    if (m_.settings_.Options.Has(eoScrollPastEol)) {
-        const int limit = std::max(length, m_.settings_.MaxScrollWidth);
+    if (m_.Settings().Options.Has(eoScrollPastEol)) {
+        const int limit = std::max(length, m_.Settings().MaxScrollWidth);
         return {caret.Line, std::min(caret.Column + 1, limit)};
     }
     if (caret.Line + 1 < m_.LineCount()) return {caret.Line + 1, 0};
@@ -211,12 +159,12 @@ TTextPosition TEditorCommandRunner::Right() const
 
 TTextPosition TEditorCommandRunner::Vertical(int lines)
 {
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     // A caret placed by anything else since the last up or down move (a click, an undo, a command
     // of the program) starts from its own column.
-    if (m_.desiredDisplayColumn_ < 0 || caret != m_.desiredColumnCaret_) m_.desiredDisplayColumn_ = m_.DisplayColumn(caret);
+    const int desired = m_.DesiredDisplayColumn();
     const int line = std::clamp(caret.Line + lines, 0, m_.LineCount() - 1);
-    return {line, m_.ColumnAtDisplay(line, m_.desiredDisplayColumn_)};
+    return {line, m_.ColumnAtDisplay(line, desired)};
 }
 
 TEditorCommandRunner::CharClass TEditorCommandRunner::ClassOf(char32_t ch) const
@@ -227,12 +175,12 @@ TEditorCommandRunner::CharClass TEditorCommandRunner::ClassOf(char32_t ch) const
 
 TEditorCommandRunner::CharClass TEditorCommandRunner::ClassAt(std::string_view bytes, std::size_t offset) const
 {
-    return ClassOf(DecodeCharAt(bytes, offset, m_.encoding_));
+    return ClassOf(DecodeCharAt(bytes, offset, m_.Encoding()));
 }
 
 TEditorCommandRunner::CharClass TEditorCommandRunner::ClassBefore(std::string_view bytes, std::size_t offset) const
 {
-    return ClassAt(bytes, PreviousCharOffset(bytes, offset, m_.encoding_));
+    return ClassAt(bytes, PreviousCharOffset(bytes, offset, m_.Encoding()));
 }
 
 TTextPosition TEditorCommandRunner::WordRight(TTextPosition from) const
@@ -246,7 +194,7 @@ TTextPosition TEditorCommandRunner::WordRight(TTextPosition from) const
     int column = from.Column;
     std::size_t offset = m_.ByteOffsetOf(from);
     const auto step = [&] {
-        DecodeCharAt(bytes, offset, m_.encoding_);
+        DecodeCharAt(bytes, offset, m_.Encoding());
         ++column;
     };
     // Past the rest of this word, then to the start of the next.
@@ -265,7 +213,7 @@ TTextPosition TEditorCommandRunner::WordLeft(TTextPosition from) const
     }
     std::size_t offset = m_.ByteOffsetOf({from.Line, column});
     const auto step = [&] {
-        offset = PreviousCharOffset(bytes, offset, m_.encoding_);
+        offset = PreviousCharOffset(bytes, offset, m_.Encoding());
         --column;
     };
     while (column > 0 && ClassBefore(bytes, offset) != CharClass::Word) step();
@@ -275,8 +223,8 @@ TTextPosition TEditorCommandRunner::WordLeft(TTextPosition from) const
 
 TTextPosition TEditorCommandRunner::LineStart() const
 {
-    const TTextPosition caret = m_.caret_;
-    if (m_.settings_.Options.Has(eoEnhanceHomeKey)) {
+    const TTextPosition caret = m_.Caret();
+    if (m_.Settings().Options.Has(eoEnhanceHomeKey)) {
         // Blanks are one byte each, so their count is a column.
         const int firstNonBlank = static_cast<int>(LeadingBlanks(caret.Line).size());
         if (firstNonBlank < static_cast<int>(m_.LineBytes(caret.Line).size()) && caret.Column != firstNonBlank)
@@ -287,9 +235,9 @@ TTextPosition TEditorCommandRunner::LineStart() const
 
 TTextPosition TEditorCommandRunner::LineEnd() const
 {
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     const int length = m_.LineLength(caret.Line);
-    if (m_.settings_.Options.Has(eoEnhanceEndKey)) {
+    if (m_.Settings().Options.Has(eoEnhanceEndKey)) {
         // First to the end of the text proper, then (pressed again) past the trailing blanks,
         // which are one byte each.
         const std::string_view bytes = m_.LineBytes(caret.Line);
@@ -303,13 +251,13 @@ TTextPosition TEditorCommandRunner::LineEnd() const
 
 void TEditorCommandRunner::Scroll(int lines, int columns)
 {
-    TEditorHost& host = *m_.host_;
+    TEditorHost& host = m_.Host();
     const int last = m_.LineCount() - 1;
     host.ScrollTo(std::clamp(host.TopLine() + lines, 0, last), std::max(0, host.LeftColumn() + columns));
     // The caret stays inside the view.
     const int top = host.TopLine();
     const int bottom = std::min(last, top + std::max(1, host.VisibleLines()) - 1);
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     const int line = std::clamp(caret.Line, top, std::max(top, bottom));
     if (line != caret.Line) Move({line, m_.ColumnAtDisplay(line, m_.DisplayColumn(caret))}, false);
 }
@@ -321,14 +269,14 @@ void TEditorCommandRunner::TypeChar(char32_t ch)
     if (ch == '\t') return Tab();
     if (ch < 0x20 || ch == 0x7F) return;  // control characters type nothing
     std::string bytes;
-    if (!AppendEncodedChar(bytes, ch, m_.encoding_)) throw EEncodingError(UnencodableCharMessage(ch, m_.encoding_));
+    if (!AppendEncodedChar(bytes, ch, m_.Encoding())) throw EEncodingError(UnencodableCharMessage(ch, m_.Encoding()));
 
     if (m_.HasSelection()) {
         m_.DeleteSelection(TUndoKind::Typing);
-    } else if (!m_.InsertMode() && m_.caret_.Column < m_.LineLength(m_.caret_.Line)) {
-        const TTextPosition caret = m_.caret_;
+    } else if (!m_.InsertMode() && m_.Caret().Column < m_.LineLength(m_.Caret().Line)) {
+        const TTextPosition caret = m_.Caret();
         const TTextPosition end = m_.ReplaceRange(caret, {caret.Line, caret.Column + 1}, bytes);
-        m_.caret_ = m_.anchor_ = end;
+        m_.SetCaret(end);
         return;
     }
     m_.InsertAtCaret(bytes, TUndoKind::Typing);
@@ -342,21 +290,21 @@ void TEditorCommandRunner::InsertText(const std::u32string& text)
 void TEditorCommandRunner::DeleteLastChar()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::DeleteBackward);
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     const int length = m_.LineLength(caret.Line);
     if (caret.Column > length) {
-        m_.caret_ = m_.anchor_ = {caret.Line, caret.Column - 1};  // in the blank space past the end
+        m_.SetCaret({caret.Line, caret.Column - 1});  // in the blank space past the end
         return;
     }
     if (caret.Column == 0) {
         if (caret.Line == 0) return;
         const TTextPosition joint{caret.Line - 1, m_.LineLength(caret.Line - 1)};
         m_.ReplaceRange(joint, caret, {});
-        m_.caret_ = m_.anchor_ = joint;
+        m_.SetCaret(joint);
         return;
     }
     int target = caret.Column - 1;
-    if (m_.settings_.Options.Has(eoSmartTabDelete)) {
+    if (m_.Settings().Options.Has(eoSmartTabDelete)) {
         const bool onlyBlanksBefore = static_cast<int>(LeadingBlanks(caret.Line).size()) >= caret.Column;
         if (onlyBlanksBefore) {
             // Back to the indentation of the nearest line above that is indented less.
@@ -372,49 +320,49 @@ void TEditorCommandRunner::DeleteLastChar()
     }
     const TTextPosition from{caret.Line, std::min(target, caret.Column - 1)};
     m_.ReplaceRange(from, caret, {});
-    m_.caret_ = m_.anchor_ = from;
+    m_.SetCaret(from);
 }
 
 void TEditorCommandRunner::DeleteChar()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::DeleteForward);
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     if (caret.Column < m_.LineLength(caret.Line))
         m_.ReplaceRange(caret, {caret.Line, caret.Column + 1}, {});
     else if (caret.Line + 1 < m_.LineCount())
         m_.ReplaceRange(caret, {caret.Line + 1, 0}, {});
-    m_.caret_ = m_.anchor_ = caret;
+    m_.SetCaret(caret);
 }
 
 void TEditorCommandRunner::DeleteWord()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::Other);
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     const std::string_view bytes = m_.LineBytes(caret.Line);
     if (caret.Column >= m_.LineLength(caret.Line)) return DeleteChar();
     int end = caret.Column;
     std::size_t offset = m_.ByteOffsetOf(caret);
     const CharClass first = ClassAt(bytes, offset);
     const auto step = [&] {
-        DecodeCharAt(bytes, offset, m_.encoding_);
+        DecodeCharAt(bytes, offset, m_.Encoding());
         ++end;
     };
     while (offset < bytes.size() && ClassAt(bytes, offset) == first) step();
     while (offset < bytes.size() && ClassAt(bytes, offset) == CharClass::Blank) step();
     m_.ReplaceRange(caret, {caret.Line, end}, {});
-    m_.caret_ = m_.anchor_ = caret;
+    m_.SetCaret(caret);
 }
 
 void TEditorCommandRunner::DeleteLastWord()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::Other);
-    const TTextPosition caret = m_.ClampToText(m_.caret_);
+    const TTextPosition caret = m_.ClampToText(m_.Caret());
     if (caret.Column == 0) return DeleteLastChar();
     const std::string_view bytes = m_.LineBytes(caret.Line);
     int start = caret.Column;
     std::size_t offset = m_.ByteOffsetOf(caret);
     const auto step = [&] {
-        offset = PreviousCharOffset(bytes, offset, m_.encoding_);
+        offset = PreviousCharOffset(bytes, offset, m_.Encoding());
         --start;
     };
     while (start > 0 && ClassBefore(bytes, offset) == CharClass::Blank) step();
@@ -423,12 +371,12 @@ void TEditorCommandRunner::DeleteLastWord()
         while (start > 0 && ClassBefore(bytes, offset) == last) step();
     }
     m_.ReplaceRange({caret.Line, start}, caret, {});
-    m_.caret_ = m_.anchor_ = {caret.Line, start};
+    m_.SetCaret({caret.Line, start});
 }
 
 void TEditorCommandRunner::DeleteLine()
 {
-    const int line = m_.caret_.Line;
+    const int line = m_.Caret().Line;
     const int last = m_.LineCount() - 1;
     if (line < last)
         m_.ReplaceRange({line, 0}, {line + 1, 0}, {});
@@ -436,7 +384,7 @@ void TEditorCommandRunner::DeleteLine()
         m_.ReplaceRange({line - 1, m_.LineLength(line - 1)}, {line, m_.LineLength(line)}, {});
     else
         m_.ReplaceRange({0, 0}, {0, m_.LineLength(0)}, {});
-    m_.caret_ = m_.anchor_ = {std::min(line, m_.LineCount() - 1), 0};
+    m_.SetCaret({std::min(line, m_.LineCount() - 1), 0});
 }
 
 std::string TEditorCommandRunner::LeadingBlanks(int line) const
@@ -455,13 +403,13 @@ int TEditorCommandRunner::IndentWidth(int line) const
 void TEditorCommandRunner::LineBreak(bool moveCaret)
 {
     m_.DeleteSelection(TUndoKind::Other);
-    TTextPosition at = m_.ClampToText(m_.caret_);
+    TTextPosition at = m_.ClampToText(m_.Caret());
     std::string inserted = "\n";
-    if (moveCaret && m_.settings_.Options.Has(eoAutoIndent)) {
+    if (moveCaret && m_.Settings().Options.Has(eoAutoIndent)) {
         const std::string indent = LeadingBlanks(at.Line);
         inserted += indent.substr(0, std::min(indent.size(), m_.ByteOffsetOf(at)));
     }
-    if (m_.settings_.Options.Has(eoTrimTrailingSpaces)) {
+    if (m_.Settings().Options.Has(eoTrimTrailingSpaces)) {
         // The blanks that would end the line left behind go.
         const std::u32string text = m_.LineText(at.Line);
         int trimmed = at.Column;
@@ -470,21 +418,21 @@ void TEditorCommandRunner::LineBreak(bool moveCaret)
         at.Column = trimmed;
     }
     const TTextPosition end = m_.ReplaceRange(at, at, inserted);
-    m_.caret_ = m_.anchor_ = moveCaret ? end : at;
+    m_.SetCaret(moveCaret ? end : at);
 }
 
 void TEditorCommandRunner::Tab()
 {
     const auto [firstLine, lastLine] = SelectedLines();
-    if (m_.HasSelection() && lastLine > firstLine && m_.settings_.Options.Has(eoTabIndent)) return BlockIndent();
+    if (m_.HasSelection() && lastLine > firstLine && m_.Settings().Options.Has(eoTabIndent)) return BlockIndent();
     m_.DeleteSelection(TUndoKind::Other);
 
-    const TTextPosition caret = m_.caret_;
+    const TTextPosition caret = m_.Caret();
     const int display = m_.DisplayColumn(caret);
-    const int tabWidth = std::max(1, m_.settings_.TabWidth);
+    const int tabWidth = std::max(1, m_.Settings().TabWidth);
     int target = (display / tabWidth + 1) * tabWidth;
     bool smart = false;
-    if (m_.settings_.Options.Has(eoSmartTabs)) {
+    if (m_.Settings().Options.Has(eoSmartTabs)) {
         // Under the start of the next word of the nearest non-empty line above.
         for (int line = caret.Line - 1; line >= 0 && !smart; --line) {
             const std::u32string text = m_.LineText(line);
@@ -502,7 +450,7 @@ void TEditorCommandRunner::Tab()
             break;
         }
     }
-    const std::string inserted = smart || m_.settings_.Options.Has(eoTabsToSpaces)
+    const std::string inserted = smart || m_.Settings().Options.Has(eoTabsToSpaces)
                                      ? std::string(static_cast<std::size_t>(target - display), ' ')
                                      : std::string("\t");
     m_.InsertAtCaret(inserted, TUndoKind::Other);
@@ -511,44 +459,43 @@ void TEditorCommandRunner::Tab()
 void TEditorCommandRunner::ShiftTab()
 {
     const auto [firstLine, lastLine] = SelectedLines();
-    if (m_.HasSelection() && lastLine > firstLine && m_.settings_.Options.Has(eoTabIndent)) return BlockUnindent();
-    const TTextPosition caret = m_.caret_;
+    if (m_.HasSelection() && lastLine > firstLine && m_.Settings().Options.Has(eoTabIndent)) return BlockUnindent();
+    const TTextPosition caret = m_.Caret();
     const int display = m_.DisplayColumn(caret);
-    const int tabWidth = std::max(1, m_.settings_.TabWidth);
+    const int tabWidth = std::max(1, m_.Settings().TabWidth);
     const int target = display == 0 ? 0 : (display - 1) / tabWidth * tabWidth;
     Move({caret.Line, m_.ColumnAtDisplay(caret.Line, target)}, false);
 }
 
 std::pair<int, int> TEditorCommandRunner::SelectedLines() const
 {
-    if (!m_.HasSelection()) return {m_.caret_.Line, m_.caret_.Line};
+    if (!m_.HasSelection()) return {m_.Caret().Line, m_.Caret().Line};
     const TTextPosition begin = m_.BlockBegin(), end = m_.BlockEnd();
     // A stream selection that ends at the start of a line does not take that line.
-    const int last = (m_.settings_.SelectionMode == smNormal && end.Column == 0 && end.Line > begin.Line) ? end.Line - 1 : end.Line;
+    const int last = (m_.Settings().SelectionMode == smNormal && end.Column == 0 && end.Line > begin.Line) ? end.Line - 1 : end.Line;
     return {begin.Line, last};
 }
 
 void TEditorCommandRunner::BlockIndent()
 {
     const auto [first, last] = SelectedLines();
-    const int width = std::max(1, m_.settings_.BlockIndent);
+    const int width = std::max(1, m_.Settings().BlockIndent);
     const std::string indent(static_cast<std::size_t>(width), ' ');
     const bool hadSelection = m_.HasSelection();
-    TTextPosition anchor = m_.anchor_, caret = m_.caret_;
+    TTextPosition anchor = m_.Anchor(), caret = m_.Caret();
     for (int line = first; line <= last; ++line) m_.ReplaceRange({line, 0}, {line, 0}, indent);
     for (TTextPosition* position : {&anchor, &caret}) {
         if (position->Line >= first && position->Line <= last && (position->Column > 0 || !hadSelection))
             position->Column += width;
     }
-    m_.anchor_ = anchor;
-    m_.caret_ = caret;
+    m_.SetSelection(anchor, caret);
 }
 
 void TEditorCommandRunner::BlockUnindent()
 {
     const auto [first, last] = SelectedLines();
-    const int width = std::max(1, m_.settings_.BlockIndent);
-    TTextPosition anchor = m_.anchor_, caret = m_.caret_;
+    const int width = std::max(1, m_.Settings().BlockIndent);
+    TTextPosition anchor = m_.Anchor(), caret = m_.Caret();
     for (int line = first; line <= last; ++line) {
         const std::string_view bytes = m_.LineBytes(line);
         int removed = 0;
@@ -563,14 +510,13 @@ void TEditorCommandRunner::BlockUnindent()
         for (TTextPosition* position : {&anchor, &caret})
             if (position->Line == line) position->Column = std::max(0, position->Column - removed);
     }
-    m_.anchor_ = anchor;
-    m_.caret_ = caret;
+    m_.SetSelection(anchor, caret);
 }
 
 void TEditorCommandRunner::ChangeCase(TEditorCommand command)
 {
     TTextPosition begin, end;
-    if (m_.HasSelection() && m_.settings_.SelectionMode == smNormal) {
+    if (m_.HasSelection() && m_.Settings().SelectionMode == smNormal) {
         begin = m_.ClampToText(m_.BlockBegin());
         end = m_.ClampToText(m_.BlockEnd());
     } else if (m_.HasSelection()) {
@@ -579,19 +525,19 @@ void TEditorCommandRunner::ChangeCase(TEditorCommand command)
         end = {last, m_.LineLength(last)};
     } else if (command == ecUpperCase || command == ecLowerCase || command == ecToggleCase || command == ecTitleCase) {
         // The word at the caret.
-        const std::u32string text = m_.LineText(m_.caret_.Line);
-        int from = std::min(m_.caret_.Column, static_cast<int>(text.size()));
+        const std::u32string text = m_.LineText(m_.Caret().Line);
+        int from = std::min(m_.Caret().Column, static_cast<int>(text.size()));
         int to = from;
         while (from > 0 && m_.IsWordChar(text[static_cast<std::size_t>(from - 1)])) --from;
         while (to < static_cast<int>(text.size()) && m_.IsWordChar(text[static_cast<std::size_t>(to)])) ++to;
         if (from == to) return;
-        begin = {m_.caret_.Line, from};
-        end = {m_.caret_.Line, to};
+        begin = {m_.Caret().Line, from};
+        end = {m_.Caret().Line, to};
     } else {
         return;
     }
 
-    const auto saved = std::make_pair(m_.anchor_, m_.caret_);
+    const TTextPosition savedAnchor = m_.Anchor(), savedCaret = m_.Caret();
     std::string bytes;
     bool atWordStart = true;
     for (int line = begin.Line; line <= end.Line; ++line) {
@@ -612,28 +558,19 @@ void TEditorCommandRunner::ChangeCase(TEditorCommand command)
             }
             atWordStart = !m_.IsWordChar(ch);
             // A case partner the page's encoding cannot hold leaves the character as it was.
-            if (!AppendEncodedChar(bytes, mapped, m_.encoding_)) AppendEncodedChar(bytes, ch, m_.encoding_);
+            if (!AppendEncodedChar(bytes, mapped, m_.Encoding())) AppendEncodedChar(bytes, ch, m_.Encoding());
         }
         atWordStart = true;
     }
-    std::string current;
-    for (int line = begin.Line; line <= end.Line; ++line) {
-        if (line > begin.Line) current += '\n';
-        const std::string_view text = m_.LineBytes(line);
-        const std::size_t from = line == begin.Line ? m_.ByteOffsetOf(begin) : 0;
-        const std::size_t to = line == end.Line ? m_.ByteOffsetOf(end) : text.size();
-        current.append(text.substr(from, to - from));
-    }
-    if (current == bytes) return;
+    if (m_.Document().BytesBetween(begin, end) == bytes) return;
     m_.ReplaceRange(begin, end, bytes);
-    m_.anchor_ = saved.first;
-    m_.caret_ = saved.second;
+    m_.SetSelection(savedAnchor, savedCaret);
 }
 
 void TEditorCommandRunner::MatchBracket()
 {
     static constexpr std::u32string_view kOpen = U"([{<", kClose = U")]}>";
-    const TTextPosition caret = m_.ClampToText(m_.caret_);
+    const TTextPosition caret = m_.ClampToText(m_.Caret());
     std::u32string text = m_.LineText(caret.Line);
     // The bracket at the caret, else the one just before it.
     int column = caret.Column;
@@ -668,7 +605,7 @@ void TEditorCommandRunner::MatchBracket()
 void TEditorCommandRunner::CommentBlock()
 {
     if (!m_.HasSelection()) {
-        const int line = m_.caret_.Line;
+        const int line = m_.Caret().Line;
         m_.SetSelection({line, 0}, {line, m_.LineLength(line)});
     }
     m_.ReplaceSelection(U"<!--" + m_.SelectedText() + U"-->");
@@ -676,19 +613,18 @@ void TEditorCommandRunner::CommentBlock()
 
 void TEditorCommandRunner::SelectWord()
 {
-    const TTextPosition caret = m_.ClampToText(m_.caret_);
+    const TTextPosition caret = m_.ClampToText(m_.Caret());
     const std::u32string text = m_.LineText(caret.Line);
     int from = caret.Column, to = caret.Column;
     while (from > 0 && m_.IsWordChar(text[static_cast<std::size_t>(from - 1)])) --from;
     while (to < static_cast<int>(text.size()) && m_.IsWordChar(text[static_cast<std::size_t>(to)])) ++to;
     if (from == to) return;
-    m_.anchor_ = {caret.Line, from};
-    m_.caret_ = {caret.Line, to};
+    m_.SetSelection({caret.Line, from}, {caret.Line, to});
 }
 
 void TEditorCommandRunner::Copy()
 {
-    if (m_.HasSelection()) m_.host_->SetClipboardText(m_.SelectedText());
+    if (m_.HasSelection()) m_.Host().SetClipboardText(m_.SelectedText());
 }
 
 void TEditorCommandRunner::Cut()
@@ -700,22 +636,21 @@ void TEditorCommandRunner::Cut()
 
 void TEditorCommandRunner::Paste()
 {
-    const std::u32string text = m_.host_->ClipboardText();
+    const std::u32string text = m_.Host().ClipboardText();
     if (!text.empty()) m_.ReplaceSelection(text);
 }
 
 void TEditorCommandRunner::GotoMarker(int index)
 {
-    if (const auto bookmark = m_.bookmarks_.at(static_cast<std::size_t>(index))) Move(*bookmark, false);
+    if (const auto bookmark = m_.Bookmark(index)) Move(*bookmark, false);
 }
 
 void TEditorCommandRunner::SetMarker(int index)
 {
-    auto& bookmark = m_.bookmarks_.at(static_cast<std::size_t>(index));
+    const auto bookmark = m_.Bookmark(index);
     // Setting a bookmark again on its own line removes it.
-    if (bookmark && bookmark->Line == m_.caret_.Line)
-        bookmark.reset();
+    if (bookmark && bookmark->Line == m_.Caret().Line)
+        m_.SetBookmark(index, std::nullopt);
     else
-        bookmark = m_.caret_;
-    m_.Notify(false);
+        m_.SetBookmark(index, m_.Caret());
 }

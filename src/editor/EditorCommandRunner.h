@@ -1,5 +1,6 @@
 #pragma once
-// Runs one editor command on a model: the meaning of every command of the key table.
+// Runs one editor command on a model: the meaning of every command of the key table. It works
+// through the model's public operations only, inside the transaction ExecuteCommand opens.
 
 #include "editor/EditorModel.h"
 

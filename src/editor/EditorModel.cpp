@@ -1,27 +1,32 @@
 #include "editor/EditorModel.h"
 
-#include "editor/CharacterClass.h"
-#include "editor/FileIO.h"
-#include "highlight/CustomHighlighter.h"
+#include "editor/EditTransaction.h"
+#include "editor/EditorCommandRunner.h"
 
 #include <algorithm>
 #include <cassert>
 
 namespace {
 
-// Lines of an edit text ('\n' separated).
-std::vector<std::string_view> SplitAtNewlines(std::string_view text)
+bool KeepsDesiredColumn(TEditorCommand command)
 {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t newline = text.find('\n', start);
-        if (newline == std::string_view::npos) break;
-        parts.push_back(text.substr(start, newline - start));
-        start = newline + 1;
+    switch (command) {
+    case ecUp: case ecDown: case ecPageUp: case ecPageDown:
+    case ecSelUp: case ecSelDown: case ecSelPageUp: case ecSelPageDown:
+        return true;
+    default:
+        return false;
     }
-    parts.push_back(text.substr(start));
-    return parts;
+}
+
+TUndoKind UndoKindOf(TEditorCommand command)
+{
+    switch (command) {
+    case ecChar: return TUndoKind::Typing;
+    case ecDeleteLastChar: return TUndoKind::DeleteBackward;
+    case ecDeleteChar: return TUndoKind::DeleteForward;
+    default: return TUndoKind::Other;
+    }
 }
 
 // An upper bound of the longest line that inserting text between a line's head and another's tail
@@ -36,9 +41,7 @@ std::uint64_t LongestLineAfter(std::size_t head, std::string_view inserted, std:
 
 }  // namespace
 
-TEditorModel::TEditorModel() : highlight_(buffer_), charIndex_(buffer_, encoding_)
-{
-}
+TEditorModel::TEditorModel() = default;
 
 TEditorModel::~TEditorModel() = default;
 
@@ -46,104 +49,32 @@ TEditorModel::~TEditorModel() = default;
 
 void TEditorModel::SetText(std::string bytes)
 {
-    const TDocumentEncoding encoding = IsValidUtf8(bytes) ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
-    buffer_.SetText(std::move(bytes));  // a text it cannot hold leaves everything as it was
-    encoding_ = encoding;
+    document_.SetText(std::move(bytes));
     ResetAfterNewText();
 }
 
 void TEditorModel::LoadBytes(std::string bytes)
 {
-    const TDocumentEncoding encoding = IsValidUtf8(bytes) ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
-    buffer_.LoadBytes(std::move(bytes));
-    encoding_ = encoding;
+    document_.LoadBytes(std::move(bytes));
     ResetAfterNewText();
 }
 
 void TEditorModel::LoadFromFile(const std::string& path)
 {
-    try {
-        LoadBytes(ReadWholeFile(path));
-    } catch (const ETextLimitError& error) {
-        throw EFileError("Cannot open file " + path + ". " + error.what());
-    }
-}
-
-void TEditorModel::SaveToFile(const std::string& path) const
-{
-    WriteFileSafely(path, [this](const TByteSink& write) { return buffer_.WriteSaved(write); });
-}
-
-std::string TEditorModel::Text() const
-{
-    return buffer_.SavedBytes();
+    document_.LoadFromFile(path);
+    ResetAfterNewText();
 }
 
 void TEditorModel::ResetAfterNewText()
 {
-    undo_.Clear();
     caret_ = anchor_ = {};
     desiredDisplayColumn_ = -1;
     bookmarks_ = {};
-    pendingStep_ = {};
-    compoundDepth_ = 0;
+    // An open transaction stays open (its scope still closes it), but the edits it collected refer
+    // to text that is gone: its step starts afresh on the new text.
+    pendingStep_.Edits.clear();
+    pendingStep_.Before = CurrentSelection();
     Notify(true);
-}
-
-std::u32string TEditorModel::LineText(int line) const
-{
-    return DecodeText(buffer_.Line(line), encoding_);
-}
-
-int TEditorModel::LineLength(int line) const
-{
-    return static_cast<int>(charIndex_.Columns().LineChars(line));
-}
-
-// --- positions --------------------------------------------------------------------------------
-
-TTextPosition TEditorModel::ClampToText(TTextPosition position) const
-{
-    position.Line = std::clamp(position.Line, 0, LineCount() - 1);
-    position.Column = std::clamp(position.Column, 0, LineLength(position.Line));
-    return position;
-}
-
-std::int64_t TEditorModel::CharIndexOf(TTextPosition position) const
-{
-    position = ClampToText(position);
-    return charIndex_.LineStartIndex(position.Line) + position.Column;
-}
-
-TTextPosition TEditorModel::PositionOfCharIndex(std::int64_t index) const
-{
-    index = std::max<std::int64_t>(index, 0);
-    const int line = charIndex_.LineOfIndex(index);
-    const int length = LineLength(line);
-    // An index on a break's second character, or past the end, stands for the line's end.
-    return {line, static_cast<int>(std::min<std::int64_t>(index - charIndex_.LineStartIndex(line), length))};
-}
-
-std::size_t TEditorModel::ByteOffsetOf(TTextPosition position) const
-{
-    return charIndex_.Columns().ByteOfColumn(position.Line, std::max(0, position.Column));
-}
-
-TTextPosition TEditorModel::PositionOfByte(int line, std::size_t offset) const
-{
-    return {line, static_cast<int>(charIndex_.Columns().ColumnOfByte(line, offset))};
-}
-
-int TEditorModel::DisplayColumn(TTextPosition position) const
-{
-    const int tabWidth = std::max(1, settings_.TabWidth);
-    return static_cast<int>(charIndex_.Columns().DisplayOfColumn(position.Line, position.Column, tabWidth));
-}
-
-int TEditorModel::ColumnAtDisplay(int line, int displayColumn) const
-{
-    const int tabWidth = std::max(1, settings_.TabWidth);
-    return static_cast<int>(charIndex_.Columns().ColumnOfDisplay(line, displayColumn, tabWidth));
 }
 
 // --- caret and selection ----------------------------------------------------------------------
@@ -155,7 +86,7 @@ void TEditorModel::SetCaret(TTextPosition position, TSelectionUpdate update)
     if (!settings_.Options.Has(eoScrollPastEol)) position.Column = std::min(position.Column, LineLength(position.Line));
     if (update == TSelectionUpdate::Clear) anchor_ = position;
     caret_ = position;
-    if (compoundDepth_ == 0) undo_.BreakGroup();
+    BreakUndoGroupOutsideActions();
     Notify(false);
 }
 
@@ -208,7 +139,7 @@ std::pair<int, int> TEditorModel::SelectedDisplayColumns(int line) const
 
 std::u32string TEditorModel::SelectedText() const
 {
-    return DecodeText(SelectedBytes(), encoding_);
+    return DecodeText(SelectedBytes(), Encoding());
 }
 
 std::string TEditorModel::SelectedBytes() const
@@ -217,17 +148,9 @@ std::string TEditorModel::SelectedBytes() const
     const TTextPosition begin = BlockBegin(), end = BlockEnd();
     std::string bytes;
     switch (settings_.SelectionMode) {
-    case smNormal: {
-        const TTextPosition from = ClampToText(begin), to = ClampToText(end);
-        for (int line = from.Line; line <= to.Line; ++line) {
-            const std::string_view text = buffer_.Line(line);
-            const std::size_t first = line == from.Line ? ByteOffsetOf(from) : 0;
-            const std::size_t last = line == to.Line ? ByteOffsetOf(to) : text.size();
-            if (line > from.Line) bytes += "\r\n";
-            bytes.append(text.substr(first, last - first));
-        }
+    case smNormal:
+        bytes = document_.BytesBetween(ClampToText(begin), ClampToText(end), "\r\n");
         break;
-    }
     case smColumn: {
         const int a = DisplayColumn(anchor_), c = DisplayColumn(caret_);
         const int left = std::min(a, c), right = std::max(a, c);
@@ -235,36 +158,18 @@ std::string TEditorModel::SelectedBytes() const
             if (line > begin.Line) bytes += "\r\n";
             const std::size_t first = ByteOffsetOf({line, ColumnAtDisplay(line, left)});
             const std::size_t last = ByteOffsetOf({line, ColumnAtDisplay(line, right)});
-            bytes.append(buffer_.Line(line).substr(first, last - first));
+            bytes.append(LineBytes(line).substr(first, last - first));
         }
         break;
     }
     case smLine:
         for (int line = begin.Line; line <= end.Line; ++line) {
-            bytes.append(buffer_.Line(line));
+            bytes.append(LineBytes(line));
             if (line + 1 < LineCount()) bytes += "\r\n";
         }
         break;
     }
     return bytes;
-}
-
-std::string TEditorModel::EncodeOrThrow(std::u32string_view text) const
-{
-    // Line breaks of any style become the internal '\n'.
-    std::u32string normalized;
-    normalized.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == U'\r') {
-            normalized.push_back(U'\n');
-            if (i + 1 < text.size() && text[i + 1] == U'\n') ++i;
-        } else {
-            normalized.push_back(text[i]);
-        }
-    }
-    TEncodeResult encoded = EncodeText(normalized, encoding_);
-    if (encoded.Unencodable) throw EEncodingError(UnencodableCharMessage(*encoded.Unencodable, encoding_));
-    return std::move(encoded.Bytes);
 }
 
 void TEditorModel::DeleteSelection(TUndoKind kind)
@@ -307,11 +212,10 @@ void TEditorModel::InsertAtCaret(std::string_view bytes, TUndoKind kind)
 
 void TEditorModel::ReplaceSelection(std::u32string_view text)
 {
-    const std::string bytes = EncodeOrThrow(text);
-    BeginCompoundEdit();
+    const std::string bytes = document_.EncodeOrThrow(text);
+    TEditTransaction transaction(*this);
     DeleteSelection(TUndoKind::Other);
     InsertAtCaret(bytes, TUndoKind::Other);
-    EndCompoundEdit();
 }
 
 std::int64_t TEditorModel::SelectionStart() const
@@ -333,7 +237,7 @@ void TEditorModel::SetSelectionStart(std::int64_t index)
 {
     const TTextPosition position = PositionOfCharIndex(index);
     anchor_ = caret_ = position;
-    if (compoundDepth_ == 0) undo_.BreakGroup();
+    BreakUndoGroupOutsideActions();
     Notify(false);
 }
 
@@ -351,7 +255,7 @@ void TEditorModel::SetSelectionLength(std::int64_t length)
     if (length > 0) settings_.SelectionMode = smNormal;
     anchor_ = PositionOfCharIndex(start);
     caret_ = PositionOfCharIndex(start + std::max<std::int64_t>(length, 0));
-    if (compoundDepth_ == 0) undo_.BreakGroup();
+    BreakUndoGroupOutsideActions();
     Notify(false);
 }
 
@@ -369,30 +273,10 @@ void TEditorModel::SelectAll()
 
 TTextPosition TEditorModel::ApplyEdit(int line, std::size_t offset, std::string_view removed, std::string_view inserted)
 {
-    // Remove: the first line's tail, the whole lines between, the last line's head, then join.
-    const std::vector<std::string_view> removedLines = SplitAtNewlines(removed);
-    if (removedLines.size() == 1) {
-        buffer_.RemoveText(line, offset, removed.size());
-    } else {
-        buffer_.RemoveText(line, offset, buffer_.Line(line).size() - offset);
-        buffer_.RemoveLines(line + 1, static_cast<int>(removedLines.size()) - 2);
-        buffer_.RemoveText(line + 1, 0, removedLines.back().size());
-        buffer_.JoinLine(line);
-    }
-
-    const std::vector<std::string_view> parts = SplitAtNewlines(inserted);
-    const int removedEndLine = line + static_cast<int>(removedLines.size()) - 1;
-    MoveBookmarks(line, removedEndLine, line + static_cast<int>(parts.size()) - 1);
-    if (parts.size() == 1) {
-        buffer_.InsertText(line, offset, inserted);
-        return PositionOfByte(line, offset + inserted.size());
-    }
-    buffer_.SplitLine(line, offset);
-    buffer_.InsertText(line, offset, parts.front());
-    buffer_.InsertLines(line + 1, std::vector<std::string_view>(parts.begin() + 1, parts.end() - 1));
-    const int lastLine = line + static_cast<int>(parts.size()) - 1;
-    buffer_.InsertText(lastLine, 0, parts.back());
-    return PositionOfByte(lastLine, parts.back().size());
+    const int removedBreaks = static_cast<int>(std::count(removed.begin(), removed.end(), '\n'));
+    const int insertedBreaks = static_cast<int>(std::count(inserted.begin(), inserted.end(), '\n'));
+    MoveBookmarks(line, line + removedBreaks, line + insertedBreaks);
+    return document_.ApplyEdit(line, offset, removed, inserted);
 }
 
 // Bookmarks on lines below an edit follow their lines; one on a removed line moves to the edit.
@@ -425,16 +309,9 @@ TTextPosition TEditorModel::ReplaceRange(TTextPosition from, TTextPosition to, s
 
     const std::size_t fromOffset = ByteOffsetOf(from);
     const std::size_t toOffset = ByteOffsetOf(to);
-    if (LongestLineAfter(fromOffset, inserted, buffer_.Line(to.Line).size() - toOffset) > TextLimits().MaxLineBytes)
+    if (LongestLineAfter(fromOffset, inserted, LineBytes(to.Line).size() - toOffset) > TextLimits().MaxLineBytes)
         throw ETextLimitError("A line would be longer than " + std::to_string(TextLimits().MaxLineBytes) + " characters.");
-    std::string removed;
-    for (int line = from.Line; line <= to.Line; ++line) {
-        const std::string_view text = buffer_.Line(line);
-        const std::size_t first = line == from.Line ? fromOffset : 0;
-        const std::size_t last = line == to.Line ? toOffset : text.size();
-        if (line > from.Line) removed += '\n';
-        removed.append(text.substr(first, last - first));
-    }
+    std::string removed = document_.BytesBetween(from, to);
     if (removed.empty() && inserted.empty()) return requested;  // nothing to change
 
     BeginCompoundEdit(kind);
@@ -461,12 +338,13 @@ void TEditorModel::EndCompoundEdit()
     assert(compoundDepth_ > 0);
     if (--compoundDepth_ > 0) return;
     if (pendingStep_.Edits.empty()) {
-        if (pendingStep_.Before != CurrentSelection()) undo_.BreakGroup();  // the caret moved
+        if (pendingStep_.Before != CurrentSelection()) document_.UndoList().BreakGroup();  // the caret moved
     } else {
         pendingStep_.After = CurrentSelection();
-        undo_.SetMaxEntries(settings_.MaxUndo);
-        undo_.Record(std::move(pendingStep_), settings_.Options.Has(eoGroupUndo) ? TUndoGrouping::GroupLikeEdits
-                                                                                  : TUndoGrouping::Separate);
+        TUndoList& undo = document_.UndoList();
+        undo.SetMaxEntries(settings_.MaxUndo);
+        undo.Record(std::move(pendingStep_), settings_.Options.Has(eoGroupUndo) ? TUndoGrouping::GroupLikeEdits
+                                                                                : TUndoGrouping::Separate);
     }
     pendingStep_ = {};
     const bool changed = textChangedPending_;
@@ -483,22 +361,24 @@ void TEditorModel::RestoreSelection(const TSelectionState& state)
 
 void TEditorModel::Undo()
 {
-    if (!undo_.CanUndo()) return;
-    TUndoStep step = undo_.TakeUndo();
+    TUndoList& undo = document_.UndoList();
+    if (!undo.CanUndo()) return;
+    TUndoStep step = undo.TakeUndo();
     for (auto edit = step.Edits.rbegin(); edit != step.Edits.rend(); ++edit)
         ApplyEdit(edit->Line, edit->Offset, edit->Inserted, edit->Removed);
     RestoreSelection(step.Before);
-    undo_.PushRedo(std::move(step));
+    undo.PushRedo(std::move(step));
     Notify(true);
 }
 
 void TEditorModel::Redo()
 {
-    if (!undo_.CanRedo()) return;
-    TUndoStep step = undo_.TakeRedo();
+    TUndoList& undo = document_.UndoList();
+    if (!undo.CanRedo()) return;
+    TUndoStep step = undo.TakeRedo();
     for (const TRangeEdit& edit : step.Edits) ApplyEdit(edit.Line, edit.Offset, edit.Removed, edit.Inserted);
     RestoreSelection(step.After);
-    undo_.PushUndo(std::move(step));
+    undo.PushUndo(std::move(step));
     Notify(true);
 }
 
@@ -512,18 +392,43 @@ void TEditorModel::Notify(bool textChanged)
     if (OnCaretMove) OnCaretMove();
 }
 
-// --- words ------------------------------------------------------------------------------------
-
-bool TEditorModel::IsWordChar(char32_t ch) const
+void TEditorModel::BreakUndoGroupOutsideActions()
 {
-    if (const TCustomHighlighter* highlighter = highlight_.Highlighter()) {
-        const auto& wordChars = highlighter->WordChars();
-        if (encoding_ == TDocumentEncoding::Windows1252) {
-            const auto byte = UnicodeToWindows1252(ch);
-            return byte && wordChars.test(*byte);
-        }
-        if (ch < 256 && wordChars.test(ch)) return true;
-        return ch >= 0x80 && IsUnicodeLetterOrDigit(ch);
-    }
-    return ch == '_' || IsUnicodeLetterOrDigit(ch);
+    // Inside an action the caret moves with its edits; outside, a move ends a run of typing.
+    if (compoundDepth_ == 0) document_.UndoList().BreakGroup();
+}
+
+// --- commands ---------------------------------------------------------------------------------
+
+void TEditorModel::ExecuteCommand(TEditorCommand command, const TCommandArgs& args)
+{
+    // Undo and redo replay steps themselves and must not open a step of their own.
+    if (command == ecUndo) return Undo();
+    if (command == ecRedo) return Redo();
+    TEditTransaction transaction(*this, UndoKindOf(command));
+    TEditorCommandRunner(*this).Run(command, args);
+    if (KeepsDesiredColumn(command))
+        desiredColumnCaret_ = caret_;
+    else
+        desiredDisplayColumn_ = -1;
+}
+
+bool TEditorModel::ExecuteKey(TVirtualKey key, TShiftState shift)
+{
+    const TEditorCommand command = keyTranslator_.Translate(keystrokes_, key, shift);
+    if (command == ecNone) return false;
+    ExecuteCommand(command);
+    return true;
+}
+
+int TEditorModel::DesiredDisplayColumn()
+{
+    if (desiredDisplayColumn_ < 0 || caret_ != desiredColumnCaret_) desiredDisplayColumn_ = DisplayColumn(caret_);
+    return desiredDisplayColumn_;
+}
+
+void TEditorModel::SetBookmark(int index, std::optional<TTextPosition> position)
+{
+    bookmarks_.at(static_cast<std::size_t>(index)) = position;
+    Notify(false);
 }

@@ -1,16 +1,14 @@
 #pragma once
-// The editor control without its widget: text, caret and selection, the editor commands, undo and
-// redo, bookmarks and the highlight store. Positions are (line, character column), both from 0;
-// character indexes count every line break as 2. Everything that changes text goes through
-// ReplaceRange, which records undo and keeps the caret, bookmarks and highlighting in step.
+// The editor control without its widget: caret and selection, the desired column, modes, key
+// dispatch, bookmarks and settings, over a TTextDocument that holds the text, encoding, undo list
+// and highlight store. Positions are (line, character column), both from 0; character indexes count
+// every line break as 2. Everything that changes text goes through ReplaceRange, which records undo
+// and keeps the caret and bookmarks in step; an action's edits are grouped by a TEditTransaction.
 
-#include "editor/CharIndexCache.h"
 #include "editor/EditorCommands.h"
 #include "editor/EditorSettings.h"
-#include "editor/HighlightStore.h"
 #include "editor/KeyStrokes.h"
-#include "editor/TextBuffer.h"
-#include "editor/TextEncoding.h"
+#include "editor/TextDocument.h"
 #include "editor/TextPosition.h"
 #include "editor/UndoList.h"
 
@@ -20,8 +18,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-class TCustomHighlighter;
 
 // What the model needs from the view that shows it. The defaults suit a model without a view.
 class TEditorHost {
@@ -60,24 +56,29 @@ public:
     // Load rule from bytes already read (the file's break style is remembered).
     void LoadBytes(std::string bytes);
     // Save rule, written safely; throws EFileError "Cannot create file <path>".
-    void SaveToFile(const std::string& path) const;
-    std::string Text() const;  // the bytes the save rule writes
+    void SaveToFile(const std::string& path) const { document_.SaveToFile(path); }
+    std::string Text() const { return document_.Text(); }  // the bytes the save rule writes
 
-    const TTextBuffer& Buffer() const { return buffer_; }
-    TDocumentEncoding Encoding() const { return encoding_; }
-    int LineCount() const { return buffer_.LineCount(); }
-    std::string_view LineBytes(int line) const { return buffer_.Line(line); }
-    std::u32string LineText(int line) const;
-    int LineLength(int line) const;  // characters
+    TTextDocument& Document() { return document_; }
+    const TTextDocument& Document() const { return document_; }
+    TDocumentEncoding Encoding() const { return document_.Encoding(); }
+    int LineCount() const { return document_.LineCount(); }
+    std::string_view LineBytes(int line) const { return document_.LineBytes(line); }
+    std::u32string LineText(int line) const { return document_.LineText(line); }
+    int LineLength(int line) const { return document_.LineLength(line); }  // characters
 
     // --- positions ----------------------------------------------------------------------------
-    std::int64_t CharIndexOf(TTextPosition position) const;   // columns past a line's end count as its end
-    TTextPosition PositionOfCharIndex(std::int64_t index) const;  // clamped; inside a break: the line's end
-    std::size_t ByteOffsetOf(TTextPosition position) const;  // in its line; past the end: the line's size
-    TTextPosition PositionOfByte(int line, std::size_t offset) const;
-    int DisplayColumn(TTextPosition position) const;  // tabs expanded to TabWidth; past the end: 1 per column
-    int ColumnAtDisplay(int line, int displayColumn) const;
-    TTextPosition ClampToText(TTextPosition position) const;  // column no further than the line's end
+    std::int64_t CharIndexOf(TTextPosition position) const { return document_.CharIndexOf(position); }
+    TTextPosition PositionOfCharIndex(std::int64_t index) const { return document_.PositionOfCharIndex(index); }
+    std::size_t ByteOffsetOf(TTextPosition position) const { return document_.ByteOffsetOf(position); }
+    TTextPosition PositionOfByte(int line, std::size_t offset) const { return document_.PositionOfByte(line, offset); }
+    TTextPosition ClampToText(TTextPosition position) const { return document_.ClampToText(position); }
+    // Tabs expanded to TabWidth; past the end: 1 per column.
+    int DisplayColumn(TTextPosition position) const { return document_.DisplayColumn(position, settings_.TabWidth); }
+    int ColumnAtDisplay(int line, int displayColumn) const
+    {
+        return document_.ColumnAtDisplay(line, displayColumn, settings_.TabWidth);
+    }
 
     // --- caret and selection ------------------------------------------------------------------
     TTextPosition Caret() const { return caret_; }
@@ -106,6 +107,9 @@ public:
 
     bool InsertMode() const { return settings_.InsertMode; }
     void SetInsertMode(bool on) { settings_.InsertMode = on; Notify(false); }
+    // The display column up and down moves aim for: kept over a run of such moves, taken afresh
+    // from the caret once anything else (a click, an undo, a command) placed it.
+    int DesiredDisplayColumn();
 
     // --- commands -----------------------------------------------------------------------------
     // Runs one editor command; ecChar, ecString, ecImeStr throw EEncodingError for characters the
@@ -117,65 +121,62 @@ public:
     void SelectAll();
     void Undo();
     void Redo();
-    bool CanUndo() const { return undo_.CanUndo(); }
-    bool CanRedo() const { return undo_.CanRedo(); }
-    const TUndoList& UndoList() const { return undo_; }
-    // Edits between these two undo as one step (nesting allowed); the caret and selection at the
-    // outer End are what redo restores.
-    void BeginCompoundEdit(TUndoKind kind = TUndoKind::Other);
-    void EndCompoundEdit();
+    bool CanUndo() const { return document_.UndoList().CanUndo(); }
+    bool CanRedo() const { return document_.UndoList().CanRedo(); }
 
     // Replaces the text between two positions (either order) by bytes in the page's encoding,
     // lines separated by '\n'; text written past a line's end is preceded by blanks up to there.
     // The one way text changes; returns the end of the inserted text and leaves the caret and
-    // selection to the caller (inside BeginCompoundEdit/EndCompoundEdit for an undo step that
-    // restores them).
+    // selection to the caller (inside a TEditTransaction for an undo step that restores them).
     TTextPosition ReplaceRange(TTextPosition from, TTextPosition to, std::string_view bytes,
                                TUndoKind kind = TUndoKind::Other);
+    // Removes the selected text in the selection mode's shape; the caret goes where it began.
+    void DeleteSelection(TUndoKind kind);
+    // Inserts bytes in the page's encoding at the caret and puts the caret behind them.
+    void InsertAtCaret(std::string_view bytes, TUndoKind kind);
 
     // --- bookmarks ----------------------------------------------------------------------------
     std::optional<TTextPosition> Bookmark(int index) const { return bookmarks_.at(index); }
-    void SetBookmark(int index, std::optional<TTextPosition> position) { bookmarks_.at(index) = position; }
+    void SetBookmark(int index, std::optional<TTextPosition> position);
 
     // --- words --------------------------------------------------------------------------------
     // The highlighter's word characters when one is attached, else letters, digits and "_";
     // in a UTF-8 page every Unicode letter also counts.
-    bool IsWordChar(char32_t ch) const;
+    bool IsWordChar(char32_t ch) const { return document_.IsWordChar(ch); }
 
     // --- parts --------------------------------------------------------------------------------
     EditorSettings& Settings() { return settings_; }
     const EditorSettings& Settings() const { return settings_; }
     TEditKeyStrokes& Keystrokes() { return keystrokes_; }
-    THighlightStore& Highlight() { return highlight_; }
-    void SetHighlighter(TCustomHighlighter* highlighter) { highlight_.SetHighlighter(highlighter); }
-    TCustomHighlighter* Highlighter() const { return highlight_.Highlighter(); }
+    void SetHighlighter(TCustomHighlighter* highlighter) { document_.SetHighlighter(highlighter); }
+    TCustomHighlighter* Highlighter() const { return document_.Highlighter(); }
     void SetHost(TEditorHost* host) { host_ = host ? host : &defaultHost_; }
+    TEditorHost& Host() const { return *host_; }
 
     // Called after every change of the text, and after caret or selection moves.
     std::function<void()> OnChange;
     std::function<void()> OnCaretMove;
 
 private:
-    friend class TEditorCommandRunner;
+    // Only a transaction opens and closes an action.
+    friend class TEditTransaction;
+    // Edits between these two undo as one step (nesting allowed); the caret and selection at the
+    // outer End are what redo restores.
+    void BeginCompoundEdit(TUndoKind kind);
+    void EndCompoundEdit();
 
     void Notify(bool textChanged);
     void ResetAfterNewText();
     TSelectionState CurrentSelection() const { return {anchor_, caret_, settings_.SelectionMode}; }
     void RestoreSelection(const TSelectionState& state);
-    std::string EncodeOrThrow(std::u32string_view text) const;
     TTextPosition ApplyEdit(int line, std::size_t offset, std::string_view removed, std::string_view inserted);
     void MoveBookmarks(int fromLine, int toLine, int endLine);
-    void DeleteSelection(TUndoKind kind);
-    void InsertAtCaret(std::string_view bytes, TUndoKind kind);
+    void BreakUndoGroupOutsideActions();
 
-    TTextBuffer buffer_;
-    TDocumentEncoding encoding_ = TDocumentEncoding::Utf8;
+    TTextDocument document_;
     EditorSettings settings_;
     TEditKeyStrokes keystrokes_;
     TKeyTranslator keyTranslator_;
-    TUndoList undo_;
-    THighlightStore highlight_;
-    mutable TCharIndexCache charIndex_;
     TEditorHost defaultHost_;
     TEditorHost* host_ = &defaultHost_;
 

@@ -60,6 +60,14 @@ public:
         gapLength_ += count;
     }
 
+    // The elements in order into out, which has room for size() of them.
+    void CopyTo(T* out) const
+    {
+        const std::size_t tail = storage_.size() - gapStart_ - gapLength_;
+        if (gapStart_ > 0) std::memcpy(out, storage_.data(), gapStart_ * sizeof(T));
+        if (tail > 0) std::memcpy(out + gapStart_, storage_.data() + gapStart_ + gapLength_, tail * sizeof(T));
+    }
+
 private:
     void MoveGap(std::size_t at)
     {

@@ -1,5 +1,7 @@
 #include "editor/SearchReplace.h"
 
+#include "editor/EditTransaction.h"
+
 #include <optional>
 #include <string>
 
@@ -33,21 +35,10 @@ std::string NewlinesOnly(std::string bytes)
     return out;
 }
 
-class TCompoundEdit {
-public:
-    explicit TCompoundEdit(TEditorModel& editor) : editor_(editor) { editor_.BeginCompoundEdit(); }
-    ~TCompoundEdit() { editor_.EndCompoundEdit(); }
-    TCompoundEdit(const TCompoundEdit&) = delete;
-    TCompoundEdit& operator=(const TCompoundEdit&) = delete;
-
-private:
-    TEditorModel& editor_;
-};
-
 class TPageSearch {
 public:
     TPageSearch(TEditorModel& editor, TEditSearch& engine, bool backwards)
-        : editor_(editor), engine_(engine), backwards_(backwards)
+        : editor_(editor), page_(editor.Document()), engine_(engine), backwards_(backwards)
     {
     }
 
@@ -63,8 +54,8 @@ public:
     std::optional<TFound> Next(TPlace from)
     {
         const int step = backwards_ ? -1 : 1;
-        for (int line = from.Line; line >= 0 && line < editor_.LineCount(); line += step) {
-            const int count = engine_.FindAllInLine(editor_.LineBytes(line));
+        for (int line = from.Line; line >= 0 && line < page_.LineCount(); line += step) {
+            const int count = engine_.FindAllInLine(page_.LineBytes(line));
             for (int k = 0; k < count; ++k) {
                 const int i = backwards_ ? count - 1 - k : k;
                 const TFound found{line, engine_.MatchByteOffset(i), engine_.MatchByteLength(i)};
@@ -80,13 +71,13 @@ public:
     int ReplaceAll(TPlace from, const std::string& replacement)
     {
         const int firstLine = backwards_ ? 0 : from.Line;
-        const int lastLine = backwards_ ? from.Line : editor_.LineCount() - 1;
+        const int lastLine = backwards_ ? from.Line : page_.LineCount() - 1;
         std::string replaced;  // from the first match's start to the last match's end
         std::string gap;       // text after the last match so far, kept only if another follows
         TPlace start, end;
         int count = 0;
         for (int line = firstLine; line <= lastLine; ++line) {
-            const std::string_view text = editor_.LineBytes(line);
+            const std::string_view text = page_.LineBytes(line);
             if (count > 0)
                 gap += '\n';
             std::size_t taken = 0;  // bytes of this line already in `replaced` or `gap`
@@ -113,32 +104,33 @@ public:
         }
         if (count == 0)
             return 0;
-        const TTextPosition startPosition = editor_.PositionOfByte(start.Line, start.Offset);
+        const TTextPosition startPosition = page_.PositionOfByte(start.Line, start.Offset);
         const TTextPosition replacedEnd =
-            editor_.ReplaceRange(startPosition, editor_.PositionOfByte(end.Line, end.Offset), replaced);
+            editor_.ReplaceRange(startPosition, page_.PositionOfByte(end.Line, end.Offset), replaced);
         editor_.SetCaret(backwards_ ? startPosition : replacedEnd);
         return count;
     }
 
 private:
-    TEditorModel& editor_;
+    TEditorModel& editor_;      // edits, with the caret
+    const TTextDocument& page_;  // reads
     TEditSearch& engine_;
     bool backwards_;
 };
 
-TTextPosition StartOf(const TEditorModel& editor, const TFound& found)
+TTextPosition StartOf(const TTextDocument& page, const TFound& found)
 {
-    return editor.PositionOfByte(found.Line, found.Offset);
+    return page.PositionOfByte(found.Line, found.Offset);
 }
 
-TTextPosition EndOf(const TEditorModel& editor, const TFound& found)
+TTextPosition EndOf(const TTextDocument& page, const TFound& found)
 {
-    return editor.PositionOfByte(found.Line, found.Offset + found.Length);
+    return page.PositionOfByte(found.Line, found.Offset + found.Length);
 }
 
-TPlace PlaceOf(const TEditorModel& editor, TTextPosition position)
+TPlace PlaceOf(const TTextDocument& page, TTextPosition position)
 {
-    return {position.Line, editor.ByteOffsetOf(position)};
+    return {position.Line, page.ByteOffsetOf(position)};
 }
 
 // A match is a run of characters: it is selected as such, whatever selection mode the user
@@ -177,34 +169,35 @@ int SearchReplace(TEditorModel& editor, TEditSearch* engine, std::u32string_view
     engine->SetEncoding(encoding);
     engine->SetOptions({.MatchCase = options.MatchCase, .WholeWord = options.WholeWord});
     engine->SetSearchText(pattern.Bytes);
-    TPageSearch page(editor, *engine, options.Backwards);
-    TPlace from = PlaceOf(editor, editor.Caret());
+    TPageSearch matches(editor, *engine, options.Backwards);
+    const TTextDocument& page = editor.Document();
+    TPlace from = PlaceOf(page, editor.Caret());
 
     if (!options.Replace) {
-        const std::optional<TFound> found = page.Next(from);
+        const std::optional<TFound> found = matches.Next(from);
         if (!found)
             return 0;
-        SelectMatch(editor, StartOf(editor, *found), EndOf(editor, *found), options.Backwards);
+        SelectMatch(editor, StartOf(page, *found), EndOf(page, *found), options.Backwards);
         return 1;
     }
 
-    TCompoundEdit oneUndoStep(editor);
+    TEditTransaction oneUndoStep(editor);
     bool ask = options.Prompt && onReplaceText;
     int replacedCount = 0;
     while (true) {
         if (options.ReplaceAll && !ask)
-            return replacedCount + page.ReplaceAll(from, replacementBytes);
-        const std::optional<TFound> found = page.Next(from);
+            return replacedCount + matches.ReplaceAll(from, replacementBytes);
+        const std::optional<TFound> found = matches.Next(from);
         if (!found)
             return replacedCount;
-        const TTextPosition start = StartOf(editor, *found), end = EndOf(editor, *found);
+        const TTextPosition start = StartOf(page, *found), end = EndOf(page, *found);
         if (ask) {
             SelectMatch(editor, start, end, options.Backwards);
             const TReplaceAction action = onReplaceText(search, replacement, start.Line + 1, start.Column + 1);
             if (action == TReplaceAction::Cancel)
                 return replacedCount;
             if (action == TReplaceAction::Skip) {
-                from = PlaceOf(editor, options.Backwards ? start : end);
+                from = PlaceOf(page, options.Backwards ? start : end);
                 continue;
             }
             if (action == TReplaceAction::ReplaceAll)
@@ -213,7 +206,7 @@ int SearchReplace(TEditorModel& editor, TEditSearch* engine, std::u32string_view
         const TTextPosition replacedEnd = editor.ReplaceRange(start, end, replacementBytes);
         editor.SetCaret(options.Backwards ? start : replacedEnd);
         ++replacedCount;
-        from = PlaceOf(editor, editor.Caret());
+        from = PlaceOf(page, editor.Caret());
         if (!options.ReplaceAll)
             return replacedCount;
     }

@@ -1,6 +1,7 @@
 #include "editor/TextBuffer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <climits>
 #include <cstring>
@@ -97,7 +98,7 @@ std::string_view LineBreakBytes(TLineBreak lineBreak)
     return "\r\n";
 }
 
-TTextBuffer::TTextBuffer()
+TTextBuffer::TTextBuffer() : block_(std::make_shared<std::string>())
 {
     lines_.push_back(LineSlot{});
 }
@@ -129,8 +130,9 @@ void TTextBuffer::LoadBytes(std::string bytes)
 void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak)
 {
     const TTextLimits limits = CurrentLimits();
-    const char* data = bytes.data();
-    const std::size_t size = bytes.size();
+    auto block = std::make_shared<std::string>(std::move(bytes));
+    const char* data = block->data();
+    const std::size_t size = block->size();
     if (size > LineSlot::kOffsetMask) throw ETextLimitError("The page is larger than the editor can hold.");
     const auto checkLineCount = [&](std::size_t lines) {
         if (lines > limits.MaxLines)
@@ -182,7 +184,7 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
 
     lines_ = std::move(built.lines_);
     longViews_ = std::move(built.longViews_);
-    block_ = std::move(bytes);
+    block_ = std::move(block);
     owned_.clear();
     owned_.shrink_to_fit();
     freeOwned_.clear();
@@ -236,7 +238,7 @@ std::string_view TTextBuffer::Line(int line) const
     if (slot.Owned()) return owned_[slot.Ref()].View();
     const std::size_t length = SlotLength(slot);
     if (length == 0) return {};  // an empty view may lie past a block given away (MakeOwned)
-    return std::string_view(block_.data() + slot.Ref(), length);
+    return std::string_view(block_->data() + slot.Ref(), length);
 }
 
 TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
@@ -264,11 +266,14 @@ TOwnedLine& TTextBuffer::MakeOwned(int line)
 {
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
     if (slot.Owned()) return owned_[slot.Ref()];
-    if (slot.Ref() == 0 && OnlyLineWithBytes(line)) {
-        // A page of one line (a minified page) hands its block to the line instead of copying it.
-        std::string whole = std::move(block_);
+    if (slot.Ref() == 0 && OnlyLineWithBytes(line) && block_.use_count() == 1) {
+        // A page of one line (a minified page) hands its block to the line instead of copying it,
+        // unless a snapshot still reads it. A snapshot let go on another thread wrote nothing to
+        // the block, but its reads must be done before the bytes change.
+        std::atomic_thread_fence(std::memory_order_acquire);
+        std::string whole = std::move(*block_);
         whole.resize(SlotLength(slot));
-        block_.clear();
+        block_ = std::make_shared<std::string>();
         slot = NewOwned({});
         owned_[slot.Ref()] = TOwnedLine(std::move(whole));
     } else {

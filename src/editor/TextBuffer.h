@@ -9,11 +9,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+class TTextSnapshot;
 
 // The break written after every line but the last when the page is saved.
 enum class TLineBreak { CrLf, Lf, Cr };
@@ -96,7 +99,12 @@ public:
     // Lines held as copies of their own rather than views into the loaded block.
     std::size_t OwnedLineCount() const { return owned_.size() - freeOwned_.size(); }
 
+    // The saved bytes frozen as they are now, cheaply: the loaded block is shared, not copied.
+    TTextSnapshot Snapshot() const;
+
 private:
+    friend class TTextSnapshot;
+
     // 8 bytes a line, so that a page of millions of short lines costs little beyond its bytes. A
     // line is a string of owned_ (top bit set, the rest its index) or a view into block_: 40 bits
     // of offset and 23 of length, where the largest length says the length is in longViews_
@@ -122,7 +130,9 @@ private:
     std::size_t SlotLength(const LineSlot& slot) const;
     bool OnlyLineWithBytes(int line) const;
 
-    std::string block_;
+    // Shared so that a snapshot written out on another thread keeps it alive after a reload or
+    // after the block is handed to an edited line (the hand-over copies while a snapshot holds it).
+    std::shared_ptr<std::string> block_;
     TGapVector<LineSlot> lines_;
     std::unordered_map<std::uint64_t, std::uint64_t> longViews_;  // stale entries are harmless
     std::vector<TOwnedLine> owned_;

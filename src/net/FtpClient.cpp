@@ -4,10 +4,7 @@
 
 namespace {
 
-bool InRange(int code, int low, int high)
-{
-    return code >= low && code <= high;
-}
+constexpr std::size_t kQuotedReplyLength = 80;
 
 TCmdType CommandTypeOf(const std::string& command)
 {
@@ -23,6 +20,17 @@ TCmdType CommandTypeOf(const std::string& command)
     return command == "PWD" ? ctPrintWorkingDirectory : ctOtherCommand;
 }
 
+// The start of a line fit for a message box: no control or binary bytes, no endless text.
+std::string Quoted(std::string_view line)
+{
+    line = WithoutLineEnd(line);
+    std::string text(line.substr(0, kQuotedReplyLength));
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) >= 127)
+            c = '?';
+    return "\"" + text + (line.size() > kQuotedReplyLength ? "...\"" : "\"");
+}
+
 }  // namespace
 
 TFtpClient::TFtpClient()
@@ -30,10 +38,7 @@ TFtpClient::TFtpClient()
     Port = 21;
 }
 
-TFtpClient::~TFtpClient()
-{
-    cancel_ = true;
-}
+TFtpClient::~TFtpClient() = default;
 
 void TFtpClient::RequireClean(const std::string& value, const char* what)
 {
@@ -41,69 +46,103 @@ void TFtpClient::RequireClean(const std::string& value, const char* what)
         throw FTPException(std::string("The ") + what + " holds a control character");
 }
 
-std::string TFtpClient::Transaction(const std::string& command)
+TFtpClient::Reply TFtpClient::ReadReply()
 {
-    std::string reply = TSocketConnection::Transaction(command);
-    ReadContinuationLines(reply);
+    Reply reply;
+    TReplyAssembler assembler;
+    TTimeOutScope timer(*this);
+    for (TReplyState state = TReplyState::NeedMore; state == TReplyState::NeedMore;) {
+        std::string line = ReadLineInRunningTimer();
+        // The server closed: before a first line there is no reply; later, the reply ends here.
+        if (line.empty())
+            break;
+        Report(1, line);
+        state = assembler.Add(line);
+        if (reply.raw.empty()) {
+            reply.raw = line;
+            reply.line = Masked(line);
+        }
+        if (state == TReplyState::Invalid)
+            reply.fault = "Invalid reply from the server: " + Quoted(reply.line);
+        else if (state == TReplyState::TooLong)
+            reply.fault = "The server's reply is too long";
+    }
+    reply.code = reply.Usable() ? assembler.Code() : 0;
+    SetLastReply(reply.raw);
+    SetReplyNumber(reply.code);
     return reply;
 }
 
-void TFtpClient::ReadContinuationLines(const std::string& firstLine)
+TFtpClient::Reply TFtpClient::Ask(const std::string& command)
 {
-    std::string line = firstLine;
-    while (!line.empty() && IsContinuationLine(line)) {
-        line = ReadLn();
-        if (!line.empty())
-            Report(1, line);
-    }
+    Report(8, "Transaction");
+    SetReplyNumber(0);
+    Writeln(command);
+    return ReadReply();
 }
 
-std::string TFtpClient::Exchange(const std::string& command)
+std::string TFtpClient::Transaction(const std::string& command)
 {
-    std::string reply = Transaction(command);
-    if (reply.empty())
+    return Ask(command).line;
+}
+
+TFtpClient::Reply TFtpClient::Required(Reply reply)
+{
+    if (reply.raw.empty())
         throw ESockError("Connection closed by the server");
     return reply;
 }
 
-std::string TFtpClient::ExchangeSecret(const std::string& command, const std::string& secret)
+TFtpClient::Reply TFtpClient::Exchange(const std::string& command)
+{
+    return Required(Ask(command));
+}
+
+TFtpClient::Reply TFtpClient::ExchangeSecret(const std::string& command, const std::string& secret)
 {
     // A server that quotes the password back must not carry it into status texts or errors.
-    SetSecret(secret);
-    try {
-        std::string reply = Exchange(command);
-        SetSecret({});
-        return reply;
-    } catch (...) {
-        SetSecret({});
-        throw;
-    }
+    AddSecret(secret);
+    return Exchange(command);
 }
 
 void TFtpClient::DiscardWaitingInput()
 {
-    while (DataAvailable())
-        ClearInput();
+    // Late lines of an earlier reply fit in one buffer; more is a server flooding the connection, which
+    // must not keep the client here.
+    std::size_t dropped = 0;
+    while (DataAvailable()) {
+        dropped += Read(0).size();
+        if (dropped > kBufferSize)
+            throw FTPException("The server sends more than it was asked for");
+    }
 }
 
-void TFtpClient::FailLogIn(const std::string& reply)
+void TFtpClient::FailLogIn(const std::string& message)
 {
     if (OnConnectionFailed)
         OnConnectionFailed(*this);
-    throw FTPException(reply);
+    throw FTPException(message);
 }
 
 void TFtpClient::Connect()
 {
-    cancel_ = false;
-    if (connected_)
+    ClearCancel();
+    if (Connected())
         return;
+    // The passwords of the session stay masked until the next log-in.
+    ForgetSecrets();
     DiscardWaitingInput();
     TSocketConnection::Connect();
     try {
         LogIn();
         if (OnConnect)
             OnConnect(*this);
+    } catch (const EAbortError&) {
+        // Given up by Abort or the time-out: the server is silent or the user wants out, and a reply
+        // may still be on its way, so the connection closes without QUIT.
+        TSocketConnection::Disconnect();
+        Report(1, "Disconnected");
+        throw;
     } catch (...) {
         try {
             Disconnect();
@@ -117,29 +156,21 @@ void TFtpClient::Connect()
 
 void TFtpClient::LogIn()
 {
-    std::string greeting = ReadLn();
-    lastReply_ = greeting;
-    if (greeting.empty())
-        throw ESockError("Connection closed by the server");
-    Report(1, greeting);
-    ReadContinuationLines(greeting);
-    if (ReplyNumberOf(greeting) > 400) {
-        if (OnConnectionFailed)
-            OnConnectionFailed(*this);
-        throw FTPException(greeting);
-    }
+    Reply greeting = Required(ReadReply());
+    if (greeting.Refuses(401, 599))
+        FailLogIn(greeting.Message());
 
     if (FWAuthenticate) {
         RequireClean(FWUserID, "firewall user ID");
-        std::string reply = Exchange("USER " + FWUserID);
-        if (InRange(ReplyNumber(), 401, 599))
-            FailLogIn(reply);
-        if (ReplyNumber() == 331) {
+        Reply reply = Exchange("USER " + FWUserID);
+        if (reply.Refuses(401, 599))
+            FailLogIn(reply.Message());
+        if (reply.code == 331) {
             RequireClean(FWPassword, "firewall password");
             Report(1, "PASS ");
             reply = ExchangeSecret("PASS " + FWPassword, FWPassword);
-            if (InRange(ReplyNumber(), 401, 599))
-                FailLogIn(reply);
+            if (reply.Refuses(401, 599))
+                FailLogIn(reply.Message());
         }
     }
 
@@ -149,34 +180,30 @@ void TFtpClient::LogIn()
     }
     RequireClean(UserID, "user ID");
 
-    bool userSentThroughProxy = false;
+    Reply reply;
     if (!Proxy.empty()) {
         RequireClean(Host, "host name");
+        // The proxy's answer is not judged by its code, but it must be a reply.
         switch (FirewallType) {
-        case FTUser:
-            Exchange("USER " + UserID + "@" + Host);
-            userSentThroughProxy = true;
-            break;
-        case FtOpen:
-            Exchange("OPEN " + Host);
-            break;
-        case FtSite:
-            Exchange("SITE " + Host);
-            break;
+        case FTUser: reply = Exchange("USER " + UserID + "@" + Host); break;
+        case FtOpen: reply = Exchange("OPEN " + Host); break;
+        case FtSite: reply = Exchange("SITE " + Host); break;
         }
+        if (!reply.Usable())
+            FailLogIn(reply.Message());
     }
-    if (!userSentThroughProxy) {
+    if (Proxy.empty() || FirewallType != FTUser) {
         Report(1, "USER " + UserID);
-        std::string reply = Exchange("USER " + UserID);
-        if (InRange(ReplyNumber(), 401, 599))
-            FailLogIn(reply);
+        reply = Exchange("USER " + UserID);
+        if (reply.Refuses(401, 599))
+            FailLogIn(reply.Message());
     }
-    if (ReplyNumber() == 331) {
+    if (reply.code == 331) {
         RequireClean(Password, "password");
         Report(1, "PASS ");
-        std::string reply = ExchangeSecret("PASS " + Password, Password);
-        if (InRange(ReplyNumber(), 401, 599))
-            FailLogIn(reply);
+        reply = ExchangeSecret("PASS " + Password, Password);
+        if (reply.Refuses(401, 599))
+            FailLogIn(reply.Message());
     }
 }
 
@@ -193,7 +220,7 @@ void TFtpClient::RefuseCommand(TCmdType type, const std::string& message)
 void TFtpClient::SendCommand(const std::string& command)
 {
     TCmdType type = CommandTypeOf(command);
-    cancel_ = false;
+    ClearCancel();
     CheckConnection();
     if (HoldsControlCharacter(command)) {
         RefuseCommand(type, "The command holds a control character");
@@ -201,12 +228,11 @@ void TFtpClient::SendCommand(const std::string& command)
     }
     Report(1, command);
     DiscardWaitingInput();
-    std::string reply = Exchange(command);
-    int code = ReplyNumber();
-    if (InRange(code, 400, 599)) {
-        if (InRange(code, 500, 502) && OnUnSupportedFunction)
+    Reply reply = Exchange(command);
+    if (reply.Refuses(400, 599)) {
+        if (ReplyCodeIn(reply.code, 500, 502) && OnUnSupportedFunction)
             OnUnSupportedFunction(*this, type);
-        RefuseCommand(type, reply);
+        RefuseCommand(type, reply.Message());
         return;
     }
     if (OnSuccess)
@@ -216,7 +242,7 @@ void TFtpClient::SendCommand(const std::string& command)
 void TFtpClient::ChangeDirectory(const std::string& directory)
 {
     if (HoldsControlCharacter(directory)) {
-        cancel_ = false;
+        ClearCancel();
         CheckConnection();
         RefuseCommand(ctChangeDirectory, "The directory name holds a control character");
         return;
@@ -226,22 +252,22 @@ void TFtpClient::ChangeDirectory(const std::string& directory)
 
 void TFtpClient::Disconnect()
 {
-    cancel_ = false;
-    if (!connected_)
+    ClearCancel();
+    if (!Connected())
         return;
     Report(1, "QUIT");
-    std::string reply;
+    Reply reply;
     try {
         DiscardWaitingInput();
-        reply = Transaction("QUIT");
+        reply = Ask("QUIT");
     } catch (...) {
         TSocketConnection::Disconnect();
         throw;
     }
-    int code = ReplyNumber();
     TSocketConnection::Disconnect();
-    if (InRange(code, 301, 599))
-        throw FTPException(reply);
+    // A server that closes without answering QUIT has done what was asked.
+    if (!reply.raw.empty() && reply.Refuses(301, 599))
+        throw FTPException(reply.Message());
 }
 
 void TFtpClient::Abort()
@@ -249,4 +275,6 @@ void TFtpClient::Abort()
     Report(8, "Abort");
     if (dataConnection_)
         dataConnection_->Cancel();
+    // The control connection's wait ends too: a silent server must not hold the client.
+    Cancel();
 }

@@ -4,6 +4,7 @@
 // active data connection, and logs out. Outcomes come back as events; refusals raise FTPException.
 
 #include "net/FtpException.h"
+#include "net/FtpReply.h"
 #include "net/SocketConnection.h"
 
 #include <cstdint>
@@ -58,7 +59,7 @@ public:
     void ChangeDirectory(const std::string& directory);
     // Stores the local file on the server; an empty remote name means the local file's name.
     void Upload(const std::string& localPath, const std::string& remoteName);
-    // Cancels the data connection of an upload in progress; the control connection goes on.
+    // Ends the wait in progress: the data connection's of an upload, and the control connection's.
     void Abort() override;
     // One command and its whole reply (continuation lines read); returns the first line.
     std::string Transaction(const std::string& command) override;
@@ -67,20 +68,40 @@ protected:
     void SocketConnected() override {}
 
 private:
+    // One reply as the protocol steps judge it.
+    struct Reply {
+        std::string raw;    // the first line as received, for parsing; empty when the server closed
+        std::string line;   // the same with the session's passwords masked: what texts quote
+        int code = 0;       // 100 to 599; 0 when the reply is unusable
+        std::string fault;  // why it is unusable (no valid code, too long); empty when usable
+
+        bool Usable() const { return fault.empty(); }
+        // An unusable reply refuses whatever the step accepts.
+        bool Refuses(int low, int high) const { return !Usable() || ReplyCodeIn(code, low, high); }
+        const std::string& Message() const { return Usable() ? line : fault; }
+    };
+
     void LogIn();
-    // Transaction that treats a connection closed by the server as an error.
-    std::string Exchange(const std::string& command);
-    std::string ExchangeSecret(const std::string& command, const std::string& secret);
-    void ReadContinuationLines(const std::string& firstLine);
+    // Reads one whole reply under one time-out, reports its lines and keeps it as the last reply.
+    Reply ReadReply();
+    // Sends a command and reads its reply.
+    Reply Ask(const std::string& command);
+    // Ask, treating a connection closed by the server as an error.
+    Reply Exchange(const std::string& command);
+    // The password is masked from here on, for the rest of the session.
+    Reply ExchangeSecret(const std::string& command, const std::string& secret);
+    static Reply Required(Reply reply);
     void DiscardWaitingInput();
-    [[noreturn]] void FailLogIn(const std::string& reply);
+    [[noreturn]] void FailLogIn(const std::string& message);
     // Fires OnFailure for a refused command; raises FTPException(message) unless the handler set handled.
     void RefuseCommand(TCmdType type, const std::string& message);
     // Returns false (upload ended, nothing more to do) when an OnFailure handler handled the refusal.
-    bool RefuseUpload(const std::string& reply);
+    bool RefuseUpload(const std::string& message);
     bool PerformUpload(const std::string& localPath, const std::string& remoteName);
-    // The reply that ends a transfer, with its continuation lines.
-    std::string ReadFinalReply();
+    // Opens the data connection (passive) or listens for it (active); false when refused and handled.
+    bool OpenDataConnection(TSocketConnection& data);
+    // Takes the server's connection to the listening socket (active); false when refused and handled.
+    bool AcceptDataConnection(TSocketConnection& data);
     void RequireClean(const std::string& value, const char* what);
 
     std::unique_ptr<TSocketConnection> dataConnection_;

@@ -1,6 +1,7 @@
 // TFtpClient::Upload: one local file over a passive or active data connection.
 #include "net/FtpClient.h"
 
+#include "base/PathName.h"
 #include "net/ReplyParsing.h"
 
 #include <cerrno>
@@ -8,11 +9,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-bool InRange(int code, int low, int high)
-{
-    return code >= low && code <= high;
-}
 
 std::int64_t LocalFileSize(const std::string& path)
 {
@@ -28,7 +24,7 @@ std::int64_t LocalFileSize(const std::string& path)
 
 void TFtpClient::Upload(const std::string& localPath, const std::string& remoteName)
 {
-    cancel_ = false;
+    ClearCancel();
     CheckConnection();
     // An upload started from a handler while another one runs would free the data connection that the
     // running one is still sending on.
@@ -41,6 +37,9 @@ void TFtpClient::Upload(const std::string& localPath, const std::string& remoteN
         try {
             succeeded = PerformUpload(localPath, remoteName);
         } catch (...) {
+            // A stalled data connection is the client's time-out too, for whoever reports the failure.
+            if (dataConnection_ && dataConnection_->TimedOut())
+                MarkTimedOut();
             dataConnection_.reset();
             throw;
         }
@@ -57,16 +56,57 @@ void TFtpClient::Upload(const std::string& localPath, const std::string& remoteN
         OnSuccess(*this, ctUpload);
 }
 
-bool TFtpClient::RefuseUpload(const std::string& reply)
+bool TFtpClient::RefuseUpload(const std::string& message)
 {
     if (!OnFailure)
-        throw FTPException(reply);
+        throw FTPException(message);
     bool handled = false;
     uploadFailureReported_ = true;
     OnFailure(*this, handled, ctUpload);
     if (!handled)
-        throw FTPException(reply);
+        throw FTPException(message);
     return false;
+}
+
+bool TFtpClient::OpenDataConnection(TSocketConnection& data)
+{
+    if (Passive) {
+        Reply reply = Exchange("PASV");
+        if (reply.Refuses(500, 599))
+            return RefuseUpload(reply.Message());
+        std::optional<int> port = PassivePortOf(reply.raw);
+        if (!port)
+            throw FTPException("Malformed passive mode reply: " + std::string(WithoutLineEnd(reply.line)));
+        data.Host = Host;
+        data.Port = *port;
+        data.Connect();
+        return true;
+    }
+    // Listen only where the server was told to connect: the control connection's own address.
+    data.Port = 0;
+    data.Listen(LocalAddress());
+    Reply reply = Exchange("PORT " + LocalAddressText() + data.LocalPortText());
+    if (reply.Refuses(301, 599))
+        return RefuseUpload(reply.Message());
+    return true;
+}
+
+bool TFtpClient::AcceptDataConnection(TSocketConnection& data)
+{
+    // A server that cannot reach the listening socket says so on the control connection; waiting on
+    // for its connection would never end.
+    bool serverAnswered = false;
+    data.StopAcceptingWhen = [this, &serverAnswered] { return serverAnswered = Readable(); };
+    int accepted = -1;
+    try {
+        accepted = data.Accept();
+    } catch (const ESockError&) {
+        if (!serverAnswered)
+            throw;
+        return RefuseUpload(Required(ReadReply()).Message());
+    }
+    data.AdoptSocket(accepted);
+    return true;
 }
 
 bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& remoteName)
@@ -77,58 +117,30 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     data.TimeOut = TimeOut;
     if (OnPacketSent)
         data.OnPacketSent = OnPacketSent;
-    bytesTotal_ = LocalFileSize(localPath);
+    SetBytesTotal(LocalFileSize(localPath));
     const std::string storeName = remoteName.empty() ? FileNamePart(localPath) : remoteName;
     RequireClean(storeName, "file name");
 
     // Image type: in the default ASCII type a server may rewrite the page's line ends.
-    std::string reply = Exchange("TYPE I");
-    if (InRange(ReplyNumber(), 301, 599))
-        return RefuseUpload(reply);
-
-    if (Passive) {
-        reply = Exchange("PASV");
-        if (ReplyNumber() >= 500)
-            return RefuseUpload(reply);
-        data.Host = Host;
-        data.Port = PassivePortOf(reply);
-        data.Connect();
-    } else {
-        // Listen only where the server was told to connect: the control connection's own address.
-        data.Port = 0;
-        data.Listen(LocalAddress());
-        reply = Exchange("PORT " + LocalAddressText() + data.LocalPortText());
-        if (InRange(ReplyNumber(), 301, 599))
-            return RefuseUpload(reply);
-    }
+    Reply reply = Exchange("TYPE I");
+    if (reply.Refuses(301, 599))
+        return RefuseUpload(reply.Message());
+    if (!OpenDataConnection(data))
+        return false;
 
     Report(1, "STOR " + (remoteName.empty() ? localPath : remoteName));
     reply = Exchange("STOR " + storeName);
-    int code = ReplyNumber();
-    if (InRange(code, 301, 599)) {
-        if (InRange(code, 500, 502) && OnUnSupportedFunction)
+    if (reply.Refuses(301, 599)) {
+        if (ReplyCodeIn(reply.code, 500, 502) && OnUnSupportedFunction)
             OnUnSupportedFunction(*this, ctUpload);
-        return RefuseUpload(reply);
+        return RefuseUpload(reply.Message());
     }
+    if (!Passive && !AcceptDataConnection(data))
+        return false;
 
-    if (!Passive) {
-        // A server that cannot reach the listening socket says so on the control connection; waiting on
-        // for its connection would never end.
-        bool serverAnswered = false;
-        data.StopAcceptingWhen = [this, &serverAnswered] { return serverAnswered = Readable(); };
-        int accepted = -1;
-        try {
-            accepted = data.Accept();
-        } catch (const ESockError&) {
-            if (!serverAnswered)
-                throw;
-            return RefuseUpload(ReadFinalReply());
-        }
-        data.AdoptSocket(accepted);
-    }
     if (OnTransactionStart)
         OnTransactionStart(*this);
-    if (!cancel_ && !timedOut_)
+    if (!CancelRequested() && !TimedOut())
         data.SendFile(localPath);
     if (OnTransactionStop)
         OnTransactionStop(*this);
@@ -136,24 +148,17 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     data.LingerOff();
     data.RequestCloseSocket();
 
-    if (cancel_ || timedOut_) {
+    if (CancelRequested() || TimedOut()) {
         // The file did not go out whole: that is no success.
-        cancel_ = false;
+        ClearCancel();
         throw EAbortError("Upload aborted");
     }
-    std::string finalReply = ReadFinalReply();
-    if (ReplyNumberOf(finalReply) >= 400)
-        return RefuseUpload(finalReply);
+    if (data.BytesSent() != BytesTotal())
+        throw ESockError("The file was not sent whole: " + std::to_string(data.BytesSent()) + " of " +
+                         std::to_string(BytesTotal()) + " bytes");
+    // Only the server's word that it has the file makes the upload a success.
+    Reply finalReply = Required(ReadReply());
+    if (!finalReply.Usable() || !ReplyCodeIn(finalReply.code, 200, 299))
+        return RefuseUpload(finalReply.Message());
     return true;
-}
-
-std::string TFtpClient::ReadFinalReply()
-{
-    std::string reply = ReadLn();
-    lastReply_ = reply;
-    if (reply.empty())
-        throw ESockError("Connection closed by the server");
-    Report(1, reply);
-    ReadContinuationLines(reply);
-    return reply;
 }

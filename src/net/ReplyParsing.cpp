@@ -1,6 +1,5 @@
 #include "net/ReplyParsing.h"
 
-#include "net/FtpException.h"
 #include "net/SocketErrors.h"
 
 #include <cctype>
@@ -34,11 +33,6 @@ int ByteField(std::string_view field)
     return value <= 255 ? value : -1;
 }
 
-[[noreturn]] void ThrowMalformedPassiveReply(std::string_view reply)
-{
-    throw FTPException("Malformed passive mode reply: " + std::string(WithoutLineEnd(reply)));
-}
-
 }  // namespace
 
 int ReplyNumberOf(std::string_view line)
@@ -54,12 +48,7 @@ int ReplyNumberOf(std::string_view line)
     return static_cast<int>(value);
 }
 
-bool IsContinuationLine(std::string_view line)
-{
-    return (!line.empty() && line[0] == ' ') || (line.size() >= 4 && line[3] == '-');
-}
-
-int PassivePortOf(std::string_view reply)
+std::optional<int> PassivePortOf(std::string_view reply)
 {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
@@ -71,17 +60,15 @@ int PassivePortOf(std::string_view reply)
         start = comma + 1;
     }
     if (fields.size() < 6)
-        ThrowMalformedPassiveReply(reply);
+        return std::nullopt;
     std::size_t close = fields[5].find(')');
     if (close == std::string_view::npos)
-        ThrowMalformedPassiveReply(reply);
+        return std::nullopt;
     int high = ByteField(fields[4]);
     int low = ByteField(fields[5].substr(0, close));
-    if (high < 0 || low < 0)
-        ThrowMalformedPassiveReply(reply);
     int port = low + 256 * high;
-    if (port < 1 || port > 65535)
-        ThrowMalformedPassiveReply(reply);
+    if (high < 0 || low < 0 || port < 1)
+        return std::nullopt;
     return port;
 }
 
@@ -91,12 +78,6 @@ bool HoldsControlCharacter(std::string_view text)
         if (static_cast<unsigned char>(c) < 32)
             return true;
     return false;
-}
-
-std::string FileNamePart(std::string_view path)
-{
-    std::size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 std::string_view WithoutLineEnd(std::string_view line)

@@ -2,6 +2,7 @@
 // Reading FTP reply lines and building command arguments: small pure rules shared by the socket layer's
 // transaction and the FTP client.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,19 +10,13 @@
 // the 16-bit signed range raises ESockError.
 int ReplyNumberOf(std::string_view line);
 
-// A line that begins with a blank or has "-" as its fourth character is followed by more reply lines.
-bool IsContinuationLine(std::string_view line);
-
 // The data port named by a "227 ... (h1,h2,h3,h4,p1,p2)" reply: the fifth and sixth comma-separated
-// fields, the sixth cut before its ")". Raises FTPException when the reply does not have that form or
-// names a port outside 1 to 65535.
-int PassivePortOf(std::string_view reply);
+// fields, the sixth cut before its ")". Nothing when the reply does not have that form or names a port
+// outside 1 to 65535.
+std::optional<int> PassivePortOf(std::string_view reply);
 
 // True when the text holds a byte below 32 (CR, LF, NUL ...): such a byte would end or split a command.
 bool HoldsControlCharacter(std::string_view text);
-
-// The text after the last "/" of a path.
-std::string FileNamePart(std::string_view path);
 
 // The reply line without its CR LF, for messages that quote it.
 std::string_view WithoutLineEnd(std::string_view line);

@@ -26,38 +26,56 @@ bool IsAnswerToTheAttempt(int errnoValue)
            errnoValue == ECONNRESET || errnoValue == EAGAIN;
 }
 
-// Marks a Connect as under way for as long as it runs, on every way out.
-class ConnectInProgress {
-public:
-    explicit ConnectInProgress(bool& flag) : flag_(flag) { flag_ = true; }
-    ~ConnectInProgress() { flag_ = false; }
-    ConnectInProgress(const ConnectInProgress&) = delete;
-    ConnectInProgress& operator=(const ConnectInProgress&) = delete;
-
-private:
-    bool& flag_;
-};
+bool StartsWithReplyCode(const std::string& text)
+{
+    return text.size() >= 3 && std::isdigit(static_cast<unsigned char>(text[0])) &&
+           std::isdigit(static_cast<unsigned char>(text[1])) && std::isdigit(static_cast<unsigned char>(text[2]));
+}
 }  // namespace
+
+const char* PhaseName(TSocketPhase phase)
+{
+    switch (phase) {
+    case TSocketPhase::Idle: return "Idle";
+    case TSocketPhase::Resolving: return "Resolving";
+    case TSocketPhase::Connecting: return "Connecting";
+    case TSocketPhase::Connected: return "Connected";
+    case TSocketPhase::Failed: return "Failed";
+    case TSocketPhase::Listening: return "Listening";
+    case TSocketPhase::Incoming: return "Incoming";
+    case TSocketPhase::Destroying: return "Destroying";
+    }
+    return "?";
+}
 
 TSocketConnection::TSocketConnection()
 {
     timer_.SetEnabled(false);
     timer_.SetOnTimer([this](TThreadTimer&) { TimerTriggered(); });
     Report(8, "Create");
-    socket_ = NewSocket(Linger::ResetOnClose);
-    if (socket_ < 0)
+    socket_.Reset(NewSocket(Linger::ResetOnClose));
+    if (!socket_.Valid())
         throw ESockError("Initializaton of windows sockets failed");
 }
 
 TSocketConnection::~TSocketConnection()
 {
     // Destruction starts by marking the object, so no event reaches handlers that may be gone already.
-    destroying_ = true;
+    SetPhase(TSocketPhase::Destroying);
     Report(8, "Destroy");
     TSocketConnection::Abort();
     Cancel();
     timer_.SetEnabled(false);
-    CloseSocketHandle();
+}
+
+void TSocketConnection::SetPhase(TSocketPhase next)
+{
+    const TSocketPhase previous = phase_;
+    if (previous == next || previous == TSocketPhase::Destroying)
+        return;
+    phase_ = next;
+    if (OnPhaseChange && next != TSocketPhase::Destroying)
+        OnPhaseChange(*this, previous, next);
 }
 
 int TSocketConnection::NewSocket(Linger linger)
@@ -75,11 +93,12 @@ int TSocketConnection::NewSocket(Linger linger)
     return fd;
 }
 
-void TSocketConnection::CloseSocketHandle()
+void TSocketConnection::RenewSocket()
 {
-    if (socket_ >= 0)
-        ::close(socket_);
-    socket_ = -1;
+    socket_.Reset(NewSocket(Linger::Graceful));
+    if (!socket_.Valid())
+        CheckError(errno);
+    SetPhase(TSocketPhase::Idle);
 }
 
 void TSocketConnection::Report(int level, const std::string& text)
@@ -87,7 +106,7 @@ void TSocketConnection::Report(int level, const std::string& text)
     if (ReportLevel < level)
         return;
     status_ = Masked(text);
-    if (destroying_ || !OnStatus)
+    if (phase_ == TSocketPhase::Destroying || !OnStatus)
         return;
     try {
         OnStatus(*this, status_);
@@ -96,24 +115,35 @@ void TSocketConnection::Report(int level, const std::string& text)
     }
 }
 
+void TSocketConnection::AddSecret(const std::string& secret)
+{
+    if (!secret.empty())
+        secrets_.push_back(secret);
+}
+
 std::string TSocketConnection::Masked(std::string text) const
 {
-    // Only whole occurrences after the reply code: a short password must not garble the code or the
-    // words around it.
-    constexpr std::size_t kReplyCodeLength = 4;
-    if (secret_.empty())
+    // Every occurrence goes, inside words too (a server may glue the password to other text). Only a
+    // leading reply code stays readable: an occurrence wholly inside it shows nothing but the code.
+    const std::size_t code = StartsWithReplyCode(text) ? 3 : 0;
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    for (const std::string& secret : secrets_)
+        for (std::size_t at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 1))
+            if (at + secret.size() > code)
+                ranges.emplace_back(at, at + secret.size());
+    if (ranges.empty())
         return text;
-    auto isWordCharacter = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
-    for (std::size_t at = text.find(secret_, kReplyCodeLength); at != std::string::npos;) {
-        std::size_t end = at + secret_.size();
-        bool whole = !isWordCharacter(text[at - 1]) && (end == text.size() || !isWordCharacter(text[end]));
-        if (whole) {
-            text.replace(at, secret_.size(), "****");
-            end = at + 4;
-        }
-        at = text.find(secret_, whole ? end : at + 1);
+    std::sort(ranges.begin(), ranges.end());
+    std::string masked;
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < ranges.size();) {
+        auto [begin, end] = ranges[i];
+        for (++i; i < ranges.size() && ranges[i].first <= end; ++i)
+            end = std::max(end, ranges[i].second);
+        masked.append(text, copied, begin - copied).append("****");
+        copied = end;
     }
-    return text;
+    return masked.append(text, copied);
 }
 
 void TSocketConnection::SocketConnected()
@@ -155,25 +185,22 @@ void TSocketConnection::WaitPass(short events, int sliceMs)
     int due = timer_.MillisecondsUntilDue();
     if (due >= 0)
         timeout = std::min(timeout, due);
-    pollfd entry{socket_, events, 0};
-    int ready = ::poll(&entry, events != 0 && socket_ >= 0 ? 1 : 0, timeout);
+    pollfd entry{socket_.Get(), events, 0};
+    int ready = ::poll(&entry, events != 0 && socket_.Valid() ? 1 : 0, timeout);
     if (ready > 0) {
-        if (connecting_ && (entry.revents & (POLLOUT | POLLERR | POLLHUP))) {
+        if (phase_ == TSocketPhase::Connecting && (entry.revents & (POLLOUT | POLLERR | POLLHUP))) {
             int error = 0;
             socklen_t length = sizeof error;
-            ::getsockopt(socket_, SOL_SOCKET, SO_ERROR, &error, &length);
-            connecting_ = false;
-            ok_ = error == 0;
-            if (ok_) {
-                connected_ = true;
+            ::getsockopt(socket_.Get(), SOL_SOCKET, SO_ERROR, &error, &length);
+            if (error == 0) {
+                SetPhase(TSocketPhase::Connected);
                 SocketConnected();
             } else {
                 lastError_ = SocketErrorCodeFromErrno(error);
+                SetPhase(TSocketPhase::Failed);
             }
-        } else if (listening_ && (entry.revents & (POLLIN | POLLERR | POLLHUP))) {
-            ok_ = !(entry.revents & POLLERR);
-            eventArrived_ = true;
-            connected_ = true;
+        } else if (phase_ == TSocketPhase::Listening && (entry.revents & (POLLIN | POLLERR | POLLHUP))) {
+            SetPhase(entry.revents & POLLERR ? TSocketPhase::Failed : TSocketPhase::Incoming);
         }
     }
     timer_.FireIfDue();
@@ -199,7 +226,6 @@ void TSocketConnection::TimerTriggered()
     Report(8, "Timer Triggered");
     timer_.SetEnabled(false);
     timedOut_ = true;
-    eventArrived_ = true;
     Abort();
 }
 
@@ -225,7 +251,6 @@ TSocketConnection::LookupOutcome TSocketConnection::Resolve()
     }
     remote_.sin_addr.s_addr = 0;
     TimerOn();
-    eventArrived_ = false;
     HostLookup lookup(name);
     while (!lookup.Done() && !timedOut_ && !cancel_)
         WaitPass(0, kLookupSliceMs);
@@ -236,7 +261,6 @@ TSocketConnection::LookupOutcome TSocketConnection::Resolve()
         cancel_ = false;
         return LookupOutcome::Canceled;
     }
-    eventArrived_ = true;
     if (lookup.ErrorCode() != 0) {
         lastError_ = lookup.ErrorCode();
         return LookupOutcome::Failed;
@@ -262,25 +286,8 @@ void TSocketConnection::ResolveHost()
     }
 }
 
-void TSocketConnection::Connect()
+void TSocketConnection::ResolveRemote()
 {
-    Report(8, "Connecting");
-    // A second Connect started from an event handler while this one waits would replace the socket under
-    // the waiting attempt, which then never ends.
-    if (connectInProgress_)
-        CheckError(EALREADY);
-    cancel_ = false;
-    if (connected_)
-        throw ESockError("Already connected");
-    ConnectInProgress inProgress(connectInProgress_);
-    if (socketUsed_) {
-        CloseSocketHandle();
-        socket_ = NewSocket(Linger::Graceful);
-        if (socket_ < 0)
-            CheckError(errno);
-        socketUsed_ = false;
-    }
-
     bool invalidHostAsked = false;
     for (;;) {
         Report(8, "Resolve Host");
@@ -290,7 +297,7 @@ void TSocketConnection::Connect()
         if (outcome == LookupOutcome::Canceled)
             throw ESockError("Host Lookup Canceled");
         if (remote_.sin_addr.s_addr != 0)
-            break;
+            return;
         bool handled = false;
         if (!invalidHostAsked && OnInvalidHost) {
             invalidHostAsked = true;
@@ -299,37 +306,60 @@ void TSocketConnection::Connect()
         if (!handled)
             throw ESockError("Null Remote Address");
     }
+}
 
+void TSocketConnection::StartConnecting()
+{
     remote_.sin_family = AF_INET;
     remote_.sin_port = htons(static_cast<std::uint16_t>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
-    eventArrived_ = false;
-    ok_ = true;
-    socketUsed_ = true;
-    if (::connect(socket_, reinterpret_cast<const sockaddr*>(&remote_), sizeof remote_) == 0) {
-        connected_ = true;
+    SetPhase(TSocketPhase::Connecting);
+    if (::connect(socket_.Get(), reinterpret_cast<const sockaddr*>(&remote_), sizeof remote_) == 0) {
+        SetPhase(TSocketPhase::Connected);
         SocketConnected();
     } else if (errno == EINPROGRESS || errno == EINTR) {
-        connecting_ = true;
+        // The answer arrives during the wait.
     } else if (IsAnswerToTheAttempt(errno)) {
-        // Reported like the same answer arriving later: through the ok flag.
+        // Reported like the same answer arriving later.
         lastError_ = SocketErrorCodeFromErrno(errno);
-        ok_ = false;
+        SetPhase(TSocketPhase::Failed);
     } else {
-        CheckError(errno);
+        const int error = errno;
+        SetPhase(TSocketPhase::Failed);
+        CheckError(error);
     }
+}
 
+void TSocketConnection::Connect()
+{
+    Report(8, "Connecting");
+    // A second Connect started from an event handler while this one waits would replace the socket under
+    // the waiting attempt, which then never ends.
+    if (phase_ == TSocketPhase::Resolving || phase_ == TSocketPhase::Connecting)
+        CheckError(EALREADY);
+    cancel_ = false;
+    if (Connected())
+        throw ESockError("Already connected");
+    if (phase_ != TSocketPhase::Idle)
+        RenewSocket();
+
+    SetPhase(TSocketPhase::Resolving);
+    try {
+        ResolveRemote();
+    } catch (...) {
+        SetPhase(TSocketPhase::Idle);
+        throw;
+    }
+    StartConnecting();
     TimerOn();
-    while (!connected_ && !timedOut_ && !cancel_ && ok_)
+    while (phase_ == TSocketPhase::Connecting && !timedOut_ && !cancel_)
         WaitPass(POLLOUT, kWaitSliceMs);
     TimerOff();
-    connecting_ = false;
-    // The attempt is over: a failure handler may start the next one.
-    connectInProgress_ = false;
-    if (!timedOut_ && !cancel_ && ok_) {
-        socketUsed_ = false;
+    if (phase_ == TSocketPhase::Connected && !timedOut_ && !cancel_)
         return;
-    }
-    connected_ = false;
+    // The attempt is over (a handler may have closed the socket already): a failure handler may start
+    // the next one.
+    if (phase_ != TSocketPhase::Idle)
+        SetPhase(TSocketPhase::Failed);
     if (OnConnectionFailed)
         OnConnectionFailed(*this);
     bool canceled = cancel_;
@@ -345,7 +375,7 @@ void TSocketConnection::CheckConnection()
 {
     Report(8, "Checking Connection");
     bool asked = false;
-    while (!connected_) {
+    while (!Connected()) {
         bool handled = false;
         if (!asked && OnConnectionRequired) {
             asked = true;
@@ -365,28 +395,27 @@ void TSocketConnection::Disconnect()
 void TSocketConnection::RequestCloseSocket()
 {
     Report(4, "Request Close Socket");
-    connected_ = false;
-    connecting_ = false;
-    listening_ = false;
-    if (socket_ < 0)
+    if (!socket_.Valid())
         return;
-    int fd = socket_;
-    socket_ = -1;
-    if (::close(fd) != 0 && errno != EINTR)
-        CheckError(errno);
-    if (destroying_)
+    const bool closed = socket_.Close();
+    const int closeError = errno;
+    if (phase_ == TSocketPhase::Destroying)
         return;
+    // The fresh socket comes first, so that an OnDisconnect handler can connect again at once.
+    socket_.Reset(NewSocket(Linger::Graceful));
+    const int socketError = errno;
+    SetPhase(TSocketPhase::Idle);
+    if (!closed && closeError != EINTR)
+        CheckError(closeError);
     if (OnDisconnect)
         OnDisconnect(*this);
-    socket_ = NewSocket(Linger::Graceful);
-    socketUsed_ = false;
-    if (socket_ < 0)
-        CheckError(errno);
+    if (!socket_.Valid())
+        CheckError(socketError);
 }
 
 void TSocketConnection::HandlePeerClosed()
 {
-    if (connected_)
+    if (Connected())
         RequestCloseSocket();
 }
 
@@ -398,65 +427,68 @@ void TSocketConnection::Listen(const std::string& localAddress)
     local.sin_port = htons(static_cast<std::uint16_t>(Port & 0xFFFF));
     if (::inet_pton(AF_INET, localAddress.c_str(), &local.sin_addr) != 1)
         throw ESockError("Invalid local address: " + localAddress);
-    socketUsed_ = true;
-    if (::bind(socket_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
-        CheckError(errno);
-    if (::listen(socket_, 1) != 0)
-        CheckError(errno);
-    listening_ = true;
-    eventArrived_ = false;
-    ok_ = true;
+    if (phase_ != TSocketPhase::Idle)
+        RenewSocket();
+    if (::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(socket_.Get(), 1) != 0) {
+        const int error = errno;
+        // A socket that failed to bind or listen is replaced before its next use.
+        SetPhase(TSocketPhase::Failed);
+        CheckError(error);
+        return;
+    }
+    SetPhase(TSocketPhase::Listening);
 }
 
 int TSocketConnection::Accept()
 {
     Report(4, "Accepting");
-    while (!eventArrived_ && !cancel_) {
+    TimerOn();
+    while (phase_ == TSocketPhase::Listening && !cancel_) {
         WaitPass(POLLIN, kWaitSliceMs);
-        if (!eventArrived_ && StopAcceptingWhen && StopAcceptingWhen())
+        if (phase_ == TSocketPhase::Listening && StopAcceptingWhen && StopAcceptingWhen())
             cancel_ = true;
     }
+    TimerOff();
     if (cancel_) {
         cancel_ = false;
-        throw ESockError("Accepting Canceled");
+        throw ESockError(timedOut_ ? "Accepting Timed Out" : "Accepting Canceled");
     }
-    if (!ok_)
+    if (phase_ != TSocketPhase::Incoming)
         throw ESockError("Error creating Data Connection");
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
-    int accepted = ::accept4(socket_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (accepted < 0) {
+    TFileDescriptor accepted(
+        ::accept4(socket_.Get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    if (!accepted.Valid()) {
         CheckError(errno);
         throw ESockError("Error creating Data Connection");
     }
     remote_ = peer;
     if (cancel_) {
         cancel_ = false;
-        ::close(accepted);
         throw EAbortError("Socket send aborted");
     }
-    return accepted;
+    return accepted.Release();
 }
 
 void TSocketConnection::AdoptSocket(int acceptedSocket)
 {
-    CloseSocketHandle();
-    socket_ = acceptedSocket;
-    listening_ = false;
-    connected_ = true;
+    socket_.Reset(acceptedSocket);
+    SetPhase(TSocketPhase::Connected);
 }
 
 void TSocketConnection::LingerOff()
 {
     ::linger option{0, 0};
-    ::setsockopt(socket_, SOL_SOCKET, SO_LINGER, &option, sizeof option);
+    ::setsockopt(socket_.Get(), SOL_SOCKET, SO_LINGER, &option, sizeof option);
 }
 
 std::string TSocketConnection::LocalAddress() const
 {
     sockaddr_in local{};
     socklen_t length = sizeof local;
-    ::getsockname(socket_, reinterpret_cast<sockaddr*>(&local), &length);
+    ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&local), &length);
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &local.sin_addr, text, sizeof text);
     return text;
@@ -473,7 +505,7 @@ std::string TSocketConnection::LocalPortText() const
 {
     sockaddr_in local{};
     socklen_t length = sizeof local;
-    ::getsockname(socket_, reinterpret_cast<sockaddr*>(&local), &length);
+    ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&local), &length);
     unsigned port = ntohs(local.sin_port);
     return "," + std::to_string(port >> 8) + "," + std::to_string(port & 0xFF);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // One TCP socket with blocking-style operations for code on the user-interface thread. The socket is
 // non-blocking; every wait sleeps briefly in poll() and pumps the user interface (MessagePump.h), so the
-// program stays responsive while it connects, sends or reads. IPv4 only.
+// program stays responsive while it connects, sends or reads, and ends on Cancel and on the time-out.
+// What the connection is doing is one phase (TSocketPhase), changed in one place. IPv4 only.
 
+#include "base/FileDescriptor.h"
 #include "net/SocketErrors.h"
 #include "net/ThreadTimer.h"
 
@@ -12,6 +14,21 @@
 #include <netinet/in.h>
 #include <string>
 #include <string_view>
+#include <vector>
+
+// What a socket connection is doing: exactly one phase at a time, changed in one place.
+enum class TSocketPhase : std::uint8_t {
+    Idle,        // a fresh socket, ready to connect or listen
+    Resolving,   // Connect is looking the host up
+    Connecting,  // Connect waits for the peer's answer
+    Connected,
+    Failed,      // the last attempt failed; its socket is replaced before the next one
+    Listening,   // waiting for one incoming connection
+    Incoming,    // an incoming connection waits to be accepted
+    Destroying,
+};
+
+const char* PhaseName(TSocketPhase phase);
 
 class TSocketConnection {
 public:
@@ -20,6 +37,7 @@ public:
     using TStatusEvent = std::function<void(TSocketConnection& sender, const std::string& status)>;
     using TErrorEvent =
         std::function<void(TSocketConnection& sender, std::uint16_t errorCode, const std::string& errorMessage)>;
+    using TPhaseEvent = std::function<void(TSocketConnection& sender, TSocketPhase from, TSocketPhase to)>;
 
     static constexpr std::size_t kBufferSize = 65536;
 
@@ -45,6 +63,9 @@ public:
     THandledEvent OnConnectionRequired;
     // Asked on every pass of the accept wait; true gives the wait up as if it were cancelled.
     std::function<bool()> StopAcceptingWhen;
+    // Hears every change of phase (for progress displays and traces); it must not call back into the
+    // connection.
+    TPhaseEvent OnPhaseChange;
 
     virtual int Accept();
     virtual void Connect();
@@ -87,7 +108,9 @@ public:
     std::string LocalAddressText() const;  // the dotted form with commas for dots, as PORT writes it
     std::string LocalPortText() const;     // ",high,low"
 
-    bool Connected() const { return connected_; }
+    TSocketPhase Phase() const { return phase_; }
+    // Connected, or an incoming connection waits on a listening socket.
+    bool Connected() const { return phase_ == TSocketPhase::Connected || phase_ == TSocketPhase::Incoming; }
     bool TimedOut() const { return timedOut_; }
     int ReplyNumber() const { return replyNumber_; }
     const std::string& LastReply() const { return lastReply_; }
@@ -102,24 +125,39 @@ protected:
     virtual void SocketConnected();
     // Checks a failed socket call: "would block" is no error; anything else fires OnError and raises.
     void CheckError(int errnoValue);
-    // While set, this text is masked in every reply and status text (a password during its exchange).
-    void SetSecret(std::string secret) { secret_ = std::move(secret); }
-    std::string Masked(std::string text) const;
 
-    bool connected_ = false;
-    bool cancel_ = false;
-    bool timedOut_ = false;
-    std::int64_t bytesTotal_ = 0;
-    std::string lastReply_;
+    // The cancel request that ends the current wait; operations that start afresh clear it.
+    bool CancelRequested() const { return cancel_; }
+    void ClearCancel() { cancel_ = false; }
+    // One line (as ReadLn) while the caller runs the time-out timer, e.g. over a whole reply.
+    std::string ReadLineInRunningTimer();
+    void SetReplyNumber(int number) { replyNumber_ = number; }
+    // Stored with the password masked.
+    void SetLastReply(const std::string& reply) { lastReply_ = Masked(reply); }
+    void SetBytesTotal(std::int64_t bytes) { bytesTotal_ = bytes; }
+    // A wait of a connection this one drives (a data connection) timed out.
+    void MarkTimedOut() { timedOut_ = true; }
+
+    // Texts to mask in every reply, status and error text from now on (the passwords of a session).
+    void AddSecret(const std::string& secret);
+    void ForgetSecrets() { secrets_.clear(); }
+    std::string Masked(std::string text) const;
 
 private:
     enum class LookupOutcome { Resolved, Failed, TimedOut, Canceled };
     enum class Linger { ResetOnClose, Graceful };
 
+    // The one place where the phase changes.
+    void SetPhase(TSocketPhase next);
     LookupOutcome Resolve();
+    // Resolve for Connect, with one OnInvalidHost retry; raises when there is no address.
+    void ResolveRemote();
+    // Starts the connection attempt; the phase tells how it went.
+    void StartConnecting();
     void TimerTriggered();
-    int NewSocket(Linger linger);
-    void CloseSocketHandle();
+    static int NewSocket(Linger linger);
+    // Closes the socket and makes a fresh one with the system's default (graceful) close.
+    void RenewSocket();
     void HandlePeerClosed();
     // One pass of a wait: sleeps in poll() on the socket for a few milliseconds (or until the time-out
     // is due), handles what the socket reports, fires the timer when due and pumps the interface.
@@ -129,24 +167,34 @@ private:
     // full. onSent, when given, hears of every piece the socket took.
     void SendAll(const char* data, std::size_t length, const std::function<void(std::size_t)>& onSent);
 
-    int socket_ = -1;
+    TFileDescriptor socket_;
     sockaddr_in remote_{};
     char buffer_[kBufferSize + 1];
     TThreadTimer timer_;
 
-    bool ok_ = true;
-    bool eventArrived_ = false;
-    bool destroying_ = false;
-    bool connecting_ = false;
-    bool listening_ = false;
-    bool connectInProgress_ = false;
-    // A socket that took part in a failed attempt is replaced before the next Connect.
-    bool socketUsed_ = false;
+    TSocketPhase phase_ = TSocketPhase::Idle;
+    bool cancel_ = false;
+    bool timedOut_ = false;
 
     int replyNumber_ = 0;
+    std::string lastReply_;
     int lastError_ = 0;
     std::string status_;
+    std::int64_t bytesTotal_ = 0;
     std::int64_t bytesSent_ = 0;
-    std::string secret_;
+    std::vector<std::string> secrets_;
     std::chrono::steady_clock::time_point lastPump_{};
+};
+
+// Runs the time-out timer of a connection for as long as it lives: one wait, or a group of waits that
+// share one time-out (the lines of one reply).
+class TTimeOutScope {
+public:
+    explicit TTimeOutScope(TSocketConnection& connection) : connection_(connection) { connection_.TimerOn(); }
+    ~TTimeOutScope() { connection_.TimerOff(); }
+    TTimeOutScope(const TTimeOutScope&) = delete;
+    TTimeOutScope& operator=(const TTimeOutScope&) = delete;
+
+private:
+    TSocketConnection& connection_;
 };

@@ -1,7 +1,9 @@
 #pragma once
-// Exceptions of the socket layer and the error-code table of its messages. Codes follow the classic
-// socket error numbering (10000 + n) so that texts stay the same on every platform; POSIX errno values
-// are translated into those codes.
+// Exceptions of the socket layer (a local file that cannot be sent is the shared EFileError) and the
+// error-code table of its messages. Codes follow the classic socket error numbering (10000 + n) so that
+// texts stay the same on every platform; POSIX errno values are translated into those codes.
+
+#include "base/FileError.h"
 
 #include <stdexcept>
 #include <string>
@@ -15,12 +17,6 @@ public:
 class EAbortError : public ESockError {
 public:
     using ESockError::ESockError;
-};
-
-// A local file that cannot be opened or read for sending.
-class EFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 constexpr int kWouldBlockCode = 10035;

@@ -1,6 +1,7 @@
 // Sending and receiving on a connected TSocketConnection.
 #include "net/SocketConnection.h"
 
+#include "base/FileDescriptor.h"
 #include "net/ReplyParsing.h"
 
 #include <algorithm>
@@ -16,34 +17,6 @@ namespace {
 
 constexpr int kWaitSliceMs = 5;
 constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
-
-// Stops the time-out timer on every way out of a wait.
-class TimerScope {
-public:
-    explicit TimerScope(TSocketConnection& connection) : connection_(connection) { connection_.TimerOn(); }
-    ~TimerScope() { connection_.TimerOff(); }
-    TimerScope(const TimerScope&) = delete;
-    TimerScope& operator=(const TimerScope&) = delete;
-
-private:
-    TSocketConnection& connection_;
-};
-
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 ssize_t Receive(int fd, char* buffer, std::size_t length, int flags)
 {
@@ -93,7 +66,7 @@ void TSocketConnection::SendAll(const char* data, std::size_t length, const std:
 {
     std::size_t sent = 0;
     while (sent < length && !cancel_) {
-        const ssize_t n = Send(socket_, data + sent, length - sent);
+        const ssize_t n = Send(socket_.Get(), data + sent, length - sent);
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
             if (onSent)
@@ -112,7 +85,7 @@ void TSocketConnection::SendBuffer(const char* data, std::size_t length)
 {
     Report(4, "Sending Buffer");
     {
-        TimerScope timer(*this);
+        TTimeOutScope timer(*this);
         if (!cancel_) {
             if (length == 0) {
                 length = ::strnlen(data, kBufferSize);
@@ -131,34 +104,37 @@ void TSocketConnection::SendBuffer(const char* data, std::size_t length)
 std::string TSocketConnection::ReadLn()
 {
     Report(8, "ReadLn");
+    TTimeOutScope timer(*this);
+    return ReadLineInRunningTimer();
+}
+
+std::string TSocketConnection::ReadLineInRunningTimer()
+{
     std::string line;
-    {
-        TimerScope timer(*this);
-        while (!cancel_) {
-            ssize_t n = Receive(socket_, buffer_, kBufferSize, MSG_PEEK);
-            if (n == 0) {
-                HandlePeerClosed();
-                return {};
-            }
-            if (n < 0) {
-                int error = errno;
-                lastError_ = SocketErrorCodeFromErrno(error);
-                if (lastError_ == kNotConnectedCode)
-                    return {};
-                if (!WouldBlock(error))
-                    CheckError(error);
-                WaitPass(POLLIN, kWaitSliceMs);
-                continue;
-            }
-            auto* end = static_cast<char*>(std::memchr(buffer_, '\n', static_cast<std::size_t>(n)));
-            std::size_t take = end ? static_cast<std::size_t>(end - buffer_) + 1 : static_cast<std::size_t>(n);
-            Receive(socket_, buffer_, take, 0);
-            line.append(buffer_, take);
-            if (end)
-                return line;
-            if (line.size() >= kBufferSize)
-                throw ESockError("Reply line longer than 65536 bytes");
+    while (!cancel_) {
+        ssize_t n = Receive(socket_.Get(), buffer_, kBufferSize, MSG_PEEK);
+        if (n == 0) {
+            HandlePeerClosed();
+            return {};
         }
+        if (n < 0) {
+            int error = errno;
+            lastError_ = SocketErrorCodeFromErrno(error);
+            if (lastError_ == kNotConnectedCode)
+                return {};
+            if (!WouldBlock(error))
+                CheckError(error);
+            WaitPass(POLLIN, kWaitSliceMs);
+            continue;
+        }
+        auto* end = static_cast<char*>(std::memchr(buffer_, '\n', static_cast<std::size_t>(n)));
+        std::size_t take = end ? static_cast<std::size_t>(end - buffer_) + 1 : static_cast<std::size_t>(n);
+        Receive(socket_.Get(), buffer_, take, 0);
+        line.append(buffer_, take);
+        if (end)
+            return line;
+        if (line.size() >= kBufferSize)
+            throw ESockError("Reply line longer than 65536 bytes");
     }
     cancel_ = false;
     throw EAbortError("Socket readln aborted");
@@ -168,7 +144,7 @@ std::string TSocketConnection::Read(std::size_t count)
 {
     Report(8, "Read( " + std::to_string(count) + " )");
     if (count == 0) {
-        ssize_t n = Receive(socket_, buffer_, kBufferSize, 0);
+        ssize_t n = Receive(socket_.Get(), buffer_, kBufferSize, 0);
         if (n > 0)
             return std::string(buffer_, static_cast<std::size_t>(n));
         if (n == 0)
@@ -179,10 +155,11 @@ std::string TSocketConnection::Read(std::size_t count)
     }
     if (count > kBufferSize)
         throw ESockError("Cannot read more than 65536 bytes at once");
+    TTimeOutScope timer(*this);
     while (!cancel_) {
-        ssize_t n = Receive(socket_, buffer_, count, MSG_PEEK);
+        ssize_t n = Receive(socket_.Get(), buffer_, count, MSG_PEEK);
         if (n == static_cast<ssize_t>(count)) {
-            Receive(socket_, buffer_, count, 0);
+            Receive(socket_.Get(), buffer_, count, 0);
             return std::string(buffer_, count);
         }
         if (n == 0) {
@@ -207,7 +184,11 @@ std::string TSocketConnection::Transaction(const std::string& command)
     lastReply_ = Masked(reply);
     if (!reply.empty()) {
         Report(1, reply);
-        replyNumber_ = ReplyNumberOf(reply);
+        try {
+            replyNumber_ = ReplyNumberOf(reply);
+        } catch (const ESockError& error) {
+            throw ESockError(Masked(error.what()));
+        }
     }
     return lastReply_;
 }
@@ -215,15 +196,18 @@ std::string TSocketConnection::Transaction(const std::string& command)
 void TSocketConnection::SendFile(const std::string& path)
 {
     Report(8, "SendFile");
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0)
+    TFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.Valid())
         throw EFileError("Cannot open file \"" + path + "\". " + std::strerror(errno));
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         throw EFileError("Cannot open file \"" + path + "\". Not a regular file");
-    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
+    // The time-out counts from the last progress: a large file may take long, a stalled peer may not.
+    TTimeOutScope timer(*this);
     const std::function<void(std::size_t)> onPacketSent = [this](std::size_t count) {
+        timer_.SetEnabled(true);
         bytesSent_ += static_cast<std::int64_t>(count);
         if (OnPacketSent)
             OnPacketSent(*this);
@@ -234,7 +218,7 @@ void TSocketConnection::SendFile(const std::string& path)
         std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kBufferSize, info.st_size - position));
         ssize_t got;
         do
-            got = ::read(file.get(), buffer_, want);
+            got = ::read(file.Get(), buffer_, want);
         while (got < 0 && errno == EINTR);
         if (got < 0)
             throw EFileError("Cannot read file \"" + path + "\". " + std::strerror(errno));
@@ -253,17 +237,17 @@ bool TSocketConnection::DataAvailable()
 {
     Report(8, "Data Available");
     char probe;
-    return Receive(socket_, &probe, 1, MSG_PEEK) > 0;
+    return Receive(socket_.Get(), &probe, 1, MSG_PEEK) > 0;
 }
 
 bool TSocketConnection::Readable() const
 {
-    pollfd entry{socket_, POLLIN, 0};
-    return socket_ >= 0 && ::poll(&entry, 1, 0) > 0;
+    pollfd entry{socket_.Get(), POLLIN, 0};
+    return socket_.Valid() && ::poll(&entry, 1, 0) > 0;
 }
 
 void TSocketConnection::ClearInput()
 {
     Report(8, "Clearing Input");
-    Receive(socket_, buffer_, kBufferSize, 0);
+    Receive(socket_.Get(), buffer_, kBufferSize, 0);
 }

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -28,14 +29,20 @@ public:
     virtual void ShowError(const QString& text) = 0;
     // Caption as given (normally "Confirm"), question icon, "&Yes" and "&No". True for Yes.
     virtual bool Confirm(const QString& caption, const QString& text) = 0;
+    // A question answered by one of its buttons (captions with "&" mnemonics; the first is the
+    // default, and Esc chooses none). The index of the button chosen, -1 when none was; a desktop
+    // that cannot ask (a benchmark's) answers none.
+    virtual int Ask(const QString& /*caption*/, const QString& /*text*/, const QStringList& /*buttons*/) { return -1; }
 
     virtual std::optional<QString> GetOpenFileName(QWidget* parent, const FileDialogOptions& options) = 0;
     virtual std::optional<QString> GetSaveFileName(QWidget* parent, const FileDialogOptions& options) = 0;
     // Opens with `initial`: each dialog's own chooser (markup/ColorChooser.h) passes the colour last
     // confirmed in it, black the first time. Empty when cancelled.
     virtual std::optional<QColor> GetColor(QWidget* parent, const QColor& initial) = 0;
-    // Print dialog on the given printer; true when the user confirmed.
+    // Print dialog on the given printer, showing its page range 1 to toPage() as the page count;
+    // true when the user confirmed.
     virtual bool ExecPrintDialog(QWidget* parent, QPrinter& printer) = 0;
+    // Printer set-up dialog: chooses the printer, paper and orientation; true when confirmed.
     virtual bool ExecPrinterSetup(QWidget* parent, QPrinter& printer) = 0;
 
     // Shows a dialog modally and returns its result code (QDialog::Accepted or Rejected).

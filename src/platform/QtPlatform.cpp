@@ -2,6 +2,7 @@
 
 #include "platform/FileFilter.h"
 #include "platform/HelpWindow.h"
+#include "platform/PrinterSetupDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,8 +12,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -64,6 +65,19 @@ bool QtPlatform::Confirm(const QString& caption, const QString& text)
     return box.clickedButton() == yes;
 }
 
+int QtPlatform::Ask(const QString& caption, const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    box.setTextFormat(Qt::PlainText);
+    QList<QPushButton*> pushButtons;
+    for (const QString& button : buttons)
+        pushButtons << box.addButton(button, QMessageBox::ActionRole);
+    if (!pushButtons.isEmpty())
+        box.setDefaultButton(pushButtons.first());
+    box.exec();
+    return static_cast<int>(pushButtons.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
+}
+
 std::optional<QString> QtPlatform::RunFileDialog(QWidget* parent, const FileDialogOptions& options,
                                                  FileDialogMode mode, QString& lastPath)
 {
@@ -84,7 +98,10 @@ std::optional<QString> QtPlatform::RunFileDialog(QWidget* parent, const FileDial
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
 
-    const QString start = options.initialPath.isEmpty() ? lastPath : options.initialPath;
+    // A dialog without a path of its own starts in the folder last used, never with a file chosen
+    // for another page: accepting that name would write over the other page's file unasked.
+    const QString start =
+        options.initialPath.isEmpty() && !lastPath.isEmpty() ? QFileInfo(lastPath).absolutePath() : options.initialPath;
     if (!start.isEmpty()) {
         const QFileInfo info(start);
         if (info.isDir()) {
@@ -121,12 +138,22 @@ std::optional<QColor> QtPlatform::GetColor(QWidget* parent, const QColor& initia
 bool QtPlatform::ExecPrintDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, ActiveWindowOr(parent));
+    if (printer.toPage() > 0) {
+        dialog.setMinMax(1, printer.toPage());
+        // The page count stays in sight while the dialog's options are folded away.
+        dialog.setWindowTitle(printer.toPage() == 1 ? QStringLiteral("Print (1 page)")
+                                                    : QStringLiteral("Print (%1 pages)").arg(printer.toPage()));
+    }
+    // Every print covers all pages: no range, selection or current page; a PDF file may be chosen.
+    // Set after the range, which would switch the page range back on.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtPlatform::ExecPrinterSetup(QWidget* parent, QPrinter& printer)
 {
-    QPageSetupDialog dialog(&printer, ActiveWindowOr(parent));
+    TPrinterSetupDialog dialog(printer, ActiveWindowOr(parent));
+    CentreOn(dialog, dialog.parentWidget());
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -17,6 +17,7 @@ public:
     void ShowMessage(const QString& text) override;
     void ShowError(const QString& text) override;
     bool Confirm(const QString& caption, const QString& text) override;
+    int Ask(const QString& caption, const QString& text, const QStringList& buttons) override;
 
     std::optional<QString> GetOpenFileName(QWidget* parent, const FileDialogOptions& options) override;
     std::optional<QString> GetSaveFileName(QWidget* parent, const FileDialogOptions& options) override;
@@ -39,7 +40,8 @@ private:
     std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& options, FileDialogMode mode,
                                          QString& lastPath);
 
-    // Each dialog starts with the folder and name of its own previous use.
+    // The last path accepted in any open or save dialog: its folder is where a dialog without a path
+    // of its own starts.
     QString lastOpenPath_;
     QString lastSavePath_;
     // Reparented under a running modal dialog, which would otherwise block it; it may die with that dialog.

@@ -5,7 +5,7 @@
 #include "app/ApplicationWindows.h"
 #include "app/MainU.h"
 #include "app/NewU.h"
-#include "editor/CodeMemo.h"
+#include "editor/widget/CodeMemo.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QAction>

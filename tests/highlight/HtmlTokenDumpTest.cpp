@@ -9,6 +9,7 @@
 #include <sstream>
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -25,7 +26,7 @@ TEST(SplitPageLines, BreaksAsTheEditorLoadsAPage)
         {"\n\r", {"", "", ""}},
         {"a\n\rb", {"a", "", "b"}},
         {"a\r", {"a", ""}},
-        {"x\0y\r\n"s, {"x\0y"s, ""}},
+        {"x\0y\r\n"s, {"x\0y"sv, ""}},
     };
     for (const auto& [page, lines] : cases)
         EXPECT_EQ(SplitPageLines(page), lines) << ::testing::PrintToString(page);

@@ -414,6 +414,71 @@ TEST_F(SocketConnectionTest, ListenOnAPortInUseIsAnError)
     ::close(taken);
 }
 
+struct PhaseCase {
+    const char* name;
+    std::function<void(TSocketConnection&)> act;
+    std::vector<std::string> trace;
+};
+
+TEST_F(SocketConnectionTest, PhaseChangesTellWhatTheConnectionDoes)
+{
+    auto connectTo = [](TSocketConnection& connection, int port) {
+        connection.Host = "127.0.0.1";
+        connection.Port = port;
+        MessageOf<ESockError>([&] { connection.Connect(); });
+    };
+    const PhaseCase cases[] = {
+        {"connect, peer closes while a line is read",
+         [&](TSocketConnection& c) {
+             ScriptedFtpServer server;
+             server.SetGreeting({{"220 bye"}, ServerAction::CloseControl});
+             server.Start();
+             connectTo(c, server.Port());
+             c.ReadLn();
+         },
+         {"Idle>Resolving", "Resolving>Connecting", "Connecting>Connected", "Connected>Idle"}},
+        {"refused, then a fresh socket for the next attempt",
+         [&](TSocketConnection& c) {
+             connectTo(c, ClosedPort());
+             ScriptedFtpServer server;
+             server.Start();
+             connectTo(c, server.Port());
+             c.Disconnect();
+         },
+         {"Idle>Resolving", "Resolving>Connecting", "Connecting>Failed", "Failed>Idle", "Idle>Resolving",
+          "Resolving>Connecting", "Connecting>Connected", "Connected>Idle"}},
+        {"timed out",
+         [&](TSocketConnection& c) {
+             SilentListener listener;
+             c.TimeOut = 50;
+             connectTo(c, listener.port);
+         },
+         {"Idle>Resolving", "Resolving>Connecting", "Connecting>Failed"}},
+        {"no address", [&](TSocketConnection& c) { c.Host = ""; MessageOf<ESockError>([&] { c.Connect(); }); },
+         {"Idle>Resolving", "Resolving>Idle"}},
+        {"listen, accept, adopt",
+         [&](TSocketConnection& c) {
+             c.Listen("127.0.0.1");
+             int high = 0, low = 0;
+             std::sscanf(c.LocalPortText().c_str(), ",%d,%d", &high, &low);
+             int peer = ConnectBlocking(high * 256 + low);
+             c.AdoptSocket(c.Accept());
+             ::close(peer);
+         },
+         {"Idle>Listening", "Listening>Incoming", "Incoming>Connected"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSocketConnection connection;
+        std::vector<std::string> trace;
+        connection.OnPhaseChange = [&](TSocketConnection&, TSocketPhase from, TSocketPhase to) {
+            trace.push_back(std::string(PhaseName(from)) + ">" + PhaseName(to));
+        };
+        c.act(connection);
+        EXPECT_EQ(trace, c.trace);
+    }
+}
+
 TEST_F(SocketConnectionTest, SendingFromAMissingFileIsAFileError)
 {
     TSocketConnection connection;

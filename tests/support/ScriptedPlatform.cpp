@@ -94,6 +94,12 @@ bool ScriptedPlatform::Confirm(const QString& caption, const QString& text)
     return TakeFront(confirmAnswers).value_or(false);
 }
 
+int ScriptedPlatform::Ask(const QString& caption, const QString& text, const QStringList& /*buttons*/)
+{
+    messages.push_back({MessageKind::Question, caption, text});
+    return TakeFront(askAnswers).value_or(-1);
+}
+
 std::optional<QString> ScriptedPlatform::AnswerFileDialog(DialogKind kind,
                                                           std::deque<std::optional<QString>>& answers,
                                                           const FileDialogOptions& options)

@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-enum class MessageKind { Plain, Error, Confirm };
+enum class MessageKind { Plain, Error, Confirm, Question };
 
 struct RecordedMessage {
     MessageKind kind;
@@ -48,6 +48,8 @@ public:
     std::deque<std::optional<QString>> saveFileAnswers;
     std::deque<std::optional<QColor>> colorAnswers;
     std::deque<bool> confirmAnswers;
+    // Index of the button chosen; an unanswered question counts as none chosen (-1).
+    std::deque<int> askAnswers;
     std::deque<PrintAction> printAnswers;
     std::deque<PrintAction> printerSetupAnswers;
     // Runs instead of the modal loop: may fill fields, click buttons; returns the dialog's result.
@@ -77,6 +79,7 @@ public:
     void ShowMessage(const QString& text) override;
     void ShowError(const QString& text) override;
     bool Confirm(const QString& caption, const QString& text) override;
+    int Ask(const QString& caption, const QString& text, const QStringList& buttons) override;
     std::optional<QString> GetOpenFileName(QWidget* parent, const FileDialogOptions& options) override;
     std::optional<QString> GetSaveFileName(QWidget* parent, const FileDialogOptions& options) override;
     std::optional<QColor> GetColor(QWidget* parent, const QColor& initial) override;

@@ -76,8 +76,7 @@ ScriptedFtpServer::ScriptedFtpServer()
 ScriptedFtpServer::~ScriptedFtpServer()
 {
     ::shutdown(listener_, SHUT_RDWR);
-    if (int control = control_.load(); control >= 0)
-        ::shutdown(control, SHUT_RDWR);
+    Hangup();
     if (thread_.joinable())
         thread_.join();
     ::close(listener_);
@@ -104,6 +103,23 @@ void ScriptedFtpServer::WaitUntilDone()
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!done_ && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+void ScriptedFtpServer::Hangup()
+{
+    for (const std::atomic<int>* fd : {&control_, &heldData_})
+        if (int socket = fd->load(); socket >= 0)
+            ::shutdown(socket, SHUT_RDWR);
+}
+
+void ScriptedFtpServer::Repeat(int control, const ScriptedReply& reply)
+{
+    for (;;) {
+        for (const std::string& chunk : reply.chunks)
+            if (::send(control, chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0)
+                return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
+    }
 }
 
 std::vector<std::string> ScriptedFtpServer::Transcript()
@@ -142,7 +158,10 @@ void ScriptedFtpServer::Serve()
     control_ = control;
     int one = 1;
     ::setsockopt(control, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    SendChunks(control, greeting_.chunks);
+    if (greeting_.action == ServerAction::Repeat)
+        Repeat(control, greeting_);
+    else
+        SendChunks(control, greeting_.chunks);
     bool open = greeting_.action != ServerAction::CloseControl;
     std::string pending;
     char buffer[4096];
@@ -185,9 +204,14 @@ void ScriptedFtpServer::Serve()
                     activePort_ = numbers[4] * 256 + numbers[5];
                 }
             }
-            SendChunks(control, reply.chunks, passivePort);
+            if (reply.action == ServerAction::Repeat)
+                Repeat(control, reply);
+            else
+                SendChunks(control, reply.chunks, passivePort);
             if (reply.action == ServerAction::CloseControl) {
                 open = false;
+            } else if (reply.action == ServerAction::HoldData) {
+                heldData_ = TakeDataConnection();
             } else if (reply.action == ServerAction::AnswerWithoutData) {
                 SendChunks(control, reply.after);
             } else if (reply.action == ServerAction::ReceiveUpload || reply.action == ServerAction::ReceivePartThenClose) {
@@ -216,6 +240,8 @@ void ScriptedFtpServer::Serve()
     }
     control_ = -1;
     ::close(control);
+    if (int held = heldData_.exchange(-1); held >= 0)
+        ::close(held);
     done_ = true;
 }
 

@@ -18,12 +18,15 @@ enum class ServerAction {
     ReceiveUpload,         // take the data connection, read it to its end, then send `after`
     ReceivePartThenClose,  // take the data connection, read a little, then drop both connections
     AnswerWithoutData,     // send `after` at once, never opening the data connection
+    Repeat,                // send the chunks again and again, `pauseMs` apart, until the client goes
+    HoldData,              // take the data connection and never read from it
 };
 
 struct ScriptedReply {
     std::vector<std::string> chunks;  // sent one after another, each as its own packet
     ServerAction action = ServerAction::None;
     std::vector<std::string> after;   // for ReceiveUpload and AnswerWithoutData: the final reply
+    int pauseMs = 0;                  // for Repeat
 };
 
 class ScriptedFtpServer {
@@ -42,6 +45,8 @@ public:
 
     // Waits until the session ended (the client closed, or the script closed), at most a few seconds.
     void WaitUntilDone();
+    // Drops the control and data connections at once (a test's safety net against a client that hangs).
+    void Hangup();
     std::vector<std::string> Transcript();
     std::string ReceivedData();
 
@@ -49,6 +54,7 @@ private:
     void Serve();
     void Answer(int control, const std::string& line);
     void SendChunks(int control, const std::vector<std::string>& chunks, const std::string& passivePort = {});
+    void Repeat(int control, const ScriptedReply& reply);
     int TakeDataConnection();
 
     int listener_ = -1;
@@ -61,6 +67,7 @@ private:
     std::map<std::string, std::size_t> used_;
     std::set<std::string> customized_;
     std::atomic<int> control_{-1};
+    std::atomic<int> heldData_{-1};
     std::thread thread_;
     std::atomic<bool> done_{false};
     std::mutex mutex_;

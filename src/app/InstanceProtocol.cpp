@@ -1,0 +1,230 @@
+#include "app/InstanceProtocol.h"
+
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view kRequestTag = "tallo-open/1";
+constexpr std::string_view kReply = "ok";
+constexpr std::size_t kMaxFiles = 65536;
+
+using Clock = std::chrono::steady_clock;
+
+std::string LockPathOf(const std::string& socketPath)
+{
+    return socketPath + ".lock";
+}
+
+bool SocketAddress(const std::string& path, sockaddr_un& address)
+{
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+// The next NUL-terminated field, or none when it has not all arrived.
+bool NextField(std::string_view& rest, std::string_view& field)
+{
+    const auto end = rest.find('\0');
+    if (end == std::string_view::npos) return false;
+    field = rest.substr(0, end);
+    rest.remove_prefix(end + 1);
+    return true;
+}
+
+int RemainingMilliseconds(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+bool SendAll(int fd, std::string_view bytes, Clock::time_point deadline)
+{
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
+        pollfd waiting{fd, POLLOUT, 0};
+        if (::poll(&waiting, 1, RemainingMilliseconds(deadline)) <= 0) return false;
+    }
+    return true;
+}
+
+bool ReceiveReply(int fd, Clock::time_point deadline)
+{
+    std::string reply;
+    while (reply.size() < kReply.size()) {
+        pollfd waiting{fd, POLLIN, 0};
+        if (::poll(&waiting, 1, RemainingMilliseconds(deadline)) <= 0) return false;
+        char buffer[16];
+        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (got <= 0) return false;
+        reply.append(buffer, static_cast<std::size_t>(got));
+    }
+    return reply.starts_with(kReply);
+}
+
+// A connection to the listening editor, retried while it is still starting; -1 at the deadline.
+int ConnectWhileStarting(const sockaddr_un& address, Clock::time_point deadline)
+{
+    while (true) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) return -1;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+        ::close(fd);
+        if (RemainingMilliseconds(deadline) == 0) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+}  // namespace
+
+std::string EncodeOpenRequest(const TOpenRequest& request)
+{
+    std::string bytes(kRequestTag);
+    bytes += '\0';
+    bytes += std::to_string(request.Paths.size());
+    bytes += '\0';
+    for (const std::string& path : request.Paths) {
+        bytes += path;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+TRequestState DecodeOpenRequest(std::string_view bytes, TOpenRequest& request)
+{
+    if (bytes.size() > kMaxOpenRequestBytes) return TRequestState::Invalid;
+    std::string_view rest = bytes, tag, count;
+    if (!NextField(rest, tag))
+        return kRequestTag.starts_with(bytes) ? TRequestState::Incomplete : TRequestState::Invalid;
+    if (tag != kRequestTag) return TRequestState::Invalid;
+    if (!NextField(rest, count)) return TRequestState::Incomplete;
+    std::size_t files = 0;
+    const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), files);
+    if (error != std::errc() || end != count.data() + count.size() || count.empty() || files > kMaxFiles)
+        return TRequestState::Invalid;
+    TOpenRequest decoded;
+    for (std::size_t i = 0; i < files; ++i) {
+        std::string_view path;
+        if (!NextField(rest, path)) return TRequestState::Incomplete;
+        if (!path.starts_with('/')) return TRequestState::Invalid;
+        decoded.Paths.emplace_back(path);
+    }
+    if (!rest.empty()) return TRequestState::Invalid;
+    request = std::move(decoded);
+    return TRequestState::Complete;
+}
+
+std::string DefaultInstanceSocketPath()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || runtime[0] != '/') return {};
+    return std::string(runtime) + "/tallo.socket";
+}
+
+// --- the running editor's end --------------------------------------------------------------------
+
+std::unique_ptr<TInstanceListener> TInstanceListener::Listen(const std::string& socketPath)
+{
+    sockaddr_un address{};
+    if (!SocketAddress(socketPath, address)) return nullptr;
+    const int lockFd = ::open(LockPathOf(socketPath).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lockFd < 0) return nullptr;
+    if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(lockFd);
+        return nullptr;
+    }
+    // Whatever socket file is there belongs to an editor that is gone: the lock says so.
+    ::unlink(socketPath.c_str());
+    const int listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const mode_t mask = ::umask(077);
+    const bool bound = listenFd >= 0 && ::bind(listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::umask(mask);
+    if (!bound || ::listen(listenFd, 16) != 0) {
+        if (listenFd >= 0) ::close(listenFd);
+        ::close(lockFd);
+        return nullptr;
+    }
+    return std::unique_ptr<TInstanceListener>(new TInstanceListener(socketPath, lockFd, listenFd));
+}
+
+TInstanceListener::~TInstanceListener()
+{
+    ::close(listenFd_);
+    ::unlink(socketPath_.c_str());
+    ::close(lockFd_);
+}
+
+int TInstanceListener::Accept() const
+{
+    while (true) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) return -1;
+        ucred peer{};
+        socklen_t size = sizeof peer;
+        // Only the user's own programs may open files in the user's editor.
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::geteuid()) return fd;
+        ::close(fd);
+    }
+}
+
+TRequestState TRequestReader::ReadFrom(int fd)
+{
+    while (true) {
+        char buffer[4096];
+        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return TRequestState::Incomplete;
+        if (got <= 0) return TRequestState::Invalid;  // hung up (or failed) before the request was whole
+        bytes_.append(buffer, static_cast<std::size_t>(got));
+        const TRequestState state = DecodeOpenRequest(bytes_, request_);
+        if (state != TRequestState::Incomplete) return state;
+    }
+}
+
+void SendOpenReply(int fd)
+{
+    (void)SendAll(fd, kReply, Clock::now() + std::chrono::seconds(1));
+}
+
+// --- a later start's end -------------------------------------------------------------------------
+
+THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, int timeoutMilliseconds)
+{
+    sockaddr_un address{};
+    if (!SocketAddress(socketPath, address)) return THandOver::NoEditor;
+    {
+        // Nobody holds the lock: no editor is running, whatever socket file is left.
+        const int lockFd = ::open(LockPathOf(socketPath).c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+        if (lockFd < 0) return THandOver::NoEditor;
+        const bool free = ::flock(lockFd, LOCK_EX | LOCK_NB) == 0;
+        ::close(lockFd);
+        if (free) return THandOver::NoEditor;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+    const int fd = ConnectWhileStarting(address, deadline);
+    if (fd < 0) return THandOver::Failed;
+    const bool done = SendAll(fd, EncodeOpenRequest(request), deadline) && ReceiveReply(fd, deadline);
+    ::close(fd);
+    return done ? THandOver::Done : THandOver::Failed;
+}

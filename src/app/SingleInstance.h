@@ -1,0 +1,35 @@
+#pragma once
+// The listening end of the one-editor-per-user socket in the running editor: requests from later
+// starts arrive through the event loop and come out as lists of files to open.
+
+#include "app/InstanceProtocol.h"
+
+#include <QObject>
+#include <QStringList>
+#include <map>
+#include <memory>
+
+class QSocketNotifier;
+
+class TSingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // Null when another editor listens already or the socket cannot be made.
+    static std::unique_ptr<TSingleInstance> Listen(const std::string& socketPath);
+    ~TSingleInstance() override;
+
+signals:
+    void FilesRequested(const QStringList& paths);
+
+private:
+    struct Connection;
+
+    explicit TSingleInstance(std::unique_ptr<TInstanceListener> listener);
+    void AcceptWaiting();
+    void ReadFrom(int fd);
+    void Drop(int fd);
+
+    std::unique_ptr<TInstanceListener> listener_;
+    QSocketNotifier* listenNotifier_;
+    std::map<int, std::unique_ptr<Connection>> connections_;
+};

@@ -1,0 +1,633 @@
+#include "editor/widget/CodeMemo.h"
+
+#include "editor/widget/CodeMemoImpl.h"
+#include "editor/widget/EditorAppearance.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFontMetricsF>
+#include <QMenu>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QToolTip>
+#include <algorithm>
+
+// --- private part ---------------------------------------------------------------------------------
+
+TCodeMemo::Impl::Impl(TCodeMemo& owner) : q(owner), painter(model) {}
+
+int TCodeMemo::Impl::TopLine() const
+{
+    return q.verticalScrollBar()->value();
+}
+
+int TCodeMemo::Impl::VisibleLines() const
+{
+    return std::max(1, q.viewport()->height() / lineHeight);
+}
+
+int TCodeMemo::Impl::LeftColumn() const
+{
+    return q.horizontalScrollBar()->value();
+}
+
+int TCodeMemo::Impl::VisibleColumns() const
+{
+    return std::max(1, (q.viewport()->width() - kTextMargin) / charWidth);
+}
+
+int TCodeMemo::Impl::ColumnsInView() const
+{
+    // The last column may show in part.
+    return VisibleColumns() + 1;
+}
+
+void TCodeMemo::Impl::ScrollTo(int topLine, int leftColumn)
+{
+    QScrollBar* horizontal = q.horizontalScrollBar();
+    if (leftColumn > horizontal->maximum()) horizontal->setMaximum(leftColumn);
+    q.verticalScrollBar()->setValue(topLine);
+    horizontal->setValue(leftColumn);
+}
+
+std::u32string TCodeMemo::Impl::ClipboardText()
+{
+    return platform().ClipboardText().toStdU32String();
+}
+
+void TCodeMemo::Impl::SetClipboardText(const std::u32string& text)
+{
+    platform().SetClipboardText(QString::fromStdU32String(text));
+}
+
+void TCodeMemo::Impl::ContextHelp()
+{
+    // The page's own help is the help contents.
+    platform().ShowHelp(0);
+}
+
+void TCodeMemo::Impl::ShowError(const QString& text)
+{
+    platform().ShowError(text);
+}
+
+void TCodeMemo::Impl::ReportHighlighterError(const std::string& text)
+{
+    if (highlighterErrorReported) return;
+    highlighterErrorReported = true;
+    // Not from inside the paint event: a message box there would paint over itself.
+    const QString message = QString::fromStdString(text);
+    QMetaObject::invokeMethod(&q, [message] { platform().ShowError(message); }, Qt::QueuedConnection);
+}
+
+void TCodeMemo::Impl::UpdateMetrics()
+{
+    const QFontMetrics metrics(q.font());
+    charWidth = std::max(1, qRound(QFontMetricsF(q.font()).horizontalAdvance(QLatin1Char('M'))));
+    lineHeight = std::max(1, metrics.height());
+    ascent = metrics.ascent();
+    painter.SetFont(q.font(), charWidth);
+}
+
+void TCodeMemo::Impl::UpdateGutter()
+{
+    const int width = gutter->RequiredWidth();
+    if (gutter->width() != width) {
+        q.setViewportMargins(width, 0, 0, 0);
+        const QRect area = q.contentsRect();
+        gutter->setGeometry(area.left(), area.top(), width, q.viewport()->height());
+    }
+    gutter->setVisible(width > 0);
+    gutter->SetView(TopLine(), lineHeight, ascent);
+    gutter->update();
+}
+
+void TCodeMemo::Impl::UpdateScrollBars()
+{
+    const EditorSettings& settings = model.Settings();
+    const int lines = VisibleLines();
+    QScrollBar* vertical = q.verticalScrollBar();
+    const int lastTop = settings.Options.Has(eoScrollPastEof) ? model.LineCount() - 1 : model.LineCount() - lines;
+    vertical->setRange(0, std::max(0, lastTop));
+    vertical->setPageStep(lines);
+    vertical->setSingleStep(1);
+
+    // Lines longer than the set scroll width stay reachable.
+    const int columns = VisibleColumns();
+    const int widest = std::max({settings.MaxScrollWidth, painter.WidestLine(), model.DisplayColumn(model.Caret()) + 1});
+    QScrollBar* horizontal = q.horizontalScrollBar();
+    horizontal->setRange(0, std::max(0, widest - columns));
+    horizontal->setPageStep(columns);
+    horizontal->setSingleStep(1);
+}
+
+void TCodeMemo::Impl::EnsureCaretVisible()
+{
+    const TTextPosition caret = model.Caret();
+    QScrollBar* vertical = q.verticalScrollBar();
+    const int top = vertical->value(), lines = VisibleLines();
+    if (caret.Line < top) vertical->setValue(caret.Line);
+    else if (caret.Line >= top + lines) vertical->setValue(caret.Line - lines + 1);
+
+    QScrollBar* horizontal = q.horizontalScrollBar();
+    const int column = model.DisplayColumn(caret), left = horizontal->value(), columns = VisibleColumns();
+    if (column < left) {
+        horizontal->setValue(column);
+    } else if (column >= left + columns) {
+        const int wanted = column - columns + 1;
+        if (wanted > horizontal->maximum()) horizontal->setMaximum(wanted);
+        horizontal->setValue(wanted);
+    }
+}
+
+void TCodeMemo::Impl::RestartCaretBlink()
+{
+    caretShown = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (flash > 0 && q.hasFocus()) caretTimer.start(flash / 2);
+    else caretTimer.stop();
+}
+
+int TCodeMemo::Impl::RowsInView() const
+{
+    return q.viewport()->height() / lineHeight + 1;
+}
+
+TCodeMemo::Impl::RowSignature TCodeMemo::Impl::SignatureOf(int line)
+{
+    RowSignature signature;
+    if (line >= model.LineCount()) return signature;
+    // What the row shows follows from the bytes from where the painter's scan starts (a stop inside
+    // a long line, else the line's start) to the end of the view, and the state there.
+    const std::size_t viewStart = model.ByteOffsetOf({line, model.ColumnAtDisplay(line, LeftColumn())});
+    const TScanStop from = model.Document().Highlight().ResumePoint(line, viewStart);
+    const std::string_view bytes =
+        model.LineBytes(line).substr(from.Offset, viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
+    signature.Line = line;
+    signature.Hash = std::hash<std::string_view>{}(bytes);
+    signature.From = from.Offset;
+    signature.Length = bytes.size();
+    signature.StartState = from.State;
+    signature.Selection = model.SelectedDisplayColumns(line);
+    return signature;
+}
+
+void TCodeMemo::Impl::UpdateChangedRows()
+{
+    const int top = TopLine(), rows = RowsInView();
+    if (top != paintedTop || LeftColumn() != paintedLeft || static_cast<int>(paintedRows.size()) != rows) {
+        q.viewport()->update();
+        return;
+    }
+    for (int row = 0; row < rows; ++row) {
+        if (SignatureOf(top + row) != paintedRows[row])
+            q.viewport()->update(0, row * lineHeight, q.viewport()->width(), lineHeight);
+    }
+    q.viewport()->update(paintedCaret);
+    q.viewport()->update(CaretRect(model.Caret()));
+}
+
+void TCodeMemo::Impl::Flush()
+{
+    const bool changed = textChanged;
+    const bool moved = caretMoved;
+    textChanged = caretMoved = false;
+    if (changed) UpdateScrollBars();
+    if (changed) idleScan.start();
+    if (moved) EnsureCaretVisible();
+    if (changed || moved) RestartCaretBlink();
+
+    std::array<std::optional<TTextPosition>, 10> bookmarks;
+    for (int index = 0; index < 10; ++index) bookmarks[index] = model.Bookmark(index);
+    if (model.LineCount() != gutterLineCount || bookmarks != gutterBookmarks) {
+        gutterLineCount = model.LineCount();
+        gutterBookmarks = bookmarks;
+        UpdateGutter();
+    }
+    UpdateChangedRows();
+    if (changed) emit q.Changed();
+}
+
+TTextView TCodeMemo::Impl::View() const
+{
+    TTextView view;
+    view.TextLeft = kTextMargin;
+    view.CharWidth = charWidth;
+    view.LineHeight = lineHeight;
+    view.Ascent = ascent;
+    view.LeftColumn = LeftColumn();
+    view.ColumnsInView = ColumnsInView();
+    const QPalette& palette = q.palette();
+    view.Text = ResolveColor(model.Settings().Font.Color, palette);
+    view.Background = ResolveColor(model.Settings().Color, palette);
+    view.SelectionText = palette.color(QPalette::HighlightedText);
+    view.SelectionBackground = palette.color(QPalette::Highlight);
+    return view;
+}
+
+QRect TCodeMemo::Impl::CaretRect(TTextPosition position) const
+{
+    const int x = kTextMargin + (model.DisplayColumn(position) - LeftColumn()) * charWidth;
+    const int y = (position.Line - TopLine()) * lineHeight;
+    const EditorSettings& settings = model.Settings();
+    switch (model.InsertMode() ? settings.InsertCaret : settings.OverwriteCaret) {
+    case ctVerticalLine: return QRect(x, y, 2, lineHeight);
+    case ctHorizontalLine: return QRect(x, y + lineHeight - 2, charWidth, 2);
+    case ctHalfBlock: return QRect(x, y + lineHeight / 2, charWidth, lineHeight - lineHeight / 2);
+    case ctBlock: return QRect(x, y, charWidth, lineHeight);
+    }
+    return {};
+}
+
+TTextPosition TCodeMemo::Impl::PositionAt(QPoint point) const
+{
+    const int line = std::clamp(TopLine() + point.y() / lineHeight - (point.y() < 0 ? 1 : 0), 0, model.LineCount() - 1);
+    // Nearest column boundary, so a click on a character's right half lands behind it.
+    const int display = std::max(0, LeftColumn() + (point.x() - kTextMargin + charWidth / 2) / charWidth);
+    TTextPosition position{line, model.ColumnAtDisplay(line, display)};
+    if (!model.Settings().Options.Has(eoScrollPastEol)) position = model.ClampToText(position);
+    return position;
+}
+
+bool TCodeMemo::Impl::IsOnSelection(QPoint point) const
+{
+    if (!model.HasSelection() || point.y() < 0) return false;
+    const int line = TopLine() + point.y() / lineHeight;
+    if (line >= model.LineCount() || point.x() < kTextMargin) return false;
+    const int display = LeftColumn() + (point.x() - kTextMargin) / charWidth;
+    const auto [first, end] = model.SelectedDisplayColumns(line);
+    return display >= first && display < end;
+}
+
+// --- construction and the public operations -----------------------------------------------------
+
+TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<Impl>(*this))
+{
+    d->model.SetHost(d.get());
+    d->model.OnChange = [this] {
+        d->textChanged = true;
+        if (d->actionDepth == 0) d->Flush();
+    };
+    d->model.OnCaretMove = [this] {
+        d->caretMoved = true;
+        if (d->actionDepth == 0) d->Flush();
+    };
+    d->model.Document().Highlight().OnRepaint = [this] {
+        viewport()->update();
+        d->idleScan.start();
+    };
+    d->idleScan.setSingleShot(true);
+    d->idleScan.setInterval(0);
+    connect(&d->idleScan, &QTimer::timeout, this, [this] {
+        if (d->model.Document().Highlight().ScanAhead(Impl::kIdleScanBytes)) d->idleScan.start();
+    });
+
+    d->gutter = new TGutterWidget(d->model, this);
+    d->gutter->OnLinePressed = [this](int line) {
+        setFocus(Qt::MouseFocusReason);
+        Impl::Action action(*d);
+        d->model.SetCaret({line, 0});
+    };
+    d->gutter->OnReleased = [this] { emit Clicked(); };
+
+    setFont(MakeEditorFont(d->model.Settings().Font));
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFrameShape(QFrame::StyledPanel);
+
+    connect(&d->caretTimer, &QTimer::timeout, this, [this] {
+        d->caretShown = !d->caretShown;
+        viewport()->update(d->CaretRect(d->model.Caret()));
+    });
+    connect(&d->autoScrollTimer, &QTimer::timeout, this, [this] {
+        if (d->mouseMode != Impl::MouseMode::Selecting) return;
+        Impl::Action action(*d);
+        d->model.SetCaret(d->PositionAt(d->lastMousePoint), TSelectionUpdate::Extend);
+    });
+    d->autoScrollTimer.setInterval(50);
+
+    // Scroll hint: the top line while the vertical slider is dragged.
+    connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int value) {
+        if (!d->model.Settings().Options.Has(eoShowScrollHint)) return;
+        QToolTip::showText(QCursor::pos(), QStringLiteral("Top Line: %1").arg(value + 1), verticalScrollBar());
+    });
+    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [] { QToolTip::hideText(); });
+
+    ApplySettings();
+}
+
+TCodeMemo::~TCodeMemo()
+{
+    // The model may call back into the widget while it goes; nothing should be shown then.
+    d->model.OnChange = nullptr;
+    d->model.OnCaretMove = nullptr;
+    d->model.Document().Highlight().OnRepaint = nullptr;
+    d->model.SetHost(nullptr);
+    // The gutter reads the model, which goes before the base class deletes the children.
+    delete d->gutter;
+    d->gutter = nullptr;
+}
+
+void TCodeMemo::ApplySettings()
+{
+    const EditorSettings& settings = d->model.Settings();
+    const bool horizontal = settings.ScrollBars == ssHorizontal || settings.ScrollBars == ssBoth;
+    const bool vertical = settings.ScrollBars == ssVertical || settings.ScrollBars == ssBoth;
+    const auto policy = [&settings](bool on) {
+        if (!on) return Qt::ScrollBarAlwaysOff;
+        return settings.Options.Has(eoHideShowScrollbars) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
+    };
+    setHorizontalScrollBarPolicy(policy(horizontal));
+    setVerticalScrollBarPolicy(policy(vertical));
+    setFrameShape(settings.BorderStyle == bsSingle ? QFrame::StyledPanel : QFrame::NoFrame);
+    d->UpdateMetrics();
+    d->UpdateScrollBars();
+    d->UpdateGutter();
+    viewport()->update();
+}
+
+void TCodeMemo::SetText(const std::string& bytes)
+{
+    Impl::Action action(*d);
+    d->model.SetText(bytes);
+    d->painter.ForgetWidestLine();
+    SetTopLine(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+void TCodeMemo::LoadFromFile(const std::string& path)
+{
+    Impl::Action action(*d);
+    d->model.LoadFromFile(path);
+    d->painter.ForgetWidestLine();
+    SetTopLine(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+void TCodeMemo::SaveToFile(const std::string& path)
+{
+    d->model.SaveToFile(path);
+}
+
+std::string TCodeMemo::Text() const
+{
+    return d->model.Text();
+}
+
+int TCodeMemo::LineCount() const
+{
+    return d->model.LineCount();
+}
+
+QString TCodeMemo::SelectedText() const
+{
+    return QString::fromStdU32String(d->model.SelectedText());
+}
+
+void TCodeMemo::ReplaceSelection(const QString& text)
+{
+    Impl::Action action(*d);
+    d->model.ReplaceSelection(text.toStdU32String());
+}
+
+int TCodeMemo::SelectionStart() const
+{
+    return static_cast<int>(d->model.SelectionStart());
+}
+
+void TCodeMemo::SetSelectionStart(int index)
+{
+    Impl::Action action(*d);
+    d->model.SetSelectionStart(index);
+}
+
+int TCodeMemo::SelectionLength() const
+{
+    return static_cast<int>(d->model.SelectionLength());
+}
+
+void TCodeMemo::SetSelectionLength(int length)
+{
+    Impl::Action action(*d);
+    d->model.SetSelectionLength(length);
+}
+
+int TCodeMemo::CaretLine() const
+{
+    return d->model.CaretLine();
+}
+
+int TCodeMemo::CaretColumn() const
+{
+    return d->model.CaretColumn();
+}
+
+bool TCodeMemo::InsertMode() const
+{
+    return d->model.InsertMode();
+}
+
+void TCodeMemo::SetInsertMode(bool on)
+{
+    Impl::Action action(*d);
+    d->model.SetInsertMode(on);
+}
+
+void TCodeMemo::Undo()
+{
+    Impl::Action action(*d);
+    d->model.Undo();
+}
+
+void TCodeMemo::Redo()
+{
+    Impl::Action action(*d);
+    d->model.Redo();
+}
+
+void TCodeMemo::CutToClipboard()
+{
+    if (!d->model.HasSelection()) return;
+    Impl::Action action(*d);
+    d->model.ExecuteCommand(ecCut);
+}
+
+void TCodeMemo::CopyToClipboard()
+{
+    if (!d->model.HasSelection()) return;
+    d->model.ExecuteCommand(ecCopy);
+}
+
+void TCodeMemo::PasteFromClipboard()
+{
+    Impl::Action action(*d);
+    try {
+        d->model.ExecuteCommand(ecPaste);
+    } catch (const EEncodingError& error) {
+        d->ShowError(QString::fromStdString(error.what()));
+    }
+}
+
+void TCodeMemo::SelectAll()
+{
+    Impl::Action action(*d);
+    d->model.SelectAll();
+}
+
+void TCodeMemo::SetHighlighter(TCustomHighlighter* highlighter)
+{
+    d->highlighterErrorReported = false;
+    d->model.SetHighlighter(highlighter);
+    viewport()->update();
+    d->idleScan.start();
+}
+
+TCustomHighlighter* TCodeMemo::Highlighter() const
+{
+    return d->model.Highlighter();
+}
+
+void TCodeMemo::SetPopupMenu(QMenu* menu)
+{
+    d->popup = menu;
+}
+
+QMenu* TCodeMemo::PopupMenu() const
+{
+    return d->popup;
+}
+
+void TCodeMemo::SetGutterFont(const QFont& font)
+{
+    d->gutter->SetGutterFont(font);
+    StoreEditorFont(d->model.Settings().Gutter.Font, font);
+    d->UpdateGutter();
+}
+
+QFont TCodeMemo::GutterFont() const
+{
+    return d->gutter->GutterFont();
+}
+
+TEditKeyStrokes& TCodeMemo::Keystrokes()
+{
+    return d->model.Keystrokes();
+}
+
+EditorSettings& TCodeMemo::Settings()
+{
+    return d->model.Settings();
+}
+
+TEditorModel& TCodeMemo::Model()
+{
+    return d->model;
+}
+
+const TEditorModel& TCodeMemo::Model() const
+{
+    return d->model;
+}
+
+int TCodeMemo::TopLine() const
+{
+    return d->TopLine();
+}
+
+void TCodeMemo::SetTopLine(int line)
+{
+    verticalScrollBar()->setValue(line);
+}
+
+int TCodeMemo::LinesInView() const
+{
+    return d->VisibleLines();
+}
+
+// --- view -------------------------------------------------------------------------------------------
+
+void TCodeMemo::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        StoreEditorFont(d->model.Settings().Font, font());
+        d->UpdateMetrics();
+        d->UpdateScrollBars();
+        d->UpdateGutter();
+    }
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::StyleChange) {
+        d->gutter->update();
+        viewport()->update();
+    }
+}
+
+void TCodeMemo::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    const QRect area = contentsRect();
+    d->gutter->setGeometry(area.left(), area.top(), d->gutter->RequiredWidth(), viewport()->height());
+    d->UpdateScrollBars();
+    d->UpdateGutter();
+}
+
+void TCodeMemo::scrollContentsBy(int, int)
+{
+    d->gutter->SetView(d->TopLine(), d->lineHeight, d->ascent);
+    viewport()->update();
+}
+
+void TCodeMemo::paintEvent(QPaintEvent* event)
+{
+    // The line-number width follows the line count; settings may have changed it too.
+    if (d->gutter->RequiredWidth() != d->gutter->width()) {
+        QMetaObject::invokeMethod(this, [this] { d->UpdateGutter(); }, Qt::QueuedConnection);
+    }
+    QPainter painter(viewport());
+    const TTextView view = d->View();
+    const QRect area = event->rect();
+    painter.fillRect(area, view.Background);
+
+    const int top = d->TopLine();
+    const int rows = d->RowsInView();
+    if (top != d->paintedTop || view.LeftColumn != d->paintedLeft || static_cast<int>(d->paintedRows.size()) != rows) {
+        Impl::RowSignature unpainted;
+        unpainted.Line = -2;  // matches no line, so Flush repaints rows not painted since
+        d->paintedRows.assign(rows, unpainted);
+        d->paintedTop = top;
+        d->paintedLeft = view.LeftColumn;
+    }
+    const int firstRow = std::max(0, area.top()) / d->lineHeight;
+    const int lastRow = std::min(rows - 1, area.bottom() / d->lineHeight);
+    const auto onError = [this](const std::string& text) { d->ReportHighlighterError(text); };
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const int line = top + row;
+        if (line < d->model.LineCount()) d->painter.Paint(painter, view, line, row * d->lineHeight, onError);
+        d->paintedRows[row] = d->SignatureOf(line);
+    }
+
+    const EditorSettings& settings = d->model.Settings();
+    if (settings.RightEdge > 0) {
+        const int x = Impl::kTextMargin + (settings.RightEdge - view.LeftColumn) * d->charWidth;
+        if (x >= area.left() && x <= area.right()) {
+            painter.setPen(ResolveColor(settings.RightEdgeColor, palette()));
+            painter.drawLine(x, area.top(), x, area.bottom());
+        }
+    }
+
+    const bool showCaret = !settings.Options.Has(eoNoCaret) && hasFocus() && d->caretShown;
+    if (showCaret || d->dropCaret) {
+        // Inverting keeps the character under a block caret readable.
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        QRect caret = d->CaretRect(d->dropCaret.value_or(d->model.Caret()));
+        if (d->dropCaret) caret.setWidth(2);  // where a dragged text would land
+        painter.fillRect(caret, Qt::white);
+    }
+    d->paintedCaret = d->CaretRect(d->model.Caret());
+}

@@ -1,0 +1,113 @@
+#pragma once
+// The private state of TCodeMemo, shared by its source files (view, input).
+
+#include "editor/widget/CodeMemo.h"
+#include "editor/EditorModel.h"
+#include "editor/widget/GutterWidget.h"
+#include "editor/widget/LinePainter.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QTimer>
+#include <array>
+#include <optional>
+#include <utility>
+#include <vector>
+
+struct TCodeMemo::Impl : TEditorHost {
+    explicit Impl(TCodeMemo& owner);
+
+    // One action of the user or of a caller. Its text changes and caret moves are shown, and
+    // Changed is raised, once when the outermost action ends; changes made on the model outside
+    // any action are shown at once.
+    class Action {
+    public:
+        explicit Action(Impl& d) : d_(d) { ++d_.actionDepth; }
+        ~Action() { if (--d_.actionDepth == 0) d_.Flush(); }
+        Action(const Action&) = delete;
+        Action& operator=(const Action&) = delete;
+
+    private:
+        Impl& d_;
+    };
+
+    // What a row of the viewport shows; a row whose signature is unchanged need not be repainted.
+    struct RowSignature {
+        int Line = -1;  // -1: below the text
+        std::size_t Hash = 0;
+        std::size_t From = 0;  // first byte hashed: where the painter's scan starts
+        std::size_t Length = 0;
+        int StartState = 0;
+        std::pair<int, int> Selection;
+        friend bool operator==(const RowSignature&, const RowSignature&) = default;
+    };
+    RowSignature SignatureOf(int line);
+    int RowsInView() const;
+    // Asks for a repaint of the rows whose content changed since they were painted, and of the caret.
+    void UpdateChangedRows();
+
+    void Flush();
+    void UpdateMetrics();
+    void UpdateScrollBars();
+    void UpdateGutter();
+    void EnsureCaretVisible();
+    void RestartCaretBlink();
+    void ShowError(const QString& text);
+    void ReportHighlighterError(const std::string& text);
+
+    int ColumnsInView() const;
+    TTextView View() const;
+    QRect CaretRect(TTextPosition position) const;
+    // The caret place nearest to a viewport point (clamped to the text's lines).
+    TTextPosition PositionAt(QPoint point) const;
+    // Whether the point lies on a selected character.
+    bool IsOnSelection(QPoint point) const;
+
+    // TEditorHost
+    int TopLine() const override;
+    int VisibleLines() const override;
+    int LeftColumn() const override;
+    int VisibleColumns() const override;
+    void ScrollTo(int topLine, int leftColumn) override;
+    std::u32string ClipboardText() override;
+    void SetClipboardText(const std::u32string& text) override;
+    void ContextHelp() override;
+
+    static constexpr int kTextMargin = 2;
+
+    TCodeMemo& q;
+    TEditorModel model;
+    TLinePainter painter;
+    TGutterWidget* gutter = nullptr;
+    QMenu* popup = nullptr;
+
+    int charWidth = 8;
+    int lineHeight = 16;
+    int ascent = 12;
+
+    std::vector<RowSignature> paintedRows;
+    int paintedTop = -1;
+    int paintedLeft = -1;
+    QRect paintedCaret;
+    int gutterLineCount = -1;
+    std::array<std::optional<TTextPosition>, 10> gutterBookmarks;
+
+    QTimer caretTimer;
+    bool caretShown = true;
+    // Highlight states are readied in idle time, a slice at a time, after every change.
+    QTimer idleScan;
+    static constexpr std::size_t kIdleScanBytes = 1 << 20;
+
+    int actionDepth = 0;
+    bool textChanged = false;
+    bool caretMoved = false;
+    bool highlighterErrorReported = false;
+
+    enum class MouseMode { Idle, Selecting, DragPending };
+    MouseMode mouseMode = MouseMode::Idle;
+    QPoint pressPoint;
+    QPoint lastMousePoint;
+    QTimer autoScrollTimer;
+    std::optional<TTextPosition> dropCaret;
+    bool dropHandledHere = false;
+};

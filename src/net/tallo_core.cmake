@@ -1,0 +1,13 @@
+# Socket connection layer and FTP client: core, POSIX only.
+target_sources(tallo_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/FtpClient.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FtpReply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FtpUpload.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HostLookup.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MessagePump.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyParsing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SocketConnection.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SocketErrors.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SocketTransfer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ThreadTimer.cpp
+)

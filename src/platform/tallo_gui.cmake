@@ -1,0 +1,36 @@
+# The platform layer: the one interface to the desktop, its Qt implementation, the help window and
+# the Find dialog.
+target_sources(tallo_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AppIcons.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FindDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HelpWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Platform.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrinterSetupDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QtPlatform.cpp
+)
+
+# Icons and help pages are compiled into the program, so it runs from any folder.
+set(tallo_icon_names
+  new open save upload print exit undo redo cut copy paste test link font paragraph bold italic underline
+  strike header subscript superscript break image list table form input formlist textarea label frameset
+  frame sound comment tallo)
+list(TRANSFORM tallo_icon_names PREPEND "${CMAKE_SOURCE_DIR}/resources/icons/" OUTPUT_VARIABLE tallo_icon_files)
+list(TRANSFORM tallo_icon_files APPEND ".svg")
+qt_add_resources(tallo_gui tallo_icons PREFIX "/icons" BASE "${CMAKE_SOURCE_DIR}/resources/icons"
+  FILES ${tallo_icon_files})
+set(tallo_help_files "${CMAKE_SOURCE_DIR}/help/index.html")
+foreach(context RANGE 2 41)
+  string(LENGTH "${context}" digits)
+  if(digits EQUAL 1)
+    set(context "0${context}")
+  endif()
+  list(APPEND tallo_help_files "${CMAKE_SOURCE_DIR}/help/topic${context}.html")
+endforeach()
+qt_add_resources(tallo_gui tallo_help PREFIX "/help" BASE "${CMAKE_SOURCE_DIR}/help" FILES ${tallo_help_files})
+# The SVG icons are drawn by Qt's SVG icon engine plugin (Debian libqt6svg6), loaded at run time.
+
+# Installed beside the program as well, for reading outside it, with the desktop entry and its icon.
+install(FILES ${tallo_help_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/tallo/help)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/tallo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/tallo.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

@@ -1,0 +1,259 @@
+#include "upload/dialogs/ConnectU.h"
+
+#include "base/PathName.h"
+#include "platform/Platform.h"
+#include "upload/dialogs/FTPU.h"
+#include "upload/dialogs/ProfileText.h"
+#include "upload/dialogs/TransferPanel.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* MakeButton(const QString& text, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+const QString kCreateProfileMessage = QStringLiteral("Please, create new FTP Connection!");
+const QString kSelectProfileMessage = QStringLiteral("Please, select the FTP Connection!");
+
+}  // namespace
+
+TForm3::TForm3(TForm4& profileDialog, std::string profilePath, QWidget* parent)
+    : TButtonClosedDialog(kHelpContext, parent),
+      ListBox1(new QListWidget(this)),
+      Button1(MakeButton(QStringLiteral("New"), this)),
+      Button2(MakeButton(QStringLiteral("Delete"), this)),
+      Button5(MakeButton(QStringLiteral("Edit"), this)),
+      Button3(MakeButton(QStringLiteral("Upload"), this)),
+      Button4(MakeButton(QStringLiteral("Close"), this)),
+      Panel(new TTransferPanel(FtpClient1, this)),
+      form4_(profileDialog),
+      file_(std::move(profilePath))
+{
+    setWindowTitle(QStringLiteral("Upload"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(false);
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    BuildLayout();
+    BindClientEvents();
+    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm3::Button5Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm3::Button4Click);
+    connect(Panel, &TTransferPanel::BusyChanged, this, &TForm3::LockButtons);
+    LoadList();
+}
+
+void TForm3::BuildLayout()
+{
+    auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(4);
+    grid->addWidget(new QLabel(QStringLiteral("FTP Connections"), this), 0, 0);
+    grid->addWidget(ListBox1, 1, 0, 4, 1);
+    grid->addWidget(Button1, 1, 1);
+    grid->addWidget(Button2, 2, 1);
+    grid->addWidget(Button5, 3, 1);
+    grid->setRowStretch(4, 1);
+    ListBox1->setMinimumSize(140, 100);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button3);
+    buttons->addStretch();
+    buttons->addWidget(Button4);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    layout->addWidget(Panel);
+    setMinimumSize(233, 175);
+    QWidget* const order[] = {ListBox1, Button1, Button2, Button5, Button3, Button4};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TForm3::BindClientEvents()
+{
+    FtpClient1.OnConnect = [this](TSocketConnection&) {
+        if (directory_.empty()) {
+            UploadAndDisconnect();
+            return;
+        }
+        Panel->SetPhase(QStringLiteral("Changing folder..."));
+        FtpClient1.ChangeDirectory(directory_);
+    };
+    FtpClient1.OnSuccess = [this](TFtpClient&, TCmdType type) {
+        if (type == ctChangeDirectory)
+            UploadAndDisconnect();
+        else if (type == ctUpload)
+            platform().ShowMessage(QStringLiteral("Upload is successfully!"));
+    };
+    // Handled stays false: after the message the refusal goes on as an error for the error box. The
+    // client reports one refusal of the upload once.
+    FtpClient1.OnFailure = [this](TFtpClient&, bool&, TCmdType type) {
+        if (Panel->CancelRequested())
+            return;
+        if (type == ctChangeDirectory)
+            platform().ShowMessage(QStringLiteral("Bad Directory!"));
+        else if (type == ctUpload)
+            platform().ShowMessage(QStringLiteral("Upload is failed!"));
+    };
+}
+
+void TForm3::UploadAndDisconnect()
+{
+    const std::string name = FileNamePart(transferPath_);
+    Panel->SetPhase(QStringLiteral("Sending ") + ProfileText(name) + QStringLiteral("..."));
+    FtpClient1.Upload(transferPath_, name);
+    Panel->SetPhase(QStringLiteral("Disconnecting..."));
+    FtpClient1.Disconnect();
+}
+
+std::optional<TProfileLines> TForm3::ReadProfiles()
+{
+    try {
+        return file_.Read();
+    } catch (const std::exception& error) {
+        platform().ShowError(ErrorText(error));
+        return std::nullopt;
+    }
+}
+
+void TForm3::LoadList()
+{
+    const std::optional<TProfileLines> lines = ReadProfiles();
+    if (!lines)
+        return;
+    ListBox1->clear();
+    for (const std::string& name : ProfileNames(*lines)) {
+        auto* item = new QListWidgetItem(ProfileText(name), ListBox1);
+        // The name as the file holds it: look-ups compare bytes, whatever the text shows.
+        item->setData(Qt::UserRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    }
+    ListBox1->setCurrentRow(-1);
+    ListBox1->clearSelection();
+}
+
+std::optional<std::string> TForm3::SelectedName(TEmptyListCheck check)
+{
+    if (check == TEmptyListCheck::Report && ListBox1->count() == 0) {
+        platform().ShowMessage(kCreateProfileMessage);
+        return std::nullopt;
+    }
+    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
+    if (selected.isEmpty()) {
+        platform().ShowMessage(kSelectProfileMessage);
+        return std::nullopt;
+    }
+    return selected.front()->data(Qt::UserRole).toByteArray().toStdString();
+}
+
+void TForm3::ShowProfileDialog()
+{
+    hide();
+    platform().ExecModal(form4_);
+    show();
+    raise();
+    LoadList();
+}
+
+void TForm3::Button1Click()
+{
+    if (Panel->Busy())
+        return;
+    form4_.PrepareNewProfile();
+    ShowProfileDialog();
+}
+
+void TForm3::Button5Click()
+{
+    if (Panel->Busy())
+        return;
+    const std::optional<std::string> name = SelectedName(TEmptyListCheck::Report);
+    if (!name)
+        return;
+    const std::optional<TProfileLines> lines = ReadProfiles();
+    const std::optional<std::size_t> start = lines ? FindProfile(*lines, *name) : std::nullopt;
+    if (!start)
+        return;
+    form4_.PrepareEditProfile(ProfileAt(*lines, *start), *start);
+    ShowProfileDialog();
+}
+
+void TForm3::Button2Click()
+{
+    if (Panel->Busy())
+        return;
+    const std::optional<std::string> name = SelectedName(TEmptyListCheck::Skip);
+    if (!name)
+        return;
+    std::optional<TProfileLines> lines = ReadProfiles();
+    const std::optional<std::size_t> start = lines ? FindProfile(*lines, *name) : std::nullopt;
+    if (!start)
+        return;
+    RemoveProfile(*lines, *start);
+    try {
+        file_.Write(*lines);
+    } catch (const std::exception& error) {
+        platform().ShowError(ErrorText(error));
+        return;
+    }
+    // The list shows what the file now holds: with two profiles of one name, the upper one went.
+    LoadList();
+}
+
+void TForm3::Button3Click()
+{
+    if (Panel->Busy())
+        return;
+    const std::optional<std::string> name = SelectedName(TEmptyListCheck::Report);
+    if (!name)
+        return;
+    const std::optional<TProfileLines> lines = ReadProfiles();
+    const std::optional<std::size_t> start = lines ? FindProfile(*lines, *name) : std::nullopt;
+    if (!start)
+        return;
+    const TConnectionProfile profile = ProfileAt(*lines, *start);
+    FtpClient1.UserID = profile.UserID;
+    FtpClient1.Password = profile.Password;
+    FtpClient1.Host = profile.Host;
+    FtpClient1.Passive = profile.Passive;
+    const std::optional<int> port = PortNumber(profile.Port);
+    if (!port) {
+        platform().ShowMessage(QStringLiteral("The Port must be number!"));
+        return;
+    }
+    FtpClient1.Port = *port;
+    directory_ = profile.Directory;
+    transferPath_ = QFile::encodeName(UploadPath).toStdString();
+    const TTransferEnd end = Panel->Run(QStringLiteral("Connecting to ") + ProfileText(profile.Host) +
+                                            QStringLiteral("..."),
+                                        QStringLiteral("Upload cancelled."), [this] { FtpClient1.Connect(); });
+    if (end == TTransferEnd::Completed)
+        Panel->SetPhase(QStringLiteral("Upload finished."));
+    else if (end == TTransferEnd::Failed)
+        Panel->SetPhase(QStringLiteral("Upload failed."));
+}
+
+void TForm3::Button4Click()
+{
+    hide();
+}
+
+void TForm3::LockButtons(bool busy)
+{
+    for (QPushButton* button : {Button1, Button2, Button5, Button3})
+        button->setEnabled(!busy);
+}

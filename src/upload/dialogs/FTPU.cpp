@@ -1,0 +1,272 @@
+#include "upload/dialogs/FTPU.h"
+
+#include "platform/Platform.h"
+#include "upload/dialogs/ProfileText.h"
+#include "upload/dialogs/TransferPanel.h"
+
+#include <QCheckBox>
+#include <algorithm>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+namespace {
+
+// Every value is one line of connect.set: a line break pasted into a field would split the profile
+// and shift every one after it, so line breaks are dropped as they come in.
+class TOneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override
+    {
+        const qsizetype before = input.size();
+        input.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+        position = std::max(0, position - static_cast<int>(before - input.size()));
+        return Acceptable;
+    }
+};
+
+QPushButton* MakeButton(const QString& text, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+TForm4::TForm4(std::string profilePath, QWidget* parent)
+    : TButtonClosedDialog(kHelpContext, parent),
+      Edit1(new QLineEdit(this)),
+      Edit2(new QLineEdit(this)),
+      Edit3(new QLineEdit(this)),
+      Edit4(new QLineEdit(this)),
+      CheckBox1(new QCheckBox(QStringLiteral("Passive Mode"), this)),
+      Edit5(new QLineEdit(QStringLiteral("21"), this)),
+      Edit6(new QLineEdit(this)),
+      Button1(MakeButton(QStringLiteral("OK"), this)),
+      Button2(MakeButton(QStringLiteral("Test"), this)),
+      Button3(MakeButton(QStringLiteral("Cancel"), this)),
+      Panel(new TTransferPanel(FtpClient1, this)),
+      file_(std::move(profilePath))
+{
+    setWindowTitle(QStringLiteral("New FTP Connection"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+    auto* oneLine = new TOneLineValidator(this);
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6})
+        edit->setValidator(oneLine);
+    Edit3->setEchoMode(QLineEdit::Password);
+    // "*" for every character, whatever mask the desktop style prefers.
+    Edit3->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    CheckBox1->setChecked(true);
+    BuildLayout();
+    BindClientEvents();
+    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
+    connect(Panel, &TTransferPanel::BusyChanged, this, &TForm4::LockButtons);
+}
+
+void TForm4::BuildLayout()
+{
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(2);
+    auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), this); };
+    grid->addWidget(label("Name"), 0, 0);
+    grid->addWidget(Edit1, 1, 0);
+    grid->addWidget(label("User ID"), 2, 0);
+    grid->addWidget(label("Password"), 2, 1);
+    grid->addWidget(Edit2, 3, 0);
+    grid->addWidget(Edit3, 3, 1);
+    grid->addWidget(label("Host"), 4, 0);
+    grid->addWidget(Edit4, 5, 0);
+    grid->addWidget(CheckBox1, 5, 1);
+    auto* portRow = new QGridLayout;
+    portRow->setHorizontalSpacing(10);
+    portRow->setVerticalSpacing(2);
+    portRow->addWidget(label("Port"), 0, 0);
+    portRow->addWidget(label("Directory"), 0, 1);
+    portRow->addWidget(Edit5, 1, 0);
+    portRow->addWidget(Edit6, 1, 1);
+    portRow->setColumnStretch(1, 1);
+    Edit5->setMaximumWidth(60);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button3);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(portRow);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+    layout->addWidget(Panel);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setMinimumWidth(296);
+    QWidget* const order[] = {Edit1, Edit2, Edit3, Edit4, CheckBox1, Edit5, Edit6, Button1, Button2, Button3};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TForm4::BindClientEvents()
+{
+    FtpClient1.OnConnect = [this](TSocketConnection&) {
+        if (directory_.empty()) {
+            Succeed();
+            return;
+        }
+        Panel->SetPhase(QStringLiteral("Changing folder..."));
+        FtpClient1.ChangeDirectory(directory_);
+    };
+    FtpClient1.OnSuccess = [this](TFtpClient&, TCmdType type) {
+        if (type == ctChangeDirectory)
+            Succeed();
+    };
+    // Handled stays false: the refusal goes on as an error, whose text the error box shows.
+    FtpClient1.OnFailure = [this](TFtpClient&, bool&, TCmdType type) {
+        if (type != ctChangeDirectory)
+            return;
+        if (!Panel->CancelRequested())
+            platform().ShowMessage(QStringLiteral("Bad Directory!"));
+        try {
+            FtpClient1.Disconnect();
+        } catch (const std::exception&) {
+            // The refused directory is the error to report, not a failed log-out after it.
+        }
+    };
+    FtpClient1.OnConnectionFailed = [this](TSocketConnection&) {
+        if (!Panel->CancelRequested())
+            platform().ShowMessage(QStringLiteral("Connection is failed!"));
+    };
+}
+
+void TForm4::Succeed()
+{
+    platform().ShowMessage(QStringLiteral("Connection is successfully!"));
+    Panel->SetPhase(QStringLiteral("Disconnecting..."));
+    FtpClient1.Disconnect();
+}
+
+void TForm4::PrepareNewProfile()
+{
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6})
+        edit->clear();
+    CheckBox1->setChecked(true);
+    editMode_ = false;
+    startLine_ = 0;
+    shown_ = {};
+    Panel->SetPhase(QString());
+}
+
+void TForm4::PrepareEditProfile(const TConnectionProfile& profile, std::size_t startLine)
+{
+    Edit1->setText(ProfileText(profile.Name));
+    Edit2->setText(ProfileText(profile.UserID));
+    Edit3->setText(ProfileText(profile.Password));
+    Edit4->setText(ProfileText(profile.Host));
+    CheckBox1->setChecked(profile.Passive);
+    Edit5->setText(ProfileText(profile.Port));
+    Edit6->setText(ProfileText(profile.Directory));
+    editMode_ = true;
+    startLine_ = startLine;
+    shown_ = profile;
+    Panel->SetPhase(QString());
+}
+
+bool TForm4::CheckFields()
+{
+    const std::pair<QLineEdit*, const char*> required[] = {
+        {Edit1, "The Name must not be empty!"},
+        {Edit2, "The User ID must not be empty!"},
+        {Edit3, "The Password must not be empty!"},
+        {Edit4, "The Host must not be empty!"},
+    };
+    for (const auto& [edit, message] : required) {
+        if (edit->text().isEmpty()) {
+            platform().ShowMessage(QString::fromLatin1(message));
+            return false;
+        }
+    }
+    return true;
+}
+
+TConnectionProfile TForm4::ProfileFromFields() const
+{
+    return {ProfileBytes(Edit1->text(), shown_.Name), ProfileBytes(Edit2->text(), shown_.UserID),
+            ProfileBytes(Edit3->text(), shown_.Password), ProfileBytes(Edit4->text(), shown_.Host),
+            CheckBox1->isChecked(), ProfileBytes(Edit5->text(), shown_.Port),
+            ProfileBytes(Edit6->text(), shown_.Directory)};
+}
+
+void TForm4::Button1Click()
+{
+    if (Panel->Busy() || !CheckFields())
+        return;
+    try {
+        // A missing file means no profiles: nothing left over from an earlier showing is written back.
+        TProfileLines lines = file_.Read().value_or(TProfileLines());
+        if (editMode_)
+            ReplaceProfile(lines, startLine_, ProfileFromFields());
+        else
+            InsertProfileOnTop(lines, ProfileFromFields());
+        file_.Write(lines);
+    } catch (const std::exception& error) {
+        platform().ShowError(ErrorText(error));
+        return;
+    }
+    accept();
+}
+
+void TForm4::Button2Click()
+{
+    if (Panel->Busy() || !CheckFields())
+        return;
+    const TConnectionProfile profile = ProfileFromFields();
+    FtpClient1.UserID = profile.UserID;
+    FtpClient1.Password = profile.Password;
+    FtpClient1.Host = profile.Host;
+    FtpClient1.Passive = profile.Passive;
+    const std::optional<int> port = PortNumber(profile.Port);
+    if (!port) {
+        platform().ShowMessage(QStringLiteral("The Port must be number!"));
+        return;
+    }
+    FtpClient1.Port = *port;
+    directory_ = profile.Directory;
+    const TTransferEnd end = Panel->Run(QStringLiteral("Connecting to ") + Edit4->text() + QStringLiteral("..."),
+                                        QStringLiteral("Test cancelled."), [this] { FtpClient1.Connect(); });
+    if (end == TTransferEnd::Completed)
+        Panel->SetPhase(QStringLiteral("Test passed."));
+    else if (end == TTransferEnd::Failed)
+        Panel->SetPhase(QStringLiteral("Test failed."));
+}
+
+void TForm4::Button3Click()
+{
+    if (!Panel->Busy())
+        reject();
+}
+
+void TForm4::closeEvent(QCloseEvent* event)
+{
+    // The test runs inside this dialog's showing; the dialog closes once it is over.
+    if (Panel->Busy()) {
+        event->ignore();
+        return;
+    }
+    TButtonClosedDialog::closeEvent(event);
+}
+
+void TForm4::LockButtons(bool busy)
+{
+    for (QPushButton* button : {Button1, Button2, Button3})
+        button->setEnabled(!busy);
+}

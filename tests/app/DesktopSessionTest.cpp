@@ -1,0 +1,252 @@
+// The editor at home on the desktop, on real windows: files named at start or handed over by a
+// later start, files dropped on the frame, recovery copies kept and removed, and files changed by
+// another program before a save overwrites them.
+#include "app/DesktopSession.h"
+#include "app/FileChangeWatch.h"
+#include "app/InstanceProtocol.h"
+#include "app/RecoveryCopies.h"
+#include "app/SingleInstance.h"
+#include "app/ShellFixture.h"
+
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
+#include <future>
+
+namespace {
+
+class DesktopTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        session = std::make_unique<TDesktopSession>(*mainWindow, MakeRecovery(), TSingleInstance::Listen(SocketPath()));
+    }
+
+    void TearDown() override
+    {
+        ShellTest::TearDown();
+        session.reset();
+    }
+
+    std::unique_ptr<TRecoveryCopies> MakeRecovery() const
+    {
+        // Long waits: the tests write copies when they choose to.
+        return std::make_unique<TRecoveryCopies>(RecoveryFolder(), TRecoveryTimings{60000, 60000});
+    }
+    std::string RecoveryFolder() const { return PathOf("state/recovery").toStdString(); }
+    std::string SocketPath() const { return PathOf("tallo.socket").toStdString(); }
+
+    // The page's copy as the writer left it on disk; empty when there is none.
+    std::vector<std::filesystem::path> CopiesOnDisk()
+    {
+        session->Recovery()->Writer()->WaitUntilIdle();
+        std::vector<std::filesystem::path> copies;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(RecoveryFolder())) {
+            if (entry.path().extension() == ".copy") copies.push_back(entry.path());
+        }
+        return copies;
+    }
+
+    static void Type(TForm2* page, const QString& text)
+    {
+        page->CodeMemo1->SetSelectionStart(0);
+        page->CodeMemo1->ReplaceSelection(text);
+    }
+
+    static void WriteCopyNow(TForm2* page) { page->findChild<TPageRecovery*>()->WriteNow(); }
+
+    // Another program writes the file anew, as editors do, by renaming a new file over it.
+    void ChangeBehindTheEditorsBack(const QString& path, const QByteArray& bytes)
+    {
+        WriteFile(path + QStringLiteral(".other"), bytes);
+        std::filesystem::rename((path + QStringLiteral(".other")).toStdString(), path.toStdString());
+    }
+
+    QStringList Captions() const
+    {
+        QStringList captions;
+        for (TForm2* document : mainWindow->Documents()) captions << document->Caption();
+        return captions;
+    }
+
+    std::unique_ptr<TDesktopSession> session;
+};
+
+TEST_F(DesktopTest, FilesNamedAtStartOpenAsPagesAndTheOnesThatCannotGiveTheOpenError)
+{
+    WriteFile(PathOf("a.html"), "A");
+    WriteFile(PathOf("b.htm"), "B\n");
+    QDir(folder.path()).mkdir(QStringLiteral("folder.html"));
+    session->Start({PathOf("a.html"), PathOf("missing.html"), PathOf("folder.html"), PathOf("b.htm")});
+    EXPECT_EQ(Captions(), (QStringList{"b.htm", "a.html"}));
+    EXPECT_EQ(mainWindow->ActiveDocument()->FileName, PathOf("b.htm"));
+    EXPECT_EQ(Text(mainWindow->ActiveDocument()), QStringLiteral("B\n"));
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Error),
+              (std::vector<QString>{"Cannot open file " + PathOf("missing.html"),
+                                    "Cannot open file " + PathOf("folder.html")}));
+    EXPECT_EQ(mainWindow->PageCounter(), 0);
+}
+
+TEST_F(DesktopTest, ALaterStartHandsItsFilesToTheRunningEditor)
+{
+    WriteFile(PathOf("later.html"), "later");
+    session->Start({});
+    auto handOver = std::async(std::launch::async, [this] {
+        return HandOver(SocketPath(), {{PathOf("later.html").toStdString()}}, 5000);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(handOver.get(), THandOver::Done);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->DocumentCount() == 1; }));
+    EXPECT_EQ(mainWindow->ActiveDocument()->FileName, PathOf("later.html"));
+}
+
+TEST_F(DesktopTest, FilesDroppedOnTheFrameOpenAsPagesAndTextDroppedOnAPageIsTyped)
+{
+    WriteFile(PathOf("dropped.html"), "dropped");
+    WriteFile(PathOf("target.html"), "target");
+    session->Start({PathOf("target.html")});
+    TForm2* target = mainWindow->ActiveDocument();
+    QWidget* frame = mainWindow->MdiArea->viewport();
+    QWidget* pageText = target->CodeMemo1->viewport();
+    const QUrl file = QUrl::fromLocalFile(PathOf("dropped.html"));
+    const struct {
+        const char* name;
+        QWidget* onto;
+        QList<QUrl> urls;
+        QString text;
+        bool accepted;
+    } drops[] = {
+        {"web address on the frame", frame, {QUrl(QStringLiteral("https://example.com/a.html"))}, {}, false},
+        {"file on the frame", frame, {file}, {}, true},
+        {"file with its path as text on a page", pageText, {file}, QStringLiteral("path "), true},
+    };
+    for (const auto& drop : drops) {
+        SCOPED_TRACE(drop.name);
+        QMimeData data;
+        data.setUrls(drop.urls);
+        if (!drop.text.isEmpty()) data.setText(drop.text);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(drop.onto, &enter);
+        EXPECT_EQ(enter.isAccepted(), drop.accepted);
+        if (!enter.isAccepted()) continue;
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(drop.onto, &dropped);
+        Flush();
+    }
+    QStringList captions = Captions();
+    captions.sort();
+    EXPECT_EQ(captions, (QStringList{"dropped.html", "target.html"}));
+    EXPECT_EQ(Text(target), QStringLiteral("path target"));
+}
+
+TEST_F(DesktopTest, TypingKeepsACopyThatASaveOrADiscardingCloseRemoves)
+{
+    session = std::make_unique<TDesktopSession>(
+        *mainWindow, std::make_unique<TRecoveryCopies>(RecoveryFolder(), TRecoveryTimings{20, 1000}), nullptr);
+    WriteFile(PathOf("page.html"), "text");
+    TForm2* opened = OpenPage(PathOf("page.html"));
+    TForm2* fresh = NewPage();
+    EXPECT_TRUE(CopiesOnDisk().empty());  // nothing unsaved yet
+    Type(opened, QStringLiteral("more "));
+    Type(fresh, QStringLiteral("new"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session->Recovery()->Writer()->WrittenCount() == 2; }));
+    EXPECT_EQ(CopiesOnDisk().size(), 2u);
+
+    mainWindow->Save1Click();  // the new page is in front; its Save As is cancelled
+    EXPECT_EQ(CopiesOnDisk().size(), 2u);
+    opened->BringToFront();
+    mainWindow->Save1Click();
+    EXPECT_EQ(ReadFile(PathOf("page.html")), QByteArray("more text"));
+    EXPECT_EQ(CopiesOnDisk().size(), 1u);
+    CloseDocument(fresh);  // Save As cancelled: the page's text is let go
+    EXPECT_TRUE(CopiesOnDisk().empty());
+}
+
+TEST_F(DesktopTest, ACleanEndLeavesNothingToOffer)
+{
+    TForm2* page = NewPage();
+    Type(page, QStringLiteral("unsaved"));
+    WriteCopyNow(page);
+    EXPECT_EQ(CopiesOnDisk().size(), 1u);
+    mainWindow.reset();  // the program ends; the page goes unsaved, as the user chose
+    session.reset();
+    TRecoveryCopies next(RecoveryFolder());
+    mainWindow = CreateApplicationWindows();
+    next.OfferLeftovers(*mainWindow);
+    EXPECT_TRUE(desktop.MessageTexts(MessageKind::Question).empty());
+    // Only the new run's own folder is there.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(RecoveryFolder()), {}), 1);
+}
+
+enum class Answer { Overwrite = 0, Reload = 1, None = -1 };
+
+TEST_F(DesktopTest, ASaveAsksBeforeItOverwritesAnotherProgramsChange)
+{
+    const struct {
+        const char* name;
+        Answer answer;
+        QByteArray fileAfter;
+        QString pageAfter;
+    } cases[] = {
+        {"overwrite", Answer::Overwrite, "mine old", "mine old"},
+        {"reload", Answer::Reload, "theirs", "theirs"},
+        {"no answer", Answer::None, "theirs", "mine old"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(PathOf("page.html"), "old");
+        TForm2* page = OpenPage(PathOf("page.html"));
+        Type(page, QStringLiteral("mine "));
+        ChangeBehindTheEditorsBack(PathOf("page.html"), "theirs");
+        desktop.ClearRecords();
+        desktop.askAnswers.push_back(static_cast<int>(c.answer));
+        mainWindow->Save1Click();
+        EXPECT_EQ(desktop.MessageTexts(MessageKind::Question),
+                  std::vector<QString>{"The file " + PathOf("page.html") +
+                                       " was changed by another program. Overwrite it with the text of this "
+                                       "page, or reload it?"});
+        EXPECT_EQ(ReadFile(PathOf("page.html")), c.fileAfter);
+        EXPECT_EQ(Text(page), c.pageAfter);
+        page->ConfirmOverwrite = nullptr;  // closing writes the page back; that is not under test here
+        CloseDocument(page);
+    }
+    // Saving again after the page wrote or read the file asks nothing.
+    WriteFile(PathOf("page.html"), "old");
+    TForm2* page = OpenPage(PathOf("page.html"));
+    desktop.ClearRecords();
+    mainWindow->Save1Click();
+    mainWindow->Save1Click();
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST_F(DesktopTest, ActivatingAPageTellsOfItsFileChangedOrDeleted)
+{
+    WriteFile(PathOf("changed.html"), "old");
+    WriteFile(PathOf("deleted.html"), "old");
+    TForm2* changed = OpenPage(PathOf("changed.html"));
+    TForm2* deleted = OpenPage(PathOf("deleted.html"));
+    ChangeBehindTheEditorsBack(PathOf("changed.html"), "new");
+    std::filesystem::remove(PathOf("deleted.html").toStdString());
+    desktop.ClearRecords();
+    desktop.askAnswers = {0};  // reload
+    changed->BringToFront();
+    Flush();
+    EXPECT_EQ(Text(changed), QStringLiteral("new"));
+    deleted->BringToFront();
+    Flush();
+    EXPECT_EQ(Text(deleted), QStringLiteral("old"));
+    changed->BringToFront();  // told once: nothing more to say
+    Flush();
+    ASSERT_EQ(desktop.messages.size(), 2u);
+    EXPECT_EQ(desktop.messages[0].kind, MessageKind::Question);
+    EXPECT_EQ(desktop.messages[1].text, "The file " + PathOf("deleted.html") +
+                                            " was deleted by another program. The page keeps its text; "
+                                            "saving it writes the file again.");
+    deleted->BringToFront();
+    mainWindow->Save1Click();  // writes the deleted file again without a question
+    EXPECT_EQ(ReadFile(PathOf("deleted.html")), QByteArray("old"));
+    EXPECT_EQ(desktop.messages.size(), 2u);
+}
+
+}  // namespace
