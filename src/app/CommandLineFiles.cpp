@@ -1,7 +1,7 @@
 #include "app/CommandLineFiles.h"
 
-#include "app/CommandLine.h"
-#include "app/InstanceProtocol.h"
+#include "desktop/CommandLine.h"
+#include "desktop/InstanceProtocol.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "app/FileChangeWatch.h"
 #include "app/FileDrops.h"
-#include "app/InstanceProtocol.h"
+#include "desktop/InstanceProtocol.h"
 #include "app/MainU.h"
 #include "app/RecoveryCopies.h"
 #include "app/SingleInstance.h"

@@ -3,7 +3,7 @@
 // the user may reload the file or keep the page's text, and a save asks before it overwrites such
 // a change. The page remembers its file's stamp whenever it reads or writes the file.
 
-#include "app/FileStamp.h"
+#include "desktop/FileStamp.h"
 
 #include <QObject>
 #include <optional>

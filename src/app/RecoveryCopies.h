@@ -5,8 +5,8 @@
 // removes the copy; a clean end removes the run's folder. At start the copies left by a run that
 // crashed or was killed are offered: restored as unsaved pages, or discarded.
 
-#include "app/RecoveryFolder.h"
-#include "app/RecoveryWriter.h"
+#include "desktop/RecoveryFolder.h"
+#include "desktop/RecoveryWriter.h"
 
 #include <QObject>
 #include <QPointer>

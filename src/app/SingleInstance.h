@@ -2,7 +2,7 @@
 // The listening end of the one-editor-per-user socket in the running editor: requests from later
 // starts arrive through the event loop and come out as lists of files to open.
 
-#include "app/InstanceProtocol.h"
+#include "desktop/InstanceProtocol.h"
 
 #include <QObject>
 #include <QStringList>

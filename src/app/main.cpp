@@ -3,7 +3,7 @@
 #include "app/ApplicationWindows.h"
 #include "app/CommandLineFiles.h"
 #include "app/DesktopSession.h"
-#include "app/InstanceProtocol.h"
+#include "desktop/InstanceProtocol.h"
 #include "app/MainU.h"
 #include "net/MessagePump.h"
 #include "platform/AppIcons.h"

@@ -21,3 +21,14 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DocumentSearch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplaceU.cpp
 )
+
+# At home on the desktop (Qt side): command-line files, one editor per user, dropped files,
+# recovery copies and files changed behind the editor's back.
+target_sources(tallo_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/CommandLineFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DesktopSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileChangeWatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileDrops.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RecoveryCopies.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
+)

@@ -3,7 +3,7 @@
 // another program before a save overwrites them.
 #include "app/DesktopSession.h"
 #include "app/FileChangeWatch.h"
-#include "app/InstanceProtocol.h"
+#include "desktop/InstanceProtocol.h"
 #include "app/RecoveryCopies.h"
 #include "app/SingleInstance.h"
 #include "app/ShellFixture.h"

@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "desktop/CommandLine.h"
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {

@@ -1,8 +1,8 @@
 // One editor per user: the request format, the socket and its lock, the command line, and the
 // stamps that tell a file changed behind the editor's back.
-#include "app/CommandLine.h"
-#include "app/FileStamp.h"
-#include "app/InstanceProtocol.h"
+#include "desktop/CommandLine.h"
+#include "desktop/FileStamp.h"
+#include "desktop/InstanceProtocol.h"
 
 #include <gtest/gtest.h>
 

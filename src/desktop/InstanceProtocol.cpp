@@ -1,4 +1,4 @@
-#include "app/InstanceProtocol.h"
+#include "desktop/InstanceProtocol.h"
 
 #include <cerrno>
 #include <charconv>

@@ -3,7 +3,7 @@
 // holds up typing. Work is done in the order it was asked for, except that a newer copy of a page
 // replaces one still waiting, and removing a page's copy drops its waiting write.
 
-#include "app/RecoveryFolder.h"
+#include "desktop/RecoveryFolder.h"
 #include "editor/TextSnapshot.h"
 
 #include <condition_variable>

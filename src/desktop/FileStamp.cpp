@@ -1,4 +1,4 @@
-#include "app/FileStamp.h"
+#include "desktop/FileStamp.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "app/RecoveryWriter.h"
+#include "desktop/RecoveryWriter.h"
 
 #include "editor/FileIO.h"
 

@@ -1,4 +1,4 @@
-#include "app/RecoveryFolder.h"
+#include "desktop/RecoveryFolder.h"
 
 #include "editor/FileIO.h"
 #include "editor/TextSnapshot.h"

@@ -1,7 +1,7 @@
 // Recovery copies on disk: the copy format, private folders, leftovers of runs that died, and the
 // writer's order of work.
-#include "app/RecoveryFolder.h"
-#include "app/RecoveryWriter.h"
+#include "desktop/RecoveryFolder.h"
+#include "desktop/RecoveryWriter.h"
 #include "editor/FileIO.h"
 #include "editor/TextBuffer.h"
 #include "editor/TextSnapshot.h"
