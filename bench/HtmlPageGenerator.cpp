@@ -1,5 +1,6 @@
 #include "HtmlPageGenerator.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -123,4 +124,24 @@ std::string GenerateHtmlPage(std::size_t minBytes, unsigned seed)
     }
     out += "</body>\r\n</html>\r\n";
     return out;
+}
+
+std::string GenerateOneLinePage(std::size_t bytes, unsigned seed)
+{
+    std::string page = GenerateHtmlPage(bytes + bytes / 16 + 1024, seed);
+    page.erase(std::remove_if(page.begin(), page.end(), [](char c) { return c == '\r' || c == '\n'; }), page.end());
+    page.resize(std::min(page.size(), bytes));
+    return page;
+}
+
+std::string GenerateShortLinesPage(std::size_t lines)
+{
+    constexpr std::array<std::string_view, 6> kLines = {"<p>", "Short text", "</p>", "", "<li><b>x</b>", "<br>"};
+    std::string page;
+    page.reserve(lines * 10);
+    for (std::size_t i = 0; i < lines; ++i) {
+        page += kLines[i % kLines.size()];
+        page += "\r\n";
+    }
+    return page;
 }

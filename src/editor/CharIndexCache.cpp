@@ -3,9 +3,39 @@
 #include <algorithm>
 
 TCharIndexCache::TCharIndexCache(TTextBuffer& buffer, const TDocumentEncoding& encoding)
-    : buffer_(buffer), encoding_(encoding)
+    : buffer_(buffer), encoding_(encoding), columns_(buffer, encoding)
 {
     buffer_.AddObserver(this);
+}
+
+void TCharIndexCache::LineChanged(int line)
+{
+    Invalidate(line);
+    columns_.LineChanged(line);
+}
+
+void TCharIndexCache::LineEdited(int line, std::size_t offset, std::size_t removed, std::size_t inserted)
+{
+    Invalidate(line);
+    columns_.LineEdited(line, offset, removed, inserted);
+}
+
+void TCharIndexCache::LinesInserted(int first, int count)
+{
+    Invalidate(first);
+    columns_.LinesInserted(first, count);
+}
+
+void TCharIndexCache::LinesRemoved(int first, int count)
+{
+    Invalidate(first);
+    columns_.LinesRemoved(first, count);
+}
+
+void TCharIndexCache::TextReplaced()
+{
+    Invalidate(0);
+    columns_.Clear();
 }
 
 TCharIndexCache::~TCharIndexCache()
@@ -20,9 +50,9 @@ void TCharIndexCache::Invalidate(int line)
     if (blockStarts_.size() > keep) blockStarts_.resize(keep);
 }
 
-std::int64_t TCharIndexCache::LineChars(int line) const
+std::int64_t TCharIndexCache::LineChars(int line)
 {
-    return static_cast<std::int64_t>(CharacterCount(buffer_.Line(line), encoding_)) + 2;
+    return columns_.LineChars(line) + 2;
 }
 
 void TCharIndexCache::CountBlocksUpTo(int block)

@@ -1,8 +1,10 @@
 #pragma once
 // Character indexes of line starts (every line break counting 2), kept per block of lines so that
 // SelectionStart at the end of a large page does not recount the whole page each time. An edit
-// drops the blocks from its line on; they are counted again when next asked for.
+// drops the blocks from its line on; they are counted again when next asked for. Columns inside
+// long lines come from their marks (LineColumns).
 
+#include "editor/LineColumns.h"
 #include "editor/TextBuffer.h"
 #include "editor/TextEncoding.h"
 
@@ -21,20 +23,24 @@ public:
     // The line holding index (the last line for indexes past the end); index >= 0.
     int LineOfIndex(std::int64_t index);
 
+    TLineColumns& Columns() { return columns_; }
+
 private:
     static constexpr int kBlockLines = 1024;
 
-    void LineChanged(int line) override { Invalidate(line); }
-    void LinesInserted(int first, int) override { Invalidate(first); }
-    void LinesRemoved(int first, int) override { Invalidate(first); }
-    void TextReplaced() override { Invalidate(0); }
+    void LineChanged(int line) override;
+    void LineEdited(int line, std::size_t offset, std::size_t removed, std::size_t inserted) override;
+    void LinesInserted(int first, int count) override;
+    void LinesRemoved(int first, int count) override;
+    void TextReplaced() override;
 
     void Invalidate(int line);
     void CountBlocksUpTo(int block);
-    std::int64_t LineChars(int line) const;
+    std::int64_t LineChars(int line);
 
     TTextBuffer& buffer_;
     const TDocumentEncoding& encoding_;
+    TLineColumns columns_;
     // blockStarts_[b]: index of the first character of line b * kBlockLines; all kept ones are valid.
     std::vector<std::int64_t> blockStarts_;
 };

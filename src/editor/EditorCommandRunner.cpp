@@ -173,31 +173,51 @@ TEditorCommandRunner::CharClass TEditorCommandRunner::ClassOf(char32_t ch) const
     return m_.IsWordChar(ch) ? CharClass::Word : CharClass::Other;
 }
 
+TEditorCommandRunner::CharClass TEditorCommandRunner::ClassAt(std::string_view bytes, std::size_t offset) const
+{
+    return ClassOf(DecodeCharAt(bytes, offset, m_.Encoding()));
+}
+
+TEditorCommandRunner::CharClass TEditorCommandRunner::ClassBefore(std::string_view bytes, std::size_t offset) const
+{
+    return ClassAt(bytes, PreviousCharOffset(bytes, offset, m_.Encoding()));
+}
+
 TTextPosition TEditorCommandRunner::WordRight(TTextPosition from) const
 {
-    const std::u32string text = m_.LineText(from.Line);
-    const int length = static_cast<int>(text.size());
+    const std::string_view bytes = m_.LineBytes(from.Line);
+    const int length = m_.LineLength(from.Line);
     if (from.Column >= length) {
         if (from.Line + 1 < m_.LineCount()) return {from.Line + 1, 0};
         return {from.Line, length};
     }
     int column = from.Column;
+    std::size_t offset = m_.ByteOffsetOf(from);
+    const auto step = [&] {
+        DecodeCharAt(bytes, offset, m_.Encoding());
+        ++column;
+    };
     // Past the rest of this word, then to the start of the next.
-    while (column < length && ClassOf(text[static_cast<std::size_t>(column)]) == CharClass::Word) ++column;
-    while (column < length && ClassOf(text[static_cast<std::size_t>(column)]) != CharClass::Word) ++column;
+    while (offset < bytes.size() && ClassAt(bytes, offset) == CharClass::Word) step();
+    while (offset < bytes.size() && ClassAt(bytes, offset) != CharClass::Word) step();
     return {from.Line, column};
 }
 
 TTextPosition TEditorCommandRunner::WordLeft(TTextPosition from) const
 {
-    const std::u32string text = m_.LineText(from.Line);
-    int column = std::min(from.Column, static_cast<int>(text.size()));
+    const std::string_view bytes = m_.LineBytes(from.Line);
+    int column = std::min(from.Column, m_.LineLength(from.Line));
     if (column == 0) {
         if (from.Line > 0) return {from.Line - 1, m_.LineLength(from.Line - 1)};
         return {0, 0};
     }
-    while (column > 0 && ClassOf(text[static_cast<std::size_t>(column - 1)]) != CharClass::Word) --column;
-    while (column > 0 && ClassOf(text[static_cast<std::size_t>(column - 1)]) == CharClass::Word) --column;
+    std::size_t offset = m_.ByteOffsetOf({from.Line, column});
+    const auto step = [&] {
+        offset = PreviousCharOffset(bytes, offset, m_.Encoding());
+        --column;
+    };
+    while (column > 0 && ClassBefore(bytes, offset) != CharClass::Word) step();
+    while (column > 0 && ClassBefore(bytes, offset) == CharClass::Word) step();
     return {from.Line, column};
 }
 
@@ -205,11 +225,9 @@ TTextPosition TEditorCommandRunner::LineStart() const
 {
     const TTextPosition caret = m_.Caret();
     if (m_.Settings().Options.Has(eoEnhanceHomeKey)) {
-        const std::u32string text = m_.LineText(caret.Line);
-        int firstNonBlank = 0;
-        while (firstNonBlank < static_cast<int>(text.size()) && IsBlankChar(text[static_cast<std::size_t>(firstNonBlank)]))
-            ++firstNonBlank;
-        if (firstNonBlank < static_cast<int>(text.size()) && caret.Column != firstNonBlank)
+        // Blanks are one byte each, so their count is a column.
+        const int firstNonBlank = static_cast<int>(LeadingBlanks(caret.Line).size());
+        if (firstNonBlank < static_cast<int>(m_.LineBytes(caret.Line).size()) && caret.Column != firstNonBlank)
             return {caret.Line, firstNonBlank};
     }
     return {caret.Line, 0};
@@ -218,12 +236,14 @@ TTextPosition TEditorCommandRunner::LineStart() const
 TTextPosition TEditorCommandRunner::LineEnd() const
 {
     const TTextPosition caret = m_.Caret();
-    const std::u32string text = m_.LineText(caret.Line);
-    const int length = static_cast<int>(text.size());
+    const int length = m_.LineLength(caret.Line);
     if (m_.Settings().Options.Has(eoEnhanceEndKey)) {
-        // First to the end of the text proper, then (pressed again) past the trailing blanks.
+        // First to the end of the text proper, then (pressed again) past the trailing blanks,
+        // which are one byte each.
+        const std::string_view bytes = m_.LineBytes(caret.Line);
         int trimmed = length;
-        while (trimmed > 0 && IsBlankChar(text[static_cast<std::size_t>(trimmed - 1)])) --trimmed;
+        for (std::size_t end = bytes.size(); end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\t'); --end)
+            --trimmed;
         if (caret.Column != trimmed) return {caret.Line, trimmed};
     }
     return {caret.Line, length};
@@ -285,8 +305,7 @@ void TEditorCommandRunner::DeleteLastChar()
     }
     int target = caret.Column - 1;
     if (m_.Settings().Options.Has(eoSmartTabDelete)) {
-        const std::u32string text = m_.LineText(caret.Line);
-        const bool onlyBlanksBefore = std::all_of(text.begin(), text.begin() + caret.Column, IsBlankChar);
+        const bool onlyBlanksBefore = static_cast<int>(LeadingBlanks(caret.Line).size()) >= caret.Column;
         if (onlyBlanksBefore) {
             // Back to the indentation of the nearest line above that is indented less.
             const int display = m_.DisplayColumn(caret);
@@ -319,13 +338,17 @@ void TEditorCommandRunner::DeleteWord()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::Other);
     const TTextPosition caret = m_.Caret();
-    const std::u32string text = m_.LineText(caret.Line);
-    const int length = static_cast<int>(text.size());
-    if (caret.Column >= length) return DeleteChar();
+    const std::string_view bytes = m_.LineBytes(caret.Line);
+    if (caret.Column >= m_.LineLength(caret.Line)) return DeleteChar();
     int end = caret.Column;
-    const CharClass first = ClassOf(text[static_cast<std::size_t>(end)]);
-    while (end < length && ClassOf(text[static_cast<std::size_t>(end)]) == first) ++end;
-    while (end < length && ClassOf(text[static_cast<std::size_t>(end)]) == CharClass::Blank) ++end;
+    std::size_t offset = m_.ByteOffsetOf(caret);
+    const CharClass first = ClassAt(bytes, offset);
+    const auto step = [&] {
+        DecodeCharAt(bytes, offset, m_.Encoding());
+        ++end;
+    };
+    while (offset < bytes.size() && ClassAt(bytes, offset) == first) step();
+    while (offset < bytes.size() && ClassAt(bytes, offset) == CharClass::Blank) step();
     m_.ReplaceRange(caret, {caret.Line, end}, {});
     m_.SetCaret(caret);
 }
@@ -335,12 +358,17 @@ void TEditorCommandRunner::DeleteLastWord()
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::Other);
     const TTextPosition caret = m_.ClampToText(m_.Caret());
     if (caret.Column == 0) return DeleteLastChar();
-    const std::u32string text = m_.LineText(caret.Line);
+    const std::string_view bytes = m_.LineBytes(caret.Line);
     int start = caret.Column;
-    while (start > 0 && ClassOf(text[static_cast<std::size_t>(start - 1)]) == CharClass::Blank) --start;
+    std::size_t offset = m_.ByteOffsetOf(caret);
+    const auto step = [&] {
+        offset = PreviousCharOffset(bytes, offset, m_.Encoding());
+        --start;
+    };
+    while (start > 0 && ClassBefore(bytes, offset) == CharClass::Blank) step();
     if (start > 0) {
-        const CharClass last = ClassOf(text[static_cast<std::size_t>(start - 1)]);
-        while (start > 0 && ClassOf(text[static_cast<std::size_t>(start - 1)]) == last) --start;
+        const CharClass last = ClassBefore(bytes, offset);
+        while (start > 0 && ClassBefore(bytes, offset) == last) step();
     }
     m_.ReplaceRange({caret.Line, start}, caret, {});
     m_.SetCaret({caret.Line, start});

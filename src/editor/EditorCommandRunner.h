@@ -48,6 +48,10 @@ private:
     // Text helpers.
     enum class CharClass { Word, Blank, Other };
     CharClass ClassOf(char32_t ch) const;
+    // The class of the character at, or before, a byte offset of a line: word moves decode only the
+    // characters they pass, however long the line.
+    CharClass ClassAt(std::string_view bytes, std::size_t offset) const;
+    CharClass ClassBefore(std::string_view bytes, std::size_t offset) const;
     std::pair<int, int> SelectedLines() const;
     int IndentWidth(int line) const;  // display columns of leading blanks
     std::string LeadingBlanks(int line) const;

@@ -29,6 +29,16 @@ TUndoKind UndoKindOf(TEditorCommand command)
     }
 }
 
+// An upper bound of the longest line that inserting text between a line's head and another's tail
+// leaves (text between its first and last break counts whole).
+std::uint64_t LongestLineAfter(std::size_t head, std::string_view inserted, std::size_t tail)
+{
+    const std::size_t firstBreak = inserted.find('\n');
+    if (firstBreak == std::string_view::npos) return std::uint64_t{head} + inserted.size() + tail;
+    const std::size_t lastPart = inserted.size() - inserted.rfind('\n') - 1;
+    return std::max<std::uint64_t>({std::uint64_t{head} + firstBreak, std::uint64_t{lastPart} + tail, inserted.size()});
+}
+
 }  // namespace
 
 TEditorModel::TEditorModel() = default;
@@ -298,6 +308,9 @@ TTextPosition TEditorModel::ReplaceRange(TTextPosition from, TTextPosition to, s
     inserted.append(bytes);
 
     const std::size_t fromOffset = ByteOffsetOf(from);
+    const std::size_t toOffset = ByteOffsetOf(to);
+    if (LongestLineAfter(fromOffset, inserted, LineBytes(to.Line).size() - toOffset) > TextLimits().MaxLineBytes)
+        throw ETextLimitError("A line would be longer than " + std::to_string(TextLimits().MaxLineBytes) + " characters.");
     std::string removed = document_.BytesBetween(from, to);
     if (removed.empty() && inserted.empty()) return requested;  // nothing to change
 

@@ -144,9 +144,12 @@ TReplaceResult ReplaceByRename(const std::string& target, const struct stat* old
 std::string ReadOpenFile(int fd, const struct stat& info, const std::function<EFileError()>& fail)
 {
     std::string bytes;
-    // A file is read into a block of exactly its size; one that reports no size (/proc) grows as
-    // it comes, and so does a file that grows while it is read.
-    bytes.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 65536);
+    // A file is read into a block of its size, with room behind that an edited long line (a
+    // minified page) can grow into without a copy; room never written costs address space only.
+    // One that reports no size (/proc) grows as it comes, and so does a file that grows while it is read.
+    const std::size_t size = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 65536;
+    bytes.reserve(size + size / 16);
+    bytes.resize(size);
     std::size_t used = 0;
     while (true) {
         char spare[4096];

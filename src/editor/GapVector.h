@@ -27,6 +27,8 @@ public:
     }
 
     void reserve(std::size_t n) { if (gapStart_ == size()) storage_.reserve(n); }
+    // Elements that fit before the storage grows, while the gap is at the end (loading).
+    std::size_t capacity() const { return storage_.capacity() - gapLength_; }
 
     // Fast append while loading (the gap is kept at the end).
     void push_back(const T& value)

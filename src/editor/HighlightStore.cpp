@@ -6,9 +6,10 @@
 #include <cassert>
 
 void WalkLineTokens(TCustomHighlighter& highlighter, std::string_view line, int lineIndex,
-                    const std::function<void(const TLineToken&)>& visit)
+                    const std::function<void(const TLineToken&)>& visit, std::size_t from)
 {
-    highlighter.StartLine(line, lineIndex);
+    if (from == 0) highlighter.StartLine(line, lineIndex);
+    else highlighter.StartLineAt(line, lineIndex, from);
     int emptyInARow = 0;
     while (!highlighter.AtLineEnd()) {
         TLineToken token;
@@ -55,6 +56,7 @@ void THighlightStore::SetHighlighter(TCustomHighlighter* highlighter)
 void THighlightStore::RequestWholeScan()
 {
     stale_.clear();
+    longLines_.Clear();
     if (buffer_.LineCount() > 0) stale_.push_back({0, buffer_.LineCount()});
 }
 
@@ -87,11 +89,19 @@ void THighlightStore::MarkStale(int first, int count)
 void THighlightStore::LineChanged(int line)
 {
     MarkStale(line, 1);
+    longLines_.LineChanged(line);
+}
+
+void THighlightStore::LineEdited(int line, std::size_t offset, std::size_t removed, std::size_t inserted)
+{
+    MarkStale(line, 1);
+    longLines_.LineEdited(line, offset, removed, inserted);
 }
 
 void THighlightStore::LinesInserted(int first, int count)
 {
     states_.insert(static_cast<std::size_t>(first), static_cast<std::size_t>(count), 0);
+    longLines_.LinesInserted(first, count);
     for (StaleRun& run : stale_) {
         if (run.First >= first) {
             run.First += count;
@@ -107,6 +117,7 @@ void THighlightStore::LinesInserted(int first, int count)
 void THighlightStore::LinesRemoved(int first, int count)
 {
     states_.erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+    longLines_.LinesRemoved(first, count);
     const auto map = [&](int line) { return line <= first ? line : std::max(first, line - count); };
     std::vector<StaleRun> mapped;
     mapped.reserve(stale_.size());
@@ -143,10 +154,7 @@ void THighlightStore::ScanUpTo(int line)
     if (!highlighter_) return;
     while (!stale_.empty() && stale_.front().First <= line) {
         const int current = stale_.front().First;
-        SetStartState(current);
-        highlighter_->StartLine(buffer_.Line(current), current);
-        highlighter_->ScanToLineEnd();
-        const int state = highlighter_->GetState();
+        const int state = ScanLine(current);
         assert(state >= 0 && state < 256);
         ++scannedLines_;
 
@@ -158,6 +166,51 @@ void THighlightStore::ScanUpTo(int line)
     }
 }
 
+int THighlightStore::StartStateOf(int line)
+{
+    SetStartState(line);
+    return highlighter_->GetState();
+}
+
+bool THighlightStore::ResumesIn(std::string_view text) const
+{
+    return TLongLineStates::IsLong(text) && highlighter_->CanResumeInLine();
+}
+
+int THighlightStore::ScanLine(int line)
+{
+    const std::string_view text = buffer_.Line(line);
+    const int start = StartStateOf(line);
+    if (ResumesIn(text)) return longLines_.EndState(*highlighter_, line, text, start);
+    highlighter_->StartLine(text, line);
+    highlighter_->ScanToLineEnd();
+    return highlighter_->GetState();
+}
+
+bool THighlightStore::ScanAhead(std::size_t byteBudget)
+{
+    if (!highlighter_) return false;
+    std::size_t spent = 0;
+    while (!stale_.empty() && spent < byteBudget) {
+        const int line = stale_.front().First;
+        const std::string_view text = buffer_.Line(line);
+        if (ResumesIn(text)) {
+            // A long line is readied stop by stop, so that no slice of idle time runs long.
+            const int start = StartStateOf(line);
+            const std::size_t from = longLines_.ScannedTo(line, start);
+            const std::size_t to = std::min(text.size(), from + (byteBudget - spent));
+            longLines_.StopBefore(*highlighter_, line, text, start, to);
+            spent += to - from;
+            if (longLines_.ScannedTo(line, start) < text.size()) break;
+        } else {
+            spent += text.size();
+        }
+        spent += 32;  // the cost of a line beyond its bytes
+        ScanUpTo(line);
+    }
+    return !stale_.empty();
+}
+
 int THighlightStore::EndState(int line)
 {
     ScanUpTo(line);
@@ -166,8 +219,24 @@ int THighlightStore::EndState(int line)
 
 void THighlightStore::WalkTokens(int line, const std::function<void(const TLineToken&)>& visit)
 {
-    if (!highlighter_) return;
+    WalkTokensFrom(line, 0, visit);
+}
+
+TScanStop THighlightStore::ResumePoint(int line, std::size_t fromByte)
+{
+    if (!highlighter_) return {fromByte, 0};
     if (line > 0) ScanUpTo(line - 1);
-    SetStartState(line);
-    WalkLineTokens(*highlighter_, buffer_.Line(line), line, visit);
+    const std::string_view text = buffer_.Line(line);
+    const int start = StartStateOf(line);
+    if (fromByte == 0 || !ResumesIn(text)) return {0, start};
+    return longLines_.StopBefore(*highlighter_, line, text, start, fromByte);
+}
+
+void THighlightStore::WalkTokensFrom(int line, std::size_t fromByte,
+                                     const std::function<void(const TLineToken&)>& visit)
+{
+    if (!highlighter_) return;
+    const TScanStop from = ResumePoint(line, fromByte);
+    highlighter_->SetState(from.State);
+    WalkLineTokens(*highlighter_, buffer_.Line(line), line, visit, from.Offset);
 }

@@ -4,9 +4,12 @@
 // line down. A line is stale when its stored state may not follow from its text and the stored
 // state of the line above (edited, inserted, or below a line whose stored state changed), so a
 // computed state that agrees with the stored one lets the scan jump to the next stale line. The
-// results equal those of rescanning eagerly after every edit.
+// results equal those of rescanning eagerly after every edit. Long lines also keep states at stops
+// inside them (LongLineStates), so that neither an edit nor the stretch in view needs a scan from
+// the line's start.
 
 #include "editor/GapVector.h"
+#include "editor/LongLineStates.h"
 #include "editor/TextBuffer.h"
 
 #include <cstdint>
@@ -30,10 +33,11 @@ struct TLineToken {
     int Kind = 0;
 };
 
-// Walks the tokens of one line whose start state is already set in the highlighter. Skips a single
-// empty token; two empty tokens in a row raise "The highlighter seems to be in an infinite loop".
+// Walks the tokens of one line whose start state is already set in the highlighter, from its start
+// or from a stop inside it. Skips a single empty token; two empty tokens in a row raise "The
+// highlighter seems to be in an infinite loop".
 void WalkLineTokens(TCustomHighlighter& highlighter, std::string_view line, int lineIndex,
-                    const std::function<void(const TLineToken&)>& visit);
+                    const std::function<void(const TLineToken&)>& visit, std::size_t from = 0);
 
 class THighlightStore : private TTextBufferObserver {
 public:
@@ -54,6 +58,16 @@ public:
     int EndState(int line);
     // Sets the highlighter to the start state of line and walks its tokens (painter, printer).
     void WalkTokens(int line, const std::function<void(const TLineToken&)>& visit);
+    // The same from a place at or before fromByte (the stretch in view): the first tokens may start
+    // before fromByte.
+    void WalkTokensFrom(int line, std::size_t fromByte, const std::function<void(const TLineToken&)>& visit);
+    // Where such a walk starts, and the highlighter's state there: the line's start and its start
+    // state, or a stop inside a long line; fromByte itself without a highlighter.
+    TScanStop ResumePoint(int line, std::size_t fromByte);
+
+    // Computes end states ahead of need, about byteBudget bytes of lines at a time, so that idle
+    // time readies the far end of a large page; true while stale lines remain.
+    bool ScanAhead(std::size_t byteBudget);
 
     // Lines above this one hold valid end states.
     int ValidUpTo() const;
@@ -62,6 +76,7 @@ public:
 
 private:
     void LineChanged(int line) override;
+    void LineEdited(int line, std::size_t offset, std::size_t removed, std::size_t inserted) override;
     void LinesInserted(int first, int count) override;
     void LinesRemoved(int first, int count) override;
     void TextReplaced() override;
@@ -69,6 +84,9 @@ private:
     void MarkStale(int first, int count);
     void ScanUpTo(int line);
     void SetStartState(int line);
+    int StartStateOf(int line);
+    int ScanLine(int line);
+    bool ResumesIn(std::string_view text) const;
 
     // Runs of lines edited since their state was stored, sorted, not touching.
     struct StaleRun {
@@ -81,5 +99,6 @@ private:
     int listenerId_ = -1;
     TGapVector<std::uint8_t> states_;
     std::vector<StaleRun> stale_;
+    TLongLineStates longLines_;
     std::int64_t scannedLines_ = 0;
 };

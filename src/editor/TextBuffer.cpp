@@ -1,31 +1,92 @@
 #include "editor/TextBuffer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
+#include <climits>
 #include <cstring>
+#include <new>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace {
 
-// The first CR or LF at or after p, or end. Loading a large page is mostly this search.
-const char* FindLineBreak(const char* p, const char* end)
+// Calls onBreak with the offset of every CR and LF, in order. Loading a large page is mostly this
+// search, so it takes 16 bytes at a time and walks the bits of the matches.
+template <typename OnBreak>
+void ForEachBreakByte(const char* data, std::size_t size, OnBreak&& onBreak)
 {
+    std::size_t base = 0;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    while (end - p >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
-        if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
-        p += 16;
+    for (; base + 16 <= size; base += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + base));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        for (; mask != 0; mask &= mask - 1) onBreak(base + static_cast<std::size_t>(__builtin_ctz(mask)));
     }
 #endif
-    while (p < end && *p != '\r' && *p != '\n') ++p;
-    return p;
+    for (; base < size; ++base)
+        if (data[base] == '\r' || data[base] == '\n') onBreak(base);
+}
+
+// Lines the bytes split into (every LF, and every CR not followed by LF, ends one), so that the
+// index is allocated once at its final size instead of growing by copies. Counted 16 bytes at a
+// time in byte-wide counters, summed before they can overflow.
+std::size_t CountLineBreaks(const char* p, const char* end)
+{
+    std::size_t breaks = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+    while (end - p >= 17) {
+        __m128i counts = zero;
+        for (int round = 0; round < 255 && end - p >= 17; ++round, p += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+            const __m128i lfs = _mm_cmpeq_epi8(chunk, lf);
+            const __m128i lonelyCrs = _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(chunk, cr));
+            counts = _mm_sub_epi8(counts, _mm_or_si128(lfs, lonelyCrs));  // a match is -1
+        }
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        breaks += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                  static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n') ++breaks;
+        else if (*p == '\r' && !(p + 1 < end && p[1] == '\n')) ++breaks;
+    }
+    return breaks;
+}
+
+[[noreturn]] [[gnu::cold]] void ThrowLineTooLong(const TTextLimits& limits)
+{
+    throw ETextLimitError("A line is longer than " + std::to_string(limits.MaxLineBytes) + " characters.");
+}
+
+TTextLimits& CurrentLimits()
+{
+    static TTextLimits limits = DefaultTextLimits();
+    return limits;
 }
 
 }  // namespace
+
+TTextLimits DefaultTextLimits()
+{
+    return {static_cast<std::uint64_t>(INT_MAX), static_cast<std::uint64_t>(INT_MAX) - 1};
+}
+
+TTextLimits TextLimits()
+{
+    return CurrentLimits();
+}
+
+void SetTextLimits(const TTextLimits& limits)
+{
+    CurrentLimits() = limits;
+}
 
 std::string_view LineBreakBytes(TLineBreak lineBreak)
 {
@@ -37,9 +98,23 @@ std::string_view LineBreakBytes(TLineBreak lineBreak)
     return "\r\n";
 }
 
-TTextBuffer::TTextBuffer() : block_(std::make_shared<const std::string>())
+TTextBuffer::TTextBuffer() : block_(std::make_shared<std::string>())
 {
     lines_.push_back(LineSlot{});
+}
+
+TTextBuffer::LineSlot TTextBuffer::View(std::uint64_t offset, std::uint64_t length)
+{
+    if (length < LineSlot::kLongLength) return LineSlot{offset | (length << LineSlot::kLengthShift)};
+    longViews_[offset] = length;
+    return LineSlot{offset | (LineSlot::kLongLength << LineSlot::kLengthShift)};
+}
+
+std::size_t TTextBuffer::SlotLength(const LineSlot& slot) const
+{
+    if (slot.Owned()) return owned_[slot.Ref()].Size();
+    const std::uint64_t length = slot.ShortLength();
+    return length < LineSlot::kLongLength ? length : longViews_.at(slot.Ref());
 }
 
 void TTextBuffer::SetText(std::string bytes)
@@ -54,39 +129,65 @@ void TTextBuffer::LoadBytes(std::string bytes)
 
 void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak)
 {
-    lines_.clear();
+    const TTextLimits limits = CurrentLimits();
+    auto block = std::make_shared<std::string>(std::move(bytes));
+    const char* data = block->data();
+    const std::size_t size = block->size();
+    if (size > LineSlot::kOffsetMask) throw ETextLimitError("The page is larger than the editor can hold.");
+    const auto checkLineCount = [&](std::size_t lines) {
+        if (lines > limits.MaxLines)
+            throw ETextLimitError("The page has more than " + std::to_string(limits.MaxLines) + " lines.");
+    };
+
+    // Built aside and swapped in, so that a page refused half-way leaves the old one untouched.
+    TTextBuffer built;
+    built.lines_.clear();
+    bool sawCrLf = false, sawCr = false, sawLf = false;
+    try {
+        // Room for lines of a usual length; the part never used costs address space only. A page
+        // of shorter lines has the rest of its lines counted once, so that the index grows once
+        // to its final size rather than by doubling.
+        built.lines_.reserve(std::min<std::size_t>(size / 24 + 16, limits.MaxLines + 1));
+        const auto addLine = [&](std::size_t start, std::size_t length) {
+            if (length > limits.MaxLineBytes) [[unlikely]]
+                ThrowLineTooLong(limits);
+            if (built.lines_.size() == built.lines_.capacity()) [[unlikely]] {
+                const std::size_t lines = built.lines_.size() + CountLineBreaks(data + start, data + size) + 1;
+                checkLineCount(lines);
+                built.lines_.reserve(lines);
+            }
+            built.lines_.push_back(built.View(start, length));
+        };
+        std::size_t lineStart = 0;
+        bool sawBreak = false;
+        ForEachBreakByte(data, size, [&](std::size_t breakAt) {
+            if (breakAt < lineStart) return;  // the LF of a CR LF, taken with its CR
+            addLine(lineStart, breakAt - lineStart);
+            std::size_t after = breakAt + 1;
+            if (data[breakAt] == '\r' && after < size && data[after] == '\n') {
+                sawCrLf = true;
+                ++after;
+            } else if (data[breakAt] == '\r') {
+                sawCr = true;
+            } else {
+                sawLf = true;
+            }
+            lineStart = after;
+            sawBreak = true;
+        });
+        const bool endedWithBreak = sawBreak && lineStart == size;
+        if (lineStart < size || keepFinalEmptyLine || !endedWithBreak) addLine(lineStart, size - lineStart);
+        checkLineCount(built.lines_.size());
+    } catch (const std::bad_alloc&) {
+        throw ETextLimitError("There is not enough memory for the page's line index.");
+    }
+
+    lines_ = std::move(built.lines_);
+    longViews_ = std::move(built.longViews_);
+    block_ = std::move(block);
     owned_.clear();
     owned_.shrink_to_fit();
     freeOwned_.clear();
-    block_ = std::make_shared<const std::string>(std::move(bytes));
-
-    const char* data = block_->data();
-    const std::size_t size = block_->size();
-    // A generous guess of the line count spares regrowth of the index; the part never used is
-    // never touched, so it costs address space, not memory.
-    lines_.reserve(size / 24 + 16);
-
-    bool sawCrLf = false, sawCr = false, sawLf = false;
-    std::size_t lineStart = 0;
-    bool endedWithBreak = false;
-    while (true) {
-        const std::size_t breakAt = static_cast<std::size_t>(FindLineBreak(data + lineStart, data + size) - data);
-        if (breakAt >= size) break;
-        lines_.push_back(LineSlot{lineStart, static_cast<std::uint32_t>(breakAt - lineStart), 0});
-        std::size_t after = breakAt + 1;
-        if (data[breakAt] == '\r' && after < size && data[after] == '\n') {
-            sawCrLf = true;
-            ++after;
-        } else if (data[breakAt] == '\r') {
-            sawCr = true;
-        } else {
-            sawLf = true;
-        }
-        lineStart = after;
-        endedWithBreak = lineStart == size;
-    }
-    if (lineStart < size || keepFinalEmptyLine || !endedWithBreak)
-        lines_.push_back(LineSlot{lineStart, static_cast<std::uint32_t>(size - lineStart), 0});
 
     if (!rememberBreak)
         lineBreak_ = TLineBreak::CrLf;
@@ -103,7 +204,7 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
 std::size_t TTextBuffer::SavedSize() const
 {
     std::size_t size = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i) size += lines_[i].Length;
+    for (std::size_t i = 0; i < lines_.size(); ++i) size += SlotLength(lines_[i]);
     return size + (lines_.size() - 1) * LineBreakBytes(lineBreak_).size();
 }
 
@@ -134,8 +235,10 @@ bool TTextBuffer::WriteSaved(const std::function<bool(std::string_view)>& write)
 std::string_view TTextBuffer::Line(int line) const
 {
     const LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (slot.Owned) return owned_[slot.Ref];
-    return std::string_view(block_->data() + slot.Ref, slot.Length);
+    if (slot.Owned()) return owned_[slot.Ref()].View();
+    const std::size_t length = SlotLength(slot);
+    if (length == 0) return {};  // an empty view may lie past a block given away (MakeOwned)
+    return std::string_view(block_->data() + slot.Ref(), length);
 }
 
 TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
@@ -144,36 +247,56 @@ TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
     if (!freeOwned_.empty()) {
         index = freeOwned_.back();
         freeOwned_.pop_back();
-        owned_[index].assign(bytes);
+        owned_[index] = TOwnedLine(bytes);
     } else {
         index = static_cast<std::uint32_t>(owned_.size());
         owned_.emplace_back(bytes);
     }
-    return LineSlot{index, static_cast<std::uint32_t>(bytes.size()), 1};
+    return LineSlot{index | LineSlot::kOwnedBit};
 }
 
 void TTextBuffer::ReleaseOwned(const LineSlot& slot)
 {
-    if (!slot.Owned) return;
-    std::string().swap(owned_[slot.Ref]);
-    freeOwned_.push_back(static_cast<std::uint32_t>(slot.Ref));
+    if (!slot.Owned()) return;
+    owned_[slot.Ref()].Release();
+    freeOwned_.push_back(static_cast<std::uint32_t>(slot.Ref()));
 }
 
-std::string& TTextBuffer::MakeOwned(int line)
+TOwnedLine& TTextBuffer::MakeOwned(int line)
 {
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (!slot.Owned) slot = NewOwned(Line(line));
-    return owned_[slot.Ref];
+    if (slot.Owned()) return owned_[slot.Ref()];
+    if (slot.Ref() == 0 && OnlyLineWithBytes(line) && block_.use_count() == 1) {
+        // A page of one line (a minified page) hands its block to the line instead of copying it,
+        // unless a snapshot still reads it. A snapshot let go on another thread wrote nothing to
+        // the block, but its reads must be done before the bytes change.
+        std::atomic_thread_fence(std::memory_order_acquire);
+        std::string whole = std::move(*block_);
+        whole.resize(SlotLength(slot));
+        block_ = std::make_shared<std::string>();
+        slot = NewOwned({});
+        owned_[slot.Ref()] = TOwnedLine(std::move(whole));
+    } else {
+        slot = NewOwned(Line(line));
+    }
+    return owned_[slot.Ref()];
+}
+
+bool TTextBuffer::OnlyLineWithBytes(int line) const
+{
+    if (LineCount() > 2) return false;
+    for (int other = 0; other < LineCount(); ++other) {
+        if (other != line && (lines_[static_cast<std::size_t>(other)].Owned() || !Line(other).empty())) return false;
+    }
+    return true;
 }
 
 void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view bytes)
 {
     if (bytes.empty()) return;
     assert(offset <= Line(line).size());
-    std::string& text = MakeOwned(line);
-    text.insert(offset, bytes);
-    lines_[static_cast<std::size_t>(line)].Length = static_cast<std::uint32_t>(text.size());
-    for (auto* observer : observers_) observer->LineChanged(line);
+    MakeOwned(line).Insert(offset, bytes);
+    for (auto* observer : observers_) observer->LineEdited(line, offset, 0, bytes.size());
 }
 
 void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
@@ -181,17 +304,15 @@ void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
     if (length == 0) return;
     assert(offset + length <= Line(line).size());
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (!slot.Owned && offset + length == slot.Length) {
-        slot.Length = static_cast<std::uint32_t>(offset);  // a view shrinks without a copy
-    } else if (!slot.Owned && offset == 0) {
-        slot.Ref += length;
-        slot.Length -= static_cast<std::uint32_t>(length);
+    const std::size_t slotLength = SlotLength(slot);
+    if (!slot.Owned() && offset + length == slotLength) {
+        slot = View(slot.Ref(), offset);  // a view shrinks without a copy
+    } else if (!slot.Owned() && offset == 0) {
+        slot = View(slot.Ref() + length, slotLength - length);
     } else {
-        std::string& text = MakeOwned(line);
-        text.erase(offset, length);
-        lines_[static_cast<std::size_t>(line)].Length = static_cast<std::uint32_t>(text.size());
+        MakeOwned(line).Erase(offset, length);
     }
-    for (auto* observer : observers_) observer->LineChanged(line);
+    for (auto* observer : observers_) observer->LineEdited(line, offset, length, 0);
 }
 
 void TTextBuffer::SplitLine(int line, std::size_t offset)
@@ -199,15 +320,14 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
     const auto at = static_cast<std::size_t>(line);
     assert(offset <= Line(line).size());
     LineSlot tail;
-    if (!lines_[at].Owned) {
+    const LineSlot slot = lines_[at];
+    if (!slot.Owned()) {
         // Both halves stay views into the loaded block.
-        tail = LineSlot{lines_[at].Ref + offset, static_cast<std::uint32_t>(lines_[at].Length - offset), 0};
-        lines_[at].Length = static_cast<std::uint32_t>(offset);
+        tail = View(slot.Ref() + offset, SlotLength(slot) - offset);
+        lines_[at] = View(slot.Ref(), offset);
     } else {
         tail = NewOwned(Line(line).substr(offset));  // may reallocate owned_, so no reference is held
-        std::string& head = owned_[lines_[at].Ref];
-        head.resize(offset);
-        lines_[at].Length = static_cast<std::uint32_t>(offset);
+        owned_[slot.Ref()].Truncate(offset);
     }
     lines_.insert(at + 1, 1, tail);
     for (auto* observer : observers_) observer->LineChanged(line);
@@ -220,13 +340,12 @@ void TTextBuffer::JoinLine(int line)
     const auto at = static_cast<std::size_t>(line);
     const LineSlot next = lines_[at + 1];
     const LineSlot current = lines_[at];
-    if (!current.Owned && !next.Owned && current.Ref + current.Length == next.Ref) {
-        lines_[at].Length += next.Length;  // neighbours in the block: no copy
+    const std::size_t currentLength = SlotLength(current);
+    if (!current.Owned() && !next.Owned() && current.Ref() + currentLength == next.Ref()) {
+        lines_[at] = View(current.Ref(), currentLength + SlotLength(next));  // neighbours in the block: no copy
     } else {
         const std::string tailCopy(Line(line + 1));
-        std::string& text = MakeOwned(line);
-        text.append(tailCopy);
-        lines_[at].Length = static_cast<std::uint32_t>(text.size());
+        MakeOwned(line).Append(tailCopy);
         ReleaseOwned(next);
     }
     lines_.erase(at + 1, 1);

@@ -4,12 +4,16 @@
 // The primitive edits below are the only way the text changes; observers hear of each one.
 
 #include "editor/GapVector.h"
+#include "editor/OwnedLine.h"
+#include "editor/TextEncoding.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TTextSnapshot;
@@ -19,11 +23,35 @@ enum class TLineBreak { CrLf, Lf, Cr };
 
 std::string_view LineBreakBytes(TLineBreak lineBreak);
 
+// The largest page the editor can hold: positions are int lines and int character columns, so a
+// line may hold at most INT_MAX bytes (a character is at least one byte) and a page at most
+// INT_MAX - 1 lines. Process-wide so that tests can lower them instead of allocating gigabytes.
+struct TTextLimits {
+    std::uint64_t MaxLineBytes;
+    std::uint64_t MaxLines;
+};
+TTextLimits DefaultTextLimits();
+TTextLimits TextLimits();
+void SetTextLimits(const TTextLimits& limits);
+
+// A text the buffer cannot hold (a limit above, or too little memory for the line index). The
+// message is the reason, a sentence for the user; the text is left as it was. Editors report it
+// as they report text the page's encoding cannot store.
+class ETextLimitError : public EEncodingError {
+public:
+    using EEncodingError::EEncodingError;
+};
+
 class TTextBufferObserver {
 public:
     virtual ~TTextBufferObserver() = default;
     // The bytes of one line changed; the number of lines did not.
     virtual void LineChanged(int line) = 0;
+    // The same for an edit inside the line: removed bytes at offset became inserted ones.
+    virtual void LineEdited(int line, std::size_t /*offset*/, std::size_t /*removed*/, std::size_t /*inserted*/)
+    {
+        LineChanged(line);
+    }
     // count lines now stand at first..first+count-1; the lines from first on moved down.
     virtual void LinesInserted(int first, int count) = 0;
     // The lines first..first+count-1 are gone; the lines after them moved up.
@@ -38,6 +66,7 @@ public:
 
     // Replace-all rule: split at CR LF, CR or LF; a final break adds no empty line. Breaks of a
     // replaced text are not remembered: a page whose text was replaced saves with CR LF.
+    // SetText and LoadBytes throw ETextLimitError and then change nothing.
     void SetText(std::string bytes);
     // Load rule: as SetText, but the break style is remembered (CR if only CR seen, LF if only LF
     // seen, else CR LF) and a final break gives an empty last line.
@@ -76,23 +105,37 @@ public:
 private:
     friend class TTextSnapshot;
 
-    // A line is either a view into block_ (Owned false: Ref is an offset) or a string of owned_
-    // (Owned true: Ref is its index). 16 bytes a line.
+    // 8 bytes a line, so that a page of millions of short lines costs little beyond its bytes. A
+    // line is a string of owned_ (top bit set, the rest its index) or a view into block_: 40 bits
+    // of offset and 23 of length, where the largest length says the length is in longViews_
+    // under the view's offset.
     struct LineSlot {
-        std::uint64_t Ref = 0;
-        std::uint32_t Length = 0;
-        std::uint32_t Owned = 0;
+        std::uint64_t Bits = 0;
+
+        static constexpr std::uint64_t kOwnedBit = 1ull << 63;
+        static constexpr int kLengthShift = 40;
+        static constexpr std::uint64_t kOffsetMask = (1ull << kLengthShift) - 1;
+        static constexpr std::uint64_t kLongLength = (1ull << 23) - 1;
+
+        bool Owned() const { return (Bits & kOwnedBit) != 0; }
+        std::uint64_t Ref() const { return Owned() ? Bits & ~kOwnedBit : Bits & kOffsetMask; }
+        std::uint64_t ShortLength() const { return (Bits & ~kOwnedBit) >> kLengthShift; }
     };
 
     void Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak);
-    std::string& MakeOwned(int line);
+    TOwnedLine& MakeOwned(int line);
     void ReleaseOwned(const LineSlot& slot);
     LineSlot NewOwned(std::string_view bytes);
+    LineSlot View(std::uint64_t offset, std::uint64_t length);
+    std::size_t SlotLength(const LineSlot& slot) const;
+    bool OnlyLineWithBytes(int line) const;
 
-    // Shared so that a snapshot written out on another thread keeps it alive after a reload.
-    std::shared_ptr<const std::string> block_;
+    // Shared so that a snapshot written out on another thread keeps it alive after a reload or
+    // after the block is handed to an edited line (the hand-over copies while a snapshot holds it).
+    std::shared_ptr<std::string> block_;
     TGapVector<LineSlot> lines_;
-    std::vector<std::string> owned_;
+    std::unordered_map<std::uint64_t, std::uint64_t> longViews_;  // stale entries are harmless
+    std::vector<TOwnedLine> owned_;
     std::vector<std::uint32_t> freeOwned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;
     std::vector<TTextBufferObserver*> observers_;

@@ -28,11 +28,6 @@ TDocumentEncoding EncodingOf(std::string_view bytes)
     return IsValidUtf8(bytes) ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
 }
 
-int NextTabStop(int display, int tabWidth)
-{
-    return (display / tabWidth + 1) * tabWidth;
-}
-
 }  // namespace
 
 TTextDocument::TTextDocument() : highlight_(buffer_), charIndex_(buffer_, encoding_)
@@ -45,21 +40,27 @@ TTextDocument::~TTextDocument() = default;
 
 void TTextDocument::SetText(std::string bytes)
 {
-    encoding_ = EncodingOf(bytes);
-    buffer_.SetText(std::move(bytes));
+    const TDocumentEncoding encoding = EncodingOf(bytes);
+    buffer_.SetText(std::move(bytes));  // a text it cannot hold leaves everything as it was
+    encoding_ = encoding;
     undo_.Clear();
 }
 
 void TTextDocument::LoadBytes(std::string bytes)
 {
-    encoding_ = EncodingOf(bytes);
+    const TDocumentEncoding encoding = EncodingOf(bytes);
     buffer_.LoadBytes(std::move(bytes));
+    encoding_ = encoding;
     undo_.Clear();
 }
 
 void TTextDocument::LoadFromFile(const std::string& path)
 {
-    LoadBytes(ReadWholeFile(path));
+    try {
+        LoadBytes(ReadWholeFile(path));
+    } catch (const ETextLimitError& error) {
+        throw EFileError("Cannot open file " + path + ". " + error.what());
+    }
 }
 
 void TTextDocument::SaveToFile(const std::string& path) const
@@ -79,7 +80,7 @@ std::u32string TTextDocument::LineText(int line) const
 
 int TTextDocument::LineLength(int line) const
 {
-    return static_cast<int>(CharacterCount(buffer_.Line(line), encoding_));
+    return static_cast<int>(charIndex_.Columns().LineChars(line));
 }
 
 // --- positions --------------------------------------------------------------------------------
@@ -108,41 +109,22 @@ TTextPosition TTextDocument::PositionOfCharIndex(std::int64_t index) const
 
 std::size_t TTextDocument::ByteOffsetOf(TTextPosition position) const
 {
-    return ByteOffsetOfColumn(buffer_.Line(position.Line), static_cast<std::size_t>(std::max(0, position.Column)),
-                              encoding_);
+    return charIndex_.Columns().ByteOfColumn(position.Line, std::max(0, position.Column));
 }
 
 TTextPosition TTextDocument::PositionOfByte(int line, std::size_t offset) const
 {
-    return {line, static_cast<int>(ColumnOfByteOffset(buffer_.Line(line), offset, encoding_))};
+    return {line, static_cast<int>(charIndex_.Columns().ColumnOfByte(line, offset))};
 }
 
 int TTextDocument::DisplayColumn(TTextPosition position, int tabWidth) const
 {
-    const std::string_view bytes = buffer_.Line(position.Line);
-    tabWidth = std::max(1, tabWidth);
-    int display = 0;
-    int column = 0;
-    for (std::size_t offset = 0; offset < bytes.size() && column < position.Column; ++column) {
-        const char32_t ch = DecodeCharAt(bytes, offset, encoding_);
-        display = ch == '\t' ? NextTabStop(display, tabWidth) : display + 1;
-    }
-    return display + (position.Column - column);
+    return static_cast<int>(charIndex_.Columns().DisplayOfColumn(position.Line, position.Column, std::max(1, tabWidth)));
 }
 
 int TTextDocument::ColumnAtDisplay(int line, int displayColumn, int tabWidth) const
 {
-    const std::string_view bytes = buffer_.Line(line);
-    tabWidth = std::max(1, tabWidth);
-    int display = 0;
-    int column = 0;
-    for (std::size_t offset = 0; offset < bytes.size(); ++column) {
-        const char32_t ch = DecodeCharAt(bytes, offset, encoding_);
-        const int next = ch == '\t' ? NextTabStop(display, tabWidth) : display + 1;
-        if (next > displayColumn) return column;
-        display = next;
-    }
-    return column + std::max(0, displayColumn - display);
+    return static_cast<int>(charIndex_.Columns().ColumnOfDisplay(line, displayColumn, std::max(1, tabWidth)));
 }
 
 std::string TTextDocument::BytesBetween(TTextPosition from, TTextPosition to, std::string_view lineBreak) const

@@ -28,10 +28,12 @@ public:
 
     // --- whole text -------------------------------------------------------------------------
     // The encoding follows the bytes: UTF-8 when they are valid UTF-8, else Windows-1252. Both
-    // clear the undo list.
+    // clear the undo list; both throw ETextLimitError for a text the buffer cannot hold and then
+    // change nothing.
     void SetText(std::string bytes);  // replace-all rule: a final break adds no empty line
     void LoadBytes(std::string bytes);  // load rule: the file's break style is remembered
-    // Throws EFileError "Cannot open file <path>" and then changes nothing.
+    // Throws EFileError "Cannot open file <path>" (with the reason for a page beyond the text
+    // limits) and then changes nothing.
     void LoadFromFile(const std::string& path);
     // Written safely; throws EFileError "Cannot create file <path>".
     void SaveToFile(const std::string& path) const;

@@ -13,6 +13,9 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FileIOSupport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HighlightStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyStrokes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineColumns.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LongLineStates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OwnedLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PrintLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PrintLines.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp

@@ -3,6 +3,7 @@
 // scanning interface the editor drives one line at a time. Core code: no toolkit types.
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -84,6 +85,23 @@ public:
 
     // Calls NextToken until AtLineEnd; a highlighter may do the same faster.
     virtual void ScanToLineEnd() { while (!AtLineEnd()) NextToken(); }
+
+    // Scanning that stops and resumes inside a line, so that an editor can keep states at places
+    // inside a long line and scan only from the nearest one. A highlighter that cannot do this
+    // says so, and the editor scans its lines whole.
+    virtual bool CanResumeInLine() const { return false; }
+    // Scans on to the first place at or after offset where a scan can resume, or to the line's
+    // end; returns that place, GetState giving the state there. No token is current afterwards.
+    virtual std::size_t ScanUntil(std::size_t /*offset*/)
+    {
+        ScanToLineEnd();
+        return static_cast<std::size_t>(TokenStart());
+    }
+    // As StartLine, from a place an earlier ScanUntil returned and in the state it had there.
+    virtual void StartLineAt(std::string_view line, int lineIndex, std::size_t /*offset*/)
+    {
+        StartLine(line, lineIndex);
+    }
 
 protected:
     // Registers an attribute (the subclass owns it) and routes its changes to the listeners.

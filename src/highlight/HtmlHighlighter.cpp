@@ -1,5 +1,7 @@
 #include "highlight/HtmlHighlighter.h"
 
+#include <cctype>
+
 #include "highlight/HtmlCharClasses.h"
 #include "highlight/HtmlCharRefs.h"
 #include "highlight/HtmlTagNames.h"
@@ -180,42 +182,63 @@ void THtmlHighlighter::NextToken() { Scan(); }
 // tokens; only the token boundaries are not kept.
 void THtmlHighlighter::ScanToLineEnd()
 {
-    if (kind_ == THtmlTokenKind::Null)
-        return;
-    const char* const begin = line_.data();
+    ScanUntil(std::string_view::npos);
+}
+
+// Places where the loop below stands between its steps are places a scan can resume from: token
+// boundaries, and places inside a comment, a quoted value or text where the rules read only
+// forwards (a comment's end looks back at its "--" in the same line, which a resumed scan sees).
+std::size_t THtmlHighlighter::ScanUntil(std::size_t offset)
+{
     const std::size_t end = line_.size();
+    if (kind_ == THtmlTokenKind::Null)
+        return end;
+    const char* const begin = line_.data();
     const auto find = [&](std::size_t from, char c) {
         const void* found = std::memchr(begin + from, c, end - from);
         return found ? static_cast<std::size_t>(static_cast<const char*>(found) - begin) : end;
     };
     while (pos_ < end) {
+        if (pos_ >= offset) {
+            tokenStart_ = pos_;
+            kind_ = THtmlTokenKind::Text;  // no token is current after a stop
+            return pos_;
+        }
         switch (state_) {
-        case THtmlState::TextState:
-            pos_ = find(pos_, '<');
-            if (pos_ < end)
-                OpenRule();
+        case THtmlState::TextState: {
+            const std::size_t open = find(pos_, '<');
+            if (open > offset) {
+                pos_ = SafeTextPlace(std::max(pos_, offset), open);
+            } else {
+                pos_ = open;
+                if (pos_ < end)
+                    OpenRule();
+            }
             break;
+        }
         case THtmlState::CommentState:
-            if (const std::size_t closed = CommentEnd(pos_); closed != std::string_view::npos) {
+            if (const std::size_t closed = CommentEnd(pos_); closed != std::string_view::npos && closed <= offset) {
                 pos_ = closed;
                 state_ = THtmlState::TextState;
             } else {
-                pos_ = end;
+                pos_ = std::min(end, std::max(pos_, offset));
             }
             break;
         case THtmlState::SingleQuotedState:
         case THtmlState::DoubleQuotedState:
-            pos_ = find(pos_, state_ == THtmlState::DoubleQuotedState ? '"' : '\'');
-            if (pos_ < end) {
-                ++pos_;
+            if (const std::size_t quote = find(pos_, state_ == THtmlState::DoubleQuotedState ? '"' : '\'');
+                quote < std::min(end, offset)) {
+                pos_ = quote + 1;
                 state_ = THtmlState::TagState;
+            } else {
+                pos_ = std::min(end, std::max(pos_, offset));
             }
             break;
         case THtmlState::TagNameState:
         case THtmlState::TagState:
         case THtmlState::ValueState:
-            pos_ = SkipInsideTag(pos_);
-            if (InsideTag() && pos_ < end)  // stopped at "<"
+            pos_ = SkipInsideTag(pos_, offset);
+            if (InsideTag() && pos_ < end && pos_ < offset)  // stopped at "<"
                 OpenRule();
             break;
         case THtmlState::EntityState:
@@ -226,6 +249,35 @@ void THtmlHighlighter::ScanToLineEnd()
     }
     tokenStart_ = end;
     kind_ = THtmlTokenKind::Null;
+    return end;
+}
+
+// The first place from `from` on (and before `limit`) where text can be split: not inside a
+// character reference, whose rule reads from its "&" on, nor inside a run of blanks that a
+// control character started (a space token; blanks after a letter are text).
+std::size_t THtmlHighlighter::SafeTextPlace(std::size_t from, std::size_t limit) const
+{
+    const auto splitsSomething = [this](std::size_t at) {
+        const unsigned char before = Byte(at - 1);
+        if (before == '&' || before == '#' || std::isalnum(before))
+            return true;
+        for (std::size_t p = at; p > 0 && Byte(p - 1) <= 32; --p) {
+            if (Byte(p - 1) != ' ')
+                return true;
+        }
+        return false;
+    };
+    while (from < limit && from > 0 && splitsSomething(from))
+        ++from;
+    return from;
+}
+
+void THtmlHighlighter::StartLineAt(std::string_view line, int /*lineIndex*/, std::size_t offset)
+{
+    line_ = line;
+    pos_ = std::min(offset, line.size());
+    namedReference_ = -1;
+    Scan();
 }
 
 bool THtmlHighlighter::InsideTag() const
@@ -233,12 +285,14 @@ bool THtmlHighlighter::InsideTag() const
     return state_ == THtmlState::TagNameState || state_ == THtmlState::TagState || state_ == THtmlState::ValueState;
 }
 
-// From a token start inside a tag: skips tokens until the state leaves the tag, the line ends, or
-// a "<" starts the next token; returns where it stopped.
-std::size_t THtmlHighlighter::SkipInsideTag(std::size_t p)
+// From a token start inside a tag: skips tokens until the state leaves the tag, the line ends, a
+// "<" starts the next token, or a token starts at or after stopAt; returns where it stopped.
+std::size_t THtmlHighlighter::SkipInsideTag(std::size_t p, std::size_t stopAt)
 {
     const std::size_t end = line_.size();
     for (;;) {
+        if (p >= stopAt)
+            return p;
         while (p < end && Byte(p) <= 32)  // space and line-break tokens
             ++p;
         if (p >= end)

@@ -65,6 +65,9 @@ public:
     void SetState(int state) override;
     void ResetState() override;
     void ScanToLineEnd() override;
+    bool CanResumeInLine() const override { return true; }
+    std::size_t ScanUntil(std::size_t offset) override;
+    void StartLineAt(std::string_view line, int lineIndex, std::size_t offset) override;
 
     // The current token's bytes without a copy; valid while the line is.
     std::string_view TokenView() const { return line_.substr(tokenStart_, pos_ - tokenStart_); }
@@ -109,7 +112,8 @@ private:
     // Just past the ">" that closes the comment going on at `from`; npos when it goes on.
     std::size_t CommentEnd(std::size_t from) const;
     bool InsideTag() const;
-    std::size_t SkipInsideTag(std::size_t p);
+    std::size_t SkipInsideTag(std::size_t p, std::size_t stopAt);
+    std::size_t SafeTextPlace(std::size_t from, std::size_t limit) const;
     bool IsRecognisedTagName(std::string_view name, std::uint64_t value) const;
     unsigned char Byte(std::size_t at) const { return static_cast<unsigned char>(line_[at]); }
 

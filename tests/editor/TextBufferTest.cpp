@@ -2,6 +2,7 @@
 #include "editor/EditorModel.h"
 #include "editor/FileIO.h"
 #include "editor/TextBuffer.h"
+#include "editor/TextSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,41 @@ TEST(TextBufferEdits, SplitAndJoinOfViewsLeaveTheSavedBytesUnchanged)
     }
     EXPECT_EQ(buffer.OwnedLineCount(), 0u);  // neighbouring views join without copies
 }
+
+// A snapshot keeps the bytes of its moment through later edits, also when the first edit of a
+// one-line page would hand the loaded block to the line, and after that hand-over.
+struct SnapshotCase {
+    const char* Name;
+    std::string Bytes;
+    int EditsBefore;  // "X" typed at (0, 1) before the snapshot is taken
+    std::string Expected;
+};
+
+class SnapshotOfBuffer : public testing::TestWithParam<SnapshotCase> {};
+
+TEST_P(SnapshotOfBuffer, KeepsItsBytesThroughLaterEdits)
+{
+    const SnapshotCase& c = GetParam();
+    TTextBuffer buffer;
+    buffer.LoadBytes(c.Bytes);
+    for (int i = 0; i < c.EditsBefore; ++i) buffer.InsertText(0, 1, "X");
+    const TTextSnapshot snapshot = buffer.Snapshot();
+    buffer.InsertText(0, 0, "Y");
+    buffer.RemoveText(0, 1, 1);
+    EXPECT_EQ(snapshot.SavedBytes(), c.Expected);
+    EXPECT_EQ(snapshot.SavedSize(), c.Expected.size());
+    EXPECT_EQ(buffer.SavedBytes(), "Y" + c.Expected.substr(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SnapshotOfBuffer,
+    testing::Values(SnapshotCase{"OneLine", "abc", 0, "abc"},
+                    SnapshotCase{"OneLineEndingInABreak", "abc\n", 0, "abc\n"},
+                    SnapshotCase{"AfterTheBlockWentToTheLine", "abc\n", 1, "aXbc\n"},
+                    SnapshotCase{"LinesOfTheBlock", "ab\r\ncd\r\n", 0, "ab\r\ncd\r\n"},
+                    SnapshotCase{"LineLongerThanTheShortLengthField", std::string(9u << 20, 'x') + "\nz", 0,
+                                 std::string(9u << 20, 'x') + "\nz"}),
+    [](const testing::TestParamInfo<SnapshotCase>& info) { return info.param.Name; });
 
 // Open then save through the model and real files: byte-identical.
 TEST(ModelFiles, OpenThenSaveGivesBackTheSameBytes)

@@ -9,7 +9,11 @@ tallo_add_test(test_editor_core
   ${CMAKE_CURRENT_LIST_DIR}/FileIOTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HighlightStoreTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyStrokesTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineColumnsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LongLineStatesTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OwnedLineTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBufferTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextLimitsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UndoTest.cpp
 )
 

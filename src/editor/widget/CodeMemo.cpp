@@ -159,12 +159,17 @@ TCodeMemo::Impl::RowSignature TCodeMemo::Impl::SignatureOf(int line)
 {
     RowSignature signature;
     if (line >= model.LineCount()) return signature;
-    // Bytes beyond the view cannot change what the row shows.
-    const std::string_view bytes = model.LineBytes(line).substr(0, VisibleByteBound(LeftColumn() + ColumnsInView()));
+    // What the row shows follows from the bytes from where the painter's scan starts (a stop inside
+    // a long line, else the line's start) to the end of the view, and the state there.
+    const std::size_t viewStart = model.ByteOffsetOf({line, model.ColumnAtDisplay(line, LeftColumn())});
+    const TScanStop from = model.Document().Highlight().ResumePoint(line, viewStart);
+    const std::string_view bytes =
+        model.LineBytes(line).substr(from.Offset, viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
     signature.Line = line;
     signature.Hash = std::hash<std::string_view>{}(bytes);
+    signature.From = from.Offset;
     signature.Length = bytes.size();
-    signature.StartState = model.Highlighter() && line > 0 ? model.Document().Highlight().EndState(line - 1) : 0;
+    signature.StartState = from.State;
     signature.Selection = model.SelectedDisplayColumns(line);
     return signature;
 }
@@ -190,6 +195,7 @@ void TCodeMemo::Impl::Flush()
     const bool moved = caretMoved;
     textChanged = caretMoved = false;
     if (changed) UpdateScrollBars();
+    if (changed) idleScan.start();
     if (moved) EnsureCaretVisible();
     if (changed || moved) RestartCaretBlink();
 
@@ -268,7 +274,15 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
         d->caretMoved = true;
         if (d->actionDepth == 0) d->Flush();
     };
-    d->model.Document().Highlight().OnRepaint = [this] { viewport()->update(); };
+    d->model.Document().Highlight().OnRepaint = [this] {
+        viewport()->update();
+        d->idleScan.start();
+    };
+    d->idleScan.setSingleShot(true);
+    d->idleScan.setInterval(0);
+    connect(&d->idleScan, &QTimer::timeout, this, [this] {
+        if (d->model.Document().Highlight().ScanAhead(Impl::kIdleScanBytes)) d->idleScan.start();
+    });
 
     d->gutter = new TGutterWidget(d->model, this);
     d->gutter->OnLinePressed = [this](int line) {
@@ -471,6 +485,7 @@ void TCodeMemo::SetHighlighter(TCustomHighlighter* highlighter)
     d->highlighterErrorReported = false;
     d->model.SetHighlighter(highlighter);
     viewport()->update();
+    d->idleScan.start();
 }
 
 TCustomHighlighter* TCodeMemo::Highlighter() const

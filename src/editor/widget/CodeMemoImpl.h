@@ -35,6 +35,7 @@ struct TCodeMemo::Impl : TEditorHost {
     struct RowSignature {
         int Line = -1;  // -1: below the text
         std::size_t Hash = 0;
+        std::size_t From = 0;  // first byte hashed: where the painter's scan starts
         std::size_t Length = 0;
         int StartState = 0;
         std::pair<int, int> Selection;
@@ -93,6 +94,9 @@ struct TCodeMemo::Impl : TEditorHost {
 
     QTimer caretTimer;
     bool caretShown = true;
+    // Highlight states are readied in idle time, a slice at a time, after every change.
+    QTimer idleScan;
+    static constexpr std::size_t kIdleScanBytes = 1 << 20;
 
     int actionDepth = 0;
     bool textChanged = false;

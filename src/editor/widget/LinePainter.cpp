@@ -39,15 +39,15 @@ std::size_t VisibleByteBound(int endColumn)
     return static_cast<std::size_t>(std::max(0, endColumn)) * 4 + 4;
 }
 
-void TLinePainter::CollectTokens(int line, std::string_view bytes, std::size_t byteBound,
+void TLinePainter::CollectTokens(int line, std::string_view bytes, ViewStart start, std::size_t byteBound,
                                  const std::function<void(const std::string&)>& onError)
 {
     tokens_.clear();
     if (model_.Highlighter()) {
         try {
-            model_.Document().Highlight().WalkTokens(line, [this, byteBound](const TLineToken& token) {
+            model_.Document().Highlight().WalkTokensFrom(line, start.Byte, [this, start, byteBound](const TLineToken& token) {
                 if (static_cast<std::size_t>(token.Start) > byteBound) throw PastTheView{};
-                tokens_.push_back(token);
+                if (static_cast<std::size_t>(token.Start + token.Length) > start.Byte) tokens_.push_back(token);
             });
         } catch (const PastTheView&) {
         } catch (const EHighlighterError& error) {
@@ -56,20 +56,21 @@ void TLinePainter::CollectTokens(int line, std::string_view bytes, std::size_t b
         }
     }
     // Bytes the highlighter left uncovered (or all of them without one) keep the editor's colours.
-    const std::size_t covered = tokens_.empty() ? 0 : tokens_.back().Start + tokens_.back().Length;
+    const std::size_t covered = tokens_.empty() ? start.Byte : tokens_.back().Start + tokens_.back().Length;
     const std::size_t end = std::min(bytes.size(), std::max(covered, byteBound));
     if (covered < end) tokens_.push_back({static_cast<int>(covered), static_cast<int>(end - covered), nullptr, 0});
 }
 
-void TLinePainter::BuildRuns(const TTextView& view, std::string_view bytes, QPainter& painter, int y)
+void TLinePainter::BuildRuns(const TTextView& view, std::string_view bytes, ViewStart start, QPainter& painter,
+                             int y)
 {
     runs_.clear();
     const TDocumentEncoding encoding = model_.Encoding();
     const int tabWidth = std::max(1, model_.Settings().TabWidth);
     const int firstColumn = view.LeftColumn;
     const int endColumn = view.LeftColumn + view.ColumnsInView;
-    int column = 0;
-    std::size_t offset = 0;
+    int column = start.Display;
+    std::size_t offset = start.Byte;
     bool reachedEnd = true;
 
     for (const TLineToken& token : tokens_) {
@@ -121,8 +122,10 @@ void TLinePainter::Paint(QPainter& painter, const TTextView& view, int line, int
                          const std::function<void(const std::string&)>& onError)
 {
     const std::string_view bytes = model_.LineBytes(line);
-    CollectTokens(line, bytes, VisibleByteBound(view.LeftColumn + view.ColumnsInView), onError);
-    BuildRuns(view, bytes, painter, y);
+    const int column = model_.ColumnAtDisplay(line, view.LeftColumn);
+    const ViewStart start{model_.ByteOffsetOf({line, column}), model_.DisplayColumn({line, column})};
+    CollectTokens(line, bytes, start, start.Byte + VisibleByteBound(view.ColumnsInView), onError);
+    BuildRuns(view, bytes, start, painter, y);
 
     const int baseline = y + view.Ascent;
     for (const Run& run : runs_) {

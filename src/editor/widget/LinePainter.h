@@ -1,7 +1,8 @@
 #pragma once
 // Paints one line of the editor: its characters decoded per the page's encoding, tabs expanded,
 // coloured token by token through the highlighter, with the selection on top. Only the columns in
-// view are drawn.
+// view are decoded and drawn, from the character at the view's left edge on, so that the far end of
+// a line of megabytes costs no more than its start.
 
 #include "editor/HighlightStore.h"
 
@@ -55,9 +56,15 @@ private:
         QColor Foreground;
     };
 
-    void CollectTokens(int line, std::string_view bytes, std::size_t byteBound,
+    // Where the line's view starts: the first character shown, its byte and display column.
+    struct ViewStart {
+        std::size_t Byte = 0;
+        int Display = 0;
+    };
+
+    void CollectTokens(int line, std::string_view bytes, ViewStart start, std::size_t byteBound,
                        const std::function<void(const std::string&)>& onError);
-    void BuildRuns(const TTextView& view, std::string_view bytes, QPainter& painter, int y);
+    void BuildRuns(const TTextView& view, std::string_view bytes, ViewStart start, QPainter& painter, int y);
 
     TEditorModel& model_;
     std::array<QFont, 16> fonts_;

@@ -1,0 +1,62 @@
+// An edited long line moves the bytes on the shorter side of an edit and keeps room on both; the
+// bytes must stay those a plain string gives, however the room is used up and rebuilt.
+#include "editor/OwnedLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct EditStep {
+    double At;  // share of the line
+    std::size_t Removed;
+    std::size_t Inserted;  // bytes of 'a' + step number
+};
+
+struct OwnedLineCase {
+    const char* Name;
+    std::vector<EditStep> Steps;
+    int Repeats;
+    double Capacity = 1;  // of the first storage, as a share of the line
+};
+
+class OwnedLineEdits : public testing::TestWithParam<OwnedLineCase> {};
+
+TEST_P(OwnedLineEdits, KeepTheBytesOfAPlainString)
+{
+    const OwnedLineCase& c = GetParam();
+    std::string expected(TOwnedLine::kLongLineBytes + 1000, 'x');
+    for (std::size_t i = 0; i < expected.size(); i += 977) expected[i] = static_cast<char>('0' + i % 10);
+    std::string start;
+    start.reserve(static_cast<std::size_t>(c.Capacity * static_cast<double>(expected.size())));  // a loaded page's block has room behind it
+    start = expected;
+    TOwnedLine line{std::move(start)};
+    int step = 0;
+    for (int repeat = 0; repeat < c.Repeats; ++repeat) {
+        for (const EditStep& edit : c.Steps) {
+            const auto offset = static_cast<std::size_t>(edit.At * static_cast<double>(expected.size()));
+            const std::size_t removed = std::min(edit.Removed, expected.size() - offset);
+            const std::string inserted(edit.Inserted, static_cast<char>('a' + step++ % 26));
+            expected.erase(offset, removed).insert(offset, inserted);
+            line.Erase(offset, removed);
+            line.Insert(offset, inserted);
+            ASSERT_EQ(line.View(), expected) << "step " << step;
+        }
+    }
+    line.Truncate(10);
+    line.Append("tail");
+    EXPECT_EQ(line.View(), expected.substr(0, 10) + "tail");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, OwnedLineEdits,
+    testing::Values(OwnedLineCase{"typing_at_the_start", {{0, 0, 1}}, 200},
+                    OwnedLineCase{"typing_and_undo_at_the_start", {{0, 0, 1}, {0, 1, 0}}, 200},
+                    OwnedLineCase{"typing_at_the_end", {{1, 0, 1}}, 200},
+                    OwnedLineCase{"pastes_past_the_room_at_the_start", {{0, 0, 20000}}, 5},
+                    OwnedLineCase{"pastes_past_the_room_at_the_end", {{1, 0, 20000}}, 5},
+                    OwnedLineCase{"removals_near_both_ends", {{0.01, 5000, 0}, {0.99, 5000, 3}}, 20},
+                    OwnedLineCase{"middle_edits", {{0.5, 3, 7}, {0.45, 0, 1}, {0.55, 2, 0}}, 50},
+                    OwnedLineCase{"room_made_in_place", {{0, 0, 1}, {0.3, 0, 5000}}, 20, 1.1}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace
