@@ -219,6 +219,14 @@ TEST_F(UploadWindowsTest, ARefusedUploadShowsItsMessageOnceThenTheErrorOnce)
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Upload is failed!"});
     EXPECT_EQ(ErrorCodes(), std::vector<std::string>{"553"});
     EXPECT_EQ(form3.Panel->StatusLabel->text(), QStringLiteral("Upload failed."));
+
+    // A directory the server refuses: its message, then the reply; the client is left disconnected.
+    SaveProfiles({ProfileOf(Server(FtpServerKind::Pyftpdlib), "site", true, "missing")});
+    desktop.ClearRecords();
+    UploadWith(0);
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Bad Directory!"});
+    EXPECT_EQ(ErrorCodes(), std::vector<std::string>{"550"});
+    EXPECT_FALSE(form3.FtpClient1.Connected());
 }
 
 TEST_F(UploadWindowsTest, CancelEndsALargeUploadAndTheNextOneWorks)
