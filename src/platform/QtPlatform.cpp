@@ -15,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
 
@@ -26,6 +27,30 @@ QWidget* ActiveWindowOr(QWidget* parent)
 {
     return parent ? parent->window() : QApplication::activeWindow();
 }
+
+// The desktop's print dialog offers its page range, selection and page set whatever its options
+// say; a print always covers all pages, so that part of the dialog is taken away each time it shows.
+class TAllPagesPrintDialog : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+
+    void setVisible(bool visible) override
+    {
+        QPrintDialog::setVisible(visible);
+        if (!visible)
+            return;
+        auto* group = findChild<QWidget*>(QStringLiteral("gbPrintRange"));
+        if (!group)
+            return;
+        for (QRadioButton* choice : group->findChildren<QRadioButton*>()) {
+            const bool all = choice->objectName() == QLatin1String("printAll");
+            choice->setEnabled(all);
+            if (all)
+                choice->setChecked(true);
+        }
+        group->hide();
+    }
+};
 
 }  // namespace
 
@@ -137,7 +162,7 @@ std::optional<QColor> QtPlatform::GetColor(QWidget* parent, const QColor& initia
 
 bool QtPlatform::ExecPrintDialog(QWidget* parent, QPrinter& printer)
 {
-    QPrintDialog dialog(&printer, ActiveWindowOr(parent));
+    TAllPagesPrintDialog dialog(&printer, ActiveWindowOr(parent));
     if (printer.toPage() > 0) {
         dialog.setMinMax(1, printer.toPage());
         // The page count stays in sight while the dialog's options are folded away.

@@ -42,6 +42,14 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The file a link at the path points to, so that replacing it keeps the user's link; the path
+// itself when it is no link or leads nowhere yet.
+std::string WriteTarget(const std::string& path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
 bool WriteAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -103,7 +111,8 @@ std::optional<TProfileLines> TProfileFile::Read() const
 
 void TProfileFile::Write(const TProfileLines& lines) const
 {
-    std::string temporary = FolderOf(path_) + "/.connect.set.XXXXXX";
+    const std::string target = WriteTarget(path_);
+    std::string temporary = FolderOf(target) + "/.connect.set.XXXXXX";
     int error = 0;
     errno = 0;
     {
@@ -115,7 +124,7 @@ void TProfileFile::Write(const TProfileLines& lines) const
             ::fsync(file.Get()) != 0 || !file.Close())
             error = errno != 0 ? errno : EIO;
     }
-    if (error == 0 && ::rename(temporary.c_str(), path_.c_str()) != 0)
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
         error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());

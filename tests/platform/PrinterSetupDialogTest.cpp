@@ -68,16 +68,22 @@ TEST(QtPrintDialog, ShowsThePageCountAndOffersNoPageRange)
         printer.setFromTo(1, c.pages);
         QString seenTitle;
         QAbstractPrintDialog::PrintDialogOptions seenOptions;
+        QStringList rangeChoices;  // choices other than all pages that can be picked
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             seenTitle = dialog->windowTitle();
             seenOptions = dialog->options();
+            for (const char* name : {"printRange", "pagesRadioButton", "printSelection", "printCurrentPage"})
+                if (auto* choice = dialog->findChild<QRadioButton*>(QLatin1String(name));
+                    choice && choice->isEnabled() && !choice->isHidden())
+                    rangeChoices << choice->text();
             dialog->reject();
         });
         EXPECT_FALSE(qt.ExecPrintDialog(nullptr, printer));
         EXPECT_EQ(seenTitle, c.title);
         EXPECT_EQ(seenOptions, QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+        EXPECT_TRUE(rangeChoices.isEmpty()) << rangeChoices.join(QStringLiteral(", ")).toStdString();
     }
 }
 

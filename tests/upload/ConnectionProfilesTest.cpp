@@ -186,6 +186,23 @@ TEST_F(ProfileFileTest, AFailedWriteKeepsTheOldFile)
     EXPECT_EQ(ParseProfileLines(std::string(Get())).size(), 7u);
 }
 
+TEST_F(ProfileFileTest, AFileReachedThroughALinkIsWrittenWhereTheLinkPoints)
+{
+    const std::string kept = folder + "/kept";
+    ::mkdir(kept.c_str(), 0700);
+    const std::string target = kept + "/profiles";
+    std::ofstream(target, std::ios::binary) << kWorkLines;
+    ASSERT_EQ(::symlink("kept/profiles", path.c_str()), 0);
+    file.Write(ParseProfileLines(kHomeLines + kWorkLines));
+    struct stat link {};
+    ::lstat(path.c_str(), &link);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    std::ostringstream bytes;
+    bytes << std::ifstream(target, std::ios::binary).rdbuf();
+    EXPECT_EQ(bytes.str(), kHomeLines + kWorkLines);
+    EXPECT_EQ(Mode(), 0600u);
+}
+
 TEST_F(ProfileFileTest, AFolderInThePlaceOfTheFileIsAClearError)
 {
     ::mkdir(path.c_str(), 0700);

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -218,6 +219,14 @@ TEST_F(UploadWindowsTest, ARefusedUploadShowsItsMessageOnceThenTheErrorOnce)
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Upload is failed!"});
     EXPECT_EQ(ErrorCodes(), std::vector<std::string>{"553"});
     EXPECT_EQ(form3.Panel->StatusLabel->text(), QStringLiteral("Upload failed."));
+
+    // A directory the server refuses: its message, then the reply; the client is left disconnected.
+    SaveProfiles({ProfileOf(Server(FtpServerKind::Pyftpdlib), "site", true, "missing")});
+    desktop.ClearRecords();
+    UploadWith(0);
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Bad Directory!"});
+    EXPECT_EQ(ErrorCodes(), std::vector<std::string>{"550"});
+    EXPECT_FALSE(form3.FtpClient1.Connected());
 }
 
 TEST_F(UploadWindowsTest, CancelEndsALargeUploadAndTheNextOneWorks)
@@ -371,6 +380,25 @@ TEST_F(UploadWindowsTest, AFailedSaveKeepsTheFileAndTheDialogOpen)
     form4.Button1Click();
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Error).size(), 1u);
     EXPECT_TRUE(form4.isVisible());
+}
+
+TEST_F(UploadWindowsTest, BothWindowsKeepTheirSizeWhateverTheyReport)
+{
+    const QString longPhase = QStringLiteral("Sending ") + QString(60, QLatin1Char('x')) + QStringLiteral(".html...");
+    for (auto [window, panel] : {std::pair<QDialog*, TTransferPanel*>{&form3, form3.Panel}, {&form4, form4.Panel}}) {
+        SCOPED_TRACE(window->windowTitle().toStdString());
+        window->show();
+        QCoreApplication::processEvents();
+        const QSize shown = window->size();
+        EXPECT_EQ(window->minimumSize(), window->maximumSize());
+        panel->SetPhase(longPhase);
+        for (int round = 0; round < 3; ++round) {  // the panel's layout, then the window's
+            QCoreApplication::processEvents();
+            window->layout()->activate();
+        }
+        EXPECT_EQ(window->size(), shown);
+        window->hide();
+    }
 }
 
 TEST_F(UploadWindowsTest, PastedLineBreaksNeverSplitAProfile)

@@ -78,6 +78,7 @@ void TForm3::BuildLayout()
     layout->addLayout(grid);
     layout->addLayout(buttons);
     layout->addWidget(Panel);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     setMinimumSize(233, 175);
     QWidget* const order[] = {ListBox1, Button1, Button2, Button5, Button3, Button4};
     for (std::size_t i = 1; i < std::size(order); ++i)

@@ -30,6 +30,8 @@ TTransferPanel::TTransferPanel(TFtpClient& client, QWidget* parent)
 {
     StatusLabel->setTextFormat(Qt::PlainText);
     StatusLabel->setMinimumWidth(120);
+    // A long host or file name is clipped: the fixed-size windows do not grow with what they report.
+    StatusLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ProgressBar->setRange(0, kBarSteps);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
