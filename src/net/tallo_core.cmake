@@ -11,3 +11,8 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SocketTransfer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ThreadTimer.cpp
 )
+
+# SFTP goes through libssh (OpenSSL flavour, Debian's libssh-dev).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBSSH REQUIRED IMPORTED_TARGET libssh)
+target_link_libraries(tallo_core PUBLIC PkgConfig::LIBSSH)
