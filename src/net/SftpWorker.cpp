@@ -1,5 +1,7 @@
 #include "net/SftpWorker.h"
 
+#include "base/FileDescriptor.h"
+#include "base/PathName.h"
 #include "net/SocketErrors.h"
 
 #include <libssh/libssh.h>
@@ -28,10 +30,6 @@ struct SftpFree {
 };
 struct KeyFree {
     void operator()(ssh_key key) const { ssh_key_free(key); }
-};
-struct FileDescriptor {
-    int fd = -1;
-    ~FileDescriptor() { if (fd >= 0) close(fd); }
 };
 
 bool Aborted(const State& state)
@@ -252,7 +250,7 @@ void CheckDirectory(State& state, sftp_session sftp, const std::string& director
 
 std::string RemotePath(std::string directory, const std::string& localPath)
 {
-    const std::string name = localPath.substr(localPath.rfind('/') + 1);
+    const std::string name = FileNamePart(localPath);
     while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
     if (directory.empty()) return name;
     return directory == "/" ? "/" + name : directory + "/" + name;
@@ -261,9 +259,9 @@ std::string RemotePath(std::string directory, const std::string& localPath)
 void SendFile(State& state, sftp_session sftp, const std::string& directory, const std::string& localPath)
 {
     EnterStep(state, TSftpStep::Send);
-    FileDescriptor local{open(localPath.c_str(), O_RDONLY | O_CLOEXEC)};
+    TFileDescriptor local(open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (local.fd < 0 || fstat(local.fd, &info) != 0)
+    if (!local.Valid() || fstat(local.Get(), &info) != 0)
         throw EFileError("Cannot open file \"" + localPath + "\". " + std::strerror(errno));
     if (!S_ISREG(info.st_mode)) throw EFileError("Cannot open file \"" + localPath + "\". Not a regular file");
     state.total = static_cast<std::uint64_t>(info.st_size);
@@ -273,7 +271,7 @@ void SendFile(State& state, sftp_session sftp, const std::string& directory, con
     if (!file) throw ESftpError(TSftpStep::Send, "Cannot store \"" + remote + "\": " + SftpErrorText(sftp));
     std::unique_ptr<char[]> buffer(new char[kChunkSize]);
     std::string problem;
-    for (ssize_t got; problem.empty() && (got = read(local.fd, buffer.get(), kChunkSize)) != 0;) {
+    for (ssize_t got; problem.empty() && (got = read(local.Get(), buffer.get(), kChunkSize)) != 0;) {
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) problem = "Cannot read file \"" + localPath + "\". " + std::strerror(errno);
         else if (sftp_write(file, buffer.get(), static_cast<size_t>(got)) != got) problem = SftpErrorText(sftp);
