@@ -50,13 +50,13 @@ void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPat
         const int step = state->step.load();
         const std::uint64_t sent = state->sent.load();
         if (step != reported.step || sent != reported.sent) reported.lastProgress = Clock::now();
-        if (step != reported.step && OnStep) OnStep(static_cast<TSftpStep>(step));
-        if (sent != reported.sent && OnProgress && step == static_cast<int>(TSftpStep::Send))
+        if (step != reported.step && OnStep) OnStep(static_cast<TTransferStep>(step));
+        if (sent != reported.sent && OnProgress && step == static_cast<int>(TTransferStep::Send))
             OnProgress(sent, state->total.load());
         reported.step = step;
         reported.sent = sent;
         if (auto question = TakeHostKeyQuestion(*state)) {
-            AnswerHostKeyQuestion(*state, OnNewHostKey ? OnNewHostKey(*question) : THostKeyAnswer::Refuse);
+            AnswerHostKeyQuestion(*state, OnNewHostKey ? OnNewHostKey(*question) : TTrustAnswer::Refuse);
             reported.lastProgress = Clock::now();  // the user's thinking time is no time-out
         }
         if (Timeout > 0 && Clock::now() - reported.lastProgress > std::chrono::seconds(Timeout))

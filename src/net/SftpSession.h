@@ -4,22 +4,21 @@
 // does. The server is checked against a known-hosts file before the password leaves the machine: a key
 // seen for the first time is put to the caller with its fingerprint, a changed key is refused.
 
+#include "net/TransferStep.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
-// What the session is doing; a failure names the step it failed in.
-enum class TSftpStep { LookUp, Connect, HostKey, LogIn, Directory, Send };
-
 class ESftpError : public std::runtime_error {
 public:
-    ESftpError(TSftpStep step, const std::string& message) : std::runtime_error(message), step_(step) {}
-    TSftpStep Step() const { return step_; }
+    ESftpError(TTransferStep step, const std::string& message) : std::runtime_error(message), step_(step) {}
+    TTransferStep Step() const { return step_; }
 
 private:
-    TSftpStep step_;
+    TTransferStep step_;
 };
 
 struct TSftpTarget {
@@ -37,8 +36,6 @@ struct THostKeyQuestion {
     std::string Fingerprint;  // "SHA256:" and the base64 digest
 };
 
-enum class THostKeyAnswer { Refuse, TrustAndRemember };
-
 class TSftpSession {
 public:
     explicit TSftpSession(std::string knownHostsPath);
@@ -47,8 +44,8 @@ public:
     TSftpSession& operator=(const TSftpSession&) = delete;
 
     // Asked on the calling thread when the server's key is not in the known-hosts file yet.
-    std::function<THostKeyAnswer(const THostKeyQuestion&)> OnNewHostKey;
-    std::function<void(TSftpStep)> OnStep;
+    std::function<TTrustAnswer(const THostKeyQuestion&)> OnNewHostKey;
+    std::function<void(TTransferStep)> OnStep;
     std::function<void(std::uint64_t sent, std::uint64_t total)> OnProgress;
     // Seconds without any progress before the wait gives up; 0 waits forever.
     int Timeout = 60;

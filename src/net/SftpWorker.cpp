@@ -2,6 +2,7 @@
 
 #include "base/FileDescriptor.h"
 #include "base/PathName.h"
+#include "net/ServerAddress.h"
 #include "net/SocketErrors.h"
 
 #include <libssh/libssh.h>
@@ -37,21 +38,15 @@ bool Aborted(const State& state)
     return state.abortReason.load() != static_cast<int>(TSftpAbortReason::None);
 }
 
-void EnterStep(State& state, TSftpStep step)
+void EnterStep(State& state, TTransferStep step)
 {
     if (Aborted(state)) throw ESftpError(step, "Aborted");
     state.step = static_cast<int>(step);
 }
 
-std::string HostWithoutBrackets(const std::string& host)
-{
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') return host.substr(1, host.size() - 2);
-    return host;
-}
-
 std::string HostForMessages(const TSftpTarget& target)
 {
-    const std::string host = HostWithoutBrackets(target.Host);
+    const std::string host = WithoutBrackets(target.Host);
     if (target.Port == 22) return host;
     const bool literalV6 = host.find(':') != std::string::npos;
     return (literalV6 ? "[" + host + "]" : host) + ":" + std::to_string(target.Port);
@@ -92,19 +87,19 @@ bool ConnectWithAbort(State& state, int fd, const addrinfo& address)
 
 int ConnectSocket(State& state, const TSftpTarget& target)
 {
-    EnterStep(state, TSftpStep::LookUp);
+    EnterStep(state, TTransferStep::LookUp);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    const std::string host = HostWithoutBrackets(target.Host);
+    const std::string host = WithoutBrackets(target.Host);
     const int rc = host.empty() ? EAI_NONAME
                                 : getaddrinfo(host.c_str(), std::to_string(target.Port).c_str(), &hints, &found);
     if (rc != 0 || !found)
-        throw ESftpError(TSftpStep::LookUp, SocketErrorMessage(SocketErrorCodeFromLookup(rc ? rc : EAI_NONAME)));
+        throw ESftpError(TTransferStep::LookUp, SocketErrorMessage(SocketErrorCodeFromLookup(rc ? rc : EAI_NONAME)));
     std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> addresses(found, freeaddrinfo);
 
-    EnterStep(state, TSftpStep::Connect);
+    EnterStep(state, TTransferStep::Connect);
     int lastError = ECONNREFUSED;
     for (const addrinfo* address = found; address; address = address->ai_next) {
         const int fd = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
@@ -119,7 +114,7 @@ int ConnectSocket(State& state, const TSftpTarget& target)
         close(fd);
         if (Aborted(state)) break;
     }
-    throw ESftpError(TSftpStep::Connect, SocketErrorMessage(SocketErrorCodeFromErrno(lastError)));
+    throw ESftpError(TTransferStep::Connect, SocketErrorMessage(SocketErrorCodeFromErrno(lastError)));
 }
 
 void SetUpSession(ssh_session session, const TSftpTarget& target, int fd, const std::string& knownHosts)
@@ -127,7 +122,7 @@ void SetUpSession(ssh_session session, const TSftpTarget& target, int fd, const 
     bool readUserConfig = false;  // ~/.ssh/config could send the upload elsewhere than the profile says
     unsigned int port = static_cast<unsigned int>(target.Port);
     socket_t socket = fd;
-    const std::string host = HostWithoutBrackets(target.Host);
+    const std::string host = WithoutBrackets(target.Host);
     ssh_options_set(session, SSH_OPTIONS_PROCESS_CONFIG, &readUserConfig);
     ssh_options_set(session, SSH_OPTIONS_HOST, host.c_str());
     ssh_options_set(session, SSH_OPTIONS_PORT, &port);
@@ -140,13 +135,13 @@ std::string ServerKeyFingerprint(ssh_session session, std::string& keyType)
 {
     ssh_key rawKey = nullptr;
     if (ssh_get_server_publickey(session, &rawKey) != SSH_OK)
-        throw ESftpError(TSftpStep::HostKey, ssh_get_error(session));
+        throw ESftpError(TTransferStep::Secure, ssh_get_error(session));
     std::unique_ptr<ssh_key_struct, KeyFree> key(rawKey);
     keyType = ssh_key_type_to_char(ssh_key_type(key.get()));
     unsigned char* hash = nullptr;
     size_t length = 0;
     if (ssh_get_publickey_hash(key.get(), SSH_PUBLICKEY_HASH_SHA256, &hash, &length) != 0)
-        throw ESftpError(TSftpStep::HostKey, "Cannot read the server's key");
+        throw ESftpError(TTransferStep::Secure, "Cannot read the server's key");
     char* text = ssh_get_fingerprint_hash(SSH_PUBLICKEY_HASH_SHA256, hash, length);
     ssh_clean_pubkey_hash(&hash);
     std::string fingerprint = text ? text : "";
@@ -154,13 +149,13 @@ std::string ServerKeyFingerprint(ssh_session session, std::string& keyType)
     return fingerprint;
 }
 
-THostKeyAnswer AskAboutHostKey(State& state, THostKeyQuestion question)
+TTrustAnswer AskAboutHostKey(State& state, THostKeyQuestion question)
 {
     std::unique_lock guard(state.lock);
     state.question = std::move(question);
     state.changed.notify_all();
     state.changed.wait(guard, [&] { return state.answer.has_value() || Aborted(state); });
-    return state.answer.value_or(THostKeyAnswer::Refuse);
+    return state.answer.value_or(TTrustAnswer::Refuse);
 }
 
 // The folder of the known-hosts file, made private to the user where it is made here.
@@ -178,27 +173,27 @@ void RememberHostKey(ssh_session session, const std::string& knownHosts)
     const int rc = ssh_session_update_known_hosts(session);
     umask(oldMask);
     if (rc != SSH_OK)
-        throw ESftpError(TSftpStep::HostKey, std::string("Cannot remember the server's key: ") + ssh_get_error(session));
+        throw ESftpError(TTransferStep::Secure, std::string("Cannot remember the server's key: ") + ssh_get_error(session));
     chmod(knownHosts.c_str(), 0600);
 }
 
 void VerifyHostKey(State& state, ssh_session session, const TSftpTarget& target, const std::string& knownHosts)
 {
-    EnterStep(state, TSftpStep::HostKey);
+    EnterStep(state, TTransferStep::Secure);
     const ssh_known_hosts_e known = ssh_session_is_known_server(session);
     if (known == SSH_KNOWN_HOSTS_OK) return;
-    if (known == SSH_KNOWN_HOSTS_ERROR) throw ESftpError(TSftpStep::HostKey, ssh_get_error(session));
+    if (known == SSH_KNOWN_HOSTS_ERROR) throw ESftpError(TTransferStep::Secure, ssh_get_error(session));
     THostKeyQuestion question{HostForMessages(target), target.Port, {}, {}};
     question.Fingerprint = ServerKeyFingerprint(session, question.KeyType);
     if (known == SSH_KNOWN_HOSTS_CHANGED || known == SSH_KNOWN_HOSTS_OTHER) {
-        throw ESftpError(TSftpStep::HostKey,
+        throw ESftpError(TTransferStep::Secure,
                          "WARNING: the server " + question.Host + " shows a different key (" + question.KeyType + " " +
                              question.Fingerprint + ") from the one remembered for it. Someone may be "
                              "intercepting the connection, so nothing was sent. If the server's key was "
                              "changed on purpose, remove its line from " + knownHosts + ".");
     }
-    if (AskAboutHostKey(state, question) != THostKeyAnswer::TrustAndRemember)
-        throw ESftpError(TSftpStep::HostKey, "The key of " + question.Host + " was not trusted; nothing was sent.");
+    if (AskAboutHostKey(state, question) != TTrustAnswer::TrustAndRemember)
+        throw ESftpError(TTransferStep::Secure, "The key of " + question.Host + " was not trusted; nothing was sent.");
     RememberHostKey(session, knownHosts);
 }
 
@@ -206,7 +201,7 @@ void VerifyHostKey(State& state, ssh_session session, const TSftpTarget& target,
 // prompt that does not echo.
 void LogIn(State& state, ssh_session session, const TSftpTarget& target)
 {
-    EnterStep(state, TSftpStep::LogIn);
+    EnterStep(state, TTransferStep::LogIn);
     int rc = ssh_userauth_password(session, nullptr, target.Password.c_str());
     if (rc == SSH_AUTH_DENIED && (ssh_userauth_list(session, nullptr) & SSH_AUTH_METHOD_INTERACTIVE)) {
         rc = ssh_userauth_kbdint(session, nullptr, nullptr);
@@ -221,8 +216,8 @@ void LogIn(State& state, ssh_session session, const TSftpTarget& target)
         }
     }
     if (rc == SSH_AUTH_SUCCESS) return;
-    if (rc == SSH_AUTH_ERROR) throw ESftpError(TSftpStep::LogIn, ssh_get_error(session));
-    throw ESftpError(TSftpStep::LogIn, "The server refused the log-in of user \"" + target.User + "\".");
+    if (rc == SSH_AUTH_ERROR) throw ESftpError(TTransferStep::LogIn, ssh_get_error(session));
+    throw ESftpError(TTransferStep::LogIn, "The server refused the log-in of user \"" + target.User + "\".");
 }
 
 std::string SftpErrorText(sftp_session sftp)
@@ -240,12 +235,12 @@ std::string SftpErrorText(sftp_session sftp)
 void CheckDirectory(State& state, sftp_session sftp, const std::string& directory)
 {
     if (directory.empty()) return;
-    EnterStep(state, TSftpStep::Directory);
+    EnterStep(state, TTransferStep::Directory);
     sftp_attributes attributes = sftp_stat(sftp, directory.c_str());
-    if (!attributes) throw ESftpError(TSftpStep::Directory, "\"" + directory + "\": " + SftpErrorText(sftp));
+    if (!attributes) throw ESftpError(TTransferStep::Directory, "\"" + directory + "\": " + SftpErrorText(sftp));
     const bool isFolder = attributes->type == SSH_FILEXFER_TYPE_DIRECTORY;
     sftp_attributes_free(attributes);
-    if (!isFolder) throw ESftpError(TSftpStep::Directory, "\"" + directory + "\" is not a folder");
+    if (!isFolder) throw ESftpError(TTransferStep::Directory, "\"" + directory + "\" is not a folder");
 }
 
 std::string RemotePath(std::string directory, const std::string& localPath)
@@ -258,7 +253,7 @@ std::string RemotePath(std::string directory, const std::string& localPath)
 
 void SendFile(State& state, sftp_session sftp, const std::string& directory, const std::string& localPath)
 {
-    EnterStep(state, TSftpStep::Send);
+    EnterStep(state, TTransferStep::Send);
     TFileDescriptor local(open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!local.Valid() || fstat(local.Get(), &info) != 0)
@@ -268,7 +263,7 @@ void SendFile(State& state, sftp_session sftp, const std::string& directory, con
 
     const std::string remote = RemotePath(directory, localPath);
     sftp_file file = sftp_open(sftp, remote.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!file) throw ESftpError(TSftpStep::Send, "Cannot store \"" + remote + "\": " + SftpErrorText(sftp));
+    if (!file) throw ESftpError(TTransferStep::Send, "Cannot store \"" + remote + "\": " + SftpErrorText(sftp));
     std::unique_ptr<char[]> buffer(new char[kChunkSize]);
     std::string problem;
     for (ssize_t got; problem.empty() && (got = read(local.Get(), buffer.get(), kChunkSize)) != 0;) {
@@ -279,10 +274,10 @@ void SendFile(State& state, sftp_session sftp, const std::string& directory, con
     }
     // Only the server's answer to the close says that every byte is stored.
     if (sftp_close(file) != SSH_NO_ERROR && problem.empty()) problem = SftpErrorText(sftp);
-    if (!problem.empty()) throw ESftpError(TSftpStep::Send, "Cannot store \"" + remote + "\": " + problem);
+    if (!problem.empty()) throw ESftpError(TTransferStep::Send, "Cannot store \"" + remote + "\": " + problem);
 }
 
-void Finish(State& state, TSftpOutcome outcome, TSftpStep step, const std::string& message)
+void Finish(State& state, TSftpOutcome outcome, TTransferStep step, const std::string& message)
 {
     std::lock_guard guard(state.lock);
     state.outcome = outcome;
@@ -309,15 +304,15 @@ public:
     {
         ownSocket_ = ConnectSocket(state_, target);
         session_.reset(ssh_new());
-        if (!session_) throw ESftpError(TSftpStep::Connect, "Out of memory");
+        if (!session_) throw ESftpError(TTransferStep::Connect, "Out of memory");
         SetUpSession(session_.get(), target, ownSocket_, knownHosts);
         ownSocket_ = -1;  // libssh closes it from here on
-        if (ssh_connect(session_.get()) != SSH_OK) throw ESftpError(TSftpStep::Connect, ssh_get_error(session_.get()));
+        if (ssh_connect(session_.get()) != SSH_OK) throw ESftpError(TTransferStep::Connect, ssh_get_error(session_.get()));
         VerifyHostKey(state_, session_.get(), target, knownHosts);
         LogIn(state_, session_.get(), target);
         sftp_.reset(sftp_new(session_.get()));
         if (!sftp_ || sftp_init(sftp_.get()) != SSH_OK)
-            throw ESftpError(TSftpStep::LogIn, std::string("The server offers no file transfer (SFTP): ") +
+            throw ESftpError(TTransferStep::LogIn, std::string("The server offers no file transfer (SFTP): ") +
                                                    ssh_get_error(session_.get()));
         CheckDirectory(state_, sftp_.get(), target.Directory);
         SendFile(state_, sftp_.get(), target.Directory, localPath);
@@ -336,7 +331,7 @@ void RunSftpUpload(State& state, const TSftpTarget& target, const std::string& l
                    const std::string& knownHostsPath)
 {
     TSftpOutcome outcome = TSftpOutcome::Success;
-    TSftpStep step = TSftpStep::LookUp;
+    TTransferStep step = TTransferStep::LookUp;
     std::string message;
     try {
         TSftpRun(state).Run(target, localPath, knownHostsPath);
@@ -349,7 +344,7 @@ void RunSftpUpload(State& state, const TSftpTarget& target, const std::string& l
         message = error.what();
     } catch (const std::exception& error) {
         outcome = TSftpOutcome::Failed;
-        step = static_cast<TSftpStep>(state.step.load());
+        step = static_cast<TTransferStep>(state.step.load());
         message = error.what();
     }
     Finish(state, outcome, step, message);
@@ -372,7 +367,7 @@ std::optional<THostKeyQuestion> TakeHostKeyQuestion(State& state)
     return state.question;
 }
 
-void AnswerHostKeyQuestion(State& state, THostKeyAnswer answer)
+void AnswerHostKeyQuestion(State& state, TTrustAnswer answer)
 {
     std::lock_guard guard(state.lock);
     state.answer = answer;

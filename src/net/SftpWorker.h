@@ -15,7 +15,7 @@ enum class TSftpAbortReason { None, Cancel, TimeOut };
 enum class TSftpOutcome { Success, Failed, FileError };
 
 struct TSftpSession::State {
-    std::atomic<int> step{static_cast<int>(TSftpStep::LookUp)};
+    std::atomic<int> step{static_cast<int>(TTransferStep::LookUp)};
     std::atomic<std::uint64_t> sent{0};
     std::atomic<std::uint64_t> total{0};
     std::atomic<int> abortReason{static_cast<int>(TSftpAbortReason::None)};
@@ -26,9 +26,9 @@ struct TSftpSession::State {
     int socket = -1;
     std::optional<THostKeyQuestion> question;
     bool questionTaken = false;
-    std::optional<THostKeyAnswer> answer;
+    std::optional<TTrustAnswer> answer;
     TSftpOutcome outcome = TSftpOutcome::Success;
-    TSftpStep failedStep = TSftpStep::LookUp;
+    TTransferStep failedStep = TTransferStep::LookUp;
     std::string message;
 };
 
@@ -38,7 +38,7 @@ void RunSftpUpload(TSftpSession::State& state, const TSftpTarget& target, const 
 
 void AbortSftpWorker(TSftpSession::State& state, TSftpAbortReason reason);
 std::optional<THostKeyQuestion> TakeHostKeyQuestion(TSftpSession::State& state);
-void AnswerHostKeyQuestion(TSftpSession::State& state, THostKeyAnswer answer);
+void AnswerHostKeyQuestion(TSftpSession::State& state, TTrustAnswer answer);
 void WaitForSftpWorker(TSftpSession::State& state, std::chrono::milliseconds most);
 // Returns on success; otherwise throws what the outcome or the abort calls for.
 void RaiseSftpOutcome(TSftpSession::State& state);

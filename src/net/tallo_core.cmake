@@ -6,6 +6,7 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/HostLookup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessagePump.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyParsing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ServerAddress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SftpSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SftpWorker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SocketConnection.cpp

@@ -42,7 +42,7 @@ protected:
     TSftpTarget Target() const { return {"127.0.0.1", server_->Port(), server_->User(), server_->Password(), ""}; }
 
     // Uploads, trusting a new key; returns how often the key was put to the user.
-    int Upload(const TSftpTarget& target, THostKeyAnswer answer = THostKeyAnswer::TrustAndRemember)
+    int Upload(const TSftpTarget& target, TTrustAnswer answer = TTrustAnswer::TrustAndRemember)
     {
         int questions = 0;
         TSftpSession session(knownHosts_);
@@ -79,30 +79,30 @@ TEST_F(SftpSessionTest, EachFailureNamesItsStep)
     struct Case {
         const char* name;
         std::function<void(TSftpTarget&, std::string& knownHosts)> arrange;
-        THostKeyAnswer answer;
-        TSftpStep step;
+        TTrustAnswer answer;
+        TTransferStep step;
         bool passwordSent;
     };
     const Case cases[] = {
         {"unknown host", [](TSftpTarget& t, std::string&) { t.Host = "no-such-host.invalid"; },
-         THostKeyAnswer::TrustAndRemember, TSftpStep::LookUp, false},
+         TTrustAnswer::TrustAndRemember, TTransferStep::LookUp, false},
         {"nothing listening", [](TSftpTarget& t, std::string&) { t.Port = FreeLoopbackPort(); },
-         THostKeyAnswer::TrustAndRemember, TSftpStep::Connect, false},
-        {"key refused by the user", [](TSftpTarget&, std::string&) {}, THostKeyAnswer::Refuse,
-         TSftpStep::HostKey, false},
+         TTrustAnswer::TrustAndRemember, TTransferStep::Connect, false},
+        {"key refused by the user", [](TSftpTarget&, std::string&) {}, TTrustAnswer::Refuse,
+         TTransferStep::Secure, false},
         {"key changed", [this](TSftpTarget&, std::string& known) {
              mkdir((work_ + "/config").c_str(), 0700);
              mkdir((work_ + "/config/tallo").c_str(), 0700);
              WriteFile(known, server_->ForeignKnownHostsLine());
-         }, THostKeyAnswer::TrustAndRemember, TSftpStep::HostKey, false},
+         }, TTrustAnswer::TrustAndRemember, TTransferStep::Secure, false},
         {"wrong password", [](TSftpTarget& t, std::string&) { t.Password += "x"; },
-         THostKeyAnswer::TrustAndRemember, TSftpStep::LogIn, true},
+         TTrustAnswer::TrustAndRemember, TTransferStep::LogIn, true},
         {"missing folder", [](TSftpTarget& t, std::string&) { t.Directory = "nowhere"; },
-         THostKeyAnswer::TrustAndRemember, TSftpStep::Directory, true},
+         TTrustAnswer::TrustAndRemember, TTransferStep::Directory, true},
         {"folder is a file", [this](TSftpTarget& t, std::string&) {
              WriteFile(server_->Root() + "/plain", "x");
              t.Directory = "plain";
-         }, THostKeyAnswer::TrustAndRemember, TSftpStep::Directory, true},
+         }, TTrustAnswer::TrustAndRemember, TTransferStep::Directory, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,7 +125,7 @@ TEST_F(SftpSessionTest, CancelEndsATransferAndTheNextOneWorks)
 {
     WriteFile(page_, std::string(64 << 20, 'x'));
     TSftpSession session(knownHosts_);
-    session.OnNewHostKey = [](const THostKeyQuestion&) { return THostKeyAnswer::TrustAndRemember; };
+    session.OnNewHostKey = [](const THostKeyQuestion&) { return TTrustAnswer::TrustAndRemember; };
     session.OnProgress = [&](std::uint64_t sent, std::uint64_t) {
         if (sent > (1 << 20)) session.Abort();
     };
