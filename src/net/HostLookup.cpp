@@ -3,6 +3,7 @@
 #include "net/SocketErrors.h"
 
 #include <atomic>
+#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -11,7 +12,8 @@
 struct HostLookup::State {
     std::atomic<bool> done{false};
     int errorCode = 0;
-    std::uint32_t address = 0;
+    sockaddr_storage address{};
+    socklen_t addressLength = 0;
 };
 
 HostLookup::HostLookup(const std::string& name) : state_(std::make_shared<State>())
@@ -24,14 +26,19 @@ HostLookup::HostLookup(const std::string& name) : state_(std::make_shared<State>
     }
     std::thread([state = state_, name] {
         addrinfo hints{};
-        hints.ai_family = AF_INET;
+        hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
+        // Only families this machine has an address of: no IPv6 answer where it cannot be reached.
+        hints.ai_flags = AI_ADDRCONFIG;
         addrinfo* result = nullptr;
         int rc = getaddrinfo(name.c_str(), nullptr, &hints, &result);
-        if (rc == 0 && result) {
-            state->address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
+        if (rc == 0 && result && result->ai_addrlen <= sizeof state->address) {
+            std::memcpy(&state->address, result->ai_addr, result->ai_addrlen);
+            state->addressLength = result->ai_addrlen;
             freeaddrinfo(result);
         } else {
+            if (result)
+                freeaddrinfo(result);
             state->errorCode = SocketErrorCodeFromLookup(rc == 0 ? EAI_NONAME : rc);
         }
         state->done.store(true, std::memory_order_release);
@@ -48,7 +55,12 @@ int HostLookup::ErrorCode() const
     return state_->errorCode;
 }
 
-std::uint32_t HostLookup::Address() const
+const sockaddr_storage& HostLookup::Address() const
 {
     return state_->address;
+}
+
+socklen_t HostLookup::AddressLength() const
+{
+    return state_->addressLength;
 }

@@ -14,6 +14,7 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SocketTransfer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ThreadTimer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TlsSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TrustedServers.cpp
 )
 
 # SFTP goes through libssh (OpenSSL flavour, Debian's libssh-dev).
