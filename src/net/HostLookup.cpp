@@ -12,8 +12,7 @@
 struct HostLookup::State {
     std::atomic<bool> done{false};
     int errorCode = 0;
-    sockaddr_storage address{};
-    socklen_t addressLength = 0;
+    std::vector<TSocketAddress> addresses;
 };
 
 HostLookup::HostLookup(const std::string& name) : state_(std::make_shared<State>())
@@ -32,15 +31,18 @@ HostLookup::HostLookup(const std::string& name) : state_(std::make_shared<State>
         hints.ai_flags = AI_ADDRCONFIG;
         addrinfo* result = nullptr;
         int rc = getaddrinfo(name.c_str(), nullptr, &hints, &result);
-        if (rc == 0 && result && result->ai_addrlen <= sizeof state->address) {
-            std::memcpy(&state->address, result->ai_addr, result->ai_addrlen);
-            state->addressLength = result->ai_addrlen;
-            freeaddrinfo(result);
-        } else {
-            if (result)
-                freeaddrinfo(result);
-            state->errorCode = SocketErrorCodeFromLookup(rc == 0 ? EAI_NONAME : rc);
+        for (const addrinfo* entry = rc == 0 ? result : nullptr; entry; entry = entry->ai_next) {
+            TSocketAddress address;
+            if (entry->ai_addrlen > sizeof address.Address)
+                continue;
+            std::memcpy(&address.Address, entry->ai_addr, entry->ai_addrlen);
+            address.Length = entry->ai_addrlen;
+            state->addresses.push_back(address);
         }
+        if (result)
+            freeaddrinfo(result);
+        if (state->addresses.empty())
+            state->errorCode = SocketErrorCodeFromLookup(rc == 0 ? EAI_NONAME : rc);
         state->done.store(true, std::memory_order_release);
     }).detach();
 }
@@ -55,12 +57,7 @@ int HostLookup::ErrorCode() const
     return state_->errorCode;
 }
 
-const sockaddr_storage& HostLookup::Address() const
+const std::vector<TSocketAddress>& HostLookup::Addresses() const
 {
-    return state_->address;
-}
-
-socklen_t HostLookup::AddressLength() const
-{
-    return state_->addressLength;
+    return state_->addresses;
 }

@@ -5,6 +5,12 @@
 #include <memory>
 #include <string>
 #include <sys/socket.h>
+#include <vector>
+
+struct TSocketAddress {
+    sockaddr_storage Address{};
+    socklen_t Length = 0;
+};
 
 class HostLookup {
 public:
@@ -14,9 +20,8 @@ public:
     bool Done() const;
     // Valid once Done(): 0 on success, else a socket error code (11001 "Host not found", ...).
     int ErrorCode() const;
-    // Valid once Done() without error: the first address (its port is 0).
-    const sockaddr_storage& Address() const;
-    socklen_t AddressLength() const;
+    // Valid once Done() without error: every address found, in the order to try them (ports 0).
+    const std::vector<TSocketAddress>& Addresses() const;
 
 private:
     struct State;

@@ -253,6 +253,7 @@ TSocketConnection::LookupOutcome TSocketConnection::Resolve()
     const std::string name = WithoutBrackets(Proxy.empty() ? Host : Proxy);
     remote_ = {};
     remoteLength_ = 0;
+    candidates_.clear();
     auto* v4 = reinterpret_cast<sockaddr_in*>(&remote_);
     auto* v6 = reinterpret_cast<sockaddr_in6*>(&remote_);
     if (::inet_pton(AF_INET, name.c_str(), &v4->sin_addr) == 1) {
@@ -281,8 +282,9 @@ TSocketConnection::LookupOutcome TSocketConnection::Resolve()
         lastError_ = lookup.ErrorCode();
         return LookupOutcome::Failed;
     }
-    remote_ = lookup.Address();
-    remoteLength_ = lookup.AddressLength();
+    candidates_ = lookup.Addresses();
+    remote_ = candidates_.front().Address;
+    remoteLength_ = candidates_.front().Length;
     if (OnHostResolved)
         OnHostResolved(*this);
     return LookupOutcome::Resolved;
@@ -359,6 +361,22 @@ void TSocketConnection::StartConnecting()
     }
 }
 
+void TSocketConnection::AwaitConnection()
+{
+    for (std::size_t next = 1;; ++next) {
+        while (phase_ == TSocketPhase::Connecting && !timedOut_ && !cancel_)
+            WaitPass(POLLOUT, kWaitSliceMs);
+        // A name with an IPv6 and an IPv4 address may have its server listening on only one of them.
+        if (phase_ != TSocketPhase::Failed || timedOut_ || cancel_ || next >= candidates_.size())
+            return;
+        remote_ = candidates_[next].Address;
+        remoteLength_ = candidates_[next].Length;
+        family_ = remote_.ss_family;
+        socket_.Reset(NewSocket(linger_, family_));
+        StartConnecting();
+    }
+}
+
 void TSocketConnection::Connect()
 {
     Report(8, "Connecting");
@@ -381,8 +399,7 @@ void TSocketConnection::Connect()
     }
     StartConnecting();
     TimerOn();
-    while (phase_ == TSocketPhase::Connecting && !timedOut_ && !cancel_)
-        WaitPass(POLLOUT, kWaitSliceMs);
+    AwaitConnection();
     TimerOff();
     if (phase_ == TSocketPhase::Connected && !timedOut_ && !cancel_)
         return;

@@ -6,6 +6,7 @@
 // connection may be wrapped in TLS (StartTls), after which every read and write goes through it.
 
 #include "base/FileDescriptor.h"
+#include "net/HostLookup.h"
 #include "net/SocketErrors.h"
 #include "net/ThreadTimer.h"
 #include "net/TlsSession.h"
@@ -170,6 +171,8 @@ private:
     void ResolveRemote();
     // Starts the connection attempt; the phase tells how it went.
     void StartConnecting();
+    // Waits for the attempt, moving on to the name's next address where one refuses or cannot be reached.
+    void AwaitConnection();
     void TimerTriggered();
     static int NewSocket(Linger linger, int family);
     // Closes the socket and makes a fresh one with the system's default (graceful) close.
@@ -198,6 +201,8 @@ private:
     TFileDescriptor socket_;
     sockaddr_storage remote_{};
     socklen_t remoteLength_ = 0;  // 0: no address yet
+    // The addresses the host name has, tried in turn while they refuse or cannot be reached.
+    std::vector<TSocketAddress> candidates_;
     int family_ = AF_INET;
     Linger linger_ = Linger::ResetOnClose;  // the current socket's
     std::unique_ptr<TTlsSession> tls_;
