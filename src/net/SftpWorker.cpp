@@ -13,6 +13,8 @@
 #include <fcntl.h>
 #include <memory>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -108,6 +110,10 @@ int ConnectSocket(State& state, const TSftpTarget& target)
             continue;
         }
         PublishSocket(state, fd);
+        // Each write waits for its acknowledgement: without this, delayed acknowledgements stall every
+        // one of them for tens of milliseconds.
+        const int on = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         if (ConnectWithAbort(state, fd, *address)) return fd;
         lastError = errno;
         WithdrawSocket(state);
