@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <cstring>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -95,6 +97,44 @@ std::string Sha256Fingerprint(X509* certificate)
     return text;
 }
 
+// OpenSSL writes to the socket without MSG_NOSIGNAL: writing to a connection the peer has reset would
+// raise SIGPIPE and end the program. The signal is held back for the call and a pending one taken away
+// (only one this call caused), so the failure comes back as an error like any other.
+class TNoSigPipe {
+public:
+    TNoSigPipe()
+    {
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe, &previous_);
+    }
+    ~TNoSigPipe()
+    {
+        sigset_t pending;
+        sigpending(&pending);
+        if (!wasPending_ && sigismember(&pending, SIGPIPE) == 1) {
+            sigset_t pipe;
+            sigemptyset(&pipe);
+            sigaddset(&pipe, SIGPIPE);
+            const timespec now{0, 0};
+            const int savedErrno = errno;
+            sigtimedwait(&pipe, nullptr, &now);
+            errno = savedErrno;
+        }
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    TNoSigPipe(const TNoSigPipe&) = delete;
+    TNoSigPipe& operator=(const TNoSigPipe&) = delete;
+
+private:
+    sigset_t previous_{};
+    bool wasPending_ = false;
+};
+
 }  // namespace
 
 struct TTlsSession::Impl {
@@ -128,6 +168,7 @@ TTlsSession::~TTlsSession() = default;
 TTlsWait TTlsSession::Handshake()
 {
     ERR_clear_error();
+    const TNoSigPipe guard;
     const int result = SSL_do_handshake(impl_->ssl);
     return result == 1 ? TTlsWait::None : WaitOrThrow(impl_->ssl, result, "TLS handshake failed");
 }
@@ -158,6 +199,7 @@ std::size_t TTlsSession::Send(const char* data, std::size_t length, TTlsWait& wa
 {
     ERR_clear_error();
     std::size_t written = 0;
+    const TNoSigPipe guard;
     const int result = SSL_write_ex(impl_->ssl, data, length, &written);
     wait = result == 1 ? TTlsWait::None : WaitOrThrow(impl_->ssl, result, "TLS send failed");
     return written;
@@ -167,6 +209,7 @@ std::size_t TTlsSession::Receive(char* buffer, std::size_t length, TTlsWait& wai
 {
     ERR_clear_error();
     std::size_t got = 0;
+    const TNoSigPipe guard;
     const int result = SSL_read_ex(impl_->ssl, buffer, length, &got);
     wait = TTlsWait::None;
     if (result == 1) return got;
@@ -183,6 +226,7 @@ std::size_t TTlsSession::Pending() const
 void TTlsSession::Close()
 {
     ERR_clear_error();
+    const TNoSigPipe guard;
     SSL_shutdown(impl_->ssl);
     ERR_clear_error();
 }

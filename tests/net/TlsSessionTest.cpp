@@ -153,4 +153,27 @@ TEST(TlsSessionTest, CarriesDataAndResumesTheSessionOnASecondConnection)
     close(data);
 }
 
+TEST(TlsSessionTest, APeerGoneMidTransferIsAnErrorNotTheEndOfTheProgram)
+{
+    const TlsTestCertificates& certificates = TestCertificates();
+    int fd = -1;
+    std::unique_ptr<TTlsSession> tls;
+    {
+        EchoServer server(certificates.Certificate, certificates.Key);
+        fd = ConnectLoopback(server.Port());
+        tls = std::make_unique<TTlsSession>(fd, "localhost");
+        Handshake(fd, *tls);
+    }  // the server is killed: its end of the connection resets
+    const std::string block(16384, 'x');
+    EXPECT_THROW(
+        for (int i = 0; i < 200; ++i) {
+            TTlsWait wait = TTlsWait::None;
+            tls->Send(block.data(), block.size(), wait);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        },
+        ETlsError);
+    tls->Close();
+    close(fd);
+}
+
 }  // namespace
