@@ -244,7 +244,7 @@ void TFtpClient::SecureControlConnection()
     AcceptCertificate(Tls()->PeerCertificate());
 }
 
-void TFtpClient::AcceptCertificate(const TTlsCertificate& certificate)
+void TFtpClient::AcceptCertificate(TTlsCertificate certificate)
 {
     if (certificate.Problem.empty())
         return;
@@ -253,6 +253,9 @@ void TFtpClient::AcceptCertificate(const TTlsCertificate& certificate)
     const TTrustedServers trusted(TrustedServersPath);
     if (trusted.Trusts(host, port, certificate.Fingerprint))
         return;
+    // A server that showed another untrusted certificate before: renewed, or someone in between.
+    if (const std::string before = trusted.FingerprintOf(host, port); !before.empty())
+        certificate.Problem += "; it differs from the certificate trusted before for this server (" + before + ")";
     const std::string refusal = "The certificate of " + host + " is not trusted: " + certificate.Problem +
                                 (certificate.Fingerprint.empty() ? "" : ". Its SHA-256 fingerprint is " + certificate.Fingerprint);
     // Without a fingerprint there is nothing the user could check or trust.

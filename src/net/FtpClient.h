@@ -101,7 +101,7 @@ private:
     void LogIn();
     // AUTH TLS, the handshake and the verdict on the certificate; throws unless the server is trusted.
     void SecureControlConnection();
-    void AcceptCertificate(const TTlsCertificate& certificate);
+    void AcceptCertificate(TTlsCertificate certificate);
     // PBSZ 0 and PROT P: data connections protected too.
     void ProtectDataConnections();
     // The name the certificate must carry: the host connected to.

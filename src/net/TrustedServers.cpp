@@ -89,13 +89,16 @@ void WriteWhole(const std::string& path, const std::string& text)
 
 bool TTrustedServers::Trusts(const std::string& host, int port, const std::string& fingerprint) const
 {
-    if (fingerprint.empty())
-        return false;
+    return !fingerprint.empty() && FingerprintOf(host, port) == fingerprint;
+}
+
+std::string TTrustedServers::FingerprintOf(const std::string& host, int port) const
+{
     TEntry entry;
     for (const std::string& line : ReadLines(path_))
-        if (ParseLine(line, entry) && entry.host == host && entry.port == port && entry.fingerprint == fingerprint)
-            return true;
-    return false;
+        if (ParseLine(line, entry) && entry.host == host && entry.port == port)
+            return entry.fingerprint;
+    return {};
 }
 
 void TTrustedServers::Remember(const std::string& host, int port, const std::string& fingerprint) const

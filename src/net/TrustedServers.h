@@ -13,6 +13,8 @@ public:
     const std::string& Path() const { return path_; }
     // True when the file names exactly this certificate for this server. A missing file trusts nothing.
     bool Trusts(const std::string& host, int port, const std::string& fingerprint) const;
+    // The fingerprint recorded for the server; empty when there is none.
+    std::string FingerprintOf(const std::string& host, int port) const;
     // Records the certificate for the server, in place of one recorded before (a renewed certificate).
     // Throws std::runtime_error naming the file when it cannot be written; the old file is then kept.
     void Remember(const std::string& host, int port, const std::string& fingerprint) const;

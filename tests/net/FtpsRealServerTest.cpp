@@ -129,12 +129,15 @@ TEST_F(Ftps, CertificateVerdicts)
         Server server;
         std::optional<TTrustAnswer> answer;  // none: no handler
         int questions;
-        const char* error;  // empty: logs in
+        const char* error;              // empty: logs in
+        const char* before = nullptr;   // a fingerprint trusted for the server before
     } const cases[] = {
         {"verified by the trust store", Server::Signed, std::nullopt, 0, ""},
         {"server without TLS", Server::Plain, TTrustAnswer::TrustAndRemember, 0, "does not offer TLS"},
         {"self-signed, nobody asked", Server::SelfSigned, std::nullopt, 0, "is not trusted"},
         {"self-signed, refused", Server::SelfSigned, TTrustAnswer::Refuse, 1, "is not trusted"},
+        {"self-signed, another one trusted before", Server::SelfSigned, TTrustAnswer::Refuse, 1,
+         "differs from the certificate trusted before for this server (AA:BB)", "AA:BB"},
         {"self-signed, trusted", Server::SelfSigned, TTrustAnswer::TrustAndRemember, 1, ""},
         {"self-signed, remembered", Server::SelfSigned, TTrustAnswer::Refuse, 0, ""},
     };
@@ -143,6 +146,8 @@ TEST_F(Ftps, CertificateVerdicts)
         RealFtpServer& server = Started(c.server);
         TFtpClient client;
         Aim(client, server);
+        if (c.before)
+            TTrustedServers(client.TrustedServersPath).Remember("localhost", server.Port(), c.before);
         int questions = 0;
         std::string fingerprint;
         if (c.answer)

@@ -42,6 +42,8 @@ TEST(TrustedServers, RemembersOneCertificatePerServer)
         trusted.Remember(c.host, c.port, "AA:BB");
         EXPECT_EQ(Contents(path), c.after);
         EXPECT_TRUE(trusted.Trusts(c.host, c.port, "AA:BB"));
+        EXPECT_EQ(trusted.FingerprintOf(c.host, c.port), "AA:BB");
+        EXPECT_EQ(trusted.FingerprintOf(c.host, c.port + 1), "") << "another port is another server";
         EXPECT_FALSE(trusted.Trusts(c.host, c.port + 1, "AA:BB"));
         EXPECT_FALSE(trusted.Trusts(c.host, c.port, "AA:BC"));
         EXPECT_FALSE(trusted.Trusts(c.host, c.port, ""));
