@@ -1,6 +1,7 @@
 # Shared by the upload benchmarks (sourced): a vsftpd for anonymous uploads into $work/root/upload on
-# 127.0.0.1 at a free port (start_vsftpd sets $port and $server_pid), and `measure`, which runs one
-# command and prints "wall_seconds cpu_seconds" of that child process.
+# 127.0.0.1 at a free port (start_vsftpd sets $port and $server_pid; lines in $vsftpd_extra_config are
+# added to its configuration), and `measure`, which runs one command and prints "wall_seconds
+# cpu_seconds" of that child process.
 
 start_vsftpd() {
   mkdir -p "$work/root/upload" "$work/empty"
@@ -30,6 +31,7 @@ pasv_max_port=$((passive + 49))
 connect_from_port_20=NO
 secure_chroot_dir=$work/empty
 xferlog_enable=NO
+${vsftpd_extra_config:-}
 CONF
   /usr/sbin/vsftpd "$work/vsftpd.conf" > "$work/vsftpd.log" 2>&1 &
   server_pid=$!

@@ -1,6 +1,7 @@
 #include "net/FtpClient.h"
 
 #include "net/ReplyParsing.h"
+#include "net/ServerAddress.h"
 
 namespace {
 
@@ -129,6 +130,7 @@ void TFtpClient::Connect()
     ClearCancel();
     if (Connected())
         return;
+    step_ = TTransferStep::LookUp;
     // The passwords of the session stay masked until the next log-in.
     ForgetSecrets();
     DiscardWaitingInput();
@@ -159,6 +161,10 @@ void TFtpClient::LogIn()
     Reply greeting = Required(ReadReply());
     if (greeting.Refuses(401, 599))
         FailLogIn(greeting.Message());
+    // Nothing of the log-in goes out before the server is verified.
+    if (Security == TFtpSecurity::ExplicitTls)
+        SecureControlConnection();
+    step_ = TTransferStep::LogIn;
 
     if (FWAuthenticate) {
         RequireClean(FWUserID, "firewall user ID");
@@ -205,6 +211,78 @@ void TFtpClient::LogIn()
         if (reply.Refuses(401, 599))
             FailLogIn(reply.Message());
     }
+    if (Security == TFtpSecurity::ExplicitTls)
+        ProtectDataConnections();
+}
+
+void TFtpClient::PhaseEntered(TSocketPhase phase)
+{
+    if (phase == TSocketPhase::Resolving)
+        step_ = TTransferStep::LookUp;
+    else if (phase == TSocketPhase::Connecting)
+        step_ = TTransferStep::Connect;
+}
+
+std::string TFtpClient::TlsHostName() const
+{
+    return WithoutBrackets(Proxy.empty() ? Host : Proxy);
+}
+
+void TFtpClient::SecureControlConnection()
+{
+    step_ = TTransferStep::Secure;
+    Reply reply = Exchange("AUTH TLS");
+    if (!reply.Usable() || reply.code != 234)
+        FailLogIn("The server does not offer TLS (AUTH TLS), so nothing more was sent: " + reply.Message());
+    try {
+        StartTls(TlsHostName());
+    } catch (const EAbortError&) {
+        throw;
+    } catch (const ESockError& error) {
+        FailLogIn(error.what());
+    }
+    AcceptCertificate(Tls()->PeerCertificate());
+}
+
+void TFtpClient::AcceptCertificate(TTlsCertificate certificate)
+{
+    if (certificate.Problem.empty())
+        return;
+    const std::string host = TlsHostName();
+    const int port = (Proxy.empty() ? Port : ProxyPort) & 0xFFFF;
+    const TTrustedServers trusted(TrustedServersPath);
+    if (trusted.Trusts(host, port, certificate.Fingerprint))
+        return;
+    // A server that showed another untrusted certificate before: renewed, or someone in between.
+    if (const std::string before = trusted.FingerprintOf(host, port); !before.empty())
+        certificate.Problem += "; it differs from the certificate trusted before for this server (" + before + ")";
+    const std::string refusal = "The certificate of " + host + " is not trusted: " + certificate.Problem +
+                                (certificate.Fingerprint.empty() ? "" : ". Its SHA-256 fingerprint is " + certificate.Fingerprint);
+    // Without a fingerprint there is nothing the user could check or trust.
+    if (certificate.Fingerprint.empty() || !OnUntrustedCertificate)
+        FailLogIn(refusal);
+    if (OnUntrustedCertificate(certificate) != TTrustAnswer::TrustAndRemember)
+        FailLogIn(refusal);
+    trusted.Remember(host, port, certificate.Fingerprint);
+}
+
+void TFtpClient::ProtectDataConnections()
+{
+    step_ = TTransferStep::Secure;
+    for (const char* command : {"PBSZ 0", "PROT P"}) {
+        Reply reply = Exchange(command);
+        if (reply.Refuses(300, 599))
+            FailLogIn("The server does not protect data connections (" + std::string(command) + "): " + reply.Message());
+    }
+    step_ = TTransferStep::LogIn;
+}
+
+void TFtpClient::SecureDataConnection(TSocketConnection& data)
+{
+    data.StartTls(TlsHostName(), this);
+    // The session is resumed, so the server is the one verified; a certificate of its own would not be.
+    if (data.Tls()->PeerCertificate().Fingerprint != Tls()->PeerCertificate().Fingerprint)
+        throw ESockError("The data connection shows another certificate than the server");
 }
 
 void TFtpClient::RefuseCommand(TCmdType type, const std::string& message)
@@ -241,6 +319,7 @@ void TFtpClient::SendCommand(const std::string& command)
 
 void TFtpClient::ChangeDirectory(const std::string& directory)
 {
+    step_ = TTransferStep::Directory;
     if (HoldsControlCharacter(directory)) {
         ClearCancel();
         CheckConnection();

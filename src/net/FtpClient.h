@@ -2,10 +2,15 @@
 // Client side of FTP (RFC 959) on top of TSocketConnection: logs in (directly or through a proxy or
 // firewall), sends single commands with a verdict per command, uploads one local file over a passive or
 // active data connection, and logs out. Outcomes come back as events; refusals raise FTPException.
+// With Security set to explicit TLS it asks for TLS right after the greeting (never falling back to clear
+// text), has the certificate verified or trusted by the user before the password goes out, and protects
+// every data connection with TLS as well, resuming the control connection's session.
 
 #include "net/FtpException.h"
 #include "net/FtpReply.h"
 #include "net/SocketConnection.h"
+#include "net/TransferStep.h"
+#include "net/TrustedServers.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +28,9 @@ enum TCmdType : std::uint8_t {
     ctOtherCommand = 14,
     ctPrintWorkingDirectory = 15,
 };
+
+// Plain FTP, or FTP with explicit TLS (AUTH TLS) on the control and data connections.
+enum class TFtpSecurity : std::uint8_t { None, ExplicitTls };
 
 // How the real server is named to the proxy in Proxy.
 enum TFirewallType : std::uint8_t { FTUser = 0, FtOpen = 1, FtSite = 2 };
@@ -50,6 +58,14 @@ public:
     std::string FWUserID;
     std::string FWPassword;
     bool FWAuthenticate = false;
+    TFtpSecurity Security = TFtpSecurity::None;
+    // Asked on the calling thread when the server's certificate does not verify and is not in the trusted
+    // servers file; unset, such a certificate is refused.
+    std::function<TTrustAnswer(const TTlsCertificate&)> OnUntrustedCertificate;
+    std::string TrustedServersPath = DefaultTrustedServersPath();
+
+    // The step the client is in, or failed in: it stays at the failing step after an error.
+    TTransferStep Step() const { return step_; }
 
     // Opens the control connection and logs in; does nothing when already connected.
     void Connect() override;
@@ -66,6 +82,7 @@ public:
 
 protected:
     void SocketConnected() override {}
+    void PhaseEntered(TSocketPhase phase) override;
 
 private:
     // One reply as the protocol steps judge it.
@@ -82,6 +99,14 @@ private:
     };
 
     void LogIn();
+    // AUTH TLS, the handshake and the verdict on the certificate; throws unless the server is trusted.
+    void SecureControlConnection();
+    void AcceptCertificate(TTlsCertificate certificate);
+    // PBSZ 0 and PROT P: data connections protected too.
+    void ProtectDataConnections();
+    // The name the certificate must carry: the host connected to.
+    std::string TlsHostName() const;
+    void SecureDataConnection(TSocketConnection& data);
     // Reads one whole reply under one time-out, reports its lines and keeps it as the last reply.
     Reply ReadReply();
     // Sends a command and reads its reply.
@@ -107,4 +132,5 @@ private:
     std::unique_ptr<TSocketConnection> dataConnection_;
     std::recursive_mutex transferLock_;
     bool uploadFailureReported_ = false;
+    TTransferStep step_ = TTransferStep::LookUp;
 };

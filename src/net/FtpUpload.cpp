@@ -25,6 +25,7 @@ std::int64_t LocalFileSize(const std::string& path)
 void TFtpClient::Upload(const std::string& localPath, const std::string& remoteName)
 {
     ClearCancel();
+    step_ = TTransferStep::Send;
     CheckConnection();
     // An upload started from a handler while another one runs would free the data connection that the
     // running one is still sending on.
@@ -70,13 +71,17 @@ bool TFtpClient::RefuseUpload(const std::string& message)
 
 bool TFtpClient::OpenDataConnection(TSocketConnection& data)
 {
+    // Over IPv6 the extended commands, which carry any family's address; PASV and PORT cannot.
+    const bool extended = Family() == AF_INET6;
     if (Passive) {
-        Reply reply = Exchange("PASV");
-        if (reply.Refuses(500, 599))
+        Reply reply = Exchange(extended ? "EPSV" : "PASV");
+        if (reply.Refuses(extended ? 400 : 500, 599))
             return RefuseUpload(reply.Message());
-        std::optional<int> port = PassivePortOf(reply.raw);
+        std::optional<int> port = extended ? ExtendedPassivePortOf(reply.raw) : PassivePortOf(reply.raw);
         if (!port)
-            throw FTPException("Malformed passive mode reply: " + std::string(WithoutLineEnd(reply.line)));
+            throw FTPException(std::string(extended ? "Malformed extended passive mode reply: "
+                                                    : "Malformed passive mode reply: ") +
+                               std::string(WithoutLineEnd(reply.line)));
         data.Host = Host;
         data.Port = *port;
         data.Connect();
@@ -85,7 +90,8 @@ bool TFtpClient::OpenDataConnection(TSocketConnection& data)
     // Listen only where the server was told to connect: the control connection's own address.
     data.Port = 0;
     data.Listen(LocalAddress());
-    Reply reply = Exchange("PORT " + LocalAddressText() + data.LocalPortText());
+    Reply reply = Exchange(extended ? "EPRT |2|" + LocalAddress() + "|" + std::to_string(data.LocalPort()) + "|"
+                                    : "PORT " + LocalAddressText() + data.LocalPortText());
     if (reply.Refuses(301, 599))
         return RefuseUpload(reply.Message());
     return true;
@@ -137,6 +143,8 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     }
     if (!Passive && !AcceptDataConnection(data))
         return false;
+    if (Security == TFtpSecurity::ExplicitTls)
+        SecureDataConnection(data);
 
     if (OnTransactionStart)
         OnTransactionStart(*this);

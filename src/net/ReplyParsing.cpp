@@ -72,6 +72,33 @@ std::optional<int> PassivePortOf(std::string_view reply)
     return port;
 }
 
+std::optional<int> ExtendedPassivePortOf(std::string_view reply)
+{
+    const std::size_t open = reply.find('(');
+    if (open == std::string_view::npos || open + 1 >= reply.size())
+        return std::nullopt;
+    const char delimiter = reply[open + 1];
+    if (delimiter < 33 || delimiter > 126 || std::isdigit(static_cast<unsigned char>(delimiter)))
+        return std::nullopt;
+    // Three delimiters (no protocol, no address), the port, a delimiter and ")".
+    std::string_view rest = reply.substr(open + 1);
+    if (rest.size() < 6 || rest[1] != delimiter || rest[2] != delimiter)
+        return std::nullopt;
+    rest.remove_prefix(3);
+    const std::size_t end = rest.find(delimiter);
+    if (end == std::string_view::npos || end == 0 || end > 5 || end + 1 >= rest.size() || rest[end + 1] != ')')
+        return std::nullopt;
+    int port = 0;
+    for (char c : rest.substr(0, end)) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+        port = port * 10 + (c - '0');
+    }
+    if (port < 1 || port > 65535)
+        return std::nullopt;
+    return port;
+}
+
 bool HoldsControlCharacter(std::string_view text)
 {
     for (char c : text)

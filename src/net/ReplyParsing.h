@@ -15,6 +15,10 @@ int ReplyNumberOf(std::string_view line);
 // outside 1 to 65535.
 std::optional<int> PassivePortOf(std::string_view reply);
 
+// The data port named by a "229 ... (|||port|)" reply (any printable delimiter in place of "|"). Nothing
+// when the reply does not have that form or names a port outside 1 to 65535.
+std::optional<int> ExtendedPassivePortOf(std::string_view reply);
+
 // True when the text holds a byte below 32 (CR, LF, NUL ...): such a byte would end or split a command.
 bool HoldsControlCharacter(std::string_view text);
 

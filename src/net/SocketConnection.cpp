@@ -2,6 +2,7 @@
 
 #include "net/HostLookup.h"
 #include "net/MessagePump.h"
+#include "net/ServerAddress.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -53,7 +54,7 @@ TSocketConnection::TSocketConnection()
     timer_.SetEnabled(false);
     timer_.SetOnTimer([this](TThreadTimer&) { TimerTriggered(); });
     Report(8, "Create");
-    socket_.Reset(NewSocket(Linger::ResetOnClose));
+    socket_.Reset(NewSocket(Linger::ResetOnClose, family_));
     if (!socket_.Valid())
         throw ESockError("Initializaton of windows sockets failed");
 }
@@ -74,13 +75,16 @@ void TSocketConnection::SetPhase(TSocketPhase next)
     if (previous == next || previous == TSocketPhase::Destroying)
         return;
     phase_ = next;
-    if (OnPhaseChange && next != TSocketPhase::Destroying)
+    if (next == TSocketPhase::Destroying)
+        return;
+    PhaseEntered(next);
+    if (OnPhaseChange)
         OnPhaseChange(*this, previous, next);
 }
 
-int TSocketConnection::NewSocket(Linger linger)
+int TSocketConnection::NewSocket(Linger linger, int family)
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0)
         return fd;
     // Commands go out whole in one send, and file blocks should not wait for acknowledgements.
@@ -95,7 +99,9 @@ int TSocketConnection::NewSocket(Linger linger)
 
 void TSocketConnection::RenewSocket()
 {
-    socket_.Reset(NewSocket(Linger::Graceful));
+    DropTls();
+    linger_ = Linger::Graceful;
+    socket_.Reset(NewSocket(linger_, family_));
     if (!socket_.Valid())
         CheckError(errno);
     SetPhase(TSocketPhase::Idle);
@@ -185,6 +191,7 @@ void TSocketConnection::WaitPass(short events, int sliceMs)
     int due = timer_.MillisecondsUntilDue();
     if (due >= 0)
         timeout = std::min(timeout, due);
+    events = WaitEvents(events);
     pollfd entry{socket_.Get(), events, 0};
     int ready = ::poll(&entry, events != 0 && socket_.Valid() ? 1 : 0, timeout);
     if (ready > 0) {
@@ -243,13 +250,23 @@ void TSocketConnection::Cancel()
 
 TSocketConnection::LookupOutcome TSocketConnection::Resolve()
 {
-    const std::string& name = Proxy.empty() ? Host : Proxy;
-    in_addr dotted{};
-    if (::inet_pton(AF_INET, name.c_str(), &dotted) == 1) {
-        remote_.sin_addr = dotted;
+    const std::string name = WithoutBrackets(Proxy.empty() ? Host : Proxy);
+    remote_ = {};
+    remoteLength_ = 0;
+    candidates_.clear();
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&remote_);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&remote_);
+    if (::inet_pton(AF_INET, name.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        remoteLength_ = sizeof(sockaddr_in);
         return LookupOutcome::Resolved;
     }
-    remote_.sin_addr.s_addr = 0;
+    if (::inet_pton(AF_INET6, name.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        remoteLength_ = sizeof(sockaddr_in6);
+        return LookupOutcome::Resolved;
+    }
+    remote_ = {};
     TimerOn();
     HostLookup lookup(name);
     while (!lookup.Done() && !timedOut_ && !cancel_)
@@ -265,7 +282,9 @@ TSocketConnection::LookupOutcome TSocketConnection::Resolve()
         lastError_ = lookup.ErrorCode();
         return LookupOutcome::Failed;
     }
-    remote_.sin_addr.s_addr = lookup.Address();
+    candidates_ = lookup.Addresses();
+    remote_ = candidates_.front().Address;
+    remoteLength_ = candidates_.front().Length;
     if (OnHostResolved)
         OnHostResolved(*this);
     return LookupOutcome::Resolved;
@@ -296,7 +315,7 @@ void TSocketConnection::ResolveRemote()
             throw ESockError("Host Lookup Timed Out");
         if (outcome == LookupOutcome::Canceled)
             throw ESockError("Host Lookup Canceled");
-        if (remote_.sin_addr.s_addr != 0)
+        if (remoteLength_ != 0)
             return;
         bool handled = false;
         if (!invalidHostAsked && OnInvalidHost) {
@@ -310,10 +329,23 @@ void TSocketConnection::ResolveRemote()
 
 void TSocketConnection::StartConnecting()
 {
-    remote_.sin_family = AF_INET;
-    remote_.sin_port = htons(static_cast<std::uint16_t>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
+    const auto port = htons(static_cast<std::uint16_t>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
+    if (remote_.ss_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6*>(&remote_)->sin6_port = port;
+    else
+        reinterpret_cast<sockaddr_in*>(&remote_)->sin_port = port;
+    // A socket is made for one address family: an address of the other one needs a fresh socket.
+    if (remote_.ss_family != family_) {
+        family_ = remote_.ss_family;
+        socket_.Reset(NewSocket(linger_, family_));
+        if (!socket_.Valid()) {
+            const int error = errno;
+            SetPhase(TSocketPhase::Failed);
+            CheckError(error);
+        }
+    }
     SetPhase(TSocketPhase::Connecting);
-    if (::connect(socket_.Get(), reinterpret_cast<const sockaddr*>(&remote_), sizeof remote_) == 0) {
+    if (::connect(socket_.Get(), reinterpret_cast<const sockaddr*>(&remote_), remoteLength_) == 0) {
         SetPhase(TSocketPhase::Connected);
         SocketConnected();
     } else if (errno == EINPROGRESS || errno == EINTR) {
@@ -326,6 +358,22 @@ void TSocketConnection::StartConnecting()
         const int error = errno;
         SetPhase(TSocketPhase::Failed);
         CheckError(error);
+    }
+}
+
+void TSocketConnection::AwaitConnection()
+{
+    for (std::size_t next = 1;; ++next) {
+        while (phase_ == TSocketPhase::Connecting && !timedOut_ && !cancel_)
+            WaitPass(POLLOUT, kWaitSliceMs);
+        // A name with an IPv6 and an IPv4 address may have its server listening on only one of them.
+        if (phase_ != TSocketPhase::Failed || timedOut_ || cancel_ || next >= candidates_.size())
+            return;
+        remote_ = candidates_[next].Address;
+        remoteLength_ = candidates_[next].Length;
+        family_ = remote_.ss_family;
+        socket_.Reset(NewSocket(linger_, family_));
+        StartConnecting();
     }
 }
 
@@ -351,8 +399,7 @@ void TSocketConnection::Connect()
     }
     StartConnecting();
     TimerOn();
-    while (phase_ == TSocketPhase::Connecting && !timedOut_ && !cancel_)
-        WaitPass(POLLOUT, kWaitSliceMs);
+    AwaitConnection();
     TimerOff();
     if (phase_ == TSocketPhase::Connected && !timedOut_ && !cancel_)
         return;
@@ -397,12 +444,14 @@ void TSocketConnection::RequestCloseSocket()
     Report(4, "Request Close Socket");
     if (!socket_.Valid())
         return;
+    DropTls();
     const bool closed = socket_.Close();
     const int closeError = errno;
     if (phase_ == TSocketPhase::Destroying)
         return;
     // The fresh socket comes first, so that an OnDisconnect handler can connect again at once.
-    socket_.Reset(NewSocket(Linger::Graceful));
+    linger_ = Linger::Graceful;
+    socket_.Reset(NewSocket(linger_, family_));
     const int socketError = errno;
     SetPhase(TSocketPhase::Idle);
     if (!closed && closeError != EINTR)
@@ -422,14 +471,27 @@ void TSocketConnection::HandlePeerClosed()
 void TSocketConnection::Listen(const std::string& localAddress)
 {
     Report(8, "Listening");
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(static_cast<std::uint16_t>(Port & 0xFFFF));
-    if (::inet_pton(AF_INET, localAddress.c_str(), &local.sin_addr) != 1)
+    sockaddr_storage local{};
+    socklen_t localLength = 0;
+    const auto port = htons(static_cast<std::uint16_t>(Port & 0xFFFF));
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&local);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&local);
+    if (::inet_pton(AF_INET, localAddress.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = port;
+        localLength = sizeof(sockaddr_in);
+    } else if (::inet_pton(AF_INET6, localAddress.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = port;
+        localLength = sizeof(sockaddr_in6);
+    } else {
         throw ESockError("Invalid local address: " + localAddress);
-    if (phase_ != TSocketPhase::Idle)
+    }
+    if (phase_ != TSocketPhase::Idle || family_ != local.ss_family) {
+        family_ = local.ss_family;
         RenewSocket();
-    if (::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+    }
+    if (::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&local), localLength) != 0 ||
         ::listen(socket_.Get(), 1) != 0) {
         const int error = errno;
         // A socket that failed to bind or listen is replaced before its next use.
@@ -456,7 +518,7 @@ int TSocketConnection::Accept()
     }
     if (phase_ != TSocketPhase::Incoming)
         throw ESockError("Error creating Data Connection");
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     TFileDescriptor accepted(
         ::accept4(socket_.Get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC));
@@ -465,6 +527,7 @@ int TSocketConnection::Accept()
         throw ESockError("Error creating Data Connection");
     }
     remote_ = peer;
+    remoteLength_ = length;
     if (cancel_) {
         cancel_ = false;
         throw EAbortError("Socket send aborted");
@@ -474,6 +537,7 @@ int TSocketConnection::Accept()
 
 void TSocketConnection::AdoptSocket(int acceptedSocket)
 {
+    DropTls();
     socket_.Reset(acceptedSocket);
     SetPhase(TSocketPhase::Connected);
 }
@@ -486,11 +550,14 @@ void TSocketConnection::LingerOff()
 
 std::string TSocketConnection::LocalAddress() const
 {
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t length = sizeof local;
     ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&local), &length);
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &local.sin_addr, text, sizeof text);
+    char text[INET6_ADDRSTRLEN] = {};
+    if (local.ss_family == AF_INET6)
+        ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(&local)->sin6_addr, text, sizeof text);
+    else
+        ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(&local)->sin_addr, text, sizeof text);
     return text;
 }
 
@@ -501,11 +568,17 @@ std::string TSocketConnection::LocalAddressText() const
     return text;
 }
 
-std::string TSocketConnection::LocalPortText() const
+int TSocketConnection::LocalPort() const
 {
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t length = sizeof local;
     ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&local), &length);
-    unsigned port = ntohs(local.sin_port);
+    // The port sits at the same place in both families' address records.
+    return ntohs(reinterpret_cast<sockaddr_in*>(&local)->sin_port);
+}
+
+std::string TSocketConnection::LocalPortText() const
+{
+    const unsigned port = static_cast<unsigned>(LocalPort());
     return "," + std::to_string(port >> 8) + "," + std::to_string(port & 0xFF);
 }

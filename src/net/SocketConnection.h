@@ -2,16 +2,21 @@
 // One TCP socket with blocking-style operations for code on the user-interface thread. The socket is
 // non-blocking; every wait sleeps briefly in poll() and pumps the user interface (MessagePump.h), so the
 // program stays responsive while it connects, sends or reads, and ends on Cancel and on the time-out.
-// What the connection is doing is one phase (TSocketPhase), changed in one place. IPv4 only.
+// What the connection is doing is one phase (TSocketPhase), changed in one place. IPv4 and IPv6; a
+// connection may be wrapped in TLS (StartTls), after which every read and write goes through it.
 
 #include "base/FileDescriptor.h"
+#include "net/HostLookup.h"
 #include "net/SocketErrors.h"
 #include "net/ThreadTimer.h"
+#include "net/TlsSession.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <netinet/in.h>
+#include <sys/socket.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +51,7 @@ public:
     TSocketConnection(const TSocketConnection&) = delete;
     TSocketConnection& operator=(const TSocketConnection&) = delete;
 
-    std::string Host;      // host name or dotted IPv4 address
+    std::string Host;      // host name, dotted IPv4 address, or IPv6 address (in brackets or not)
     int Port = 0;          // only the low 16 bits are used
     int TimeOut = 0;       // milliseconds per wait; 0 never times out
     int ReportLevel = 0;   // status texts up to this level are reported
@@ -86,7 +91,8 @@ public:
     // One line including its LF; empty when the peer closed the connection.
     std::string ReadLn();
     void SendFile(const std::string& path);
-    // Binds to the given local IPv4 address at Port (0: any free port) and listens for one connection.
+    // Binds to the given local IPv4 or IPv6 address at Port (0: any free port) and listens for one
+    // connection.
     void Listen(const std::string& localAddress);
     bool DataAvailable();
     // True when bytes or the peer's close are waiting to be read; reports no status.
@@ -104,9 +110,18 @@ public:
     // Graceful close from now on: data already queued is delivered when the socket closes.
     void LingerOff();
 
-    std::string LocalAddress() const;      // dotted form
+    std::string LocalAddress() const;      // dotted IPv4 form, or the IPv6 text form
     std::string LocalAddressText() const;  // the dotted form with commas for dots, as PORT writes it
     std::string LocalPortText() const;     // ",high,low"
+    int LocalPort() const;
+    // AF_INET or AF_INET6: the family of the address the socket is connected to (or made for).
+    int Family() const { return family_; }
+
+    // Wraps the connected socket in TLS and runs the handshake, with the waits' time-out and cancel.
+    // resumeFrom: a connection whose TLS session this one takes up again (an FTP data connection). The
+    // certificate is not judged here: the caller reads Tls()->PeerCertificate().
+    void StartTls(const std::string& hostName, const TSocketConnection* resumeFrom = nullptr);
+    const TTlsSession* Tls() const { return tls_.get(); }
 
     TSocketPhase Phase() const { return phase_; }
     // Connected, or an incoming connection waits on a listening socket.
@@ -123,6 +138,8 @@ protected:
     void Report(int level, const std::string& text);
     // The socket-level connect event; the FTP client gives OnConnect the meaning "logged in" instead.
     virtual void SocketConnected();
+    // Hears every change of phase, for subclasses that follow the steps of a connection.
+    virtual void PhaseEntered(TSocketPhase) {}
     // Checks a failed socket call: "would block" is no error; anything else fires OnError and raises.
     void CheckError(int errnoValue);
 
@@ -154,8 +171,10 @@ private:
     void ResolveRemote();
     // Starts the connection attempt; the phase tells how it went.
     void StartConnecting();
+    // Waits for the attempt, moving on to the name's next address where one refuses or cannot be reached.
+    void AwaitConnection();
     void TimerTriggered();
-    static int NewSocket(Linger linger);
+    static int NewSocket(Linger linger, int family);
     // Closes the socket and makes a fresh one with the system's default (graceful) close.
     void RenewSocket();
     void HandlePeerClosed();
@@ -166,9 +185,29 @@ private:
     // Sends until all of it is out, the peer takes no more or a cancel; waits when the socket is
     // full. onSent, when given, hears of every piece the socket took.
     void SendAll(const char* data, std::size_t length, const std::function<void(std::size_t)>& onSent);
+    // The two primitives every read and write passes through: plain recv()/send(), or TLS. They return
+    // what recv() and send() do (errno EAGAIN when they would block). A TLS peek reads ahead into
+    // tlsInput_, since the socket cannot peek at decrypted bytes.
+    ssize_t ReceiveBytes(char* buffer, std::size_t length, int flags);
+    ssize_t SendBytes(const char* data, std::size_t length);
+    // Bytes that have arrived but that poll() on the socket cannot see (decrypted, or read ahead).
+    bool HasBufferedInput() const;
+    // poll() events for a wait: what TLS last asked for, when it asked for something else.
+    short WaitEvents(short requested) const;
+    // Ends TLS with its closing alert; the socket stays open.
+    void DropTls();
+    void AwaitPeerClose();
 
     TFileDescriptor socket_;
-    sockaddr_in remote_{};
+    sockaddr_storage remote_{};
+    socklen_t remoteLength_ = 0;  // 0: no address yet
+    // The addresses the host name has, tried in turn while they refuse or cannot be reached.
+    std::vector<TSocketAddress> candidates_;
+    int family_ = AF_INET;
+    Linger linger_ = Linger::ResetOnClose;  // the current socket's
+    std::unique_ptr<TTlsSession> tls_;
+    std::string tlsInput_;
+    TTlsWait tlsWait_ = TTlsWait::None;
     char buffer_[kBufferSize + 1];
     TThreadTimer timer_;
 

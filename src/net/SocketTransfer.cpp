@@ -1,10 +1,11 @@
-// Sending and receiving on a connected TSocketConnection.
+// Sending and receiving on a connected TSocketConnection, in the clear or through TLS.
 #include "net/SocketConnection.h"
 
 #include "base/FileDescriptor.h"
 #include "net/ReplyParsing.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr int kWaitSliceMs = 5;
+// How long a TLS close waits for the peer to close its side.
+constexpr auto kTlsCloseWait = std::chrono::seconds(2);
 constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
 
 ssize_t Receive(int fd, char* buffer, std::size_t length, int flags)
@@ -66,7 +69,7 @@ void TSocketConnection::SendAll(const char* data, std::size_t length, const std:
 {
     std::size_t sent = 0;
     while (sent < length && !cancel_) {
-        const ssize_t n = Send(socket_.Get(), data + sent, length - sent);
+        const ssize_t n = SendBytes(data + sent, length - sent);
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
             if (onSent)
@@ -112,7 +115,7 @@ std::string TSocketConnection::ReadLineInRunningTimer()
 {
     std::string line;
     while (!cancel_) {
-        ssize_t n = Receive(socket_.Get(), buffer_, kBufferSize, MSG_PEEK);
+        ssize_t n = ReceiveBytes(buffer_, kBufferSize, MSG_PEEK);
         if (n == 0) {
             HandlePeerClosed();
             return {};
@@ -129,7 +132,7 @@ std::string TSocketConnection::ReadLineInRunningTimer()
         }
         auto* end = static_cast<char*>(std::memchr(buffer_, '\n', static_cast<std::size_t>(n)));
         std::size_t take = end ? static_cast<std::size_t>(end - buffer_) + 1 : static_cast<std::size_t>(n);
-        Receive(socket_.Get(), buffer_, take, 0);
+        ReceiveBytes(buffer_, take, 0);
         line.append(buffer_, take);
         if (end)
             return line;
@@ -144,7 +147,7 @@ std::string TSocketConnection::Read(std::size_t count)
 {
     Report(8, "Read( " + std::to_string(count) + " )");
     if (count == 0) {
-        ssize_t n = Receive(socket_.Get(), buffer_, kBufferSize, 0);
+        ssize_t n = ReceiveBytes(buffer_, kBufferSize, 0);
         if (n > 0)
             return std::string(buffer_, static_cast<std::size_t>(n));
         if (n == 0)
@@ -157,9 +160,9 @@ std::string TSocketConnection::Read(std::size_t count)
         throw ESockError("Cannot read more than 65536 bytes at once");
     TTimeOutScope timer(*this);
     while (!cancel_) {
-        ssize_t n = Receive(socket_.Get(), buffer_, count, MSG_PEEK);
+        ssize_t n = ReceiveBytes(buffer_, count, MSG_PEEK);
         if (n == static_cast<ssize_t>(count)) {
-            Receive(socket_.Get(), buffer_, count, 0);
+            ReceiveBytes(buffer_, count, 0);
             return std::string(buffer_, count);
         }
         if (n == 0) {
@@ -237,17 +240,141 @@ bool TSocketConnection::DataAvailable()
 {
     Report(8, "Data Available");
     char probe;
-    return Receive(socket_.Get(), &probe, 1, MSG_PEEK) > 0;
+    return ReceiveBytes(&probe, 1, MSG_PEEK) > 0;
 }
 
 bool TSocketConnection::Readable() const
 {
     pollfd entry{socket_.Get(), POLLIN, 0};
-    return socket_.Valid() && ::poll(&entry, 1, 0) > 0;
+    return HasBufferedInput() || (socket_.Valid() && ::poll(&entry, 1, 0) > 0);
 }
 
 void TSocketConnection::ClearInput()
 {
     Report(8, "Clearing Input");
-    Receive(socket_.Get(), buffer_, kBufferSize, 0);
+    ReceiveBytes(buffer_, kBufferSize, 0);
+}
+
+ssize_t TSocketConnection::ReceiveBytes(char* buffer, std::size_t length, int flags)
+{
+    if (!tls_)
+        return Receive(socket_.Get(), buffer, length, flags);
+    // A peek that wants more than is read ahead reads on; so does any read with nothing read ahead.
+    const std::size_t ahead = tlsInput_.size();
+    if (ahead < length && ahead < kBufferSize && (ahead == 0 || (flags & MSG_PEEK))) {
+        tlsInput_.resize(kBufferSize);
+        std::size_t got = 0;
+        try {
+            got = tls_->Receive(tlsInput_.data() + ahead, kBufferSize - ahead, tlsWait_);
+        } catch (const ETlsError& error) {
+            tlsInput_.resize(ahead);
+            throw ESockError(error.what());
+        }
+        tlsInput_.resize(ahead + got);
+        if (tlsInput_.empty()) {
+            if (tlsWait_ == TTlsWait::None)
+                return 0;  // the peer closed
+            errno = EAGAIN;
+            return -1;
+        }
+    }
+    const std::size_t n = std::min(length, tlsInput_.size());
+    std::memcpy(buffer, tlsInput_.data(), n);
+    if (!(flags & MSG_PEEK))
+        tlsInput_.erase(0, n);
+    return static_cast<ssize_t>(n);
+}
+
+ssize_t TSocketConnection::SendBytes(const char* data, std::size_t length)
+{
+    if (!tls_)
+        return Send(socket_.Get(), data, length);
+    std::size_t sent = 0;
+    try {
+        sent = tls_->Send(data, length, tlsWait_);
+    } catch (const ETlsError& error) {
+        throw ESockError(error.what());
+    }
+    if (sent == 0 && tlsWait_ != TTlsWait::None) {
+        errno = EAGAIN;
+        return -1;
+    }
+    return static_cast<ssize_t>(sent);
+}
+
+bool TSocketConnection::HasBufferedInput() const
+{
+    return !tlsInput_.empty() || (tls_ && tls_->Pending() > 0);
+}
+
+short TSocketConnection::WaitEvents(short requested) const
+{
+    // TLS may need to read before it can write, or the other way round.
+    if (!tls_ || requested == 0 || tlsWait_ == TTlsWait::None)
+        return requested;
+    return tlsWait_ == TTlsWait::Readable ? POLLIN : POLLOUT;
+}
+
+void TSocketConnection::StartTls(const std::string& hostName, const TSocketConnection* resumeFrom)
+{
+    Report(8, "Starting TLS");
+    DropTls();
+    try {
+        tls_ = std::make_unique<TTlsSession>(socket_.Get(), hostName, resumeFrom ? resumeFrom->tls_.get() : nullptr);
+    } catch (const ETlsError& error) {
+        throw ESockError(error.what());
+    }
+    {
+        TTimeOutScope timer(*this);
+        while (!cancel_) {
+            try {
+                tlsWait_ = tls_->Handshake();
+            } catch (const ETlsError& error) {
+                tls_.reset();
+                tlsWait_ = TTlsWait::None;
+                throw ESockError(error.what());
+            }
+            if (tlsWait_ == TTlsWait::None)
+                break;
+            WaitPass(POLLIN, kWaitSliceMs);
+        }
+    }
+    if (cancel_) {
+        cancel_ = false;
+        tls_.reset();
+        tlsWait_ = TTlsWait::None;
+        throw EAbortError(timedOut_ ? "TLS handshake timed out" : "TLS handshake aborted");
+    }
+}
+
+void TSocketConnection::DropTls()
+{
+    if (tls_) {
+        tls_->Close();
+        AwaitPeerClose();
+    }
+    tls_.reset();
+    tlsInput_.clear();
+    tlsWait_ = TTlsWait::None;
+}
+
+void TSocketConnection::AwaitPeerClose()
+{
+    // The closing alert goes out first, then the end of the stream. Whatever the peer still sends (late
+    // session tickets, its own alert) is read and dropped until it closes too: closing a socket with
+    // unread bytes resets the connection, and a reset can destroy the data and the alert in flight,
+    // which the peer then takes for a broken transfer.
+    ::shutdown(socket_.Get(), SHUT_WR);
+    const auto until = std::chrono::steady_clock::now() + kTlsCloseWait;
+    while (!cancel_ && std::chrono::steady_clock::now() < until) {
+        const ssize_t n = Receive(socket_.Get(), buffer_, kBufferSize, 0);
+        if (n == 0 || (n < 0 && !WouldBlock(errno)))
+            return;
+        if (n < 0) {
+            pollfd entry{socket_.Get(), POLLIN, 0};
+            ::poll(&entry, 1, kWaitSliceMs);
+            if (phase_ != TSocketPhase::Destroying)
+                PumpIfDue();
+        }
+    }
 }

@@ -123,6 +123,12 @@ TEST_F(FtpHostileServerTest, EveryWaitEndsOnTheTimeOutAndOnAbort)
          kUpload, "Accepting Timed Out", "Accepting Canceled", true},
         {"no final reply", [](ScriptedFtpServer& s) { s.On("STOR", {{"150 Go\r\n"}, ServerAction::ReceiveUpload}); },
          kUpload, "Socket readln aborted", "Socket readln aborted"},
+        {"TLS promised but never spoken", [](ScriptedFtpServer& s) { s.On("AUTH", {{"234 Go ahead\r\n"}}); },
+         [](TFtpClient& c, const std::string&) {
+             c.Security = TFtpSecurity::ExplicitTls;
+             c.Connect();
+         },
+         "TLS handshake timed out", "TLS handshake aborted"},
     };
     for (const auto& c : cases) {
         WritePage(std::string(c.pageBytes, 'z'));

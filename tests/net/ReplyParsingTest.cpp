@@ -44,6 +44,25 @@ TEST(ReplyParsing, MalformedPassiveRepliesAreErrors)
         EXPECT_FALSE(PassivePortOf(reply)) << reply;
 }
 
+TEST(ReplyParsing, ExtendedPassivePort)
+{
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"229 Entering Extended Passive Mode (|||6446|)\r\n", 6446},
+        {"229 Entering Extended Passive Mode (!!!65535!)\r\n", 65535},
+        {"229 (|||1|)", 1},
+        {"229 Entering Extended Passive Mode (|||0|)\r\n", std::nullopt},
+        {"229 Entering Extended Passive Mode (|||65536|)\r\n", std::nullopt},
+        {"229 Entering Extended Passive Mode (|2|::1|6446|)\r\n", std::nullopt},
+        {"229 Entering Extended Passive Mode (|||64x6|)\r\n", std::nullopt},
+        {"229 Entering Extended Passive Mode (|||6446|\r\n", std::nullopt},
+        {"229 Entering Extended Passive Mode (||||)\r\n", std::nullopt},
+        {"229 Entering Extended Passive Mode |||6446|\r\n", std::nullopt},
+        {"229 (", std::nullopt},
+    };
+    for (const auto& [reply, port] : cases)
+        EXPECT_EQ(ExtendedPassivePortOf(reply), port) << reply;
+}
+
 TEST(ReplyParsing, ControlCharacters)
 {
     EXPECT_FALSE(HoldsControlCharacter("index.html"));

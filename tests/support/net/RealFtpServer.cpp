@@ -42,17 +42,47 @@ void WriteFile(const std::string& path, const std::string& text)
 
 }  // namespace
 
-int FreeLoopbackPort()
+namespace {
+
+// The loopback address at a port, IPv4 or IPv6 by its text.
+socklen_t LoopbackAddress(const std::string& text, int port, sockaddr_storage& address)
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
+    address = {};
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    if (::inet_pton(AF_INET6, text.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<std::uint16_t>(port));
+        return sizeof *v6;
+    }
+    ::inet_pton(AF_INET, text.c_str(), &v4->sin_addr);
+    v4->sin_family = AF_INET;
+    v4->sin_port = htons(static_cast<std::uint16_t>(port));
+    return sizeof *v4;
+}
+
+}  // namespace
+
+int FreeLoopbackPort(const std::string& text)
+{
+    sockaddr_storage address{};
+    socklen_t length = LoopbackAddress(text, 0, address);
+    int fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     ::close(fd);
-    return ntohs(address.sin_port);
+    return ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+}
+
+bool HasIpv6Loopback()
+{
+    sockaddr_storage address{};
+    const socklen_t length = LoopbackAddress("::1", 0, address);
+    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound;
 }
 
 std::string MakeTempDirectory(const std::string& prefix)
@@ -69,24 +99,25 @@ void RemoveTree(const std::string& path)
     std::filesystem::remove_all(path, ignored);
 }
 
-RealFtpServer::RealFtpServer(FtpServerKind kind, std::string workDir) : kind_(kind), workDir_(std::move(workDir))
+RealFtpServer::RealFtpServer(FtpServerKind kind, std::string workDir, FtpServerOptions options)
+    : kind_(kind), options_(std::move(options)), workDir_(std::move(workDir))
 {
     root_ = workDir_ + "/root";
 }
 
-std::unique_ptr<RealFtpServer> RealFtpServer::Start(FtpServerKind kind)
+std::unique_ptr<RealFtpServer> RealFtpServer::Start(FtpServerKind kind, const FtpServerOptions& options)
 {
     std::string lastLog;
     // The free port may be taken by someone else before the server binds it: try a few.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        std::unique_ptr<RealFtpServer> server(new RealFtpServer(kind, MakeTempDirectory("tallo-ftp-")));
+        std::unique_ptr<RealFtpServer> server(new RealFtpServer(kind, MakeTempDirectory("tallo-ftp-"), options));
         server->Launch();
         if (server->WaitUntilListening())
             return server;
         lastLog = server->Log();
     }
     throw std::runtime_error(std::string(kind == FtpServerKind::Vsftpd ? "vsftpd" : "pyftpdlib") +
-                             " did not start on 127.0.0.1: " + lastLog);
+                             " did not start on " + options.Address + ": " + lastLog);
 }
 
 void RealFtpServer::Launch()
@@ -97,7 +128,7 @@ void RealFtpServer::Launch()
     std::filesystem::create_directories(root_ + "/upload");
     ::chmod(root_.c_str(), 0755);
     ::chmod((root_ + "/upload").c_str(), 0777);
-    port_ = FreeLoopbackPort();
+    port_ = FreeLoopbackPort(options_.Address);
     int passiveLow = PassiveRangeStart();
     int passiveHigh = passiveLow + 49;
     std::vector<std::string> arguments;
@@ -107,17 +138,7 @@ void RealFtpServer::Launch()
         password_ = "tester@example.org";
         std::filesystem::create_directories(workDir_ + "/empty");
         ::chmod((workDir_ + "/empty").c_str(), 0755);
-        std::ostringstream config;
-        config << "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" << port_ << "\n"
-               << "background=NO\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
-               << "anonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\nanon_upload_enable=YES\n"
-               << "anon_umask=022\nanon_root=" << root_ << "\n"
-               << "pasv_enable=YES\npasv_address=127.0.0.1\npasv_min_port=" << passiveLow
-               << "\npasv_max_port=" << passiveHigh << "\n"
-               << "port_enable=YES\nconnect_from_port_20=NO\n"
-               << "secure_chroot_dir=" << workDir_ << "/empty\n"
-               << "xferlog_enable=NO\ndirmessage_enable=NO\nuse_localtime=NO\n";
-        WriteFile(workDir_ + "/vsftpd.conf", config.str());
+        WriteFile(workDir_ + "/vsftpd.conf", VsftpdConfig(passiveLow, passiveHigh));
         arguments = {kVsftpd, workDir_ + "/vsftpd.conf"};
     } else {
         user_ = "tallo";
@@ -153,6 +174,28 @@ void RealFtpServer::Launch()
         ::close(log);
 }
 
+std::string RealFtpServer::VsftpdConfig(int passiveLow, int passiveHigh) const
+{
+    std::ostringstream config;
+    if (options_.Address.find(':') != std::string::npos)
+        config << "listen=NO\nlisten_ipv6=YES\nlisten_address6=" << options_.Address << "\n";
+    else
+        config << "listen=YES\nlisten_ipv6=NO\nlisten_address=" << options_.Address << "\npasv_address=127.0.0.1\n";
+    config << "listen_port=" << port_ << "\n"
+           << "background=NO\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
+           << "anonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\nanon_upload_enable=YES\n"
+           << "anon_umask=022\nanon_root=" << root_ << "\n"
+           << "pasv_enable=YES\npasv_min_port=" << passiveLow << "\npasv_max_port=" << passiveHigh << "\n"
+           << "port_enable=YES\nconnect_from_port_20=NO\n"
+           << "secure_chroot_dir=" << workDir_ << "/empty\n"
+           << "xferlog_enable=NO\ndirmessage_enable=NO\nuse_localtime=NO\n";
+    if (!options_.CertificateFile.empty())
+        config << "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
+               << "require_ssl_reuse=YES\nssl_ciphers=HIGH\n"
+               << "rsa_cert_file=" << options_.CertificateFile << "\nrsa_private_key_file=" << options_.KeyFile << "\n";
+    return config.str();
+}
+
 bool RealFtpServer::WaitUntilListening()
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -164,12 +207,10 @@ bool RealFtpServer::WaitUntilListening()
                 exitNote_ = "cannot run the server program; ";
             return false;
         }
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port_));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bool listening = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        sockaddr_storage address{};
+        const socklen_t length = LoopbackAddress(options_.Address, port_, address);
+        int fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        bool listening = ::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
         ::close(fd);
         if (listening)
             return true;

@@ -2,6 +2,8 @@
 // Real FTP servers for the tests: vsftpd (anonymous log-in, uploads into "upload") and pyftpdlib (a user
 // with a password), each started as a child process on 127.0.0.1 at a free port with a temporary root,
 // and killed when the object goes. A server that cannot start raises std::runtime_error with the reason.
+// vsftpd can also listen on ::1, and speak TLS (explicit, required for log-in and data, sessions reused on
+// data connections) with a given certificate.
 
 #include <memory>
 #include <string>
@@ -9,9 +11,15 @@
 
 enum class FtpServerKind { Vsftpd, Pyftpdlib };
 
+struct FtpServerOptions {
+    std::string Address = "127.0.0.1";  // or "::1" (vsftpd only)
+    std::string CertificateFile;        // with KeyFile: TLS required (vsftpd only)
+    std::string KeyFile;
+};
+
 class RealFtpServer {
 public:
-    static std::unique_ptr<RealFtpServer> Start(FtpServerKind kind);
+    static std::unique_ptr<RealFtpServer> Start(FtpServerKind kind, const FtpServerOptions& options = {});
     ~RealFtpServer();
     RealFtpServer(const RealFtpServer&) = delete;
     RealFtpServer& operator=(const RealFtpServer&) = delete;
@@ -26,12 +34,14 @@ public:
     std::string UploadPath() const { return root_ + "/upload"; }
 
 private:
-    RealFtpServer(FtpServerKind kind, std::string root);
+    RealFtpServer(FtpServerKind kind, std::string root, FtpServerOptions options);
+    std::string VsftpdConfig(int passiveLow, int passiveHigh) const;
     void Launch();
     bool WaitUntilListening();
     std::string Log() const;
 
     FtpServerKind kind_;
+    FtpServerOptions options_;
     std::string root_;      // the server's root, inside workDir_
     std::string workDir_;   // config, logs, the root
     std::string user_;
@@ -41,8 +51,10 @@ private:
     pid_t pid_ = -1;
 };
 
-// A free TCP port on 127.0.0.1 (free when asked; the caller binds it soon after).
-int FreeLoopbackPort();
+// A free TCP port on 127.0.0.1 or ::1 (free when asked; the caller binds it soon after).
+int FreeLoopbackPort(const std::string& address = "127.0.0.1");
+// True when the machine has the IPv6 loopback address ::1.
+bool HasIpv6Loopback();
 // Temporary directory; RemoveTree deletes it with everything inside.
 std::string MakeTempDirectory(const std::string& prefix);
 void RemoveTree(const std::string& path);

@@ -1,0 +1,77 @@
+#include "net/SftpSession.h"
+
+#include "net/MessagePump.h"
+#include "net/SftpWorker.h"
+#include "net/SocketErrors.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <sys/socket.h>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What the waiting thread has already reported, so each change is told once.
+struct TReported {
+    int step = -1;
+    std::uint64_t sent = ~std::uint64_t{0};
+    Clock::time_point lastProgress = Clock::now();
+};
+
+}  // namespace
+
+TSftpSession::TSftpSession(std::string knownHostsPath) : knownHostsPath_(std::move(knownHostsPath))
+{
+}
+
+TSftpSession::~TSftpSession()
+{
+    Abort();
+}
+
+void TSftpSession::Abort()
+{
+    if (state_) AbortSftpWorker(*state_, TSftpAbortReason::Cancel);
+}
+
+void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPath)
+{
+    auto state = std::make_shared<State>();
+    state_ = state;
+    std::thread([state, target, localPath, knownHosts = knownHostsPath_] {
+        RunSftpUpload(*state, target, localPath, knownHosts);
+    }).detach();
+
+    TReported reported;
+    while (!state->done.load(std::memory_order_acquire)) {
+        PumpMessages();
+        const int step = state->step.load();
+        const std::uint64_t sent = state->sent.load();
+        if (step != reported.step || sent != reported.sent) reported.lastProgress = Clock::now();
+        if (step != reported.step && OnStep) OnStep(static_cast<TTransferStep>(step));
+        if (sent != reported.sent && OnProgress && step == static_cast<int>(TTransferStep::Send))
+            OnProgress(sent, state->total.load());
+        reported.step = step;
+        reported.sent = sent;
+        if (auto question = TakeHostKeyQuestion(*state)) {
+            AnswerHostKeyQuestion(*state, OnNewHostKey ? OnNewHostKey(*question) : TTrustAnswer::Refuse);
+            reported.lastProgress = Clock::now();  // the user's thinking time is no time-out
+        }
+        if (Timeout > 0 && Clock::now() - reported.lastProgress > std::chrono::seconds(Timeout))
+            AbortSftpWorker(*state, TSftpAbortReason::TimeOut);
+        // An aborted worker may sit in a name look-up for long; the caller need not wait for it.
+        if (state->abortReason.load() != static_cast<int>(TSftpAbortReason::None)) break;
+        WaitForSftpWorker(*state, std::chrono::milliseconds(2));
+    }
+    RaiseSftpOutcome(*state);
+}
+
+std::string DefaultKnownHostsPath()
+{
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        return std::string(config) + "/tallo/known_hosts";
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.config/tallo/known_hosts";
+}

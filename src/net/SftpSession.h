@@ -1,0 +1,67 @@
+#pragma once
+// Uploads one file over SSH (SFTP) for code on the user-interface thread. libssh's calls block, so they
+// run on a worker thread while the caller waits and pumps the user interface, as every network wait here
+// does. The server is checked against a known-hosts file before the password leaves the machine: a key
+// seen for the first time is put to the caller with its fingerprint, a changed key is refused.
+
+#include "net/TransferStep.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+class ESftpError : public std::runtime_error {
+public:
+    ESftpError(TTransferStep step, const std::string& message) : std::runtime_error(message), step_(step) {}
+    TTransferStep Step() const { return step_; }
+
+private:
+    TTransferStep step_;
+};
+
+struct TSftpTarget {
+    std::string Host;  // a name, an IPv4 address, or an IPv6 address with or without brackets
+    int Port = 22;
+    std::string User;
+    std::string Password;
+    std::string Directory;  // empty: the log-in folder
+};
+
+struct THostKeyQuestion {
+    std::string Host;
+    int Port = 22;
+    std::string KeyType;      // "ssh-ed25519", "ssh-rsa", ...
+    std::string Fingerprint;  // "SHA256:" and the base64 digest
+};
+
+class TSftpSession {
+public:
+    explicit TSftpSession(std::string knownHostsPath);
+    ~TSftpSession();
+    TSftpSession(const TSftpSession&) = delete;
+    TSftpSession& operator=(const TSftpSession&) = delete;
+
+    // Asked on the calling thread when the server's key is not in the known-hosts file yet.
+    std::function<TTrustAnswer(const THostKeyQuestion&)> OnNewHostKey;
+    std::function<void(TTransferStep)> OnStep;
+    std::function<void(std::uint64_t sent, std::uint64_t total)> OnProgress;
+    // Seconds without any progress before the wait gives up; 0 waits forever.
+    int Timeout = 60;
+
+    // Stores the local file under its own name in target.Directory. Throws ESftpError naming the step that
+    // failed, EAbortError when Abort or the time-out ended it, EFileError when the file cannot be read.
+    void Upload(const TSftpTarget& target, const std::string& localPath);
+    // Ends an upload in progress from inside the wait (a Cancel button).
+    void Abort();
+
+    struct State;
+
+private:
+    std::shared_ptr<State> state_;
+    std::string knownHostsPath_;
+};
+
+// The known-hosts file of this program: $XDG_CONFIG_HOME/tallo/known_hosts (or ~/.config/...).
+std::string DefaultKnownHostsPath();

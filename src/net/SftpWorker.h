@@ -1,0 +1,44 @@
+#pragma once
+// The worker side of TSftpSession and the state it shares with the waiting thread. The worker owns every
+// libssh object; the waiting thread only reads progress, answers the host-key question and may abort by
+// shutting the socket down, which ends any blocking libssh call at once.
+
+#include "net/SftpSession.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+
+enum class TSftpAbortReason { None, Cancel, TimeOut };
+enum class TSftpOutcome { Success, Failed, FileError };
+
+struct TSftpSession::State {
+    std::atomic<int> step{static_cast<int>(TTransferStep::LookUp)};
+    std::atomic<std::uint64_t> sent{0};
+    std::atomic<std::uint64_t> total{0};
+    std::atomic<int> abortReason{static_cast<int>(TSftpAbortReason::None)};
+    std::atomic<bool> done{false};
+
+    std::mutex lock;  // guards everything below
+    std::condition_variable changed;
+    int socket = -1;
+    std::optional<THostKeyQuestion> question;
+    bool questionTaken = false;
+    std::optional<TTrustAnswer> answer;
+    TSftpOutcome outcome = TSftpOutcome::Success;
+    TTransferStep failedStep = TTransferStep::LookUp;
+    std::string message;
+};
+
+// The whole upload, run on the worker thread; ends with done set.
+void RunSftpUpload(TSftpSession::State& state, const TSftpTarget& target, const std::string& localPath,
+                   const std::string& knownHostsPath);
+
+void AbortSftpWorker(TSftpSession::State& state, TSftpAbortReason reason);
+std::optional<THostKeyQuestion> TakeHostKeyQuestion(TSftpSession::State& state);
+void AnswerHostKeyQuestion(TSftpSession::State& state, TTrustAnswer answer);
+void WaitForSftpWorker(TSftpSession::State& state, std::chrono::milliseconds most);
+// Returns on success; otherwise throws what the outcome or the abort calls for.
+void RaiseSftpOutcome(TSftpSession::State& state);

@@ -1,0 +1,232 @@
+#include "net/TlsSession.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <cstring>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+namespace {
+
+// The newest session the server handed out, for resuming on a data connection.
+struct TLatestSession {
+    SSL_SESSION* session = nullptr;
+    ~TLatestSession() { SSL_SESSION_free(session); }
+};
+
+int RememberSession(SSL* ssl, SSL_SESSION* session)
+{
+    auto* latest = static_cast<TLatestSession*>(SSL_get_app_data(ssl));
+    SSL_SESSION_free(latest->session);
+    latest->session = session;
+    return 1;  // the reference is kept
+}
+
+SSL_CTX* ClientContext()
+{
+    static SSL_CTX* const context = [] {
+        SSL_CTX* created = SSL_CTX_new(TLS_client_method());
+        SSL_CTX_set_min_proto_version(created, TLS1_2_VERSION);
+        SSL_CTX_set_default_verify_paths(created);
+        // The result is read after the handshake, so a failure can be shown rather than only refused.
+        SSL_CTX_set_verify(created, SSL_VERIFY_NONE, nullptr);
+        SSL_CTX_set_mode(created, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+        // FTP servers often close data connections without the closing alert.
+        SSL_CTX_set_options(created, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        SSL_CTX_set_session_cache_mode(created, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+        SSL_CTX_sess_set_new_cb(created, RememberSession);
+        return created;
+    }();
+    return context;
+}
+
+bool IsAddressLiteral(const std::string& host)
+{
+    unsigned char address[16];
+    return inet_pton(AF_INET, host.c_str(), address) == 1 || inet_pton(AF_INET6, host.c_str(), address) == 1;
+}
+
+std::string OpenSslErrors(const char* what)
+{
+    std::string text = what;
+    const int savedErrno = errno;
+    bool any = false;
+    while (const unsigned long code = ERR_get_error()) {
+        char line[256];
+        ERR_error_string_n(code, line, sizeof line);
+        text += any ? "; " : ": ";
+        text += line;
+        any = true;
+    }
+    if (!any && savedErrno != 0) text += std::string(": ") + std::strerror(savedErrno);
+    return text;
+}
+
+// The wait a failed call asks for, or an exception when it failed for good.
+TTlsWait WaitOrThrow(SSL* ssl, int result, const char* what)
+{
+    switch (SSL_get_error(ssl, result)) {
+    case SSL_ERROR_WANT_READ: return TTlsWait::Readable;
+    case SSL_ERROR_WANT_WRITE: return TTlsWait::Writable;
+    default: throw ETlsError(OpenSslErrors(what));
+    }
+}
+
+std::string NameText(const X509_NAME* name)
+{
+    char text[512];
+    X509_NAME_oneline(name, text, sizeof text);
+    return text;
+}
+
+std::string Sha256Fingerprint(X509* certificate)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    X509_digest(certificate, EVP_sha256(), digest, &length);
+    static const char hex[] = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned int i = 0; i < length; ++i) {
+        if (i) text += ':';
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 15];
+    }
+    return text;
+}
+
+// OpenSSL writes to the socket without MSG_NOSIGNAL: writing to a connection the peer has reset would
+// raise SIGPIPE and end the program. The signal is held back for the call and a pending one taken away
+// (only one this call caused), so the failure comes back as an error like any other.
+class TNoSigPipe {
+public:
+    TNoSigPipe()
+    {
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe, &previous_);
+    }
+    ~TNoSigPipe()
+    {
+        sigset_t pending;
+        sigpending(&pending);
+        if (!wasPending_ && sigismember(&pending, SIGPIPE) == 1) {
+            sigset_t pipe;
+            sigemptyset(&pipe);
+            sigaddset(&pipe, SIGPIPE);
+            const timespec now{0, 0};
+            const int savedErrno = errno;
+            sigtimedwait(&pipe, nullptr, &now);
+            errno = savedErrno;
+        }
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    TNoSigPipe(const TNoSigPipe&) = delete;
+    TNoSigPipe& operator=(const TNoSigPipe&) = delete;
+
+private:
+    sigset_t previous_{};
+    bool wasPending_ = false;
+};
+
+}  // namespace
+
+struct TTlsSession::Impl {
+    TLatestSession latest;
+    SSL* ssl = nullptr;
+
+    ~Impl() { SSL_free(ssl); }
+};
+
+TTlsSession::TTlsSession(int socket, const std::string& hostName, const TTlsSession* resumeFrom)
+    : impl_(std::make_unique<Impl>())
+{
+    impl_->ssl = SSL_new(ClientContext());
+    if (!impl_->ssl || SSL_set_fd(impl_->ssl, socket) != 1) throw ETlsError(OpenSslErrors("Cannot start TLS"));
+    SSL_set_app_data(impl_->ssl, &impl_->latest);
+    if (IsAddressLiteral(hostName)) {
+        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(impl_->ssl), hostName.c_str());
+    } else {
+        SSL_set_tlsext_host_name(impl_->ssl, hostName.c_str());
+        SSL_set1_host(impl_->ssl, hostName.c_str());
+    }
+    if (resumeFrom) {
+        SSL_SESSION* session = resumeFrom->impl_->latest.session;
+        SSL_set_session(impl_->ssl, session ? session : SSL_get_session(resumeFrom->impl_->ssl));
+    }
+    SSL_set_connect_state(impl_->ssl);
+}
+
+TTlsSession::~TTlsSession() = default;
+
+TTlsWait TTlsSession::Handshake()
+{
+    ERR_clear_error();
+    const TNoSigPipe guard;
+    const int result = SSL_do_handshake(impl_->ssl);
+    return result == 1 ? TTlsWait::None : WaitOrThrow(impl_->ssl, result, "TLS handshake failed");
+}
+
+TTlsCertificate TTlsSession::PeerCertificate() const
+{
+    TTlsCertificate result;
+    X509* certificate = SSL_get1_peer_certificate(impl_->ssl);
+    if (!certificate) {
+        result.Problem = "the server sent no certificate";
+        return result;
+    }
+    result.Subject = NameText(X509_get_subject_name(certificate));
+    result.Issuer = NameText(X509_get_issuer_name(certificate));
+    result.Fingerprint = Sha256Fingerprint(certificate);
+    X509_free(certificate);
+    const long verdict = SSL_get_verify_result(impl_->ssl);
+    if (verdict != X509_V_OK) result.Problem = X509_verify_cert_error_string(verdict);
+    return result;
+}
+
+bool TTlsSession::Resumed() const
+{
+    return SSL_session_reused(impl_->ssl) == 1;
+}
+
+std::size_t TTlsSession::Send(const char* data, std::size_t length, TTlsWait& wait)
+{
+    ERR_clear_error();
+    std::size_t written = 0;
+    const TNoSigPipe guard;
+    const int result = SSL_write_ex(impl_->ssl, data, length, &written);
+    wait = result == 1 ? TTlsWait::None : WaitOrThrow(impl_->ssl, result, "TLS send failed");
+    return written;
+}
+
+std::size_t TTlsSession::Receive(char* buffer, std::size_t length, TTlsWait& wait)
+{
+    ERR_clear_error();
+    std::size_t got = 0;
+    const TNoSigPipe guard;
+    const int result = SSL_read_ex(impl_->ssl, buffer, length, &got);
+    wait = TTlsWait::None;
+    if (result == 1) return got;
+    if (SSL_get_error(impl_->ssl, result) == SSL_ERROR_ZERO_RETURN) return 0;
+    wait = WaitOrThrow(impl_->ssl, result, "TLS receive failed");
+    return 0;
+}
+
+std::size_t TTlsSession::Pending() const
+{
+    return static_cast<std::size_t>(SSL_pending(impl_->ssl));
+}
+
+void TTlsSession::Close()
+{
+    ERR_clear_error();
+    const TNoSigPipe guard;
+    SSL_shutdown(impl_->ssl);
+    ERR_clear_error();
+}

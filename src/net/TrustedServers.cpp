@@ -1,0 +1,123 @@
+#include "net/TrustedServers.h"
+
+#include "base/FileDescriptor.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+struct TEntry {
+    std::string host;
+    int port = 0;
+    std::string fingerprint;
+};
+
+bool ParseLine(const std::string& line, TEntry& entry)
+{
+    std::istringstream fields(line);
+    std::string rest;
+    return static_cast<bool>(fields >> entry.host >> entry.port >> entry.fingerprint) && !(fields >> rest);
+}
+
+// A host name never holds blanks; one that does would break the line apart.
+void RequireOneWord(const std::string& text, const char* what)
+{
+    if (text.empty() || text.find_first_of(" \t\r\n") != std::string::npos)
+        throw std::runtime_error(std::string("Cannot remember the certificate: the ") + what + " is not one word");
+}
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// Makes the folder and its missing parents; the new ones private to the user.
+void MakeFolders(const std::string& folder)
+{
+    for (std::size_t at = 1; at != std::string::npos;) {
+        at = folder.find('/', at + 1);
+        const std::string part = folder.substr(0, at);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            throw std::runtime_error("Cannot make the folder \"" + part + "\": " + std::strerror(errno));
+    }
+}
+
+void WriteWhole(const std::string& path, const std::string& text)
+{
+    MakeFolders(FolderOf(path));
+    const std::string temporary = path + ".new";
+    TFileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    const auto fail = [&](const std::string& what) {
+        const std::string reason = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        throw std::runtime_error("Cannot " + what + " \"" + path + "\": " + reason);
+    };
+    if (!file.Valid())
+        fail("write");
+    ::fchmod(file.Get(), 0600);  // an older leftover may have had other rights
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(file.Get(), text.data() + done, text.size() - done);
+        if (n < 0 && errno != EINTR)
+            fail("write");
+        done += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    if (::fsync(file.Get()) != 0 || !file.Close())
+        fail("write");
+    if (::rename(temporary.c_str(), path.c_str()) != 0)
+        fail("replace");
+}
+
+}  // namespace
+
+bool TTrustedServers::Trusts(const std::string& host, int port, const std::string& fingerprint) const
+{
+    return !fingerprint.empty() && FingerprintOf(host, port) == fingerprint;
+}
+
+std::string TTrustedServers::FingerprintOf(const std::string& host, int port) const
+{
+    TEntry entry;
+    for (const std::string& line : ReadLines(path_))
+        if (ParseLine(line, entry) && entry.host == host && entry.port == port)
+            return entry.fingerprint;
+    return {};
+}
+
+void TTrustedServers::Remember(const std::string& host, int port, const std::string& fingerprint) const
+{
+    RequireOneWord(host, "host name");
+    RequireOneWord(fingerprint, "fingerprint");
+    std::string text;
+    TEntry entry;
+    for (const std::string& line : ReadLines(path_))
+        if (!ParseLine(line, entry) || entry.host != host || entry.port != port)
+            text += line + "\n";
+    text += host + " " + std::to_string(port) + " " + fingerprint + "\n";
+    WriteWhole(path_, text);
+}
+
+std::string DefaultTrustedServersPath()
+{
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        return std::string(config) + "/tallo/trusted_servers";
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.config/tallo/trusted_servers";
+}
