@@ -68,6 +68,11 @@ void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPat
     RaiseSftpOutcome(*state);
 }
 
+void TSftpSession::Check(const TSftpTarget& target)
+{
+    Upload(target, std::string());
+}
+
 std::string DefaultKnownHostsPath()
 {
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
