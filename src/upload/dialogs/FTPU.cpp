@@ -40,9 +40,9 @@ struct TProtocolChoice {
 
 // In the order of TTransferProtocol.
 constexpr TProtocolChoice kProtocols[] = {
-    {"FTP", "Not secure: FTP sends the password and the page in clear text."},
-    {"FTPS (secure)", "Secure: FTP over TLS encrypts the password and the page."},
-    {"SFTP (secure)", "Secure: SSH file transfer encrypts the password and the page."},
+    {"FTP", "Not secure: the password and the page go in clear text."},
+    {"FTPS (secure)", "Secure: TLS encrypts the password and the page."},
+    {"SFTP (secure)", "Secure: SSH encrypts the password and the page."},
 };
 
 QString ProtocolFailureMessage(TTransferStep step)
@@ -117,12 +117,11 @@ void TForm4::BuildLayout()
     grid->addWidget(Edit2, 3, 0);
     grid->addWidget(Edit3, 3, 1);
     grid->addWidget(label("Host"), 4, 0);
-    auto* hostRow = new QHBoxLayout;
-    hostRow->addWidget(ComboBox1);
-    hostRow->addWidget(Edit4, 1);
-    grid->addLayout(hostRow, 5, 0);
-    grid->addWidget(CheckBox1, 5, 1);
-    grid->addWidget(SecurityLabel, 6, 0, 1, 2);
+    grid->addWidget(label("Protocol"), 4, 1);
+    grid->addWidget(Edit4, 5, 0);
+    grid->addWidget(ComboBox1, 5, 1);
+    grid->addWidget(SecurityLabel, 6, 0);
+    grid->addWidget(CheckBox1, 6, 1);
     auto* portRow = new QGridLayout;
     portRow->setHorizontalSpacing(10);
     portRow->setVerticalSpacing(2);
@@ -146,7 +145,7 @@ void TForm4::BuildLayout()
     layout->addWidget(Panel);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     setMinimumWidth(296);
-    QWidget* const order[] = {Edit1, Edit2, Edit3, ComboBox1, Edit4, CheckBox1, Edit5, Edit6, Button1, Button2, Button3};
+    QWidget* const order[] = {Edit1, Edit2, Edit3, Edit4, ComboBox1, CheckBox1, Edit5, Edit6, Button1, Button2, Button3};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
