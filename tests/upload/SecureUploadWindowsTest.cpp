@@ -37,8 +37,9 @@ SftpTestServer& Server()
     return *server;
 }
 
-constexpr int kTrust = 0;
-constexpr int kRefuse = 1;
+// The buttons of a trust question: "Refuse" (the default), "Trust and remember".
+constexpr int kRefuse = 0;
+constexpr int kTrust = 1;
 
 class SecureUploadWindowsTest : public testing::Test {
 protected:

@@ -10,12 +10,14 @@
 
 namespace {
 
-const QStringList kTrustButtons = {QStringLiteral("&Trust and remember"), QStringLiteral("&Refuse")};
+// Refuse first, so that it is the default: Enter pressed without reading must not trust a stranger.
+const QStringList kTrustButtons = {QStringLiteral("&Refuse"), QStringLiteral("&Trust and remember")};
+constexpr int kTrustButton = 1;
 
 TTrustAnswer Ask(const QString& caption, const QString& text)
 {
-    return platform().Ask(caption, text, kTrustButtons) == 0 ? TTrustAnswer::TrustAndRemember
-                                                             : TTrustAnswer::Refuse;
+    return platform().Ask(caption, text, kTrustButtons) == kTrustButton ? TTrustAnswer::TrustAndRemember
+                                                                        : TTrustAnswer::Refuse;
 }
 
 QString PhaseOf(TTransferStep step, const TSftpJob& job)
