@@ -6,8 +6,6 @@
 #include "net/FtpException.h"
 #include "net/FtpReply.h"
 #include "net/SocketConnection.h"
-#include "net/TlsSession.h"
-#include "net/TransferStep.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,9 +23,6 @@ enum TCmdType : std::uint8_t {
     ctOtherCommand = 14,
     ctPrintWorkingDirectory = 15,
 };
-
-// Whether the control and data connections are protected by TLS.
-enum class TFtpSecurity : std::uint8_t { None, ExplicitTls };
 
 // How the real server is named to the proxy in Proxy.
 enum TFirewallType : std::uint8_t { FTUser = 0, FtOpen = 1, FtSite = 2 };
@@ -55,13 +50,6 @@ public:
     std::string FWUserID;
     std::string FWPassword;
     bool FWAuthenticate = false;
-    TFtpSecurity Security = TFtpSecurity::None;
-    // Asked when the server's certificate does not verify; refusing ends the connection.
-    std::function<TTrustAnswer(const TTlsCertificate&)> OnUntrustedCertificate;
-    // The file of certificates the user chose to trust.
-    std::string TrustedServersPath;
-    // The step under way, or the one the last connection failed in.
-    TTransferStep Step() const { return step_; }
 
     // Opens the control connection and logs in; does nothing when already connected.
     void Connect() override;
@@ -119,5 +107,4 @@ private:
     std::unique_ptr<TSocketConnection> dataConnection_;
     std::recursive_mutex transferLock_;
     bool uploadFailureReported_ = false;
-    TTransferStep step_ = TTransferStep::LookUp;
 };
