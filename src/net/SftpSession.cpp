@@ -65,7 +65,16 @@ void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPat
         if (state->abortReason.load() != static_cast<int>(TSftpAbortReason::None)) break;
         WaitForSftpWorker(*state, std::chrono::milliseconds(2));
     }
+    // The worker may finish between two looks: the last bytes still count, or a bar stops short of full.
+    if (const std::uint64_t sent = state->sent.load(); sent != reported.sent && OnProgress &&
+                                                       state->step.load() == static_cast<int>(TTransferStep::Send))
+        OnProgress(sent, state->total.load());
     RaiseSftpOutcome(*state);
+}
+
+void TSftpSession::Check(const TSftpTarget& target)
+{
+    Upload(target, std::string());
 }
 
 std::string DefaultKnownHostsPath()

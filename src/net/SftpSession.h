@@ -53,6 +53,9 @@ public:
     // Stores the local file under its own name in target.Directory. Throws ESftpError naming the step that
     // failed, EAbortError when Abort or the time-out ended it, EFileError when the file cannot be read.
     void Upload(const TSftpTarget& target, const std::string& localPath);
+    // Goes as far as the folder (look-up, connection, host key, log-in, folder) and sends nothing, so a
+    // profile can be tried out. Throws as Upload does.
+    void Check(const TSftpTarget& target);
     // Ends an upload in progress from inside the wait (a Cancel button).
     void Abort();
 

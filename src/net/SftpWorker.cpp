@@ -321,7 +321,7 @@ public:
             throw ESftpError(TTransferStep::LogIn, std::string("The server offers no file transfer (SFTP): ") +
                                                    ssh_get_error(session_.get()));
         CheckDirectory(state_, sftp_.get(), target.Directory);
-        SendFile(state_, sftp_.get(), target.Directory, localPath);
+        if (!localPath.empty()) SendFile(state_, sftp_.get(), target.Directory, localPath);  // empty: a check
     }
 
 private:

@@ -2,5 +2,6 @@
 target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/ConnectU.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/FTPU.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dialogs/ProtocolTransfer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialogs/TransferPanel.cpp
 )

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "upload/dialogs/FTPU.h"
 #include "upload/dialogs/ProfileText.h"
+#include "upload/dialogs/ProtocolTransfer.h"
 #include "upload/dialogs/TransferPanel.h"
 
 #include <QDialog>
@@ -26,6 +27,15 @@ QPushButton* MakeButton(const QString& text, QWidget* parent)
 
 const QString kCreateProfileMessage = QStringLiteral("Please, create new FTP Connection!");
 const QString kSelectProfileMessage = QStringLiteral("Please, select the FTP Connection!");
+
+QString UploadFailureMessage(TTransferStep step)
+{
+    switch (step) {
+    case TTransferStep::Directory: return QStringLiteral("Bad Directory!");
+    case TTransferStep::Send: return QStringLiteral("Upload is failed!");
+    default: return QString();  // as for FTP: the error box alone
+    }
+}
 
 }  // namespace
 
@@ -227,25 +237,35 @@ void TForm3::Button3Click()
     if (!start)
         return;
     const TConnectionProfile profile = ProfileAt(*lines, *start);
-    FtpClient1.UserID = profile.UserID;
-    FtpClient1.Password = profile.Password;
-    FtpClient1.Host = profile.Host;
-    FtpClient1.Passive = profile.Passive;
     const std::optional<int> port = PortNumber(profile.Port);
     if (!port) {
         platform().ShowMessage(QStringLiteral("The Port must be number!"));
         return;
     }
-    FtpClient1.Port = *port;
-    directory_ = profile.Directory;
     transferPath_ = QFile::encodeName(UploadPath).toStdString();
-    const TTransferEnd end = Panel->Run(QStringLiteral("Connecting to ") + ProfileText(profile.Host) +
-                                            QStringLiteral("..."),
-                                        QStringLiteral("Upload cancelled."), [this] { FtpClient1.Connect(); });
+    const TServerAddress address = ParseServerAddress(profile.Host);
+    const TTransferEnd end = address.Protocol == TTransferProtocol::Sftp ? UploadSftp(profile, address, *port)
+                                                                         : UploadFtp(profile, address, *port);
     if (end == TTransferEnd::Completed)
         Panel->SetPhase(QStringLiteral("Upload finished."));
     else if (end == TTransferEnd::Failed)
         Panel->SetPhase(QStringLiteral("Upload failed."));
+}
+
+TTransferEnd TForm3::UploadFtp(const TConnectionProfile& profile, const TServerAddress& address, int port)
+{
+    PrepareFtpClient(FtpClient1, profile, address, port, TrustedServersPath);
+    directory_ = profile.Directory;
+    return Panel->Run(QStringLiteral("Connecting to ") + ProfileText(address.Host) + QStringLiteral("..."),
+                      QStringLiteral("Upload cancelled."), [this] { FtpClient1.Connect(); });
+}
+
+TTransferEnd TForm3::UploadSftp(const TConnectionProfile& profile, const TServerAddress& address, int port)
+{
+    return RunSftpJob(*Panel, {SftpTargetOf(profile, address, port), transferPath_, KnownHostsPath,
+                               QStringLiteral("Upload cancelled."), QStringLiteral("Upload is successfully!"),
+                               UploadFailureMessage})
+        .End;
 }
 
 void TForm3::Button4Click()

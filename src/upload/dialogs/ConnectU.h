@@ -1,13 +1,16 @@
 #pragma once
 // The "Upload" window: lists the connection profiles of connect.set, adds, edits and deletes them
 // through the "New FTP Connection" dialog, and sends the page recorded by File, Upload to the chosen
-// profile's server with its own FTP client (connect, log in, change folder if the profile names one,
-// store the page under its file name, log out). Modeless and always on top; while an upload runs its
+// profile's server: over FTP or FTPS with its own FTP client (connect, log in, change folder if the
+// profile names one, store the page under its file name, log out), or over SFTP when the profile's Host
+// line says so. Modeless and always on top; while an upload runs its
 // buttons are locked and its panel shows the progress and can cancel it.
 
 #include "app/ButtonClosedDialog.h"
 #include "net/FtpClient.h"
+#include "net/ServerAddress.h"
 #include "upload/ProfileFile.h"
+#include "upload/dialogs/ProtocolTransfer.h"
 
 #include <QString>
 #include <optional>
@@ -30,6 +33,10 @@ public:
 
     // The list from the file; a missing file leaves it as it is. Nothing is selected afterwards.
     void LoadList();
+
+    // Where SFTP host keys and trusted FTPS certificates are remembered.
+    std::string KnownHostsPath = DefaultKnownHostsPath();
+    std::string TrustedServersPath = DefaultTrustedServersPath();
 
     // First, so that it exists before the panel that binds its events.
     TFtpClient FtpClient1;
@@ -59,6 +66,8 @@ private:
     std::optional<std::string> SelectedName(TEmptyListCheck check);
     void ShowProfileDialog();
     void UploadAndDisconnect();
+    TTransferEnd UploadFtp(const TConnectionProfile& profile, const TServerAddress& address, int port);
+    TTransferEnd UploadSftp(const TConnectionProfile& profile, const TServerAddress& address, int port);
     void LockButtons(bool busy);
 
     TForm4& form4_;

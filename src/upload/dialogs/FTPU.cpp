@@ -5,6 +5,8 @@
 #include "upload/dialogs/TransferPanel.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -31,6 +33,27 @@ public:
     }
 };
 
+struct TProtocolChoice {
+    const char* Caption;
+    const char* Security;
+};
+
+// In the order of TTransferProtocol.
+constexpr TProtocolChoice kProtocols[] = {
+    {"FTP", "Not secure: the password and the page go in clear text."},
+    {"FTPS (secure)", "Secure: TLS encrypts the password and the page."},
+    {"SFTP (secure)", "Secure: SSH encrypts the password and the page."},
+};
+
+QString ProtocolFailureMessage(TTransferStep step)
+{
+    switch (step) {
+    case TTransferStep::LookUp: return QString();  // as for FTP: the error box alone
+    case TTransferStep::Directory: return QStringLiteral("Bad Directory!");
+    default: return QStringLiteral("Connection is failed!");
+    }
+}
+
 QPushButton* MakeButton(const QString& text, QWidget* parent)
 {
     auto* button = new QPushButton(text, parent);
@@ -45,7 +68,9 @@ TForm4::TForm4(std::string profilePath, QWidget* parent)
       Edit1(new QLineEdit(this)),
       Edit2(new QLineEdit(this)),
       Edit3(new QLineEdit(this)),
+      ComboBox1(new QComboBox(this)),
       Edit4(new QLineEdit(this)),
+      SecurityLabel(new QLabel(this)),
       CheckBox1(new QCheckBox(QStringLiteral("Passive Mode"), this)),
       Edit5(new QLineEdit(QStringLiteral("21"), this)),
       Edit6(new QLineEdit(this)),
@@ -55,6 +80,10 @@ TForm4::TForm4(std::string profilePath, QWidget* parent)
       Panel(new TTransferPanel(FtpClient1, this)),
       file_(std::move(profilePath))
 {
+    for (const TProtocolChoice& choice : kProtocols)
+        ComboBox1->addItem(QString::fromLatin1(choice.Caption));
+    SecurityLabel->setWordWrap(true);
+    ShowSecurity();
     setWindowTitle(QStringLiteral("New FTP Connection"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -71,6 +100,8 @@ TForm4::TForm4(std::string profilePath, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
     connect(Panel, &TTransferPanel::BusyChanged, this, &TForm4::LockButtons);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm4::ComboBox1Change);
+    connect(Edit4, &QLineEdit::textEdited, this, &TForm4::Edit4Edited);
 }
 
 void TForm4::BuildLayout()
@@ -86,8 +117,11 @@ void TForm4::BuildLayout()
     grid->addWidget(Edit2, 3, 0);
     grid->addWidget(Edit3, 3, 1);
     grid->addWidget(label("Host"), 4, 0);
+    grid->addWidget(label("Protocol"), 4, 1);
     grid->addWidget(Edit4, 5, 0);
-    grid->addWidget(CheckBox1, 5, 1);
+    grid->addWidget(ComboBox1, 5, 1);
+    grid->addWidget(SecurityLabel, 6, 0);
+    grid->addWidget(CheckBox1, 6, 1);
     auto* portRow = new QGridLayout;
     portRow->setHorizontalSpacing(10);
     portRow->setVerticalSpacing(2);
@@ -111,7 +145,7 @@ void TForm4::BuildLayout()
     layout->addWidget(Panel);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     setMinimumWidth(296);
-    QWidget* const order[] = {Edit1, Edit2, Edit3, Edit4, CheckBox1, Edit5, Edit6, Button1, Button2, Button3};
+    QWidget* const order[] = {Edit1, Edit2, Edit3, Edit4, ComboBox1, CheckBox1, Edit5, Edit6, Button1, Button2, Button3};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -160,6 +194,7 @@ void TForm4::PrepareNewProfile()
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6})
         edit->clear();
     CheckBox1->setChecked(true);
+    SetProtocol(TTransferProtocol::Ftp);
     editMode_ = false;
     startLine_ = 0;
     shown_ = {};
@@ -171,7 +206,9 @@ void TForm4::PrepareEditProfile(const TConnectionProfile& profile, std::size_t s
     Edit1->setText(ProfileText(profile.Name));
     Edit2->setText(ProfileText(profile.UserID));
     Edit3->setText(ProfileText(profile.Password));
-    Edit4->setText(ProfileText(profile.Host));
+    const TServerAddress address = ParseServerAddress(profile.Host);
+    SetProtocol(address.Protocol);
+    Edit4->setText(ProfileText(address.Host));
     CheckBox1->setChecked(profile.Passive);
     Edit5->setText(ProfileText(profile.Port));
     Edit6->setText(ProfileText(profile.Directory));
@@ -201,9 +238,59 @@ bool TForm4::CheckFields()
 TConnectionProfile TForm4::ProfileFromFields() const
 {
     return {ProfileBytes(Edit1->text(), shown_.Name), ProfileBytes(Edit2->text(), shown_.UserID),
-            ProfileBytes(Edit3->text(), shown_.Password), ProfileBytes(Edit4->text(), shown_.Host),
+            ProfileBytes(Edit3->text(), shown_.Password), HostLine(),
             CheckBox1->isChecked(), ProfileBytes(Edit5->text(), shown_.Port),
             ProfileBytes(Edit6->text(), shown_.Directory)};
+}
+
+std::string TForm4::HostLine() const
+{
+    // An untouched host keeps its bytes, its scheme's spelling included.
+    const TServerAddress shown = ParseServerAddress(shown_.Host);
+    if (protocol_ == shown.Protocol && Edit4->text() == ProfileText(shown.Host))
+        return shown_.Host;
+    return HostLineOf({protocol_, ProfileBytes(Edit4->text())});
+}
+
+TTransferProtocol TForm4::Protocol() const
+{
+    return protocol_;
+}
+
+void TForm4::SetProtocol(TTransferProtocol protocol)
+{
+    const QSignalBlocker quiet(ComboBox1);
+    ComboBox1->setCurrentIndex(static_cast<int>(protocol));
+    protocol_ = protocol;
+    ShowSecurity();
+}
+
+void TForm4::ShowSecurity()
+{
+    SecurityLabel->setText(QString::fromLatin1(kProtocols[static_cast<int>(protocol_)].Security));
+    // SSH has no data connections to open either way.
+    CheckBox1->setEnabled(protocol_ != TTransferProtocol::Sftp);
+}
+
+void TForm4::ComboBox1Change(int index)
+{
+    const auto protocol = static_cast<TTransferProtocol>(index);
+    // The usual port follows the protocol; a port the user typed stays.
+    const QString port = Edit5->text();
+    if (port.isEmpty() || port == QString::number(DefaultPort(protocol_)))
+        Edit5->setText(QString::number(DefaultPort(protocol)));
+    protocol_ = protocol;
+    ShowSecurity();
+}
+
+void TForm4::Edit4Edited(const QString& text)
+{
+    // "sftp://name" typed or pasted: the list takes the scheme, the field keeps the name.
+    const TServerAddress typed = ParseServerAddress(ProfileBytes(text));
+    if (typed.Protocol == TTransferProtocol::Ftp)
+        return;
+    ComboBox1->setCurrentIndex(static_cast<int>(typed.Protocol));
+    Edit4->setText(ProfileText(typed.Host));
 }
 
 void TForm4::Button1Click()
@@ -230,23 +317,40 @@ void TForm4::Button2Click()
     if (Panel->Busy() || !CheckFields())
         return;
     const TConnectionProfile profile = ProfileFromFields();
-    FtpClient1.UserID = profile.UserID;
-    FtpClient1.Password = profile.Password;
-    FtpClient1.Host = profile.Host;
-    FtpClient1.Passive = profile.Passive;
     const std::optional<int> port = PortNumber(profile.Port);
     if (!port) {
         platform().ShowMessage(QStringLiteral("The Port must be number!"));
         return;
     }
-    FtpClient1.Port = *port;
-    directory_ = profile.Directory;
-    const TTransferEnd end = Panel->Run(QStringLiteral("Connecting to ") + Edit4->text() + QStringLiteral("..."),
-                                        QStringLiteral("Test cancelled."), [this] { FtpClient1.Connect(); });
-    if (end == TTransferEnd::Completed)
+    const TServerAddress address = ParseServerAddress(profile.Host);
+    const TTransferOutcome outcome = address.Protocol == TTransferProtocol::Sftp
+                                         ? TestSftp(profile, address, *port)
+                                         : TestFtp(profile, address, *port);
+    if (outcome.End == TTransferEnd::Completed)
         Panel->SetPhase(QStringLiteral("Test passed."));
-    else if (end == TTransferEnd::Failed)
+    else if (outcome.End == TTransferEnd::Failed && outcome.FailedStep)
+        Panel->SetPhase(QStringLiteral("Test failed: ") + StepFailureText(*outcome.FailedStep) + QStringLiteral("."));
+    else if (outcome.End == TTransferEnd::Failed)
         Panel->SetPhase(QStringLiteral("Test failed."));
+}
+
+TTransferOutcome TForm4::TestFtp(const TConnectionProfile& profile, const TServerAddress& address, int port)
+{
+    PrepareFtpClient(FtpClient1, profile, address, port, TrustedServersPath);
+    directory_ = profile.Directory;
+    const TTransferEnd end = Panel->Run(QStringLiteral("Connecting to ") + ProfileText(address.Host) +
+                                            QStringLiteral("..."),
+                                        QStringLiteral("Test cancelled."), [this] { FtpClient1.Connect(); });
+    if (end == TTransferEnd::Failed)
+        return {end, FtpClient1.Step()};
+    return {end, std::nullopt};
+}
+
+TTransferOutcome TForm4::TestSftp(const TConnectionProfile& profile, const TServerAddress& address, int port)
+{
+    return RunSftpJob(*Panel, {SftpTargetOf(profile, address, port), std::string(), KnownHostsPath,
+                               QStringLiteral("Test cancelled."), QStringLiteral("Connection is successfully!"),
+                               ProtocolFailureMessage});
 }
 
 void TForm4::Button3Click()

@@ -1,17 +1,23 @@
 #pragma once
 // The "New FTP Connection" dialog: one connection profile typed in, checked, tried against the server
 // with its own FTP client ("Test") and saved to connect.set ("OK"), either on top as a new profile or
-// in place of the one being edited. While a test runs its buttons are locked and its panel can cancel it.
+// in place of the one being edited. The protocol list beside Host (FTP, FTPS or SFTP) writes its scheme
+// into the stored Host line; a line without one is plain FTP. While a test runs its buttons are locked
+// and its panel can cancel it.
 
 #include "app/ButtonClosedDialog.h"
 #include "net/FtpClient.h"
+#include "net/ServerAddress.h"
 #include "upload/ConnectionProfiles.h"
 #include "upload/ProfileFile.h"
+#include "upload/dialogs/ProtocolTransfer.h"
 
 #include <cstddef>
 #include <string>
 
 class QCheckBox;
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class TTransferPanel;
@@ -29,13 +35,20 @@ public:
     void PrepareEditProfile(const TConnectionProfile& profile, std::size_t startLine);
     bool EditMode() const { return editMode_; }
     std::size_t StartLine() const { return startLine_; }
+    TTransferProtocol Protocol() const;
+
+    // Where SFTP host keys and trusted FTPS certificates are remembered.
+    std::string KnownHostsPath = DefaultKnownHostsPath();
+    std::string TrustedServersPath = DefaultTrustedServersPath();
 
     // First, so that it exists before the panel that binds its events.
     TFtpClient FtpClient1;
     QLineEdit* Edit1;       // Name
     QLineEdit* Edit2;       // User ID
     QLineEdit* Edit3;       // Password, shown as "*"
-    QLineEdit* Edit4;       // Host
+    QComboBox* ComboBox1;   // protocol: "FTP", "FTPS (secure)", "SFTP (secure)"
+    QLineEdit* Edit4;       // Host, without the scheme
+    QLabel* SecurityLabel;  // whether the chosen protocol is secure
     QCheckBox* CheckBox1;   // Passive Mode
     QLineEdit* Edit5;       // Port
     QLineEdit* Edit6;       // Directory
@@ -48,6 +61,8 @@ public slots:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+    void ComboBox1Change(int index);
+    void Edit4Edited(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,6 +73,11 @@ private:
     // The first empty one of Name, User ID, Password, Host is reported; true when none is empty.
     bool CheckFields();
     TConnectionProfile ProfileFromFields() const;
+    std::string HostLine() const;
+    void SetProtocol(TTransferProtocol protocol);
+    void ShowSecurity();
+    TTransferOutcome TestFtp(const TConnectionProfile& profile, const TServerAddress& address, int port);
+    TTransferOutcome TestSftp(const TConnectionProfile& profile, const TServerAddress& address, int port);
     void Succeed();
     void LockButtons(bool busy);
 
@@ -67,4 +87,5 @@ private:
     // The profile as it was shown, so untouched fields keep their bytes.
     TConnectionProfile shown_;
     std::string directory_;
+    TTransferProtocol protocol_ = TTransferProtocol::Ftp;
 };

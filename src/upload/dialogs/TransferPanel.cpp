@@ -60,7 +60,9 @@ void TTransferPanel::BindClientEvents()
     client_.OnStatus = [this](TSocketConnection&, const std::string& status) {
         if (!busy_)
             return;
-        if (status.rfind("USER ", 0) == 0)
+        if (status.rfind("AUTH ", 0) == 0)
+            SetPhase(QStringLiteral("Securing the connection..."));
+        else if (status.rfind("USER ", 0) == 0)
             SetPhase(QStringLiteral("Logging in..."));
         // After a cancel the client still logs out; a server that stopped answering must not hold the
         // window until the time-out, so the log-out is cut short as well.
@@ -70,10 +72,10 @@ void TTransferPanel::BindClientEvents()
     client_.OnTransactionStart = [this](TSocketConnection&) {
         ProgressBar->setRange(0, kBarSteps);
         bytesSent_ = 0;
-        ShowBytesSent();
+        ShowBytesSent(client_.BytesTotal());
     };
     client_.OnTransactionStop = [this](TSocketConnection&) {
-        ShowBytesSent();
+        ShowBytesSent(client_.BytesTotal());
         if (!cancelRequested_)
             SetPhase(QStringLiteral("Waiting for the server..."));
     };
@@ -83,14 +85,22 @@ void TTransferPanel::BindClientEvents()
         bytesSent_ = data.BytesSent();
         const auto now = std::chrono::steady_clock::now();
         if (now - lastShown_ >= kBarInterval)
-            ShowBytesSent();
+            ShowBytesSent(client_.BytesTotal());
     };
 }
 
-void TTransferPanel::ShowBytesSent()
+void TTransferPanel::ShowProgress(long long sent, long long total)
+{
+    if (ProgressBar->maximum() == 0)
+        ProgressBar->setRange(0, kBarSteps);
+    bytesSent_ = sent;
+    if (sent == total || std::chrono::steady_clock::now() - lastShown_ >= kBarInterval)
+        ShowBytesSent(total);
+}
+
+void TTransferPanel::ShowBytesSent(long long total)
 {
     lastShown_ = std::chrono::steady_clock::now();
-    const long long total = client_.BytesTotal();
     const int step = total > 0 ? static_cast<int>(bytesSent_ * kBarSteps / total) : kBarSteps;
     if (step != ProgressBar->value())
         ProgressBar->setValue(step);
@@ -142,4 +152,6 @@ void TTransferPanel::CancelClick()
     // Abort ends the data connection's wait or send; Cancel ends a wait on the control connection.
     client_.Abort();
     client_.Cancel();
+    if (OnCancel)
+        OnCancel();
 }

@@ -28,6 +28,11 @@ public:
     // goes to the error box, unless the user cancelled; then the panel says so with cancelledText.
     TTransferEnd Run(const QString& firstPhase, const QString& cancelledText, const std::function<void()>& work);
     void SetPhase(const QString& phase);
+    // Progress of a transfer that does not go through the panel's FTP client (SFTP).
+    void ShowProgress(long long sent, long long total);
+
+    // Also run by Cancel, for work that does not go through the panel's FTP client.
+    std::function<void()> OnCancel;
 
     bool Busy() const { return busy_; }
     bool CancelRequested() const { return cancelRequested_; }
@@ -44,7 +49,7 @@ signals:
 
 private:
     void BindClientEvents();
-    void ShowBytesSent();
+    void ShowBytesSent(long long total);
 
     TFtpClient& client_;
     bool busy_ = false;

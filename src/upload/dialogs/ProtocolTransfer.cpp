@@ -1,0 +1,137 @@
+#include "upload/dialogs/ProtocolTransfer.h"
+
+#include "base/FileError.h"
+#include "base/PathName.h"
+#include "net/FtpClient.h"
+#include "platform/Platform.h"
+#include "upload/dialogs/ProfileText.h"
+
+#include <QStringList>
+
+namespace {
+
+// Refuse first, so that it is the default: Enter pressed without reading must not trust a stranger.
+const QStringList kTrustButtons = {QStringLiteral("&Refuse"), QStringLiteral("&Trust and remember")};
+constexpr int kTrustButton = 1;
+
+TTrustAnswer Ask(const QString& caption, const QString& text)
+{
+    return platform().Ask(caption, text, kTrustButtons) == kTrustButton ? TTrustAnswer::TrustAndRemember
+                                                                        : TTrustAnswer::Refuse;
+}
+
+QString PhaseOf(TTransferStep step, const TSftpJob& job)
+{
+    switch (step) {
+    case TTransferStep::LookUp: return QStringLiteral("Looking up ") + ProfileText(job.Target.Host) + QStringLiteral("...");
+    case TTransferStep::Connect: return QStringLiteral("Connecting to ") + ProfileText(job.Target.Host) + QStringLiteral("...");
+    case TTransferStep::Secure: return QStringLiteral("Checking the server's key...");
+    case TTransferStep::LogIn: return QStringLiteral("Logging in...");
+    case TTransferStep::Directory: return QStringLiteral("Changing folder...");
+    case TTransferStep::Send: return QStringLiteral("Sending ") + ProfileText(FileNamePart(job.LocalPath)) + QStringLiteral("...");
+    }
+    return QString();
+}
+
+}  // namespace
+
+std::string DefaultTrustedServersPath()
+{
+    const std::string knownHosts = DefaultKnownHostsPath();
+    return knownHosts.substr(0, knownHosts.rfind('/') + 1) + "trusted_servers";
+}
+
+TTrustAnswer AskAboutHostKey(const THostKeyQuestion& question)
+{
+    return Ask(QStringLiteral("Unknown server key"),
+               QStringLiteral("This is the first connection to %1 (port %2) over SFTP, so its key is not known yet.\n\n"
+                              "Key type: %3\nSHA-256 fingerprint: %4\n\n"
+                              "Compare the fingerprint with the one your hosting provider gives. Trust this key and "
+                              "remember it for later connections, or refuse and send nothing?")
+                   .arg(ProfileText(question.Host))
+                   .arg(question.Port)
+                   .arg(ProfileText(question.KeyType), ProfileText(question.Fingerprint)));
+}
+
+TTrustAnswer AskAboutCertificate(const std::string& host, const TTlsCertificate& certificate)
+{
+    return Ask(QStringLiteral("Unverified certificate"),
+               QStringLiteral("The certificate of %1 could not be verified: %2.\n\n"
+                              "Subject: %3\nIssuer: %4\nSHA-256 fingerprint: %5\n\n"
+                              "Someone may be intercepting the connection. Trust this certificate only if the "
+                              "fingerprint matches the one your hosting provider gives. Trust it and remember it "
+                              "for later connections, or refuse and send nothing?")
+                   .arg(ProfileText(host), ProfileText(certificate.Problem), ProfileText(certificate.Subject),
+                        ProfileText(certificate.Issuer), ProfileText(certificate.Fingerprint)));
+}
+
+QString StepFailureText(TTransferStep step)
+{
+    switch (step) {
+    case TTransferStep::LookUp: return QStringLiteral("the host name could not be found");
+    case TTransferStep::Connect: return QStringLiteral("no connection could be made to the server");
+    case TTransferStep::Secure: return QStringLiteral("the server's certificate or key was not accepted");
+    case TTransferStep::LogIn: return QStringLiteral("the log-in was refused");
+    case TTransferStep::Directory: return QStringLiteral("the folder could not be opened");
+    case TTransferStep::Send: return QStringLiteral("the page could not be sent");
+    }
+    return QString();
+}
+
+void PrepareFtpClient(TFtpClient& client, const TConnectionProfile& profile, const TServerAddress& address,
+                      int port, const std::string& trustedServersPath)
+{
+    client.UserID = profile.UserID;
+    client.Password = profile.Password;
+    client.Host = address.Host;
+    client.Passive = profile.Passive;
+    client.Port = port;
+    // A client used for an FTPS profile before must not stay secure for a plain one, nor the reverse.
+    client.Security = address.Protocol == TTransferProtocol::Ftps ? TFtpSecurity::ExplicitTls : TFtpSecurity::None;
+    client.TrustedServersPath = trustedServersPath;
+    client.OnUntrustedCertificate = [host = address.Host](const TTlsCertificate& certificate) {
+        return AskAboutCertificate(host, certificate);
+    };
+}
+
+TSftpTarget SftpTargetOf(const TConnectionProfile& profile, const TServerAddress& address, int port)
+{
+    return {address.Host, port, profile.UserID, profile.Password, profile.Directory};
+}
+
+TTransferOutcome RunSftpJob(TTransferPanel& panel, const TSftpJob& job)
+{
+    TSftpSession session(job.KnownHostsPath);
+    session.Timeout = TTransferPanel::kTimeOutMs / 1000;
+    session.OnNewHostKey = AskAboutHostKey;
+    session.OnStep = [&](TTransferStep step) { panel.SetPhase(PhaseOf(step, job)); };
+    session.OnProgress = [&](std::uint64_t sent, std::uint64_t total) {
+        panel.ShowProgress(static_cast<long long>(sent), static_cast<long long>(total));
+    };
+    panel.OnCancel = [&session] { session.Abort(); };
+
+    TTransferOutcome outcome;
+    auto fail = [&](TTransferStep step) {
+        outcome.FailedStep = step;
+        const QString message = job.FailureMessage(step);
+        if (!message.isEmpty() && !panel.CancelRequested())
+            platform().ShowMessage(message);
+    };
+    outcome.End = panel.Run(PhaseOf(TTransferStep::LookUp, job), job.CancelledText, [&] {
+        try {
+            if (job.LocalPath.empty())
+                session.Check(job.Target);
+            else
+                session.Upload(job.Target, job.LocalPath);
+        } catch (const ESftpError& error) {
+            fail(error.Step());
+            throw;
+        } catch (const EFileError&) {
+            fail(TTransferStep::Send);
+            throw;
+        }
+        platform().ShowMessage(job.SuccessMessage);
+    });
+    panel.OnCancel = nullptr;
+    return outcome;
+}

@@ -1,0 +1,336 @@
+// The protocol choice of the New FTP Connection dialog, and Test and Upload over SFTP against a real
+// server on 127.0.0.1 (paramiko), with the scripted platform answering the trust questions.
+#include "net/MessagePump.h"
+#include "support/ScriptedPlatform.h"
+#include "support/net/RealFtpServer.h"
+#include "support/net/SftpTestServer.h"
+#include "upload/ProfileFile.h"
+#include "upload/dialogs/ConnectU.h"
+#include "upload/dialogs/FTPU.h"
+#include "upload/dialogs/TransferPanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+int FilesIn(const std::string& folder)
+{
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        files += entry.is_regular_file() ? 1 : 0;
+    return files;
+}
+
+SftpTestServer& Server()
+{
+    static std::unique_ptr<SftpTestServer> server = SftpTestServer::Start();
+    return *server;
+}
+
+// The buttons of a trust question: "Refuse" (the default), "Trust and remember".
+constexpr int kRefuse = 0;
+constexpr int kTrust = 1;
+
+class SecureUploadWindowsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetMessagePump([] { QCoreApplication::processEvents(); });
+        std::ofstream(pagePath, std::ios::binary) << pageBytes;
+        form3.UploadPath = QString::fromStdString(pagePath);
+        form4.KnownHostsPath = form3.KnownHostsPath = knownHosts;
+    }
+
+    void TearDown() override
+    {
+        SetMessagePump(nullptr);
+        RemoveTree(folder);
+    }
+
+    void ForgetKnownHosts() const { RemoveTree(folder + "/config"); }
+
+    void KnowAForeignKey() const
+    {
+        ForgetKnownHosts();
+        ::mkdir((folder + "/config").c_str(), 0700);
+        ::mkdir((folder + "/config/tallo").c_str(), 0700);
+        std::ofstream(knownHosts) << Server().ForeignKnownHostsLine();
+    }
+
+    static TConnectionProfile SftpProfile(const std::string& directory)
+    {
+        return {"site", Server().User(), Server().Password(), "sftp://127.0.0.1", true,
+                std::to_string(Server().Port()), directory};
+    }
+
+    void Fill(const TConnectionProfile& profile)
+    {
+        form4.PrepareEditProfile(profile, 0);
+    }
+
+    void SaveProfile(const TConnectionProfile& profile)
+    {
+        TProfileLines lines;
+        InsertProfileOnTop(lines, profile);
+        TProfileFile(profilePath).Write(lines);
+        form3.LoadList();
+        form3.ListBox1->setCurrentRow(0);
+    }
+
+    std::vector<QString> Questions() const { return desktop.MessageTexts(MessageKind::Question); }
+
+    ScriptedPlatform desktop;
+    std::string folder = MakeTempDirectory("tallo-secure-upload-");
+    std::string profilePath = folder + "/connect.set";
+    std::string knownHosts = folder + "/config/tallo/known_hosts";
+    std::string pagePath = folder + "/page.html";
+    std::string pageBytes = std::string("<html>\r\n\xC3\xA9\0\xFF</html>\n", 18);
+    TForm4 form4{profilePath};
+    TForm3 form3{form4, profilePath};
+};
+
+TEST_F(SecureUploadWindowsTest, TheProtocolChoiceRoundTripsThroughTheHostLine)
+{
+    struct Case {
+        const char* what;
+        int choose;  // -1: the list is left alone
+        const char* typedHost;
+        const char* portBefore;
+        const char* hostLine;
+        const char* port;
+    };
+    const Case cases[] = {
+        {"plain FTP as always", -1, "example.com", "21", "example.com", "21"},
+        {"FTPS keeps 21", 1, "example.com", "21", "ftps://example.com", "21"},
+        {"SFTP offers 22 for 21", 2, "example.com", "21", "sftp://example.com", "22"},
+        {"SFTP offers 22 for none", 2, "[::1]", "", "sftp://[::1]", "22"},
+        {"SFTP keeps a typed port", 2, "example.com", "2222", "sftp://example.com", "2222"},
+        {"back to FTP from SFTP's 22", 0, "sftp://example.com", "21", "example.com", "21"},
+        {"a scheme typed into Host", -1, "SFTP://example.com", "21", "sftp://example.com", "22"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::remove(profilePath.c_str());
+        form4.PrepareNewProfile();
+        form4.Edit1->setText(QStringLiteral("n"));
+        form4.Edit2->setText(QStringLiteral("u"));
+        form4.Edit3->setText(QStringLiteral("p"));
+        form4.Edit5->setText(QString::fromLatin1(c.portBefore));
+        form4.Edit4->setText(QString::fromLatin1(c.typedHost));
+        form4.Edit4Edited(form4.Edit4->text());
+        if (c.choose >= 0)
+            form4.ComboBox1->setCurrentIndex(c.choose);
+        form4.Button1Click();
+        const TProfileLines lines = ParseProfileLines(ReadBytes(profilePath));
+        ASSERT_EQ(lines.size(), kProfileLineCount);
+        EXPECT_EQ(lines[3], c.hostLine);
+        EXPECT_EQ(lines[5], c.port);
+
+        // Opened again: the list shows the protocol, the field the name alone; saved untouched, same bytes.
+        const std::string saved = ReadBytes(profilePath);
+        form4.PrepareEditProfile(ProfileAt(lines, 0), 0);
+        const TServerAddress address = ParseServerAddress(c.hostLine);
+        EXPECT_EQ(form4.ComboBox1->currentIndex(), static_cast<int>(address.Protocol));
+        EXPECT_EQ(form4.Edit4->text().toStdString(), address.Host);
+        EXPECT_EQ(form4.SecurityLabel->text().startsWith("Not secure"), address.Protocol == TTransferProtocol::Ftp);
+        EXPECT_EQ(form4.CheckBox1->isEnabled(), address.Protocol != TTransferProtocol::Sftp);
+        form4.Button1Click();
+        EXPECT_EQ(ReadBytes(profilePath), saved);
+    }
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST_F(SecureUploadWindowsTest, AnUntouchedHostLineKeepsItsSchemesSpelling)
+{
+    std::ofstream(profilePath, std::ios::binary) << "n\r\nu\r\np\r\nSFTP://Host\r\nYes\r\n22\r\n\r\n";
+    form4.PrepareEditProfile(ProfileAt(ParseProfileLines(ReadBytes(profilePath)), 0), 0);
+    EXPECT_EQ(form4.Protocol(), TTransferProtocol::Sftp);
+    form4.Edit6->setText(QStringLiteral("www"));
+    form4.Button1Click();
+    EXPECT_EQ(ReadBytes(profilePath), "n\r\nu\r\np\r\nSFTP://Host\r\nYes\r\n22\r\nwww\r\n");
+}
+
+TEST_F(SecureUploadWindowsTest, SftpTestNamesWhatHappenedAndAsksBeforeTrusting)
+{
+    struct Case {
+        const char* what;
+        std::function<void(TConnectionProfile&)> change;
+        std::deque<int> answers;
+        bool foreignKey;
+        std::vector<QString> messages;
+        size_t errors;
+        size_t questions;
+        QString status;
+        bool passwordSent;
+    };
+    const QString failed = QStringLiteral("Connection is failed!");
+    const Case cases[] = {
+        {"trusted, no folder", [](TConnectionProfile&) {}, {kTrust}, false, {"Connection is successfully!"}, 0, 1,
+         "Test passed.", true},
+        {"trusted, folder", [](TConnectionProfile& p) { p.Directory = "upload"; }, {kTrust}, false,
+         {"Connection is successfully!"}, 0, 1, "Test passed.", true},
+        {"key refused", [](TConnectionProfile&) {}, {kRefuse}, false, {failed}, 1, 1,
+         "Test failed: the server's certificate or key was not accepted.", false},
+        {"question closed with Esc", [](TConnectionProfile&) {}, {}, false, {failed}, 1, 1,
+         "Test failed: the server's certificate or key was not accepted.", false},
+        {"key changed", [](TConnectionProfile&) {}, {kTrust}, true, {failed}, 1, 0,
+         "Test failed: the server's certificate or key was not accepted.", false},
+        {"wrong password", [](TConnectionProfile& p) { p.Password += "x"; }, {kTrust}, false, {failed}, 1, 1,
+         "Test failed: the log-in was refused.", true},
+        {"missing folder", [](TConnectionProfile& p) { p.Directory = "nowhere"; }, {kTrust}, false,
+         {"Bad Directory!"}, 1, 1, "Test failed: the folder could not be opened.", true},
+        {"unknown host", [](TConnectionProfile& p) { p.Host = "sftp://no-such-host.invalid"; }, {}, false, {}, 1,
+         0, "Test failed: the host name could not be found.", false},
+        {"nothing listening", [](TConnectionProfile& p) { p.Port = std::to_string(FreeLoopbackPort()); }, {},
+         false, {failed}, 1, 0, "Test failed: no connection could be made to the server.", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.foreignKey ? KnowAForeignKey() : ForgetKnownHosts();
+        TConnectionProfile profile = SftpProfile("");
+        c.change(profile);
+        Fill(profile);
+        desktop.ClearRecords();
+        desktop.askAnswers = c.answers;
+        const int attempts = Server().LogInAttempts();
+        const int filesBefore = FilesIn(Server().Root());
+        form4.Button2Click();
+        EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), c.messages);
+        EXPECT_EQ(desktop.MessageTexts(MessageKind::Error).size(), c.errors);
+        ASSERT_EQ(Questions().size(), c.questions);
+        EXPECT_EQ(form4.Panel->StatusLabel->text(), c.status);
+        EXPECT_EQ(Server().LogInAttempts() > attempts, c.passwordSent);
+        EXPECT_FALSE(std::ifstream(profilePath).good());
+        EXPECT_EQ(FilesIn(Server().Root()), filesBefore) << "a test sends nothing";
+        for (const RecordedMessage& message : desktop.messages)
+            EXPECT_FALSE(message.text.contains(QString::fromStdString(Server().Password())));
+        if (c.foreignKey)
+            EXPECT_TRUE(desktop.MessageTexts(MessageKind::Error).front().startsWith("WARNING"));
+        if (c.questions) {
+            const RecordedMessage& question = desktop.messages.front();
+            EXPECT_EQ(question.caption, QStringLiteral("Unknown server key"));
+            EXPECT_TRUE(question.text.contains("127.0.0.1") && question.text.contains("ssh-ed25519") &&
+                        question.text.contains("SHA256:"))
+                << question.text.toStdString();
+        }
+    }
+}
+
+TEST_F(SecureUploadWindowsTest, SftpUploadStoresThePageOrSaysWhyNot)
+{
+    struct Case {
+        const char* what;
+        const char* directory;
+        std::deque<int> answers;
+        std::vector<QString> messages;
+        size_t errors;
+        const char* stored;  // nullptr: nothing may arrive
+    };
+    const Case cases[] = {
+        {"log-in folder", "", {kTrust}, {"Upload is successfully!"}, 0, "/page.html"},
+        {"into a folder, key remembered", "upload", {}, {"Upload is successfully!"}, 0, "/upload/page.html"},
+        {"missing folder", "nowhere", {}, {"Bad Directory!"}, 1, nullptr},
+        {"key refused", "", {kRefuse}, {}, 1, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.answers.size())
+            ForgetKnownHosts();
+        std::remove((Server().Root() + "/page.html").c_str());
+        std::remove((Server().Root() + "/upload/page.html").c_str());
+        SaveProfile(SftpProfile(c.directory));
+        desktop.ClearRecords();
+        desktop.askAnswers = c.answers;
+        form3.Button3Click();
+        EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), c.messages);
+        EXPECT_EQ(desktop.MessageTexts(MessageKind::Error).size(), c.errors);
+        EXPECT_EQ(Questions().size(), c.answers.size());
+        if (c.stored) {
+            EXPECT_EQ(ReadBytes(Server().Root() + c.stored), pageBytes);
+            EXPECT_EQ(form3.Panel->ProgressBar->value(), form3.Panel->ProgressBar->maximum());
+        } else {
+            EXPECT_FALSE(std::ifstream(Server().Root() + "/page.html").good());
+        }
+    }
+}
+
+TEST_F(SecureUploadWindowsTest, CancelEndsALargeSftpUploadAndTheNextOneWorks)
+{
+    const std::string largePath = folder + "/large.html";
+    std::ofstream(largePath, std::ios::binary).close();
+    ASSERT_EQ(::truncate(largePath.c_str(), 256 << 20), 0);  // sparse: no disk written for it
+    SaveProfile(SftpProfile("upload"));
+    desktop.askAnswers = {kTrust};
+    form3.UploadPath = QString::fromStdString(largePath);
+    bool locked = false;
+    QObject::connect(form3.Panel->ProgressBar, &QProgressBar::valueChanged, &form3, [&](int value) {
+        if (value <= 0 || locked)
+            return;
+        locked = !form3.Button3->isEnabled() && form3.Panel->CancelButton->isEnabled();
+        QMetaObject::invokeMethod(form3.Panel->CancelButton, "click", Qt::QueuedConnection);
+    });
+    form3.Button3Click();
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(form3.Panel->StatusLabel->text(), QStringLiteral("Upload cancelled."));
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{});
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Error), std::vector<QString>{});
+    EXPECT_TRUE(form3.Button3->isEnabled());
+
+    form3.UploadPath = QString::fromStdString(pagePath);
+    form3.Button3Click();
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Upload is successfully!"});
+    EXPECT_EQ(ReadBytes(Server().Root() + "/upload/page.html"), pageBytes);
+}
+
+TEST_F(SecureUploadWindowsTest, TheFtpClientFollowsTheProfilesProtocol)
+{
+    struct Case {
+        const char* hostLine;
+        TFtpSecurity security;
+        const char* host;
+    };
+    const Case cases[] = {
+        {"ftps://127.0.0.1", TFtpSecurity::ExplicitTls, "127.0.0.1"},
+        {"127.0.0.1", TFtpSecurity::None, "127.0.0.1"},
+    };
+    const std::string closedPort = std::to_string(FreeLoopbackPort());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hostLine);
+        SaveProfile({"site", "u", "p", c.hostLine, true, closedPort, ""});
+        form3.TrustedServersPath = folder + "/trusted";
+        form3.Button3Click();
+        EXPECT_EQ(form3.FtpClient1.Security, c.security);
+        EXPECT_EQ(form3.FtpClient1.Host, c.host);
+        EXPECT_EQ(form3.FtpClient1.TrustedServersPath, folder + "/trusted");
+    }
+    // An unverified certificate is put to the user, with what identifies it; Esc refuses.
+    const TTlsCertificate certificate{"CN=www.example.com", "CN=Example CA", "AB:CD", "self-signed certificate"};
+    desktop.ClearRecords();
+    desktop.askAnswers = {kTrust};
+    EXPECT_EQ(form3.FtpClient1.OnUntrustedCertificate(certificate), TTrustAnswer::TrustAndRemember);
+    EXPECT_EQ(form3.FtpClient1.OnUntrustedCertificate(certificate), TTrustAnswer::Refuse);
+    ASSERT_EQ(Questions().size(), 2u);
+    for (const char* part : {"127.0.0.1", "CN=www.example.com", "CN=Example CA", "AB:CD", "self-signed"})
+        EXPECT_TRUE(Questions().front().contains(part)) << part;
+}
+
+}  // namespace
