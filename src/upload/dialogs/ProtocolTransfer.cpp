@@ -35,12 +35,6 @@ QString PhaseOf(TTransferStep step, const TSftpJob& job)
 
 }  // namespace
 
-std::string DefaultTrustedServersPath()
-{
-    const std::string knownHosts = DefaultKnownHostsPath();
-    return knownHosts.substr(0, knownHosts.rfind('/') + 1) + "trusted_servers";
-}
-
 TTrustAnswer AskAboutHostKey(const THostKeyQuestion& question)
 {
     return Ask(QStringLiteral("Unknown server key"),

@@ -18,9 +18,6 @@
 
 class TFtpClient;
 
-// Where the user's trust decisions are kept: beside the known-hosts file, readable by the user alone.
-std::string DefaultTrustedServersPath();
-
 // Both ask the user through the platform; anything but "trust and remember" (Esc included) refuses.
 TTrustAnswer AskAboutHostKey(const THostKeyQuestion& question);
 TTrustAnswer AskAboutCertificate(const std::string& host, const TTlsCertificate& certificate);
