@@ -108,17 +108,17 @@ void TCodeMemo::Impl::UpdateScrollBars()
 {
     const EditorSettings& settings = model.Settings();
     const int lines = VisibleLines();
-    QScrollBar* vertical = q.verticalScrollBar();
+    TSteadyScrollBar* vertical = verticalBar;
     const int lastTop = settings.Options.Has(eoScrollPastEof) ? model.LineCount() - 1 : model.LineCount() - lines;
-    vertical->setRange(0, std::max(0, lastTop));
+    vertical->SetMaximumQuietly(std::max(0, lastTop));
     vertical->setPageStep(lines);
     vertical->setSingleStep(1);
 
     // Lines longer than the set scroll width stay reachable.
     const int columns = VisibleColumns();
     const int widest = std::max({settings.MaxScrollWidth, painter.WidestLine(), model.DisplayColumn(model.Caret()) + 1});
-    QScrollBar* horizontal = q.horizontalScrollBar();
-    horizontal->setRange(0, std::max(0, widest - columns));
+    TSteadyScrollBar* horizontal = horizontalBar;
+    horizontal->SetMaximumQuietly(std::max(0, widest - columns));
     horizontal->setPageStep(columns);
     horizontal->setSingleStep(1);
 }
@@ -308,6 +308,10 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
         if (d->model.Document().Highlight().ScanAhead(Impl::kIdleScanBytes)) d->idleScan.start();
     });
 
+    d->verticalBar = new TSteadyScrollBar(Qt::Vertical);
+    d->horizontalBar = new TSteadyScrollBar(Qt::Horizontal);
+    setVerticalScrollBar(d->verticalBar);
+    setHorizontalScrollBar(d->horizontalBar);
     d->gutter = new TGutterWidget(d->model, this);
     d->gutter->OnLinePressed = [this](int line) {
         setFocus(Qt::MouseFocusReason);

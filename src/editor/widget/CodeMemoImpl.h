@@ -6,6 +6,7 @@
 #include "editor/widget/GutterWidget.h"
 #include "editor/widget/LinePainter.h"
 #include "editor/widget/PaintedRows.h"
+#include "editor/widget/SteadyScrollBar.h"
 
 #include <QPoint>
 #include <QRect>
@@ -70,6 +71,8 @@ struct TCodeMemo::Impl : TEditorHost {
     TEditorModel model;
     TLinePainter painter;
     TGutterWidget* gutter = nullptr;
+    TSteadyScrollBar* verticalBar = nullptr;
+    TSteadyScrollBar* horizontalBar = nullptr;
     QMenu* popup = nullptr;
 
     int charWidth = 8;

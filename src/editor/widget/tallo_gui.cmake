@@ -9,4 +9,5 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PaintedRows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PrinterCanvas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QtKeyMapping.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SteadyScrollBar.cpp
 )
