@@ -210,7 +210,7 @@ void TCodeMemo::Impl::MoveRows(const TRowMove& move)
 
 void TCodeMemo::Impl::Flush()
 {
-    // Scrolling below shows its rows with the rest at the end.
+    // A scroll bar moved during the flush is shown with the rest at its end.
     flushing = true;
     const bool changed = textChanged;
     const bool moved = caretMoved;
