@@ -790,6 +790,29 @@ TEST_F(PaintingTest, MovesShiftedRowsAndRepaintsWhatChanged)
     QApplication::setCursorFlashTime(1000);
 }
 
+// A line more in a long page leaves the sliders on their pixels: the bars are not painted again,
+// until the slider does move.
+TEST_F(PaintingTest, ScrollBarsRepaintOnlyWhenTheSliderMoves)
+{
+    std::string page;
+    for (int line = 0; line < 5000; ++line) page += "<p>a line</p>\r\n";
+    memo.SetText(page);
+    memo.Model().SetCaret({2500, 0});
+    QCoreApplication::processEvents();
+    PaintRecorder vertical, horizontal;
+    memo.verticalScrollBar()->installEventFilter(&vertical);
+    memo.horizontalScrollBar()->installEventFilter(&horizontal);
+
+    RunKeys(memo, {Enter});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(vertical.painted.isEmpty());
+    EXPECT_TRUE(horizontal.painted.isEmpty());
+
+    memo.ReplaceSelection(QString("new\r\n").repeated(5000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(vertical.painted.isEmpty());
+}
+
 // A highlighter whose every line starts with two empty tokens.
 class StutteringHighlighter : public TCustomHighlighter {
 public:
