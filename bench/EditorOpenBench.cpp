@@ -120,10 +120,12 @@ void PaintPending()
     QCoreApplication::processEvents();
 }
 
+// Each character a key press, painted; '\r' presses Enter.
 void Type(TCodeMemo& memo, const QString& text)
 {
     for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        const int key = ch == QLatin1Char('\r') ? Qt::Key_Return : Qt::Key_unknown;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
         QApplication::sendEvent(&memo, &press);
         PaintPending();
     }
@@ -291,6 +293,9 @@ int main(int argc, char** argv)
         std::printf("keystroke_%s_ms mean %.3f max %.3f (insert + paint + undo + paint, goal < 1; < 16 on a long line)\n", place.name,
                     timing.mean, timing.max);
     }
+    // Enter adds a line: the rows below it move down, then back up on undo.
+    const Timing enter = TimeKeystrokes(memo, {lastLine / 2, 0}, rounds, QStringLiteral("\r"));
+    std::printf("enter_middle_ms mean %.3f max %.3f (Enter + paint + undo + paint, goal < 2)\n", enter.mean, enter.max);
     // "<!--" at the top turns every line below into a comment: only the lines in view are rescanned.
     const Timing comment = TimeKeystrokes(memo, {0, 0}, std::max(1, rounds / 4), QStringLiteral("<!--"));
     std::printf("comment_opener_at_top_ms mean %.3f max %.3f (4 keys, each painted, + undo + paint)\n", comment.mean,

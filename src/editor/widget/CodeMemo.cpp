@@ -108,17 +108,17 @@ void TCodeMemo::Impl::UpdateScrollBars()
 {
     const EditorSettings& settings = model.Settings();
     const int lines = VisibleLines();
-    QScrollBar* vertical = q.verticalScrollBar();
+    TSteadyScrollBar* vertical = verticalBar;
     const int lastTop = settings.Options.Has(eoScrollPastEof) ? model.LineCount() - 1 : model.LineCount() - lines;
-    vertical->setRange(0, std::max(0, lastTop));
+    vertical->SetMaximumQuietly(std::max(0, lastTop));
     vertical->setPageStep(lines);
     vertical->setSingleStep(1);
 
     // Lines longer than the set scroll width stay reachable.
     const int columns = VisibleColumns();
     const int widest = std::max({settings.MaxScrollWidth, painter.WidestLine(), model.DisplayColumn(model.Caret()) + 1});
-    QScrollBar* horizontal = q.horizontalScrollBar();
-    horizontal->setRange(0, std::max(0, widest - columns));
+    TSteadyScrollBar* horizontal = horizontalBar;
+    horizontal->SetMaximumQuietly(std::max(0, widest - columns));
     horizontal->setPageStep(columns);
     horizontal->setSingleStep(1);
 }
@@ -155,9 +155,9 @@ int TCodeMemo::Impl::RowsInView() const
     return q.viewport()->height() / lineHeight + 1;
 }
 
-TCodeMemo::Impl::RowSignature TCodeMemo::Impl::SignatureOf(int line)
+TRowSignature TCodeMemo::Impl::SignatureOf(int line)
 {
-    RowSignature signature;
+    TRowSignature signature;
     if (line >= model.LineCount()) return signature;
     // What the row shows follows from the bytes from where the painter's scan starts (a stop inside
     // a long line, else the line's start) to the end of the view, and the state there.
@@ -176,21 +176,42 @@ TCodeMemo::Impl::RowSignature TCodeMemo::Impl::SignatureOf(int line)
 
 void TCodeMemo::Impl::UpdateChangedRows()
 {
+    QWidget* viewport = q.viewport();
     const int top = TopLine(), rows = RowsInView();
-    if (top != paintedTop || LeftColumn() != paintedLeft || static_cast<int>(paintedRows.size()) != rows) {
-        q.viewport()->update();
+    if (LeftColumn() != paintedRows.Left() || paintedRows.Rows() != rows) {
+        viewport->update();
         return;
+    }
+    if (const std::optional<TRowMove> move = paintedRows.FollowLines(top, viewport->height() / lineHeight)) {
+        MoveRows(*move);
+        // The caret drawn on a moved row moved with it.
+        const int y = paintedCaret.top();
+        const int caretRow = (y - (y < 0 ? lineHeight - 1 : 0)) / lineHeight;
+        if (caretRow >= move->FirstRow && caretRow <= move->LastRow) paintedCaret.translate(0, move->Delta * lineHeight);
     }
     for (int row = 0; row < rows; ++row) {
         if (SignatureOf(top + row) != paintedRows[row])
-            q.viewport()->update(0, row * lineHeight, q.viewport()->width(), lineHeight);
+            viewport->update(0, row * lineHeight, viewport->width(), lineHeight);
     }
-    q.viewport()->update(paintedCaret);
-    q.viewport()->update(CaretRect(model.Caret()));
+    viewport->update(paintedCaret);
+    viewport->update(CaretRect(model.Caret()));
+}
+
+void TCodeMemo::Impl::MoveRows(const TRowMove& move)
+{
+    // One rectangle holds the rows where they were and where they go; Qt moves the pixels and
+    // repaints what they uncover.
+    const int first = std::min(move.FirstRow, move.FirstRow + move.Delta);
+    const int last = std::max(move.LastRow, move.LastRow + move.Delta);
+    QWidget* viewport = q.viewport();
+    const QRect area = QRect(0, first * lineHeight, viewport->width(), (last - first + 1) * lineHeight) & viewport->rect();
+    if (!area.isEmpty()) viewport->scroll(0, move.Delta * lineHeight, area);
 }
 
 void TCodeMemo::Impl::Flush()
 {
+    // A scroll bar moved during the flush is shown with the rest at its end.
+    flushing = true;
     const bool changed = textChanged;
     const bool moved = caretMoved;
     textChanged = caretMoved = false;
@@ -204,9 +225,11 @@ void TCodeMemo::Impl::Flush()
     if (model.LineCount() != gutterLineCount || bookmarks != gutterBookmarks) {
         gutterLineCount = model.LineCount();
         gutterBookmarks = bookmarks;
-        UpdateGutter();
+        if (gutter->RequiredWidth() != gutter->width()) UpdateGutter();
+        else gutter->UpdateChangedRows();
     }
     UpdateChangedRows();
+    flushing = false;
     if (changed) emit q.Changed();
 }
 
@@ -266,6 +289,7 @@ bool TCodeMemo::Impl::IsOnSelection(QPoint point) const
 TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<Impl>(*this))
 {
     d->model.SetHost(d.get());
+    d->model.Document().AddBufferObserver(&d->paintedRows);
     d->model.OnChange = [this] {
         d->textChanged = true;
         if (d->actionDepth == 0) d->Flush();
@@ -284,6 +308,10 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
         if (d->model.Document().Highlight().ScanAhead(Impl::kIdleScanBytes)) d->idleScan.start();
     });
 
+    d->verticalBar = new TSteadyScrollBar(Qt::Vertical);
+    d->horizontalBar = new TSteadyScrollBar(Qt::Horizontal);
+    setVerticalScrollBar(d->verticalBar);
+    setHorizontalScrollBar(d->horizontalBar);
     d->gutter = new TGutterWidget(d->model, this);
     d->gutter->OnLinePressed = [this](int line) {
         setFocus(Qt::MouseFocusReason);
@@ -329,6 +357,7 @@ TCodeMemo::~TCodeMemo()
     d->model.OnCaretMove = nullptr;
     d->model.Document().Highlight().OnRepaint = nullptr;
     d->model.SetHost(nullptr);
+    d->model.Document().RemoveBufferObserver(&d->paintedRows);
     // The gutter reads the model, which goes before the base class deletes the children.
     delete d->gutter;
     d->gutter = nullptr;
@@ -580,7 +609,8 @@ void TCodeMemo::resizeEvent(QResizeEvent* event)
 void TCodeMemo::scrollContentsBy(int, int)
 {
     d->gutter->SetView(d->TopLine(), d->lineHeight, d->ascent);
-    viewport()->update();
+    // Inside an action its end shows the new view together with the action's changes.
+    if (d->actionDepth == 0 && !d->flushing) d->UpdateChangedRows();
 }
 
 void TCodeMemo::paintEvent(QPaintEvent* event)
@@ -596,20 +626,21 @@ void TCodeMemo::paintEvent(QPaintEvent* event)
 
     const int top = d->TopLine();
     const int rows = d->RowsInView();
-    if (top != d->paintedTop || view.LeftColumn != d->paintedLeft || static_cast<int>(d->paintedRows.size()) != rows) {
-        Impl::RowSignature unpainted;
-        unpainted.Line = -2;  // matches no line, so Flush repaints rows not painted since
-        d->paintedRows.assign(rows, unpainted);
-        d->paintedTop = top;
-        d->paintedLeft = view.LeftColumn;
-    }
+    TPaintedRows& painted = d->paintedRows;
+    if (top != painted.Top() || view.LeftColumn != painted.Left() || painted.Rows() != rows)
+        painted.Reset(top, view.LeftColumn, rows);
     const int firstRow = std::max(0, area.top()) / d->lineHeight;
     const int lastRow = std::min(rows - 1, area.bottom() / d->lineHeight);
     const auto onError = [this](const std::string& text) { d->ReportHighlighterError(text); };
     for (int row = firstRow; row <= lastRow; ++row) {
+        const QRect rowRect = QRect(0, row * d->lineHeight, viewport()->width(), d->lineHeight) & viewport()->rect();
+        if (!event->region().intersects(rowRect)) continue;
         const int line = top + row;
         if (line < d->model.LineCount()) d->painter.Paint(painter, view, line, row * d->lineHeight, onError);
-        d->paintedRows[row] = d->SignatureOf(line);
+        // A row painted in part shows its signature only if the rest of it showed the same before.
+        const TRowSignature signature = d->SignatureOf(line);
+        if (QRegion(rowRect).subtracted(event->region()).isEmpty()) painted.Record(row, signature);
+        else if (painted[row] != signature) painted.Forget(row);
     }
 
     const EditorSettings& settings = d->model.Settings();

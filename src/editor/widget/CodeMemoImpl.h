@@ -5,14 +5,14 @@
 #include "editor/EditorModel.h"
 #include "editor/widget/GutterWidget.h"
 #include "editor/widget/LinePainter.h"
+#include "editor/widget/PaintedRows.h"
+#include "editor/widget/SteadyScrollBar.h"
 
 #include <QPoint>
 #include <QRect>
 #include <QTimer>
 #include <array>
 #include <optional>
-#include <utility>
-#include <vector>
 
 struct TCodeMemo::Impl : TEditorHost {
     explicit Impl(TCodeMemo& owner);
@@ -31,20 +31,12 @@ struct TCodeMemo::Impl : TEditorHost {
         Impl& d_;
     };
 
-    // What a row of the viewport shows; a row whose signature is unchanged need not be repainted.
-    struct RowSignature {
-        int Line = -1;  // -1: below the text
-        std::size_t Hash = 0;
-        std::size_t From = 0;  // first byte hashed: where the painter's scan starts
-        std::size_t Length = 0;
-        int StartState = 0;
-        std::pair<int, int> Selection;
-        friend bool operator==(const RowSignature&, const RowSignature&) = default;
-    };
-    RowSignature SignatureOf(int line);
+    TRowSignature SignatureOf(int line);
     int RowsInView() const;
-    // Asks for a repaint of the rows whose content changed since they were painted, and of the caret.
+    // Asks for a repaint of the rows whose content changed since they were painted, and of the caret;
+    // rows whose lines moved together (lines inserted or removed, the view scrolled) are moved.
     void UpdateChangedRows();
+    void MoveRows(const TRowMove& move);
 
     void Flush();
     void UpdateMetrics();
@@ -79,15 +71,15 @@ struct TCodeMemo::Impl : TEditorHost {
     TEditorModel model;
     TLinePainter painter;
     TGutterWidget* gutter = nullptr;
+    TSteadyScrollBar* verticalBar = nullptr;
+    TSteadyScrollBar* horizontalBar = nullptr;
     QMenu* popup = nullptr;
 
     int charWidth = 8;
     int lineHeight = 16;
     int ascent = 12;
 
-    std::vector<RowSignature> paintedRows;
-    int paintedTop = -1;
-    int paintedLeft = -1;
+    TPaintedRows paintedRows;
     QRect paintedCaret;
     int gutterLineCount = -1;
     std::array<std::optional<TTextPosition>, 10> gutterBookmarks;
@@ -99,6 +91,7 @@ struct TCodeMemo::Impl : TEditorHost {
     static constexpr std::size_t kIdleScanBytes = 1 << 20;
 
     int actionDepth = 0;
+    bool flushing = false;
     bool textChanged = false;
     bool caretMoved = false;
     bool highlighterErrorReported = false;

@@ -4,8 +4,10 @@
 #include "editor/EditorModel.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 constexpr int kBorderWidth = 2;
@@ -42,11 +44,61 @@ void TGutterWidget::SetGutterFont(const QFont& font)
 
 void TGutterWidget::SetView(int topLine, int lineHeight, int textAscent)
 {
-    if (topLine == topLine_ && lineHeight == lineHeight_ && textAscent == textAscent_) return;
+    if (std::max(1, lineHeight) != lineHeight_ || textAscent != textAscent_) {
+        topLine_ = topLine;
+        lineHeight_ = std::max(1, lineHeight);
+        textAscent_ = textAscent;
+        painted_.clear();
+        update();
+        return;
+    }
+    if (topLine == topLine_) return;
+    const int delta = topLine_ - topLine;
     topLine_ = topLine;
-    lineHeight_ = std::max(1, lineHeight);
-    textAscent_ = textAscent;
-    update();
+    MoveRows(delta);
+    UpdateChangedRows();
+}
+
+std::vector<TGutterWidget::RowContent> TGutterWidget::RowsShown() const
+{
+    std::vector<RowContent> rows(static_cast<std::size_t>(height() / lineHeight_ + 1));
+    const int count = static_cast<int>(rows.size());
+    if (Settings().ShowLineNumbers) {
+        const int digits = Settings().LeadingZeros ? DigitsShown() : 0;
+        for (int row = 0; row < count && topLine_ + row < model_.LineCount(); ++row)
+            rows[static_cast<std::size_t>(row)] = {topLine_ + row, digits, 0};
+    }
+    for (int index = 0; index < 10; ++index) {
+        const auto position = model_.Bookmark(index);
+        if (position && position->Line >= topLine_ && position->Line - topLine_ < count)
+            rows[static_cast<std::size_t>(position->Line - topLine_)].Bookmarks |= 1 << index;
+    }
+    return rows;
+}
+
+void TGutterWidget::MoveRows(int delta)
+{
+    // Only rows painted in full carry over; the background and border are the same on every row.
+    const int rows = static_cast<int>(painted_.size());
+    const int whole = std::min(rows, height() / lineHeight_);
+    std::vector<RowContent> next(painted_.size(), RowContent{RowContent::kUnpainted});
+    for (int row = 0; row < whole; ++row) {
+        const int target = row + delta;
+        if (target >= 0 && target < rows) next[static_cast<std::size_t>(target)] = painted_[static_cast<std::size_t>(row)];
+    }
+    painted_.swap(next);
+    if (std::abs(delta) < whole) scroll(0, delta * lineHeight_, rect());
+}
+
+void TGutterWidget::UpdateChangedRows()
+{
+    const std::vector<RowContent> shown = RowsShown();
+    if (shown.size() != painted_.size()) {
+        update();
+        return;
+    }
+    for (std::size_t row = 0; row < shown.size(); ++row)
+        if (shown[row] != painted_[row]) update(0, static_cast<int>(row) * lineHeight_, width(), lineHeight_);
 }
 
 int TGutterWidget::DigitsShown() const
@@ -132,29 +184,36 @@ void TGutterWidget::PaintBookmark(QPainter& painter, int index, int y)
     painter.setBrush(Qt::NoBrush);
 }
 
-void TGutterWidget::paintEvent(QPaintEvent*)
+void TGutterWidget::PaintRow(QPainter& painter, int row, const RowContent& content)
+{
+    const int y = row * lineHeight_;
+    if (content.Line >= 0) {
+        const TGutterSettings& gutter = Settings();
+        painter.setFont(font_);
+        painter.setPen(ResolveColor(gutter.Font.Color, palette()));
+        const QString text = LineNumberText(content.Line);
+        const int right = width() - gutter.RightOffset - kBorderWidth;
+        painter.drawText(right - QFontMetrics(font_).horizontalAdvance(text), y + textAscent_, text);
+    }
+    // The lowest-numbered bookmark of a line is shown.
+    for (int index = 9; index >= 0; --index)
+        if (content.Bookmarks & (1 << index)) PaintBookmark(painter, index, y);
+}
+
+void TGutterWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     PaintBackground(painter);
-    const TGutterSettings& gutter = Settings();
-    const int lastLine = std::min(model_.LineCount() - 1, topLine_ + height() / lineHeight_ + 1);
-
-    if (gutter.ShowLineNumbers) {
-        painter.setFont(font_);
-        painter.setPen(ResolveColor(gutter.Font.Color, palette()));
-        const int right = width() - gutter.RightOffset - kBorderWidth;
-        const QFontMetrics metrics(font_);
-        for (int line = topLine_; line <= lastLine; ++line) {
-            const QString text = LineNumberText(line);
-            const int y = (line - topLine_) * lineHeight_ + textAscent_;
-            painter.drawText(right - metrics.horizontalAdvance(text), y, text);
-        }
-    }
-    // The lowest-numbered bookmark of a line is shown.
-    for (int index = 9; index >= 0; --index) {
-        const auto position = model_.Bookmark(index);
-        if (position && position->Line >= topLine_ && position->Line <= lastLine)
-            PaintBookmark(painter, index, (position->Line - topLine_) * lineHeight_);
+    const std::vector<RowContent> shown = RowsShown();
+    if (painted_.size() != shown.size()) painted_.assign(shown.size(), RowContent{RowContent::kUnpainted});
+    const QRegion& region = event->region();
+    for (std::size_t row = 0; row < shown.size(); ++row) {
+        const QRect rowRect = QRect(0, static_cast<int>(row) * lineHeight_, width(), lineHeight_) & rect();
+        if (!region.intersects(rowRect)) continue;
+        PaintRow(painter, static_cast<int>(row), shown[row]);
+        // A row painted in part shows its content only if the rest of it showed the same before.
+        if (QRegion(rowRect).subtracted(region).isEmpty()) painted_[row] = shown[row];
+        else if (painted_[row] != shown[row]) painted_[row] = RowContent{RowContent::kUnpainted};
     }
     PaintBorder(painter);
 }

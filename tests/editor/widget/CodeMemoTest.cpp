@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -20,6 +21,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -713,6 +715,102 @@ TEST_F(PaintingTest, RepaintsInPartWhatEditsChanged)
         EXPECT_EQ(onScreen, fresh) << step.name;
     }
     QApplication::setCursorFlashTime(1000);
+}
+
+// Records the region each paint of a widget covers.
+class PaintRecorder : public QObject {
+public:
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+// Lines inserted or removed move the painted rows below them: the screen then equals a whole fresh
+// painting, and a change in the middle of the view repaints only a few rows.
+TEST_F(PaintingTest, MovesShiftedRowsAndRepaintsWhatChanged)
+{
+    std::string page;
+    for (int line = 0; line < 120; ++line) {
+        page += "<p class=\"row\">line " + std::to_string(line) + "</p>";
+        if (line % 9 == 4) page += " <!-- a comment\r\nthat goes on -->";
+        if (line % 10 == 0) page += std::string(300, 'w') + "<b>far right</b>";
+        page += "\r\n";
+    }
+    memo.SetText(page);
+    TEditorModel& model = memo.Model();
+    const auto insert = [&model](int line, const char* bytes) { model.ReplaceRange({line, 0}, {line, 0}, bytes); };
+    const auto remove = [&model](int first, int count) { model.ReplaceRange({first, 0}, {first + count, 0}, ""); };
+    const struct Step {
+        const char* name;
+        std::function<void()> run;
+        int rowsRepainted;  // at most; -1: any
+    } steps[] = {
+        {"view in the middle", [&] { memo.SetTopLine(30); model.SetCaret({42, 3}); }, -1},
+        {"Enter", [&] { RunKeys(memo, {Enter}); }, 3},
+        {"undo", [&] { RunKeys(memo, {Ctrl(Qt::Key_Z)}); }, 4},
+        {"selection across lines inserted", [&] { model.SetSelection({36, 2}, {50, 4}); insert(40, "one\ntwo\n"); }, -1},
+        {"lines removed in the selection", [&] { remove(38, 3); }, -1},
+        {"bookmark below lines inserted", [&] { model.SetBookmark(1, TTextPosition{48, 0}); insert(44, "a\nb\nc\n"); }, -1},
+        {"block caret on a moved row", [&] { RunKeys(memo, {Insert}); model.SetCaret({47, 2}); insert(35, "x\n"); }, -1},
+        {"comment opened above rows that move", [&] { insert(41, "<!--\n\n"); }, -1},
+        {"lines inserted above the view", [&] { insert(5, "above\nabove\n"); }, 6},
+        {"lines removed above the view", [&] { remove(2, 4); }, 8},
+        {"scrolled right", [&] { model.SetCaret({50, 200}); }, -1},
+        {"scrolled right, lines inserted", [&] { insert(45, "r\nr\n"); }, -1},
+        {"lines removed at the end in view", [&] { memo.SetTopLine(100); remove(110, 5); }, -1},
+        {"paste that scrolls the view", [&] { model.SetCaret({60, 0}); memo.ReplaceSelection(QString("new\r\n").repeated(40)); }, -1},
+        {"scrolled three lines", [&] { memo.SetTopLine(memo.TopLine() + 3); }, 5},
+        {"scrolled back two", [&] { memo.SetTopLine(memo.TopLine() - 2); }, 4},
+    };
+    QApplication::setCursorFlashTime(0);  // a caret that does not blink between the two pictures
+    QApplication::setActiveWindow(&memo);
+    memo.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return memo.hasFocus(); }));
+    QCoreApplication::processEvents();
+    PaintRecorder recorder;
+    memo.viewport()->installEventFilter(&recorder);
+    const int lineHeight = QFontMetrics(memo.font()).height();
+    for (const Step& step : steps) {
+        recorder.painted = QRegion();
+        step.run();
+        QCoreApplication::processEvents();
+        int rows = 0;
+        for (int y = 0; y < memo.viewport()->height(); y += lineHeight)
+            rows += recorder.painted.intersects(QRect(0, y, memo.viewport()->width(), lineHeight)) ? 1 : 0;
+        if (step.rowsRepainted >= 0) EXPECT_LE(rows, step.rowsRepainted) << step.name;
+        const QImage onScreen = memo.screen()->grabWindow(memo.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = memo.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(onScreen, fresh) << step.name;
+    }
+    QApplication::setCursorFlashTime(1000);
+}
+
+// A line more in a long page leaves the sliders on their pixels: the bars are not painted again,
+// until the slider does move.
+TEST_F(PaintingTest, ScrollBarsRepaintOnlyWhenTheSliderMoves)
+{
+    std::string page;
+    for (int line = 0; line < 5000; ++line) page += "<p>a line</p>\r\n";
+    memo.SetText(page);
+    memo.Model().SetCaret({2500, 0});
+    QCoreApplication::processEvents();
+    PaintRecorder vertical, horizontal;
+    memo.verticalScrollBar()->installEventFilter(&vertical);
+    memo.horizontalScrollBar()->installEventFilter(&horizontal);
+
+    RunKeys(memo, {Enter});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(vertical.painted.isEmpty());
+    EXPECT_TRUE(horizontal.painted.isEmpty());
+
+    memo.ReplaceSelection(QString("new\r\n").repeated(5000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(vertical.painted.isEmpty());
 }
 
 // A highlighter whose every line starts with two empty tokens.
