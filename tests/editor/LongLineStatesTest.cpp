@@ -54,8 +54,8 @@ TEST_P(LongLineStates, EditedLineAgreesWithAWholeScan)
 
     TTextBuffer fresh;
     fresh.LoadBytes(buffer.SavedBytes());
+    THtmlHighlighter wholeHighlighter;  // outlives the store, which leaves its listeners when it goes
     THighlightStore wholeStore(fresh);
-    THtmlHighlighter wholeHighlighter;
     wholeStore.SetHighlighter(&wholeHighlighter);
     EXPECT_EQ(store.EndState(0), wholeStore.EndState(0));
     EXPECT_EQ(store.EndState(1), wholeStore.EndState(1));
