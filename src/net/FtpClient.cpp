@@ -231,6 +231,8 @@ std::string TFtpClient::TlsHostName() const
 void TFtpClient::SecureControlConnection()
 {
     step_ = TTransferStep::Secure;
+    // Level 1, as USER is: the step a progress display names.
+    Report(1, "AUTH TLS");
     Reply reply = Exchange("AUTH TLS");
     if (!reply.Usable() || reply.code != 234)
         FailLogIn("The server does not offer TLS (AUTH TLS), so nothing more was sent: " + reply.Message());

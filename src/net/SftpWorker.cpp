@@ -175,9 +175,11 @@ void PrepareKnownHostsFolder(const std::string& knownHosts)
 void RememberHostKey(ssh_session session, const std::string& knownHosts)
 {
     PrepareKnownHostsFolder(knownHosts);
-    const mode_t oldMask = umask(077);
+    // Made private before libssh appends to it. Not through umask: that is the whole process's, and
+    // this runs beside the interface thread, whose files would be made with the wrong mode meanwhile.
+    if (const int made = open(knownHosts.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600); made >= 0)
+        close(made);
     const int rc = ssh_session_update_known_hosts(session);
-    umask(oldMask);
     if (rc != SSH_OK)
         throw ESftpError(TTransferStep::Secure, std::string("Cannot remember the server's key: ") + ssh_get_error(session));
     chmod(knownHosts.c_str(), 0600);

@@ -1,9 +1,11 @@
-// The protocol choice of the New FTP Connection dialog, and Test and Upload over SFTP against a real
-// server on 127.0.0.1 (paramiko), with the scripted platform answering the trust questions.
+// The protocol choice of the New FTP Connection dialog, and Test and Upload over SFTP and FTPS against
+// real servers on loopback (paramiko, vsftpd with TLS), with the scripted platform answering the trust
+// questions.
 #include "net/MessagePump.h"
 #include "support/ScriptedPlatform.h"
 #include "support/net/RealFtpServer.h"
 #include "support/net/SftpTestServer.h"
+#include "support/net/TlsTestCertificates.h"
 #include "upload/ProfileFile.h"
 #include "upload/dialogs/ConnectU.h"
 #include "upload/dialogs/FTPU.h"
@@ -20,6 +22,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <map>
 #include <sstream>
 #include <unistd.h>
 
@@ -46,6 +50,35 @@ SftpTestServer& Server()
     return *server;
 }
 
+// vsftpd requiring TLS with a certificate the test authority signed or a self-signed one, vsftpd
+// without TLS (on 127.0.0.1 or ::1), and pyftpdlib for a log-in that can be refused.
+enum class Ftp { Signed, SelfSigned, Plain, PlainIpv6, WithPassword };
+
+RealFtpServer& FtpServer(Ftp which)
+{
+    static std::map<Ftp, std::unique_ptr<RealFtpServer>> servers;
+    std::unique_ptr<RealFtpServer>& server = servers[which];
+    if (!server) {
+        const TlsTestCertificates& certificates = TestCertificates();
+        FtpServerOptions options;
+        if (which == Ftp::Signed)
+            options = {"127.0.0.1", certificates.Certificate, certificates.Key};
+        if (which == Ftp::SelfSigned)
+            options = {"127.0.0.1", certificates.SelfSigned, certificates.SelfSignedKey};
+        if (which == Ftp::PlainIpv6)
+            options.Address = "::1";
+        server = RealFtpServer::Start(which == Ftp::WithPassword ? FtpServerKind::Pyftpdlib : FtpServerKind::Vsftpd,
+                                      options);
+    }
+    return *server;
+}
+
+TConnectionProfile FtpProfile(Ftp which, const std::string& hostLine, bool passive, const std::string& directory)
+{
+    RealFtpServer& server = FtpServer(which);
+    return {"site", server.User(), server.Password(), hostLine, passive, std::to_string(server.Port()), directory};
+}
+
 // The buttons of a trust question: "Refuse" (the default), "Trust and remember".
 constexpr int kRefuse = 0;
 constexpr int kTrust = 1;
@@ -58,6 +91,8 @@ protected:
         std::ofstream(pagePath, std::ios::binary) << pageBytes;
         form3.UploadPath = QString::fromStdString(pagePath);
         form4.KnownHostsPath = form3.KnownHostsPath = knownHosts;
+        form4.TrustedServersPath = form3.TrustedServersPath = trustedServers;
+        TestCertificates();  // before the first TLS connection: it names the trust store
     }
 
     void TearDown() override
@@ -102,6 +137,7 @@ protected:
     std::string folder = MakeTempDirectory("tallo-secure-upload-");
     std::string profilePath = folder + "/connect.set";
     std::string knownHosts = folder + "/config/tallo/known_hosts";
+    std::string trustedServers = folder + "/config/tallo/trusted_servers";
     std::string pagePath = folder + "/page.html";
     std::string pageBytes = std::string("<html>\r\n\xC3\xA9\0\xFF</html>\n", 18);
     TForm4 form4{profilePath};
@@ -299,6 +335,94 @@ TEST_F(SecureUploadWindowsTest, CancelEndsALargeSftpUploadAndTheNextOneWorks)
     form3.Button3Click();
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Upload is successfully!"});
     EXPECT_EQ(ReadBytes(Server().Root() + "/upload/page.html"), pageBytes);
+}
+
+TEST_F(SecureUploadWindowsTest, FtpsUploadStoresThePageOnceTheServerIsTrusted)
+{
+    struct Case {
+        const char* what;
+        Ftp server;
+        const char* hostLine;
+        bool passive;
+        std::deque<int> answers;
+        size_t questions;
+        const char* refusal;  // nullptr: the page arrives
+    };
+    const Case cases[] = {
+        {"verified, passive", Ftp::Signed, "ftps://localhost", true, {}, 0, nullptr},
+        {"verified, active", Ftp::Signed, "ftps://127.0.0.1", false, {}, 0, nullptr},
+        {"self-signed, refused", Ftp::SelfSigned, "ftps://localhost", true, {kRefuse}, 1, "is not trusted"},
+        {"self-signed, trusted", Ftp::SelfSigned, "ftps://localhost", false, {kTrust}, 1, nullptr},
+        {"self-signed, remembered", Ftp::SelfSigned, "ftps://localhost", true, {}, 0, nullptr},
+        {"server without TLS", Ftp::Plain, "ftps://127.0.0.1", true, {kTrust}, 0, "does not offer TLS"},
+        {"IPv6 address in brackets", Ftp::PlainIpv6, "[::1]", false, {}, 0, nullptr},
+    };
+    const std::vector<QString> success = {"Upload is successfully!"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.server == Ftp::PlainIpv6 && !HasIpv6Loopback()) {
+            std::cout << "[ SKIPPED  ] this machine has no IPv6 loopback address (::1)\n";
+            continue;
+        }
+        const std::string stored = FtpServer(c.server).UploadPath() + "/page.html";
+        std::remove(stored.c_str());
+        SaveProfile(FtpProfile(c.server, c.hostLine, c.passive, "upload"));
+        desktop.ClearRecords();
+        desktop.askAnswers = c.answers;
+        form3.Button3Click();
+        ASSERT_EQ(Questions().size(), c.questions);
+        if (c.questions) {
+            const RecordedMessage& question = desktop.messages.front();
+            EXPECT_EQ(question.caption, QStringLiteral("Unverified certificate"));
+            EXPECT_TRUE(question.text.contains(QString::fromStdString(TestCertificates().SelfSignedFingerprint)));
+        }
+        if (c.refusal) {
+            EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{});
+            ASSERT_EQ(desktop.MessageTexts(MessageKind::Error).size(), 1u);
+            EXPECT_TRUE(desktop.MessageTexts(MessageKind::Error).front().contains(c.refusal));
+            EXPECT_FALSE(std::ifstream(stored).good());
+        } else {
+            EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), success);
+            EXPECT_EQ(desktop.MessageTexts(MessageKind::Error), std::vector<QString>{});
+            EXPECT_EQ(ReadBytes(stored), pageBytes);
+        }
+        EXPECT_FALSE(form3.FtpClient1.Connected());
+    }
+}
+
+TEST_F(SecureUploadWindowsTest, FtpTestNamesTheStepThatFailed)
+{
+    struct Case {
+        const char* what;
+        TConnectionProfile profile;
+        std::deque<int> answers;
+        QString status;
+    };
+    const QString secure = QStringLiteral("Test failed: the server's certificate or key was not accepted.");
+    TConnectionProfile wrongPassword = FtpProfile(Ftp::WithPassword, "127.0.0.1", true, "");
+    wrongPassword.Password += "x";
+    TConnectionProfile nothingListening = FtpProfile(Ftp::WithPassword, "127.0.0.1", true, "");
+    nothingListening.Port = std::to_string(FreeLoopbackPort());
+    const Case cases[] = {
+        {"all well", FtpProfile(Ftp::WithPassword, "127.0.0.1", false, "upload"), {}, "Test passed."},
+        {"wrong password", wrongPassword, {}, "Test failed: the log-in was refused."},
+        {"bad folder", FtpProfile(Ftp::WithPassword, "127.0.0.1", true, "missing"), {},
+         "Test failed: the folder could not be opened."},
+        {"nothing listening", nothingListening, {}, "Test failed: no connection could be made to the server."},
+        {"FTPS, certificate refused", FtpProfile(Ftp::SelfSigned, "ftps://localhost", true, ""), {kRefuse}, secure},
+        {"FTPS, server without TLS", FtpProfile(Ftp::Plain, "ftps://127.0.0.1", true, ""), {}, secure},
+        {"FTPS, verified, folder", FtpProfile(Ftp::Signed, "ftps://localhost", true, "upload"), {}, "Test passed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fill(c.profile);
+        desktop.ClearRecords();
+        desktop.askAnswers = c.answers;
+        form4.Button2Click();
+        EXPECT_EQ(form4.Panel->StatusLabel->text(), c.status);
+        EXPECT_EQ(Questions().size(), c.answers.size());
+        EXPECT_FALSE(form4.FtpClient1.Connected());
+    }
 }
 
 TEST_F(SecureUploadWindowsTest, TheFtpClientFollowsTheProfilesProtocol)
