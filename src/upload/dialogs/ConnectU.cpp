@@ -171,6 +171,18 @@ std::optional<std::string> TForm3::SelectedName(TEmptyListCheck check)
     return selected.front()->data(Qt::UserRole).toByteArray().toStdString();
 }
 
+std::optional<TForm3::TSelectedProfile> TForm3::SelectedProfile(TEmptyListCheck check)
+{
+    const std::optional<std::string> name = SelectedName(check);
+    if (!name)
+        return std::nullopt;
+    std::optional<TProfileLines> lines = ReadProfiles();
+    const std::optional<std::size_t> start = lines ? FindProfile(*lines, *name) : std::nullopt;
+    if (!start)
+        return std::nullopt;
+    return TSelectedProfile{std::move(*lines), *start};
+}
+
 void TForm3::ShowProfileDialog()
 {
     hide();
@@ -192,14 +204,10 @@ void TForm3::Button5Click()
 {
     if (Panel->Busy())
         return;
-    const std::optional<std::string> name = SelectedName(TEmptyListCheck::Report);
-    if (!name)
+    const std::optional<TSelectedProfile> selected = SelectedProfile(TEmptyListCheck::Report);
+    if (!selected)
         return;
-    const std::optional<TProfileLines> lines = ReadProfiles();
-    const std::optional<std::size_t> start = lines ? FindProfile(*lines, *name) : std::nullopt;
-    if (!start)
-        return;
-    form4_.PrepareEditProfile(ProfileAt(*lines, *start), *start);
+    form4_.PrepareEditProfile(ProfileAt(selected->Lines, selected->Start), selected->Start);
     ShowProfileDialog();
 }
 
@@ -207,16 +215,12 @@ void TForm3::Button2Click()
 {
     if (Panel->Busy())
         return;
-    const std::optional<std::string> name = SelectedName(TEmptyListCheck::Skip);
-    if (!name)
+    std::optional<TSelectedProfile> selected = SelectedProfile(TEmptyListCheck::Skip);
+    if (!selected)
         return;
-    std::optional<TProfileLines> lines = ReadProfiles();
-    const std::optional<std::size_t> start = lines ? FindProfile(*lines, *name) : std::nullopt;
-    if (!start)
-        return;
-    RemoveProfile(*lines, *start);
+    RemoveProfile(selected->Lines, selected->Start);
     try {
-        file_.Write(*lines);
+        file_.Write(selected->Lines);
     } catch (const std::exception& error) {
         platform().ShowError(ErrorText(error));
         return;
@@ -229,14 +233,10 @@ void TForm3::Button3Click()
 {
     if (Panel->Busy())
         return;
-    const std::optional<std::string> name = SelectedName(TEmptyListCheck::Report);
-    if (!name)
+    const std::optional<TSelectedProfile> selected = SelectedProfile(TEmptyListCheck::Report);
+    if (!selected)
         return;
-    const std::optional<TProfileLines> lines = ReadProfiles();
-    const std::optional<std::size_t> start = lines ? FindProfile(*lines, *name) : std::nullopt;
-    if (!start)
-        return;
-    const TConnectionProfile profile = ProfileAt(*lines, *start);
+    const TConnectionProfile profile = ProfileAt(selected->Lines, selected->Start);
     const std::optional<int> port = PortNumber(profile.Port);
     if (!port) {
         platform().ShowMessage(QStringLiteral("The Port must be number!"));

@@ -64,6 +64,12 @@ private:
     // selection (an empty list is only checked when asked).
     enum class TEmptyListCheck { Skip, Report };
     std::optional<std::string> SelectedName(TEmptyListCheck check);
+    // The file's lines and where the selected profile starts in them, after the same messages.
+    struct TSelectedProfile {
+        TProfileLines Lines;
+        std::size_t Start = 0;
+    };
+    std::optional<TSelectedProfile> SelectedProfile(TEmptyListCheck check);
     void ShowProfileDialog();
     void UploadAndDisconnect();
     TTransferEnd UploadFtp(const TConnectionProfile& profile, const TServerAddress& address, int port);
