@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,13 +24,18 @@ protected:
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         // Recovery copies of in-place saves go beside the test's folder, not into the user's.
+        if (const char* state = std::getenv("XDG_STATE_HOME"))
+            savedState_ = state;
         ::setenv("XDG_STATE_HOME", (folder_ + ".state").c_str(), 1);
     }
     void TearDown() override
     {
         fs::remove_all(folder_);
         fs::remove_all(folder_ + ".state");
-        ::unsetenv("XDG_STATE_HOME");
+        if (savedState_)
+            ::setenv("XDG_STATE_HOME", savedState_->c_str(), 1);
+        else
+            ::unsetenv("XDG_STATE_HOME");
     }
 
     std::string Write(const std::string& name, const std::string& bytes)
@@ -41,6 +47,7 @@ protected:
     int EntryCount() const { return static_cast<int>(std::distance(fs::directory_iterator(folder_), {})); }
 
     std::string folder_;
+    std::optional<std::string> savedState_;
 };
 
 TEST_F(SafeSave, ReplacesContentAndKeepsPermissions)
