@@ -13,6 +13,6 @@ if(TALLO_BUILD_BENCH)
     endif()
     add_test(NAME ${tool}_refuses_files_that_are_not_pages
       COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${tool}> "-DARGS=${args}" -DWORK=${CMAKE_CURRENT_BINARY_DIR}
-              -P ${CMAKE_CURRENT_LIST_DIR}/ToolsRefuseSpecialFiles.cmake)
+              -P ${CMAKE_CURRENT_LIST_DIR}/ToolsRefuseNonPages.cmake)
   endforeach()
 endif()

@@ -2,6 +2,7 @@
 #include "net/MessagePump.h"
 #include "base/PathName.h"
 #include "net/ReplyParsing.h"
+#include "support/net/RecordingFtpClient.h"
 #include "support/net/ScriptedFtpServer.h"
 
 #include <fstream>
@@ -16,16 +17,7 @@ class FtpClientScriptedTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        client.Host = "127.0.0.1";
-        client.Port = server.Port();
-        client.UserID = "ann";
-        client.Password = "secret";
-        client.Passive = true;
-        client.OnConnect = [this](TSocketConnection&) { events.push_back("Connect"); };
-        client.OnConnectionFailed = [this](TSocketConnection&) { events.push_back("ConnectionFailed"); };
-        client.OnTransactionStart = [this](TSocketConnection&) { events.push_back("TransactionStart"); };
-        client.OnTransactionStop = [this](TSocketConnection&) { events.push_back("TransactionStop"); };
-        client.OnSuccess = [this](TFtpClient&, TCmdType type) { events.push_back("Success(" + std::to_string(type) + ")"); };
+        RecordClientEvents(client, server, events);
         client.OnUnSupportedFunction = [this](TFtpClient&, TCmdType type) {
             events.push_back("UnSupported(" + std::to_string(type) + ")");
         };

@@ -2,6 +2,7 @@
 // valid code, echoed passwords. Nothing may hang, nothing may pass for success, no password may show.
 #include "net/FtpClient.h"
 #include "net/MessagePump.h"
+#include "support/net/RecordingFtpClient.h"
 #include "support/net/ScriptedFtpServer.h"
 
 #include <chrono>
@@ -53,22 +54,7 @@ protected:
     void WritePage(const std::string& content) { std::ofstream(pagePath, std::ios::binary) << content; }
 
     // A client of the scripted server that records its events.
-    void Prepare(TFtpClient& client, ScriptedFtpServer& server)
-    {
-        client.Host = "127.0.0.1";
-        client.Port = server.Port();
-        client.UserID = "ann";
-        client.Password = "secret";
-        client.Passive = true;
-        client.OnConnect = [this](TSocketConnection&) { events.push_back("Connect"); };
-        client.OnConnectionFailed = [this](TSocketConnection&) { events.push_back("ConnectionFailed"); };
-        client.OnTransactionStart = [this](TSocketConnection&) { events.push_back("TransactionStart"); };
-        client.OnTransactionStop = [this](TSocketConnection&) { events.push_back("TransactionStop"); };
-        client.OnSuccess = [this](TFtpClient&, TCmdType type) { events.push_back("Success(" + std::to_string(type) + ")"); };
-        client.OnFailure = [this](TFtpClient&, bool&, TCmdType type) {
-            events.push_back("Failure(" + std::to_string(type) + ")");
-        };
-    }
+    void Prepare(TFtpClient& client, ScriptedFtpServer& server) { RecordClientEvents(client, server, events); }
 
     std::string directory;
     std::string pagePath;
