@@ -10,3 +10,12 @@ inline std::string FileNamePart(std::string_view path)
     const std::size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
+
+// The folder part: the text before the last "/"; "." when there is none, "/" for a file in the root.
+inline std::string FolderPart(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return ".";
+    return slash == 0 ? "/" : std::string(path.substr(0, slash));
+}

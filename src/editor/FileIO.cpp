@@ -36,7 +36,7 @@ std::string LinkTarget(const std::string& path)
         if (length < 0)
             return {};
         std::string target(buffer, static_cast<std::size_t>(length));
-        current = target.starts_with('/') ? target : FolderOf(current) + "/" + target;
+        current = target.starts_with('/') ? target : FolderPart(current) + "/" + target;
     }
     return {};
 }
@@ -119,7 +119,7 @@ std::string TemporaryPrefix(const std::string& target)
 // Writes a new file beside the old one and renames it over it.
 TReplaceResult ReplaceByRename(const std::string& target, const struct stat* old, const TByteProducer& produce)
 {
-    const std::string folder = FolderOf(target);
+    const std::string folder = FolderPart(target);
     const std::string prefix = TemporaryPrefix(target);
     RemoveStaleTemporaries(folder, prefix);
     const std::unique_ptr<TNewFile> temp = TNewFile::Create(folder, prefix);

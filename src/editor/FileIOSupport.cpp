@@ -41,19 +41,6 @@ int CreateNamed(const std::string& folder, const std::string& prefix, std::strin
 
 }  // namespace
 
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 bool WriteProduced(int fd, const TByteProducer& produce)
 {
     std::string buffer;
@@ -88,14 +75,6 @@ bool CopyContents(int from, int to)
         }
         offset += got;
     }
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
 }
 
 void SyncFolder(const std::string& folder)

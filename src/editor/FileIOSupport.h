@@ -4,19 +4,19 @@
 // copies, and new files that nobody sees under a name until they are complete.
 
 #include "base/FileDescriptor.h"
+#include "base/FileWrites.h"
+#include "base/PathName.h"
 #include "editor/FileIO.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-bool WriteAll(int fd, std::string_view bytes);
 // Gathers the producer's small pieces into large writes.
 bool WriteProduced(int fd, const TByteProducer& produce);
 // Writes all of `from` over `to` from offset 0 (sizes are left as they are).
 bool CopyContents(int from, int to);
 
-std::string FolderOf(const std::string& path);
 // Makes the folder's entries durable, so that a rename or link in it survives a crash.
 void SyncFolder(const std::string& folder);
 

@@ -1,11 +1,11 @@
 #include "net/TrustedServers.h"
 
-#include "base/FileDescriptor.h"
+#include "base/FileWrites.h"
+#include "base/PathName.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -43,12 +43,6 @@ std::vector<std::string> ReadLines(const std::string& path)
     return lines;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
 // Makes the folder and its missing parents; the new ones private to the user.
 void MakeFolders(const std::string& folder)
 {
@@ -62,27 +56,9 @@ void MakeFolders(const std::string& folder)
 
 void WriteWhole(const std::string& path, const std::string& text)
 {
-    MakeFolders(FolderOf(path));
-    const std::string temporary = path + ".new";
-    TFileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
-    const auto fail = [&](const std::string& what) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(temporary.c_str());
-        throw std::runtime_error("Cannot " + what + " \"" + path + "\": " + reason);
-    };
-    if (!file.Valid())
-        fail("write");
-    ::fchmod(file.Get(), 0600);  // an older leftover may have had other rights
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(file.Get(), text.data() + done, text.size() - done);
-        if (n < 0 && errno != EINTR)
-            fail("write");
-        done += n > 0 ? static_cast<std::size_t>(n) : 0;
-    }
-    if (::fsync(file.Get()) != 0 || !file.Close())
-        fail("write");
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        fail("replace");
+    MakeFolders(FolderPart(path));
+    if (const int error = ReplacePrivateFile(path, text))
+        throw std::runtime_error("Cannot write \"" + path + "\": " + std::strerror(error));
 }
 
 }  // namespace

@@ -1,0 +1,4 @@
+# Small pieces every core part shares.
+target_sources(tallo_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/FileWrites.cpp
+)
