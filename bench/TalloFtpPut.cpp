@@ -5,7 +5,8 @@
 // from TALLO_FTP_PASSWORD (never from the command line). Every wait gives up after SECONDS without
 // progress (60 by default; 0 waits for ever). A certificate that does not verify, or an SSH host key seen
 // for the first time, is shown and put to the user on the terminal; without a terminal it is refused
-// unless --trust-new says to trust and remember it. Prints each event and the error text of a failure
+// unless --trust-new says to trust and remember it. A certificate that differs from the one trusted
+// before, like a changed host key, is always refused. Prints each event and the error text of a failure
 // with the step it failed in; exits non-zero on failure.
 
 #include "base/PathName.h"
@@ -210,7 +211,13 @@ void WireFtpEvents(TFtpClient& client, const Options& options, bool& failed, Clo
     client.OnTransactionStop = [&client, &transferStart](TSocketConnection&) {
         ReportThroughput("OnTransactionStop", client.BytesTotal(), transferStart);
     };
-    client.OnUntrustedCertificate = [&options](const TTlsCertificate& certificate) {
+    client.OnUntrustedCertificate = [&options](const TUntrustedCertificate& question) {
+        // Like a changed SSH host key: refused here whatever the options; the error names both fingerprints.
+        if (question.Changed()) {
+            Say("refused: the certificate differs from the one trusted before (--trust-new never replaces it)");
+            return TTrustAnswer::Refuse;
+        }
+        const TTlsCertificate& certificate = question.Certificate;
         return AskTrust(options, "The certificate of the server does not verify (" + certificate.Problem +
                                      ").\n  subject: " + certificate.Subject + "\n  issuer: " + certificate.Issuer +
                                      "\n  SHA-256 fingerprint: " + certificate.Fingerprint);

@@ -1,4 +1,5 @@
 # Small pieces every core part shares.
 target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FileWrites.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UserFolders.cpp
 )

@@ -1,5 +1,6 @@
 #include "desktop/RecoveryFolder.h"
 
+#include "base/UserFolders.h"
 #include "editor/FileIO.h"
 #include "editor/TextSnapshot.h"
 
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,13 +57,6 @@ bool TakeNewline(std::string_view& rest)
     if (!rest.starts_with('\n')) return false;
     rest.remove_prefix(1);
     return true;
-}
-
-std::string HomeFolder()
-{
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
-    return {};
 }
 
 // A folder of ours that only we may enter; made when missing. False when it cannot be.
@@ -155,15 +148,8 @@ std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::string_view bytes)
 
 std::string DefaultRecoveryFolder()
 {
-    std::string state;
-    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && xdg[0] == '/') {
-        state = xdg;
-    } else {
-        const std::string home = HomeFolder();
-        if (home.empty()) return {};
-        state = home + "/.local/state";
-    }
-    return state + "/tallo/recovery";
+    const std::string state = UserStateFolder();
+    return state.empty() ? std::string() : state + "/tallo/recovery";
 }
 
 // --- TFolderLock ---------------------------------------------------------------------------------

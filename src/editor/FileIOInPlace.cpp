@@ -1,10 +1,10 @@
 #include "editor/FileIOInPlace.h"
 
 #include "base/PathName.h"
+#include "base/UserFolders.h"
 #include "editor/FileIOSupport.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,14 +46,8 @@ bool Overwrite(int file, int staged, off_t size)
 
 std::string RecoveryFolder()
 {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    std::string folder;
-    if (state && *state == '/')
-        folder = state;
-    else if (home && *home == '/')
-        folder = std::string(home) + "/.local/state";
-    else
+    std::string folder = UserStateFolder();
+    if (folder.empty())
         return {};
     folder += "/tallo/recovery";
     return MakeFolders(folder) ? folder : std::string();

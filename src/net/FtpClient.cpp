@@ -250,22 +250,20 @@ void TFtpClient::AcceptCertificate(TTlsCertificate certificate)
 {
     if (certificate.Problem.empty())
         return;
-    const std::string host = TlsHostName();
-    const int port = (Proxy.empty() ? Port : ProxyPort) & 0xFFFF;
     const TTrustedServers trusted(TrustedServersPath);
-    if (trusted.Trusts(host, port, certificate.Fingerprint))
+    const int port = (Proxy.empty() ? Port : ProxyPort) & 0xFFFF;
+    TUntrustedCertificate question{TlsHostName(), port, std::move(certificate), {}};
+    question.PinnedFingerprint = trusted.FingerprintOf(question.Host, port);
+    if (trusted.Trusts(question.Host, port, question.Certificate.Fingerprint))
         return;
-    // A server that showed another untrusted certificate before: renewed, or someone in between.
-    if (const std::string before = trusted.FingerprintOf(host, port); !before.empty())
-        certificate.Problem += "; it differs from the certificate trusted before for this server (" + before + ")";
-    const std::string refusal = "The certificate of " + host + " is not trusted: " + certificate.Problem +
-                                (certificate.Fingerprint.empty() ? "" : ". Its SHA-256 fingerprint is " + certificate.Fingerprint);
-    // Without a fingerprint there is nothing the user could check or trust.
-    if (certificate.Fingerprint.empty() || !OnUntrustedCertificate)
-        FailLogIn(refusal);
-    if (OnUntrustedCertificate(certificate) != TTrustAnswer::TrustAndRemember)
-        FailLogIn(refusal);
-    trusted.Remember(host, port, certificate.Fingerprint);
+    // Without a fingerprint there is nothing the user could check or trust. A changed certificate takes
+    // the explicit "replace" answer, so a caller that trusts new servers unseen never accepts it.
+    const TTrustAnswer accepting =
+        question.Changed() ? TTrustAnswer::ReplaceRemembered : TTrustAnswer::TrustAndRemember;
+    if (question.Certificate.Fingerprint.empty() || !OnUntrustedCertificate ||
+        OnUntrustedCertificate(question) != accepting)
+        FailLogIn(CertificateRefusal(question, TrustedServersPath));
+    trusted.Remember(question.Host, port, question.Certificate.Fingerprint);
 }
 
 void TFtpClient::ProtectDataConnections()

@@ -59,9 +59,9 @@ public:
     std::string FWPassword;
     bool FWAuthenticate = false;
     TFtpSecurity Security = TFtpSecurity::None;
-    // Asked on the calling thread when the server's certificate does not verify and is not in the trusted
-    // servers file; unset, such a certificate is refused.
-    std::function<TTrustAnswer(const TTlsCertificate&)> OnUntrustedCertificate;
+    // Asked on the calling thread when the server's certificate does not verify and is not the one in the
+    // trusted servers file; unset, such a certificate is refused.
+    std::function<TTrustAnswer(const TUntrustedCertificate&)> OnUntrustedCertificate;
     std::string TrustedServersPath = DefaultTrustedServersPath();
 
     // The step the client is in, or failed in: it stays at the failing step after an error.

@@ -1,11 +1,11 @@
 #include "net/SftpSession.h"
 
+#include "base/UserFolders.h"
 #include "net/MessagePump.h"
 #include "net/SftpWorker.h"
 #include "net/SocketErrors.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <sys/socket.h>
 #include <thread>
 
@@ -40,7 +40,7 @@ void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPat
 {
     auto state = std::make_shared<State>();
     state_ = state;
-    std::thread([state, target, localPath, knownHosts = knownHostsPath_] {
+    std::thread([state, target, localPath, knownHosts = TKnownHostsFiles{knownHostsPath_, OpenSshKnownHostsPath()}] {
         RunSftpUpload(*state, target, localPath, knownHosts);
     }).detach();
 
@@ -77,10 +77,14 @@ void TSftpSession::Check(const TSftpTarget& target)
     Upload(target, std::string());
 }
 
+std::string OpenSshKnownHostsPath()
+{
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + "/.ssh/known_hosts";
+}
+
 std::string DefaultKnownHostsPath()
 {
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
-        return std::string(config) + "/tallo/known_hosts";
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config/tallo/known_hosts";
+    const std::string config = UserConfigFolder();
+    return config.empty() ? std::string() : config + "/tallo/known_hosts";
 }

@@ -1,8 +1,11 @@
 #pragma once
 // Uploads one file over SSH (SFTP) for code on the user-interface thread. libssh's calls block, so they
 // run on a worker thread while the caller waits and pumps the user interface, as every network wait here
-// does. The server is checked against a known-hosts file before the password leaves the machine: a key
-// seen for the first time is put to the caller with its fingerprint, a changed key is refused.
+// does. The server's key is checked before the password leaves the machine, against this program's own
+// known-hosts file and the ones the user's OpenSSH reads (~/.ssh/known_hosts, then the system's): a key
+// listed in any of them is trusted, a key that differs from the one listed is refused as changed, and a
+// key seen for the first time is put to the caller with its fingerprint. What the user trusts is written
+// to this program's own file only.
 
 #include "net/TransferStep.h"
 
@@ -43,7 +46,7 @@ public:
     TSftpSession(const TSftpSession&) = delete;
     TSftpSession& operator=(const TSftpSession&) = delete;
 
-    // Asked on the calling thread when the server's key is not in the known-hosts file yet.
+    // Asked on the calling thread when the server's key is in no known-hosts file yet.
     std::function<TTrustAnswer(const THostKeyQuestion&)> OnNewHostKey;
     std::function<void(TTransferStep)> OnStep;
     std::function<void(std::uint64_t sent, std::uint64_t total)> OnProgress;
@@ -66,5 +69,8 @@ private:
     std::string knownHostsPath_;
 };
 
-// The known-hosts file of this program: $XDG_CONFIG_HOME/tallo/known_hosts (or ~/.config/...).
+// The known-hosts file of this program: $XDG_CONFIG_HOME/tallo/known_hosts (or ~/.config/...); empty
+// without a home folder.
 std::string DefaultKnownHostsPath();
+// The user's OpenSSH one, read and never written: ~/.ssh/known_hosts; empty without a home folder.
+std::string OpenSshKnownHostsPath();

@@ -23,6 +23,8 @@
 namespace {
 
 using State = TSftpSession::State;
+// Keys the system's administrator lists for every user, as OpenSSH reads them.
+constexpr const char* kSystemKnownHosts = "/etc/ssh/ssh_known_hosts";
 constexpr std::size_t kChunkSize = 64 * 1024;  // every SFTP server takes writes of this size
 
 struct SessionFree {
@@ -123,7 +125,7 @@ int ConnectSocket(State& state, const TSftpTarget& target)
     throw ESftpError(TTransferStep::Connect, SocketErrorMessage(SocketErrorCodeFromErrno(lastError)));
 }
 
-void SetUpSession(ssh_session session, const TSftpTarget& target, int fd, const std::string& knownHosts)
+void SetUpSession(ssh_session session, const TSftpTarget& target, int fd, const TKnownHostsFiles& knownHosts)
 {
     bool readUserConfig = false;  // ~/.ssh/config could send the upload elsewhere than the profile says
     unsigned int port = static_cast<unsigned int>(target.Port);
@@ -133,7 +135,10 @@ void SetUpSession(ssh_session session, const TSftpTarget& target, int fd, const 
     ssh_options_set(session, SSH_OPTIONS_HOST, host.c_str());
     ssh_options_set(session, SSH_OPTIONS_PORT, &port);
     if (!target.User.empty()) ssh_options_set(session, SSH_OPTIONS_USER, target.User.c_str());
-    ssh_options_set(session, SSH_OPTIONS_KNOWNHOSTS, knownHosts.c_str());
+    // Both files name the key types to prefer, so a server the user's OpenSSH knows by an older key type
+    // shows that key rather than one nobody has seen.
+    ssh_options_set(session, SSH_OPTIONS_KNOWNHOSTS, knownHosts.Own.c_str());
+    if (!knownHosts.OpenSsh.empty()) ssh_options_set(session, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, knownHosts.OpenSsh.c_str());
     ssh_options_set(session, SSH_OPTIONS_FD, &socket);
 }
 
@@ -179,30 +184,67 @@ void RememberHostKey(ssh_session session, const std::string& knownHosts)
     // this runs beside the interface thread, whose files would be made with the wrong mode meanwhile.
     if (const int made = open(knownHosts.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600); made >= 0)
         close(made);
+    // libssh writes to the file in its first slot: this program's own, never the user's OpenSSH file.
+    ssh_options_set(session, SSH_OPTIONS_KNOWNHOSTS, knownHosts.c_str());
     const int rc = ssh_session_update_known_hosts(session);
     if (rc != SSH_OK)
         throw ESftpError(TTransferStep::Secure, std::string("Cannot remember the server's key: ") + ssh_get_error(session));
     chmod(knownHosts.c_str(), 0600);
 }
 
-void VerifyHostKey(State& state, ssh_session session, const TSftpTarget& target, const std::string& knownHosts)
+// What one known-hosts file alone says of the server's key (hashed names and "[host]:port" entries
+// included): libssh reads both of its slots, so both name the file.
+ssh_known_hosts_e VerdictOf(ssh_session session, const std::string& file)
+{
+    ssh_options_set(session, SSH_OPTIONS_KNOWNHOSTS, file.c_str());
+    ssh_options_set(session, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, file.c_str());
+    return ssh_session_is_known_server(session);
+}
+
+enum class TKeyStanding { Listed, Unknown, Changed };
+
+struct TKnownHostsVerdict {
+    TKeyStanding Standing = TKeyStanding::Unknown;
+    std::string ChangedIn;  // the file listing another key, for a changed one
+};
+
+// The key is trusted when any file lists it, as OpenSSH does; otherwise a file that lists another key
+// for the server makes it a changed key.
+TKnownHostsVerdict CheckKnownHosts(ssh_session session, const TKnownHostsFiles& knownHosts)
+{
+    TKnownHostsVerdict verdict;
+    for (const std::string& file : {knownHosts.Own, knownHosts.OpenSsh, std::string(kSystemKnownHosts)}) {
+        if (file.empty()) continue;
+        switch (VerdictOf(session, file)) {
+        case SSH_KNOWN_HOSTS_OK: return {TKeyStanding::Listed, {}};
+        case SSH_KNOWN_HOSTS_ERROR: throw ESftpError(TTransferStep::Secure, ssh_get_error(session));
+        case SSH_KNOWN_HOSTS_CHANGED:
+        case SSH_KNOWN_HOSTS_OTHER:
+            if (verdict.Standing != TKeyStanding::Changed) verdict = {TKeyStanding::Changed, file};
+            break;
+        default: break;
+        }
+    }
+    return verdict;
+}
+
+void VerifyHostKey(State& state, ssh_session session, const TSftpTarget& target, const TKnownHostsFiles& knownHosts)
 {
     EnterStep(state, TTransferStep::Secure);
-    const ssh_known_hosts_e known = ssh_session_is_known_server(session);
-    if (known == SSH_KNOWN_HOSTS_OK) return;
-    if (known == SSH_KNOWN_HOSTS_ERROR) throw ESftpError(TTransferStep::Secure, ssh_get_error(session));
+    const TKnownHostsVerdict verdict = CheckKnownHosts(session, knownHosts);
+    if (verdict.Standing == TKeyStanding::Listed) return;
     THostKeyQuestion question{HostForMessages(target), target.Port, {}, {}};
     question.Fingerprint = ServerKeyFingerprint(session, question.KeyType);
-    if (known == SSH_KNOWN_HOSTS_CHANGED || known == SSH_KNOWN_HOSTS_OTHER) {
+    if (verdict.Standing == TKeyStanding::Changed) {
         throw ESftpError(TTransferStep::Secure,
                          "WARNING: the server " + question.Host + " shows a different key (" + question.KeyType + " " +
                              question.Fingerprint + ") from the one remembered for it. Someone may be "
                              "intercepting the connection, so nothing was sent. If the server's key was "
-                             "changed on purpose, remove its line from " + knownHosts + ".");
+                             "changed on purpose, remove its line from " + verdict.ChangedIn + ".");
     }
     if (AskAboutHostKey(state, question) != TTrustAnswer::TrustAndRemember)
         throw ESftpError(TTransferStep::Secure, "The key of " + question.Host + " was not trusted; nothing was sent.");
-    RememberHostKey(session, knownHosts);
+    RememberHostKey(session, knownHosts.Own);
 }
 
 // Password first; servers that ask through keyboard-interactive prompts get the password for each
@@ -308,8 +350,10 @@ public:
         if (ownSocket_ >= 0) close(ownSocket_);
     }
 
-    void Run(const TSftpTarget& target, const std::string& localPath, const std::string& knownHosts)
+    void Run(const TSftpTarget& target, const std::string& localPath, const TKnownHostsFiles& knownHosts)
     {
+        if (knownHosts.Own.empty())
+            throw ESftpError(TTransferStep::Secure, "No home folder was found to keep the servers' keys in");
         ownSocket_ = ConnectSocket(state_, target);
         session_.reset(ssh_new());
         if (!session_) throw ESftpError(TTransferStep::Connect, "Out of memory");
@@ -336,13 +380,13 @@ private:
 }  // namespace
 
 void RunSftpUpload(State& state, const TSftpTarget& target, const std::string& localPath,
-                   const std::string& knownHostsPath)
+                   const TKnownHostsFiles& knownHosts)
 {
     TSftpOutcome outcome = TSftpOutcome::Success;
     TTransferStep step = TTransferStep::LookUp;
     std::string message;
     try {
-        TSftpRun(state).Run(target, localPath, knownHostsPath);
+        TSftpRun(state).Run(target, localPath, knownHosts);
     } catch (const ESftpError& error) {
         outcome = TSftpOutcome::Failed;
         step = error.Step();

@@ -32,9 +32,15 @@ struct TSftpSession::State {
     std::string message;
 };
 
+// The known-hosts files a server's key is looked up in. New keys the user trusts go into Own only.
+struct TKnownHostsFiles {
+    std::string Own;
+    std::string OpenSsh;  // the user's ~/.ssh/known_hosts; empty without a home folder
+};
+
 // The whole upload, run on the worker thread; ends with done set.
 void RunSftpUpload(TSftpSession::State& state, const TSftpTarget& target, const std::string& localPath,
-                   const std::string& knownHostsPath);
+                   const TKnownHostsFiles& knownHosts);
 
 void AbortSftpWorker(TSftpSession::State& state, TSftpAbortReason reason);
 std::optional<THostKeyQuestion> TakeHostKeyQuestion(TSftpSession::State& state);

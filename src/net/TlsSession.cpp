@@ -154,6 +154,9 @@ TTlsSession::TTlsSession(int socket, const std::string& hostName, const TTlsSess
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(impl_->ssl), hostName.c_str());
     } else {
         SSL_set_tlsext_host_name(impl_->ssl, hostName.c_str());
+        // As browsers check names: only the alternative names count, never the subject's common name,
+        // and a wildcard stands for a whole left-most label ("*.example.com", not "w*.example.com").
+        SSL_set_hostflags(impl_->ssl, X509_CHECK_FLAG_NEVER_CHECK_SUBJECT | X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
         SSL_set1_host(impl_->ssl, hostName.c_str());
     }
     if (resumeFrom) {

@@ -11,4 +11,6 @@ enum class TTransferStep {
     Send,
 };
 
-enum class TTrustAnswer { Refuse, TrustAndRemember };
+// ReplaceRemembered answers only a changed certificate (another one was trusted for the server before):
+// the user has read that warning and replaces the old one; TrustAndRemember never answers it.
+enum class TTrustAnswer { Refuse, TrustAndRemember, ReplaceRemembered };

@@ -2,9 +2,9 @@
 
 #include "base/FileWrites.h"
 #include "base/PathName.h"
+#include "base/UserFolders.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -79,6 +79,8 @@ std::string TTrustedServers::FingerprintOf(const std::string& host, int port) co
 
 void TTrustedServers::Remember(const std::string& host, int port, const std::string& fingerprint) const
 {
+    if (path_.empty())
+        throw std::runtime_error("Cannot remember the certificate: no home folder was found to keep it in");
     RequireOneWord(host, "host name");
     RequireOneWord(fingerprint, "fingerprint");
     std::string text;
@@ -90,10 +92,22 @@ void TTrustedServers::Remember(const std::string& host, int port, const std::str
     WriteWhole(path_, text);
 }
 
+std::string CertificateRefusal(const TUntrustedCertificate& question, const std::string& trustedServersPath)
+{
+    const TTlsCertificate& shown = question.Certificate;
+    if (!question.Changed())
+        return "The certificate of " + question.Host + " is not trusted: " + shown.Problem +
+               (shown.Fingerprint.empty() ? "" : ". Its SHA-256 fingerprint is " + shown.Fingerprint);
+    return "WARNING: the certificate of " + question.Host + " (port " + std::to_string(question.Port) +
+           ") has changed since it was trusted, and the new one does not verify (" + shown.Problem +
+           "). Trusted before, SHA-256: " + question.PinnedFingerprint + ". Shown now, SHA-256: " +
+           shown.Fingerprint + ". Someone may be intercepting the connection, so nothing was sent. If the server's "
+           "certificate was replaced on purpose, check the new fingerprint with the hosting provider and remove the "
+           "server's line from " + trustedServersPath + ".";
+}
+
 std::string DefaultTrustedServersPath()
 {
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
-        return std::string(config) + "/tallo/trusted_servers";
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config/tallo/trusted_servers";
+    const std::string config = UserConfigFolder();
+    return config.empty() ? std::string() : config + "/tallo/trusted_servers";
 }

@@ -4,7 +4,25 @@
 // gives it. The file is private to the user (mode 0600 in a 0700 folder) and is replaced whole through a
 // temporary file, so a crash never leaves half of it. Lines this class does not understand are kept.
 
+#include "net/TlsSession.h"
+
 #include <string>
+
+// A certificate that does not verify, as put to the user: the server, what it showed, and the fingerprint
+// trusted for that server before. With one trusted before, it is a changed certificate: refused like a
+// changed SSH host key unless the user explicitly replaces the old one.
+struct TUntrustedCertificate {
+    std::string Host;
+    int Port = 21;
+    TTlsCertificate Certificate;
+    std::string PinnedFingerprint;  // empty: not seen before
+
+    bool Changed() const { return !PinnedFingerprint.empty(); }
+};
+
+// What a refused certificate's error says; for a changed one the warning names both fingerprints and the
+// file that holds the old one.
+std::string CertificateRefusal(const TUntrustedCertificate& question, const std::string& trustedServersPath);
 
 class TTrustedServers {
 public:
@@ -23,5 +41,5 @@ private:
     std::string path_;
 };
 
-// $XDG_CONFIG_HOME/tallo/trusted_servers, or ~/.config/tallo/trusted_servers.
+// $XDG_CONFIG_HOME/tallo/trusted_servers, or ~/.config/tallo/trusted_servers; empty without a home folder.
 std::string DefaultTrustedServersPath();

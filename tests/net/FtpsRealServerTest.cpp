@@ -107,7 +107,7 @@ TEST_F(Ftps, UploadsArriveByteForByte)
         client.Security = c.security;
         client.Passive = c.passive;
         // The test authority signed the certificate for localhost and 127.0.0.1 only.
-        client.OnUntrustedCertificate = [&](const TTlsCertificate&) {
+        client.OnUntrustedCertificate = [&](const TUntrustedCertificate&) {
             return overIpv6 ? TTrustAnswer::TrustAndRemember : TTrustAnswer::Refuse;
         };
         client.Connect();
@@ -136,9 +136,12 @@ TEST_F(Ftps, CertificateVerdicts)
         {"server without TLS", Server::Plain, TTrustAnswer::TrustAndRemember, 0, "does not offer TLS"},
         {"self-signed, nobody asked", Server::SelfSigned, std::nullopt, 0, "is not trusted"},
         {"self-signed, refused", Server::SelfSigned, TTrustAnswer::Refuse, 1, "is not trusted"},
-        {"self-signed, another one trusted before", Server::SelfSigned, TTrustAnswer::Refuse, 1,
-         "differs from the certificate trusted before for this server (AA:BB)", "AA:BB"},
         {"self-signed, trusted", Server::SelfSigned, TTrustAnswer::TrustAndRemember, 1, ""},
+        // Changed since trusted: "trust" as for a new one does not answer it, only "replace" does.
+        {"self-signed, another one trusted before", Server::SelfSigned, TTrustAnswer::TrustAndRemember, 1,
+         "WARNING: the certificate of localhost (port ", "AA:BB"},
+        {"self-signed, another one trusted before, replaced", Server::SelfSigned, TTrustAnswer::ReplaceRemembered, 1,
+         "", "AA:BB"},
         {"self-signed, remembered", Server::SelfSigned, TTrustAnswer::Refuse, 0, ""},
     };
     for (const Case& c : cases) {
@@ -151,9 +154,10 @@ TEST_F(Ftps, CertificateVerdicts)
         int questions = 0;
         std::string fingerprint;
         if (c.answer)
-            client.OnUntrustedCertificate = [&](const TTlsCertificate& certificate) {
+            client.OnUntrustedCertificate = [&](const TUntrustedCertificate& question) {
                 ++questions;
-                fingerprint = certificate.Fingerprint;
+                fingerprint = question.Certificate.Fingerprint;
+                EXPECT_EQ(question.PinnedFingerprint, c.before ? c.before : "");
                 return *c.answer;
             };
         std::string error;
@@ -171,8 +175,10 @@ TEST_F(Ftps, CertificateVerdicts)
         } else {
             EXPECT_EQ(error, "");
         }
-        if (questions == 1 && c.answer == TTrustAnswer::Refuse)
+        if (questions == 1 && *c.error) {
             EXPECT_NE(error.find(fingerprint), std::string::npos) << "the refusal names the fingerprint";
+            if (c.before) EXPECT_NE(error.find(c.before), std::string::npos) << "and the one trusted before";
+        }
     }
     struct stat file {}, config {};
     ASSERT_EQ(::stat((folder + "/config/tallo/trusted_servers").c_str(), &file), 0);

@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -118,6 +121,64 @@ TEST_F(SftpSessionTest, EachFailureNamesItsStep)
             EXPECT_EQ(std::string(error.what()).find(server_->Password()), std::string::npos);
         }
         EXPECT_EQ(server_->LogInAttempts() > attemptsBefore, c.passwordSent);
+    }
+}
+
+// HOME pointed elsewhere for one scope.
+class TUseHome {
+public:
+    explicit TUseHome(const std::string& home)
+    {
+        if (const char* old = std::getenv("HOME")) old_ = old;
+        setenv("HOME", home.c_str(), 1);
+    }
+    ~TUseHome() { old_ ? setenv("HOME", old_->c_str(), 1) : unsetenv("HOME"); }
+
+private:
+    std::optional<std::string> old_;
+};
+
+TEST_F(SftpSessionTest, KeysTheUsersOpenSshKnowsAreTrustedAndNeverWritten)
+{
+    const std::string home = work_ + "/home", openSsh = home + "/.ssh/known_hosts";
+    const std::string ownLine = server_->OwnKnownHostsLine(), foreignLine = server_->ForeignKnownHostsLine();
+    struct Case {
+        const char* name;
+        std::string line;  // what ~/.ssh/known_hosts holds
+        bool hashed;       // the names hashed, as OpenSSH's HashKnownHosts writes them
+        int questions;
+        bool refused;      // as a changed key
+    } const cases[] = {
+        {"plain entry", ownLine, false, 0, false},
+        {"hashed entry", ownLine, true, 0, false},
+        {"another key listed", foreignLine, false, 0, true},
+        {"another key listed, hashed", foreignLine, true, 0, true},
+        {"only other servers listed", "other.example " + ownLine.substr(ownLine.find(' ') + 1), false, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveTree(work_ + "/config");
+        RemoveTree(home);
+        mkdir(home.c_str(), 0700);
+        mkdir((home + "/.ssh").c_str(), 0700);
+        WriteFile(openSsh, c.line);
+        if (c.hashed)
+            ASSERT_EQ(std::system(("ssh-keygen -q -H -f '" + openSsh + "' >/dev/null 2>&1").c_str()), 0);
+        const std::string listed = ReadFile(openSsh);
+        ASSERT_EQ(listed.rfind(c.hashed ? "|1|" : c.line.substr(0, 3), 0), 0u) << listed;
+        const TUseHome useHome(home);
+        const int attemptsBefore = server_->LogInAttempts();
+        try {
+            EXPECT_EQ(Upload(Target()), c.questions);
+            EXPECT_FALSE(c.refused) << "uploaded";
+        } catch (const ESftpError& error) {
+            EXPECT_TRUE(c.refused) << error.what();
+            EXPECT_EQ(error.Step(), TTransferStep::Secure);
+            EXPECT_NE(std::string(error.what()).find(openSsh), std::string::npos) << error.what();
+            EXPECT_EQ(server_->LogInAttempts(), attemptsBefore) << "no password went to a changed key";
+        }
+        EXPECT_EQ(ReadFile(openSsh), listed) << "the user's OpenSSH file is never written";
+        EXPECT_EQ(access(knownHosts_.c_str(), F_OK) == 0, c.questions == 1) << "only new trust is written, ours";
     }
 }
 

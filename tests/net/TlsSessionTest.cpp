@@ -108,6 +108,13 @@ TEST(TlsSessionTest, JudgesTheCertificateByTrustStoreAndHostName)
     const TlsTestCertificates& certificates = TestCertificates();
     EchoServer signedServer(certificates.Certificate, certificates.Key);
     EchoServer selfSigned(certificates.SelfSigned, certificates.SelfSignedKey);
+    // Names as browsers check them: no common name in place of alternative names, no partial wildcards.
+    const TlsTestPair nameOnlyInSubject = IssueTestCertificate("localhost", "");
+    const TlsTestPair partialWildcard = IssueTestCertificate("partial", "DNS:w*.example.com");
+    const TlsTestPair labelWildcard = IssueTestCertificate("label", "DNS:*.example.com");
+    EchoServer subjectOnly(nameOnlyInSubject.Certificate, nameOnlyInSubject.Key);
+    EchoServer partial(partialWildcard.Certificate, partialWildcard.Key);
+    EchoServer wholeLabel(labelWildcard.Certificate, labelWildcard.Key);
     struct Case {
         const EchoServer& server;
         const char* hostName;
@@ -117,6 +124,10 @@ TEST(TlsSessionTest, JudgesTheCertificateByTrustStoreAndHostName)
         {signedServer, "127.0.0.1", true},
         {signedServer, "other.example", false},
         {selfSigned, "localhost", false},
+        {subjectOnly, "localhost", false},
+        {partial, "www.example.com", false},
+        {wholeLabel, "www.example.com", true},
+        {wholeLabel, "a.www.example.com", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.hostName);

@@ -94,9 +94,9 @@ bool ScriptedPlatform::Confirm(const QString& caption, const QString& text)
     return TakeFront(confirmAnswers).value_or(false);
 }
 
-int ScriptedPlatform::Ask(const QString& caption, const QString& text, const QStringList& /*buttons*/)
+int ScriptedPlatform::Ask(const QString& caption, const QString& text, const QStringList& buttons)
 {
-    messages.push_back({MessageKind::Question, caption, text});
+    messages.push_back({MessageKind::Question, caption, text, buttons});
     return TakeFront(askAnswers).value_or(-1);
 }
 

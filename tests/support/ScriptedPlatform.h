@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -21,6 +22,7 @@ struct RecordedMessage {
     MessageKind kind;
     QString caption;
     QString text;
+    QStringList buttons;  // a question's, the default first
 };
 
 enum class DialogKind { OpenFile, SaveFile, Color, Print, PrinterSetup, Modal };

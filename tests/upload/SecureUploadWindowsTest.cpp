@@ -2,6 +2,7 @@
 // real servers on loopback (paramiko, vsftpd with TLS), with the scripted platform answering the trust
 // questions.
 #include "net/MessagePump.h"
+#include "net/TrustedServers.h"
 #include "support/ScriptedPlatform.h"
 #include "support/net/RealFtpServer.h"
 #include "support/net/SftpTestServer.h"
@@ -79,9 +80,11 @@ TConnectionProfile FtpProfile(Ftp which, const std::string& hostLine, bool passi
     return {"site", server.User(), server.Password(), hostLine, passive, std::to_string(server.Port()), directory};
 }
 
-// The buttons of a trust question: "Refuse" (the default), "Trust and remember".
+// The buttons of a trust question: "Refuse" (the default), "Trust and remember" (for a changed
+// certificate: "Replace the trusted certificate").
 constexpr int kRefuse = 0;
 constexpr int kTrust = 1;
+constexpr int kReplace = 1;
 
 class SecureUploadWindowsTest : public testing::Test {
 protected:
@@ -347,6 +350,7 @@ TEST_F(SecureUploadWindowsTest, FtpsUploadStoresThePageOnceTheServerIsTrusted)
         std::deque<int> answers;
         size_t questions;
         const char* refusal;  // nullptr: the page arrives
+        const char* pinned = nullptr;  // another certificate trusted for the server before
     };
     const Case cases[] = {
         {"verified, passive", Ftp::Signed, "ftps://localhost", true, {}, 0, nullptr},
@@ -354,6 +358,8 @@ TEST_F(SecureUploadWindowsTest, FtpsUploadStoresThePageOnceTheServerIsTrusted)
         {"self-signed, refused", Ftp::SelfSigned, "ftps://localhost", true, {kRefuse}, 1, "is not trusted"},
         {"self-signed, trusted", Ftp::SelfSigned, "ftps://localhost", false, {kTrust}, 1, nullptr},
         {"self-signed, remembered", Ftp::SelfSigned, "ftps://localhost", true, {}, 0, nullptr},
+        {"changed since trusted, refused", Ftp::SelfSigned, "ftps://localhost", true, {kRefuse}, 1, "WARNING", "AA:BB"},
+        {"changed since trusted, replaced", Ftp::SelfSigned, "ftps://localhost", true, {kReplace}, 1, nullptr, "AA:BB"},
         {"server without TLS", Ftp::Plain, "ftps://127.0.0.1", true, {kTrust}, 0, "does not offer TLS"},
         {"IPv6 address in brackets", Ftp::PlainIpv6, "[::1]", false, {}, 0, nullptr},
     };
@@ -367,15 +373,23 @@ TEST_F(SecureUploadWindowsTest, FtpsUploadStoresThePageOnceTheServerIsTrusted)
         const std::string stored = FtpServer(c.server).UploadPath() + "/page.html";
         std::remove(stored.c_str());
         SaveProfile(FtpProfile(c.server, c.hostLine, c.passive, "upload"));
+        const TTrustedServers trusted(trustedServers);
+        const int port = FtpServer(c.server).Port();
+        if (c.pinned) trusted.Remember("localhost", port, c.pinned);
         desktop.ClearRecords();
         desktop.askAnswers = c.answers;
         form3.Button3Click();
         ASSERT_EQ(Questions().size(), c.questions);
+        const std::string& fingerprint = TestCertificates().SelfSignedFingerprint;
         if (c.questions) {
             const RecordedMessage& question = desktop.messages.front();
-            EXPECT_EQ(question.caption, QStringLiteral("Unverified certificate"));
-            EXPECT_TRUE(question.text.contains(QString::fromStdString(TestCertificates().SelfSignedFingerprint)));
+            EXPECT_EQ(question.caption, c.pinned ? "Certificate changed" : "Unverified certificate");
+            EXPECT_EQ(question.buttons.value(0), "&Refuse") << "refusal is the default";
+            for (const char* named : {fingerprint.c_str(), c.pinned ? c.pinned : ""})
+                EXPECT_TRUE(question.text.contains(named)) << named;
         }
+        if (c.pinned)
+            EXPECT_EQ(trusted.FingerprintOf("localhost", port), c.refusal ? c.pinned : fingerprint);
         if (c.refusal) {
             EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{});
             ASSERT_EQ(desktop.MessageTexts(MessageKind::Error).size(), 1u);
@@ -447,7 +461,8 @@ TEST_F(SecureUploadWindowsTest, TheFtpClientFollowsTheProfilesProtocol)
         EXPECT_EQ(form3.FtpClient1.TrustedServersPath, folder + "/trusted");
     }
     // An unverified certificate is put to the user, with what identifies it; Esc refuses.
-    const TTlsCertificate certificate{"CN=www.example.com", "CN=Example CA", "AB:CD", "self-signed certificate"};
+    const TUntrustedCertificate certificate{
+        "127.0.0.1", 21, {"CN=www.example.com", "CN=Example CA", "AB:CD", "self-signed certificate"}, ""};
     desktop.ClearRecords();
     desktop.askAnswers = {kTrust};
     EXPECT_EQ(form3.FtpClient1.OnUntrustedCertificate(certificate), TTrustAnswer::TrustAndRemember);

@@ -20,6 +20,26 @@ TTrustAnswer Ask(const QString& caption, const QString& text)
                                                                         : TTrustAnswer::Refuse;
 }
 
+// Another certificate was trusted for the server before: the warning of a changed SSH host key, with
+// replacing the old one behind it and refusal, again, the default.
+TTrustAnswer AskToReplace(const TUntrustedCertificate& question)
+{
+    const TTlsCertificate& shown = question.Certificate;
+    const QString text =
+        QStringLiteral("WARNING: the certificate of %1 (port %2) has changed since you trusted it, and the new one "
+                       "could not be verified: %3.\n\nTrusted before, SHA-256 fingerprint: %4\n"
+                       "Shown now, SHA-256 fingerprint: %5\nSubject: %6\nIssuer: %7\n\n"
+                       "Someone may be intercepting the connection. Replace the trusted certificate only if your "
+                       "hosting provider confirms the new fingerprint; otherwise refuse and send nothing.")
+            .arg(ProfileText(question.Host))
+            .arg(question.Port)
+            .arg(ProfileText(shown.Problem), ProfileText(question.PinnedFingerprint), ProfileText(shown.Fingerprint),
+                 ProfileText(shown.Subject), ProfileText(shown.Issuer));
+    const QStringList buttons = {QStringLiteral("&Refuse"), QStringLiteral("Re&place the trusted certificate")};
+    return platform().Ask(QStringLiteral("Certificate changed"), text, buttons) == 1 ? TTrustAnswer::ReplaceRemembered
+                                                                                   : TTrustAnswer::Refuse;
+}
+
 QString PhaseOf(TTransferStep step, const TSftpJob& job)
 {
     switch (step) {
@@ -47,16 +67,19 @@ TTrustAnswer AskAboutHostKey(const THostKeyQuestion& question)
                    .arg(ProfileText(question.KeyType), ProfileText(question.Fingerprint)));
 }
 
-TTrustAnswer AskAboutCertificate(const std::string& host, const TTlsCertificate& certificate)
+TTrustAnswer AskAboutCertificate(const TUntrustedCertificate& question)
 {
+    const TTlsCertificate& shown = question.Certificate;
+    if (question.Changed())
+        return AskToReplace(question);
     return Ask(QStringLiteral("Unverified certificate"),
                QStringLiteral("The certificate of %1 could not be verified: %2.\n\n"
                               "Subject: %3\nIssuer: %4\nSHA-256 fingerprint: %5\n\n"
                               "Someone may be intercepting the connection. Trust this certificate only if the "
                               "fingerprint matches the one your hosting provider gives. Trust it and remember it "
                               "for later connections, or refuse and send nothing?")
-                   .arg(ProfileText(host), ProfileText(certificate.Problem), ProfileText(certificate.Subject),
-                        ProfileText(certificate.Issuer), ProfileText(certificate.Fingerprint)));
+                   .arg(ProfileText(question.Host), ProfileText(shown.Problem), ProfileText(shown.Subject),
+                        ProfileText(shown.Issuer), ProfileText(shown.Fingerprint)));
 }
 
 QString StepFailureText(TTransferStep step)
@@ -83,9 +106,7 @@ void PrepareFtpClient(TFtpClient& client, const TConnectionProfile& profile, con
     // A client used for an FTPS profile before must not stay secure for a plain one, nor the reverse.
     client.Security = address.Protocol == TTransferProtocol::Ftps ? TFtpSecurity::ExplicitTls : TFtpSecurity::None;
     client.TrustedServersPath = trustedServersPath;
-    client.OnUntrustedCertificate = [host = address.Host](const TTlsCertificate& certificate) {
-        return AskAboutCertificate(host, certificate);
-    };
+    client.OnUntrustedCertificate = AskAboutCertificate;
 }
 
 TSftpTarget SftpTargetOf(const TConnectionProfile& profile, const TServerAddress& address, int port)

@@ -8,6 +8,7 @@
 #include "net/SftpSession.h"
 #include "net/TlsSession.h"
 #include "net/TransferStep.h"
+#include "net/TrustedServers.h"
 #include "upload/ConnectionProfiles.h"
 #include "upload/dialogs/TransferPanel.h"
 
@@ -18,9 +19,10 @@
 
 class TFtpClient;
 
-// Both ask the user through the platform; anything but "trust and remember" (Esc included) refuses.
+// Both ask the user through the platform, refusal being the default button; Esc refuses. A changed
+// certificate is shown as a warning naming both fingerprints, and only its "replace" button accepts it.
 TTrustAnswer AskAboutHostKey(const THostKeyQuestion& question);
-TTrustAnswer AskAboutCertificate(const std::string& host, const TTlsCertificate& certificate);
+TTrustAnswer AskAboutCertificate(const TUntrustedCertificate& question);
 
 // "the host name could not be found", "the log-in was refused", ...
 QString StepFailureText(TTransferStep step);

@@ -77,6 +77,11 @@ std::string SftpTestServer::ForeignKnownHostsLine() const
     return "[127.0.0.1]:" + std::to_string(port_) + " " + key;
 }
 
+std::string SftpTestServer::OwnKnownHostsLine() const
+{
+    return "[127.0.0.1]:" + std::to_string(port_) + " " + ReadAll(workDir_ + "/host_key.pub");
+}
+
 int SftpTestServer::LogInAttempts() const
 {
     std::istringstream log(ReadAll(workDir_ + "/log"));

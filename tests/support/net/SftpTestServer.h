@@ -20,6 +20,8 @@ public:
     const std::string& Root() const { return root_; }
     // A known-hosts line naming this server with another key than its own.
     std::string ForeignKnownHostsLine() const;
+    // One naming it with its own key.
+    std::string OwnKnownHostsLine() const;
     int LogInAttempts() const;
 
 private:

@@ -1,5 +1,6 @@
 #include "support/net/TlsTestCertificates.h"
 
+#include "base/PathName.h"
 #include "support/net/RealFtpServer.h"
 
 #include <array>
@@ -30,14 +31,14 @@ std::string Output(const std::string& command)
 TlsTestCertificates MakeTlsTestCertificates(const std::string& folder)
 {
     TlsTestCertificates made{folder + "/ca.pem", folder + "/server.pem", folder + "/server.key",
-                             folder + "/self.pem", folder + "/self.key", {}};
+                             folder + "/self.pem", folder + "/self.key", {}, folder + "/ca.key"};
     const std::string quick = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2";
-    Run("openssl req -x509" + quick + " -subj /CN=Tallo-Test-CA -keyout " + folder + "/ca.key -out " +
+    Run("openssl req -x509" + quick + " -subj /CN=Tallo-Test-CA -keyout " + made.AuthorityKey + " -out " +
         made.Authority);
     Run("openssl req" + quick + " -subj /CN=localhost -keyout " + made.Key + " -out " + folder + "/server.csr");
     std::ofstream(folder + "/san.ext") << "subjectAltName=DNS:localhost,IP:127.0.0.1\n";
-    Run("openssl x509 -req -in " + folder + "/server.csr -CA " + made.Authority + " -CAkey " + folder +
-        "/ca.key -CAcreateserial -days 2 -extfile " + folder + "/san.ext -out " + made.Certificate);
+    Run("openssl x509 -req -in " + folder + "/server.csr -CA " + made.Authority + " -CAkey " + made.AuthorityKey +
+        " -CAcreateserial -days 2 -extfile " + folder + "/san.ext -out " + made.Certificate);
     Run("openssl req -x509" + quick + " -subj /CN=localhost -keyout " + made.SelfSignedKey + " -out " +
         made.SelfSigned);
     const std::string line = Output("openssl x509 -noout -fingerprint -sha256 -in " + made.SelfSigned);
@@ -58,5 +59,19 @@ const TlsTestCertificates& TestCertificates()
         setenv("SSL_CERT_FILE", certificates.Authority.c_str(), 1);
         return certificates;
     }();
+    return made;
+}
+
+TlsTestPair IssueTestCertificate(const std::string& commonName, const std::string& altNames)
+{
+    static int issued = 0;
+    const TlsTestCertificates& authority = TestCertificates();
+    const std::string stem = FolderPart(authority.Authority) + "/issued-" + std::to_string(++issued);
+    const TlsTestPair made{stem + ".pem", stem + ".key"};
+    Run("openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -subj /CN=" + commonName +
+        " -keyout " + made.Key + " -out " + stem + ".csr");
+    std::ofstream(stem + ".ext") << (altNames.empty() ? "" : "subjectAltName=" + altNames + "\n");
+    Run("openssl x509 -req -in " + stem + ".csr -CA " + authority.Authority + " -CAkey " + authority.AuthorityKey +
+        " -CAcreateserial -days 2 -extfile " + stem + ".ext -out " + made.Certificate);
     return made;
 }

@@ -12,9 +12,18 @@ struct TlsTestCertificates {
     std::string SelfSigned;      // for localhost, signed by its own key
     std::string SelfSignedKey;
     std::string SelfSignedFingerprint;  // as "openssl x509 -fingerprint -sha256" prints it
+    std::string AuthorityKey;
+};
+
+struct TlsTestPair {
+    std::string Certificate;
+    std::string Key;
 };
 
 // The process's certificates, made on first use (OpenSSL reads its trust store once, so one authority
 // serves every test); SSL_CERT_FILE names the authority from then on. Throws std::runtime_error when the
 // openssl tool fails.
 const TlsTestCertificates& TestCertificates();
+// A certificate the test authority signs for the subject "/CN=commonName", with altNames as its
+// subjectAltName ("DNS:*.example.com,IP:127.0.0.1"), or none when altNames is empty.
+TlsTestPair IssueTestCertificate(const std::string& commonName, const std::string& altNames);
