@@ -4,31 +4,15 @@
 #include "base/UserFolders.h"
 #include "net/SftpSession.h"
 #include "net/TrustedServers.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-#include <optional>
 #include <pwd.h>
 #include <unistd.h>
 
 namespace {
-
-// Sets or unsets an environment variable for one scope.
-class TEnvironment {
-public:
-    TEnvironment(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~TEnvironment() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(UserFolders, ComeFromTheEnvironmentOrThePasswordDatabase)
 {
@@ -48,17 +32,15 @@ TEST(UserFolders, ComeFromTheEnvironmentOrThePasswordDatabase)
         {"/home/ann", "/cfg", UserConfigFolder, "XDG_CONFIG_HOME", "/cfg"},
         {"/home/ann", "cfg", UserConfigFolder, "XDG_CONFIG_HOME", "/home/ann/.config"},
         {"/home/ann", "", UserStateFolder, "XDG_STATE_HOME", "/home/ann/.local/state"},
-        {nullptr, "/state", UserStateFolder, "XDG_STATE_HOME", "/state"},
         {"/home/ann", nullptr, UserCacheFolder, "XDG_CACHE_HOME", "/home/ann/.cache"},
-        {"/home/ann", "/tmp/cache", UserCacheFolder, "XDG_CACHE_HOME", "/tmp/cache"},
         {nullptr, nullptr, DefaultTrustedServersPath, "XDG_CONFIG_HOME", database + "/.config/tallo/trusted_servers"},
         {nullptr, nullptr, DefaultKnownHostsPath, "XDG_CONFIG_HOME", database + "/.config/tallo/known_hosts"},
         {"", nullptr, OpenSshKnownHostsPath, "XDG_CONFIG_HOME", database + "/.ssh/known_hosts"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
-        const TEnvironment home("HOME", c.home);
-        const TEnvironment xdg(c.xdgName, c.xdg);
+        const ScopedEnvironment home("HOME", c.home);
+        const ScopedEnvironment xdg(c.xdgName, c.xdg);
         EXPECT_EQ(c.folder(), c.expected);
     }
 }

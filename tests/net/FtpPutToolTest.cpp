@@ -2,12 +2,12 @@
 // seen for the first time, and never one whose certificate differs from the one trusted before.
 
 #include "net/TrustedServers.h"
+#include "support/ScopedEnvironment.h"
 #include "support/net/RealFtpServer.h"
 #include "support/net/TlsTestCertificates.h"
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -40,8 +40,8 @@ TEST(FtpPutTool, TrustNewNeverAnswersAChangedCertificate)
     const std::string folder = MakeTempDirectory("tallo-ftp-put-");
     const std::string page = folder + "/page.html", stored = server->UploadPath() + "/page.html";
     std::ofstream(page) << "<p>page</p>\n";
-    setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
-    setenv("TALLO_FTP_PASSWORD", server->Password().c_str(), 1);
+    const ScopedEnvironment config("XDG_CONFIG_HOME", (folder + "/config").c_str());
+    const ScopedEnvironment password("TALLO_FTP_PASSWORD", server->Password().c_str());
     const TTrustedServers trusted(DefaultTrustedServersPath());
     struct Case {
         const char* name;

@@ -3,6 +3,7 @@
 
 #include "net/SftpSession.h"
 #include "net/SocketErrors.h"
+#include "support/ScopedEnvironment.h"
 #include "support/net/RealFtpServer.h"
 #include "support/net/SftpTestServer.h"
 
@@ -10,7 +11,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,20 +124,6 @@ TEST_F(SftpSessionTest, EachFailureNamesItsStep)
     }
 }
 
-// HOME pointed elsewhere for one scope.
-class TUseHome {
-public:
-    explicit TUseHome(const std::string& home)
-    {
-        if (const char* old = std::getenv("HOME")) old_ = old;
-        setenv("HOME", home.c_str(), 1);
-    }
-    ~TUseHome() { old_ ? setenv("HOME", old_->c_str(), 1) : unsetenv("HOME"); }
-
-private:
-    std::optional<std::string> old_;
-};
-
 TEST_F(SftpSessionTest, KeysTheUsersOpenSshKnowsAreTrustedAndNeverWritten)
 {
     const std::string home = work_ + "/home", openSsh = home + "/.ssh/known_hosts";
@@ -166,7 +152,7 @@ TEST_F(SftpSessionTest, KeysTheUsersOpenSshKnowsAreTrustedAndNeverWritten)
             ASSERT_EQ(std::system(("ssh-keygen -q -H -f '" + openSsh + "' >/dev/null 2>&1").c_str()), 0);
         const std::string listed = ReadFile(openSsh);
         ASSERT_EQ(listed.rfind(c.hashed ? "|1|" : c.line.substr(0, 3), 0), 0u) << listed;
-        const TUseHome useHome(home);
+        const ScopedEnvironment useHome("HOME", home.c_str());
         const int attemptsBefore = server_->LogInAttempts();
         try {
             EXPECT_EQ(Upload(Target()), c.questions);
