@@ -3,23 +3,30 @@
 #include "desktop/CommandLine.h"
 #include "desktop/InstanceProtocol.h"
 
-#include <QDir>
-#include <QFile>
+#include "platform/NativePath.h"
+
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
 // Long enough for an editor that is just starting to begin listening.
 constexpr int kHandOverMilliseconds = 5000;
 
+std::string CurrentFolder()
+{
+    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
+    return folder ? std::string(folder.get()) : std::string("/");
+}
+
 }  // namespace
 
-std::optional<int> ReadCommandLine(const QStringList& arguments, const std::string& socketPath, TStartFiles& start)
+std::optional<int> ReadCommandLine(const std::vector<std::string>& arguments, const std::string& socketPath,
+                                   TStartFiles& start)
 {
-    std::vector<std::string> native;
-    for (const QString& argument : arguments)
-        native.push_back(QFile::encodeName(argument).toStdString());
-    const TCommandLine commandLine = ParseCommandLine(native);
+    const TCommandLine commandLine = ParseCommandLine(arguments);
     if (!commandLine.Error.empty()) {
         std::fputs(commandLine.Error.c_str(), stderr);
         std::fputs(kCommandLineUsage, stderr);
@@ -29,7 +36,7 @@ std::optional<int> ReadCommandLine(const QStringList& arguments, const std::stri
         std::fputs(kCommandLineUsage, stdout);
         return 0;
     }
-    const std::string folder = QFile::encodeName(QDir::currentPath()).toStdString();
+    const std::string folder = CurrentFolder();
     TOpenRequest request;
     for (const std::string& file : commandLine.Files)
         request.Paths.push_back(AbsolutePath(file, folder));
@@ -37,6 +44,6 @@ std::optional<int> ReadCommandLine(const QStringList& arguments, const std::stri
         HandOver(socketPath, request, kHandOverMilliseconds) == THandOver::Done)
         return 0;
     for (const std::string& path : request.Paths)
-        start.Files << QFile::decodeName(QByteArray::fromStdString(path));
+        start.Files << PathFromNative(path);
     return std::nullopt;
 }

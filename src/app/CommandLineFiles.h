@@ -5,11 +5,14 @@
 #include <QStringList>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct TStartFiles {
-    QStringList Files;  // absolute paths, in the order given
+    QStringList Files;  // absolute paths, in the order given, every byte kept (PathFromNative)
 };
 
-// Arguments without the program's name. Returns the exit code when this start is done; otherwise
-// fills start for the editor this start runs.
-std::optional<int> ReadCommandLine(const QStringList& arguments, const std::string& socketPath, TStartFiles& start);
+// Arguments without the program's name, as the bytes the program was given: Qt's own list of
+// arguments has lost the bytes of a file name that is not valid UTF-8. Returns the exit code when
+// this start is done; otherwise fills start for the editor this start runs.
+std::optional<int> ReadCommandLine(const std::vector<std::string>& arguments, const std::string& socketPath,
+                                   TStartFiles& start);

@@ -5,9 +5,13 @@
 #include "app/UHTML.h"
 #include "platform/Platform.h"
 
+#include <QApplication>
 #include <exception>
 
 namespace {
+
+// How often a question held back by an open dialog looks again.
+constexpr int kDialogRetryMilliseconds = 250;
 
 enum TCheckAnswer { kCheckReload = 0, kCheckKeep = 1 };
 enum TSaveAnswer { kSaveOverwrite = 0, kSaveReload = 1 };
@@ -32,6 +36,9 @@ TFileChangeWatch::TFileChangeWatch(TForm2& document) : QObject(&document), docum
     connect(&document, &TForm2::PageWritten, this, &TFileChangeWatch::Remember);
     // Asked once the activation is over, not from inside the frame's own change of window.
     connect(&document, &TForm2::Activated, this, &TFileChangeWatch::Check, Qt::QueuedConnection);
+    deferred_.setSingleShot(true);
+    deferred_.setInterval(kDialogRetryMilliseconds);
+    connect(&deferred_, &QTimer::timeout, this, &TFileChangeWatch::Check);
     document.ConfirmOverwrite = [this] { return ConfirmOverwrite(); };
 }
 
@@ -53,6 +60,13 @@ std::optional<TFileChange> TFileChangeWatch::ChangeNow(TFileStamp& now) const
 
 void TFileChangeWatch::Check()
 {
+    // Not while a dialog is open: a reload under a mark-up dialog would leave its mark-up at the top
+    // of the page. Asked once the dialog has closed.
+    if (QApplication::activeModalWidget()) {
+        if (!deferred_.isActive())
+            deferred_.start();
+        return;
+    }
     TFileStamp now;
     const std::optional<TFileChange> change = ChangeNow(now);
     if (!change)
@@ -64,12 +78,12 @@ void TFileChangeWatch::Check()
     if (*change == TFileChange::Deleted) {
         platform().ShowMessage(QStringLiteral("The file %1 was deleted by another program. "
                                               "The page keeps its text; saving it writes the file again.")
-                                   .arg(document_.FileName));
+                                   .arg(ReadablePath(document_.FileName)));
         return;
     }
     const QString question = QStringLiteral("The file %1 was changed by another program. "
                                             "Reload it, or keep the text of this page?")
-                                 .arg(document_.FileName);
+                                 .arg(ReadablePath(document_.FileName));
     if (platform().Ask(kApplicationTitle, question, {QStringLiteral("&Reload"), QStringLiteral("&Keep")}) ==
         kCheckReload)
         Reload();
@@ -85,7 +99,7 @@ bool TFileChangeWatch::ConfirmOverwrite()
     TAsking asking(asking_);
     const QString question = QStringLiteral("The file %1 was changed by another program. "
                                             "Overwrite it with the text of this page, or reload it?")
-                                 .arg(document_.FileName);
+                                 .arg(ReadablePath(document_.FileName));
     const int answer =
         platform().Ask(kApplicationTitle, question, {QStringLiteral("&Overwrite"), QStringLiteral("&Reload")});
     if (answer == kSaveOverwrite)

@@ -1,11 +1,13 @@
 #pragma once
 // Notices when another program changed or deleted a page's file: when the page is next activated
 // the user may reload the file or keep the page's text, and a save asks before it overwrites such
-// a change. The page remembers its file's stamp whenever it reads or writes the file.
+// a change. The page remembers its file's stamp whenever it reads or writes the file. While a
+// dialog is open the question waits for it to close.
 
 #include "desktop/FileStamp.h"
 
 #include <QObject>
+#include <QTimer>
 #include <optional>
 
 class TForm2;
@@ -30,4 +32,5 @@ private:
     TForm2& document_;
     std::optional<TFileStamp> stamp_;
     bool asking_ = false;
+    QTimer deferred_;  // a check held back while a dialog is open
 };

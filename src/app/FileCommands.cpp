@@ -72,7 +72,7 @@ void TForm1::SaveDocumentAs(TForm2& document)
     // Written first, so that a failed write leaves the page's name, entry and panel as they were.
     if (!document.WritePage(*path))
         return;
-    SetPanelText(0, *path);
+    SetPanelText(0, ReadablePath(*path));
     document.SetCaption(FileNamePart(*path));
     if (document.WindowMenuItem)
         document.WindowMenuItem->setText(MenuEntryText(document.Caption()));

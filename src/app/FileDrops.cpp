@@ -1,6 +1,7 @@
 #include "app/FileDrops.h"
 
 #include "app/MainU.h"
+#include "platform/NativePath.h"
 
 #include <QDropEvent>
 #include <QMdiArea>
@@ -11,8 +12,13 @@ QStringList DroppedFiles(const QMimeData& data)
 {
     QStringList files;
     for (const QUrl& url : data.urls()) {
-        if (url.isLocalFile())
-            files << url.toLocalFile();
+        if (!url.isLocalFile())
+            continue;
+        // The encoded path keeps each byte of a name that is not UTF-8 as %XX; toLocalFile would
+        // turn those into U+FFFD.
+        const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
+        files << (url.host().isEmpty() ? PathFromNative(QByteArray::fromPercentEncoding(encoded).toStdString())
+                                       : url.toLocalFile());
     }
     return files;
 }

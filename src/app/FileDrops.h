@@ -9,7 +9,8 @@
 class QMimeData;
 class TForm1;
 
-// The local files a drag carries, as full paths; empty when it carries none.
+// The local files a drag carries, as full paths with every byte kept (PathFromNative); empty when
+// it carries none.
 QStringList DroppedFiles(const QMimeData& data);
 
 class TFileDrops : public QObject {

@@ -60,7 +60,7 @@ TForm2* TForm1::AddDocumentWindow(const QString& caption, const QString& fileNam
     CreateWindowMenuItem(*document);
     BindActivationAndCaretEvents(*document);
     const QString previousFilePanel = PanelText(0);
-    SetPanelText(0, fileName);
+    SetPanelText(0, ReadablePath(fileName));
     try {
         fill(*document);
     } catch (...) {

@@ -2,11 +2,9 @@
 
 #include "base/PathName.h"
 
-#include <QFile>
-
 QString FileNamePart(const QString& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(::FileNamePart(NativePath(path))));
+    return ReadablePath(PathFromNative(::FileNamePart(NativePath(path))));
 }
 
 QString SaveDialogTitle(const QString& caption)
@@ -18,11 +16,6 @@ QString MenuEntryText(const QString& caption)
 {
     QString text = caption;
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
-std::string NativePath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
 }
 
 FileDialogOptions OpenDialogOptions()

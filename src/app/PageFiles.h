@@ -1,6 +1,7 @@
 #pragma once
 // Names and dialog settings shared by the commands that move pages between windows and files.
 
+#include "platform/NativePath.h"
 #include "platform/Platform.h"
 
 #include <QString>
@@ -10,7 +11,7 @@ inline const QString kOpenDialogFilter =
 inline const QString kSaveDialogFilter =
     QStringLiteral("HTML (*.html;*.htm;*.vtml;*.vtm)|*.html;*.htm;*.vtml;*.vtm;|All Files(*.*)|*.*");
 
-// The part of a path after its last "/": the caption of a page opened from or saved to it.
+// The part of a path after its last "/", readable: the caption of a page opened from or saved to it.
 QString FileNamePart(const QString& path);
 
 // "Save <caption> to file".
@@ -18,9 +19,6 @@ QString SaveDialogTitle(const QString& caption);
 
 // A caption as a menu entry shows it: an "&" in a file name is a character, not a mnemonic.
 QString MenuEntryText(const QString& caption);
-
-// A path as the file layer takes it: the bytes the file system knows the file by.
-std::string NativePath(const QString& path);
 
 FileDialogOptions OpenDialogOptions();
 FileDialogOptions SaveDialogOptions(const QString& title);

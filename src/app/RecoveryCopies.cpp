@@ -4,6 +4,7 @@
 #include "app/UHTML.h"
 #include "editor/widget/CodeMemo.h"
 #include "editor/EditorModel.h"
+#include "platform/NativePath.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -15,7 +16,7 @@ QString OfferText(const std::vector<TRecoveryCopy>& copies)
     for (const TRecoveryCopy& copy : copies) {
         text += QStringLiteral("\n    ") + QString::fromStdString(copy.Caption);
         if (!copy.FileName.empty())
-            text += QStringLiteral("  (") + QString::fromStdString(copy.FileName) + QStringLiteral(")");
+            text += QStringLiteral("  (") + ReadablePath(PathFromNative(copy.FileName)) + QStringLiteral(")");
     }
     return text + QStringLiteral("\n\nRestore these pages, or discard their changes?");
 }
@@ -68,13 +69,23 @@ void TRecoveryCopies::OfferLeftovers(TForm1& mainWindow)
 
 void TRecoveryCopies::Restore(TForm1& mainWindow, std::shared_ptr<TLeftoverCopies> leftovers)
 {
+    bool refused = false;
     for (const TRecoveryCopy& copy : leftovers->Copies()) {
         TForm2* document = mainWindow.OpenDocument(
-            QString::fromStdString(copy.Caption), QString::fromStdString(copy.FileName),
-            [&copy](TForm2& page) { page.CodeMemo1->Model().LoadBytes(copy.Bytes); });
+            QString::fromStdString(copy.Caption), PathFromNative(copy.FileName), [&copy](TForm2& page) {
+                try {
+                    page.CodeMemo1->Model().LoadBytes(copy.Bytes);
+                } catch (const ETextLimitError& error) {
+                    throw PageRefusedError(copy.FileName.empty() ? copy.Caption : copy.FileName, error);
+                }
+            });
+        refused = refused || !document;
         if (TPageRecovery* recovery = document ? document->findChild<TPageRecovery*>() : nullptr)
             recovery->MarkUnsaved();
     }
+    // A copy the editor could not take is the only one of that text: it waits for the next start.
+    if (refused)
+        return;
     // The old copies go only once this run's copies of the same pages are on disk.
     if (writer_)
         writer_->Run([leftovers] { leftovers->Discard(); });
@@ -134,7 +145,7 @@ void TPageRecovery::WriteNow()
     longest_.stop();
     if (!unsaved_ || !copies_ || !copies_->Writer())
         return;
-    copies_->Writer()->Write(page_, document_.Caption().toStdString(), document_.FileName.toStdString(),
+    copies_->Writer()->Write(page_, document_.Caption().toStdString(), NativePath(document_.FileName),
                              document_.CodeMemo1->Model().Document().Buffer().Snapshot());
     copied_ = true;
 }

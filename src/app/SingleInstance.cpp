@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 
-#include <QFile>
+#include "platform/NativePath.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 #include <unistd.h>
@@ -70,7 +71,7 @@ void TSingleInstance::ReadFrom(int fd)
     }
     QStringList paths;
     for (const std::string& path : reader.Request().Paths)
-        paths << QFile::decodeName(QByteArray::fromStdString(path));
+        paths << PathFromNative(path);
     SendOpenReply(fd);
     Drop(fd);
     emit FilesRequested(paths);

@@ -2,6 +2,7 @@
 #include "app/MainU.h"
 
 #include "editor/widget/CodeMemo.h"
+#include "platform/NativePath.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -43,7 +44,7 @@ void TForm1::SetPanelText(int panel, const QString& text)
 void TForm1::UpdateFilePanel()
 {
     if (TForm2* document = ActiveDocument())
-        SetPanelText(0, document->FileName);
+        SetPanelText(0, ReadablePath(document->FileName));
 }
 
 void TForm1::UpdateCaretPanels()

@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     TStartFiles start;
     if (const std::optional<int> done =
-            ReadCommandLine(QApplication::arguments().mid(1), DefaultInstanceSocketPath(), start))
+            ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), DefaultInstanceSocketPath(), start))
         return *done;
     QtPlatform desktop;
     setPlatform(&desktop);

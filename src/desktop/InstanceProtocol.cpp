@@ -68,6 +68,13 @@ bool SendAll(int fd, std::string_view bytes, Clock::time_point deadline)
     return true;
 }
 
+bool PeerIsThisUser(int fd)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::geteuid();
+}
+
 bool ReceiveReply(int fd, Clock::time_point deadline)
 {
     std::string reply;
@@ -135,10 +142,20 @@ TRequestState DecodeOpenRequest(std::string_view bytes, TOpenRequest& request)
     return TRequestState::Complete;
 }
 
+bool IsPrivateFolder(const std::string& folder)
+{
+    struct stat info {};
+    // lstat: a link could be swapped for another folder between this look and the bind.
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & 07777) == 0700;
+}
+
 std::string DefaultInstanceSocketPath()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || runtime[0] != '/') return {};
+    // In a folder others may enter, another user could take the lock and be handed the user's files.
+    if (!IsPrivateFolder(runtime)) return {};
     return std::string(runtime) + "/tallo.socket";
 }
 
@@ -180,10 +197,8 @@ int TInstanceListener::Accept() const
     while (true) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) return -1;
-        ucred peer{};
-        socklen_t size = sizeof peer;
         // Only the user's own programs may open files in the user's editor.
-        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::geteuid()) return fd;
+        if (PeerIsThisUser(fd)) return fd;
         ::close(fd);
     }
 }
@@ -224,6 +239,11 @@ THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, i
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
     const int fd = ConnectWhileStarting(address, deadline);
     if (fd < 0) return THandOver::Failed;
+    // The paths of the user's files go only to the user's own editor.
+    if (!PeerIsThisUser(fd)) {
+        ::close(fd);
+        return THandOver::NoEditor;
+    }
     const bool done = SendAll(fd, EncodeOpenRequest(request), deadline) && ReceiveReply(fd, deadline);
     ::close(fd);
     return done ? THandOver::Done : THandOver::Failed;

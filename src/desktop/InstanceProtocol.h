@@ -25,8 +25,10 @@ enum class TRequestState { Incomplete, Complete, Invalid };
 constexpr std::size_t kMaxOpenRequestBytes = 1 << 20;
 TRequestState DecodeOpenRequest(std::string_view bytes, TOpenRequest& request);
 
-// "$XDG_RUNTIME_DIR/tallo.socket"; empty when the runtime folder is not set.
+// "$XDG_RUNTIME_DIR/tallo.socket"; empty when the runtime folder is not set or is not private.
 std::string DefaultInstanceSocketPath();
+// A folder (not a link to one) of this user's that only this user may enter: mode 0700.
+bool IsPrivateFolder(const std::string& folder);
 
 // The running editor's end of the socket.
 class TInstanceListener {
@@ -64,5 +66,6 @@ private:
 void SendOpenReply(int fd);
 
 enum class THandOver { Done, NoEditor, Failed };
-// A later start's end: gives the files to the running editor and waits for its answer.
+// A later start's end: gives the files to the running editor and waits for its answer. A listener
+// of another user counts as no editor: the files are not sent.
 THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, int timeoutMilliseconds);

@@ -54,12 +54,17 @@ void TTextDocument::LoadBytes(std::string bytes)
     undo_.Clear();
 }
 
+EFileError PageRefusedError(const std::string& path, const ETextLimitError& error)
+{
+    return EFileError("Cannot open file " + path + ". " + error.what());
+}
+
 void TTextDocument::LoadFromFile(const std::string& path)
 {
     try {
         LoadBytes(ReadWholeFile(path));
     } catch (const ETextLimitError& error) {
-        throw EFileError("Cannot open file " + path + ". " + error.what());
+        throw PageRefusedError(path, error);
     }
 }
 
@@ -119,7 +124,8 @@ TTextPosition TTextDocument::PositionOfByte(int line, std::size_t offset) const
 
 int TTextDocument::DisplayColumn(TTextPosition position, int tabWidth) const
 {
-    return static_cast<int>(charIndex_.Columns().DisplayOfColumn(position.Line, position.Column, std::max(1, tabWidth)));
+    const std::int64_t display = charIndex_.Columns().DisplayOfColumn(position.Line, position.Column, std::max(1, tabWidth));
+    return static_cast<int>(std::min<std::int64_t>(display, kMaxDisplayColumn));
 }
 
 int TTextDocument::ColumnAtDisplay(int line, int displayColumn, int tabWidth) const

@@ -6,6 +6,7 @@
 // control model shows the page, text changes go through that model, which keeps the caret,
 // bookmarks and undo steps in step with them.
 
+#include "base/FileError.h"
 #include "editor/CharIndexCache.h"
 #include "editor/HighlightStore.h"
 #include "editor/TextBuffer.h"
@@ -18,6 +19,14 @@
 #include <string_view>
 
 class TCustomHighlighter;
+
+// The error that opening a file refuses a page beyond the text limits with; a page's bytes kept
+// elsewhere (a recovery copy) are refused with the same words.
+EFileError PageRefusedError(const std::string& path, const ETextLimitError& error);
+
+// Display columns end here: a line of many tabs would otherwise count past what an int holds, and
+// the painter adds the width of the view and of a tab to a column.
+constexpr int kMaxDisplayColumn = 1 << 30;
 
 class TTextDocument {
 public:
@@ -55,7 +64,8 @@ public:
     std::size_t ByteOffsetOf(TTextPosition position) const;  // in its line; past the end: the line's size
     TTextPosition PositionOfByte(int line, std::size_t offset) const;
     TTextPosition ClampToText(TTextPosition position) const;  // column no further than the line's end
-    // Tabs expanded to stops every tabWidth columns; past a line's end one column per character.
+    // Tabs expanded to stops every tabWidth columns; past a line's end one column per character;
+    // never beyond kMaxDisplayColumn.
     int DisplayColumn(TTextPosition position, int tabWidth) const;
     int ColumnAtDisplay(int line, int displayColumn, int tabWidth) const;
     // The bytes between two positions inside the text, lines joined by `lineBreak`.

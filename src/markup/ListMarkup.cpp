@@ -37,20 +37,21 @@ void TListEntries::Delete(int index)
     texts_.erase(texts_.begin() + index);
 }
 
-void TListEntries::MoveUp(int index)
+bool TListEntries::MoveUp(int index)
 {
-    if (index <= 0) return;
+    if (index <= 0) return false;
     if (type_ == TListType::Definition) {
         std::swap(definitions_[2 * index - 2], definitions_[2 * index]);
         std::swap(definitions_[2 * index - 1], definitions_[2 * index + 1]);
     }
     std::swap(texts_[index - 1], texts_[index]);
+    return true;
 }
 
-void TListEntries::MoveDown(int index)
+bool TListEntries::MoveDown(int index)
 {
-    if (index + 1 >= static_cast<int>(texts_.size())) return;
-    MoveUp(index + 1);
+    if (index + 1 >= static_cast<int>(texts_.size())) return false;
+    return MoveUp(index + 1);
 }
 
 TMarkup ListMarkup(const TListEntries& entries)

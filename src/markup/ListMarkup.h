@@ -24,8 +24,9 @@ public:
     bool Add(const std::u32string& text, const std::u32string& description);
     // Each takes the position of an entry that exists (from 0).
     void Delete(int index);
-    void MoveUp(int index);    // the first entry stays
-    void MoveDown(int index);  // the last entry stays
+    // False when there was nothing to move: the first entry up, the last one down.
+    bool MoveUp(int index);
+    bool MoveDown(int index);
 
     const std::vector<std::u32string>& Texts() const { return texts_; }
     const std::vector<std::u32string>& Definitions() const { return definitions_; }

@@ -2,6 +2,7 @@
 
 #include "platform/FileFilter.h"
 #include "platform/HelpWindow.h"
+#include "platform/NativePath.h"
 #include "platform/PrinterSetupDialog.h"
 
 #include <QApplication>
@@ -241,6 +242,11 @@ QUrl ShellOpenUrl(const QString& pathOrUrl)
         return QUrl(pathOrUrl);
     if (pathOrUrl.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
         return QUrl(QStringLiteral("http://") + pathOrUrl);
+    // A name that is not UTF-8 goes as its bytes, percent-encoded; fromLocalFile would lose them.
+    if (pathOrUrl.startsWith(QLatin1Char('/')) && ReadablePath(pathOrUrl) != pathOrUrl) {
+        const QByteArray encoded = QByteArray::fromStdString(NativePath(pathOrUrl)).toPercentEncoding("/");
+        return QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
+    }
     return QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
 }
 

@@ -4,6 +4,7 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AppIcons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FindDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NativePath.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Platform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PrinterSetupDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QtPlatform.cpp

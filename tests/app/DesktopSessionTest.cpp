@@ -1,16 +1,22 @@
 // The editor at home on the desktop, on real windows: files named at start or handed over by a
 // later start, files dropped on the frame, recovery copies kept and removed, and files changed by
 // another program before a save overwrites them.
+#include "app/CommandLineFiles.h"
 #include "app/DesktopSession.h"
 #include "app/FileChangeWatch.h"
+#include "app/FileDrops.h"
 #include "desktop/InstanceProtocol.h"
 #include "app/RecoveryCopies.h"
 #include "app/SingleInstance.h"
 #include "app/ShellFixture.h"
+#include "editor/TextBuffer.h"
+#include "editor/TextSnapshot.h"
 
+#include <QDialog>
 #include <QMimeData>
 #include <QUrl>
 #include <filesystem>
+#include <fstream>
 #include <future>
 
 namespace {
@@ -247,6 +253,104 @@ TEST_F(DesktopTest, ActivatingAPageTellsOfItsFileChangedOrDeleted)
     mainWindow->Save1Click();  // writes the deleted file again without a question
     EXPECT_EQ(ReadFile(PathOf("deleted.html")), QByteArray("old"));
     EXPECT_EQ(desktop.messages.size(), 2u);
+}
+
+// A file name that is not UTF-8 reaches open() and the save as the bytes it has on disk, from each
+// way a path comes in; only the caption shows it with replacement characters.
+TEST_F(DesktopTest, AFileNameThatIsNotUtf8IsOpenedAndSavedUnderItsOwnBytes)
+{
+    const std::string name = "page\xff\xfe.html";
+    const std::string path = QFile::encodeName(folder.path()).toStdString() + "/" + name;
+    session->Start({});
+    const struct {
+        const char* name;
+        std::function<void()> open;
+    } sources[] = {
+        {"command line", [&] {
+             TStartFiles start;
+             ASSERT_FALSE(ReadCommandLine({"--new-window", path}, SocketPath(), start).has_value());
+             session->OpenFiles(start.Files);
+         }},
+        {"drop", [&] {
+             QMimeData data;
+             data.setData(QStringLiteral("text/uri-list"),
+                          "file://" + QByteArray::fromStdString(path).toPercentEncoding("/") + "\r\n");
+             session->OpenFiles(DroppedFiles(data));
+         }},
+        {"later start", [&] {
+             auto handOver = std::async(std::launch::async, [&] { return HandOver(SocketPath(), {{path}}, 5000); });
+             ASSERT_TRUE(QTest::qWaitFor([&] { return handOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+             EXPECT_EQ(handOver.get(), THandOver::Done);
+         }},
+    };
+    for (const auto& source : sources) {
+        SCOPED_TRACE(source.name);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << "old";
+        source.open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->DocumentCount() == 1; }));
+        TForm2* page = mainWindow->ActiveDocument();
+        EXPECT_EQ(page->Caption(), QStringLiteral("page\uFFFD\uFFFD.html"));
+        EXPECT_EQ(mainWindow->PanelText(0), QStringLiteral("%1/page\uFFFD\uFFFD.html").arg(folder.path()));
+        Type(page, QStringLiteral("new "));
+        mainWindow->Save1Click();
+        std::ifstream saved(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "new old");
+        int pages = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path().toStdString()))
+            pages += entry.path().filename().string().starts_with("page");
+        EXPECT_EQ(pages, 1) << "no second file under a changed name";
+        EXPECT_TRUE(desktop.MessageTexts(MessageKind::Error).empty());
+        CloseDocument(page);
+    }
+}
+
+TEST_F(DesktopTest, ARecoveryCopyBeyondThePageLimitsIsRefusedAsOpeningIsAndKept)
+{
+    {
+        const auto snapshot = [](const std::string& bytes) {
+            TTextBuffer buffer;
+            buffer.LoadBytes(bytes);
+            return buffer.Snapshot();
+        };
+        auto died = TRecoverySession::Start(RecoveryFolder());
+        died->WriteCopy(0, "Noname0", "", snapshot("short"));
+        died->WriteCopy(1, "long.html", "/site/long.html", snapshot("short\n0123456789"));
+        died->WriteCopy(2, "Noname1", "", snapshot("0123456789"));
+    }  // gone without cleaning up, as a killed run
+    struct Limits {
+        Limits() { SetTextLimits({5, 100}); }
+        ~Limits() { SetTextLimits(DefaultTextLimits()); }
+    } limits;
+    desktop.askAnswers = {0};  // restore
+    session->Start({});
+    EXPECT_EQ(Captions(), QStringList{"Noname0"});
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Error),
+              (std::vector<QString>{"Cannot open file /site/long.html. A line is longer than 5 characters.",
+                                    "Cannot open file Noname1. A line is longer than 5 characters."}));
+    // The refused text is not lost: the next start offers the copies again.
+    EXPECT_EQ(TLeftoverCopies::Claim(RecoveryFolder())->Copies().size(), 3u);
+}
+
+TEST_F(DesktopTest, TheChangedFileQuestionWaitsForAnOpenDialogToClose)
+{
+    WriteFile(PathOf("page.html"), "old");
+    TForm2* page = OpenPage(PathOf("page.html"));
+    Flush();
+    ChangeBehindTheEditorsBack(PathOf("page.html"), "new");
+    desktop.ClearRecords();
+    desktop.askAnswers = {0};  // reload
+    QDialog dialog(mainWindow.get());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+    page->findChild<TFileChangeWatch*>()->Check();  // as coming back from another program does
+    QTest::qWait(600);
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(Text(page), QStringLiteral("old"));
+    dialog.close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop.messages.empty(); }));
+    EXPECT_EQ(desktop.messages[0].kind, MessageKind::Question);
+    EXPECT_EQ(Text(page), QStringLiteral("new"));
 }
 
 }  // namespace

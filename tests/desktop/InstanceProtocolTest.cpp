@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <cstdlib>
+#include <iostream>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -125,6 +128,80 @@ TEST_F(InstanceSocket, AStaleSocketIsTakenOver)
     EXPECT_EQ(served.get().Paths, std::vector<std::string>{"/a"});
     listener.reset();
     EXPECT_FALSE(fs::exists(socket_));
+}
+
+// Another user, for the cases that need one; only root can act as another user.
+constexpr uid_t kOtherUser = 65534;
+
+TEST_F(InstanceSocket, FilesAreNotHandedToAListenerOfAnotherUser)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to listen as another user";
+    fs::permissions(folder_, fs::perms::all);  // the other user makes its socket here
+    int ready[2], hold[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(hold), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        ::close(hold[1]);
+        const bool other = ::setgid(kOtherUser) == 0 && ::setuid(kOtherUser) == 0;
+        const auto listener = other ? TInstanceListener::Listen(socket_) : nullptr;
+        const char listening = listener ? 1 : 0;
+        (void)!::write(ready[1], &listening, 1);
+        char end;
+        (void)!::read(hold[0], &end, 1);  // listens until the test lets go
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(hold[0]);
+    char listening = 0;
+    EXPECT_EQ(::read(ready[0], &listening, 1), 1);
+    EXPECT_EQ(listening, 1);
+    if (listening) EXPECT_EQ(HandOver(socket_, {{"/home/u/private.html"}}, 2000), THandOver::NoEditor);
+    ::close(hold[1]);
+    ::close(ready[0]);
+    ::waitpid(child, nullptr, 0);
+}
+
+// The socket goes into the runtime folder only when nobody else may enter it.
+TEST(RuntimeFolder, HoldsTheSocketOnlyWhenPrivateToTheUser)
+{
+    const std::string base = testing::TempDir() + "tallo_runtime_" + std::to_string(::getpid());
+    fs::remove_all(base);
+    fs::create_directories(base);
+    enum class Kind { Folder, LinkToPrivateFolder, OtherUsersFolder };
+    const struct {
+        const char* name;
+        Kind kind;
+        fs::perms mode;
+        bool used;
+    } cases[] = {
+        {"private", Kind::Folder, fs::perms::owner_all, true},
+        {"open_to_everyone", Kind::Folder, fs::perms::all, false},
+        {"group_may_enter", Kind::Folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec, false},
+        {"link_to_a_private_folder", Kind::LinkToPrivateFolder, fs::perms::owner_all, false},
+        {"another_users", Kind::OtherUsersFolder, fs::perms::owner_all, false},
+    };
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string previous = saved ? saved : "";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.kind == Kind::OtherUsersFolder && ::geteuid() != 0) {
+            std::cout << "skipped " << c.name << ": needs root to give a folder to another user\n";
+            continue;
+        }
+        const std::string folder = base + "/" + c.name;
+        const std::string made = c.kind == Kind::LinkToPrivateFolder ? folder + ".real" : folder;
+        fs::create_directory(made);
+        fs::permissions(made, c.mode);
+        if (c.kind == Kind::LinkToPrivateFolder) fs::create_directory_symlink(made, folder);
+        if (c.kind == Kind::OtherUsersFolder) ASSERT_EQ(::chown(made.c_str(), kOtherUser, kOtherUser), 0);
+        ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        EXPECT_EQ(DefaultInstanceSocketPath(), c.used ? folder + "/tallo.socket" : "");
+    }
+    if (saved) ::setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
+    else ::unsetenv("XDG_RUNTIME_DIR");
+    fs::remove_all(base);
 }
 
 struct CommandLineCase {

@@ -2,6 +2,7 @@
 // the line's start after any edit, with tabs and multi-byte characters on either side of it.
 #include "editor/LineColumns.h"
 #include "editor/TextBuffer.h"
+#include "editor/TextDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -89,5 +90,36 @@ INSTANTIATE_TEST_SUITE_P(
                     EditCase{"paste_longer_than_a_stride", 0.6, 0, std::string(50000, 'z') + "\t"},
                     EditCase{"remove_to_the_end", 0.9, 1 << 30, ""}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// Wide tabs take a line's display columns past what an int holds: they end at the last column
+// instead of wrapping round to small or negative ones, on short lines and on marked long ones.
+TEST(DisplayColumns, EndAtTheLastColumnInsteadOfWrappingRound)
+{
+    const struct {
+        const char* name;
+        int tabs;
+        int tabWidth;
+    } cases[] = {
+        {"short_line_to_2^32", 4096, 1 << 20},
+        {"marked_line_past_2^31", 70000, 1 << 15},
+        {"just_below_the_end", 1023, 1 << 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTextDocument page;
+        page.SetText(std::string(static_cast<std::size_t>(c.tabs), '\t') + "x");
+        int previous = 0;
+        for (int column = 0; column <= c.tabs + 1; column += 61) {
+            const int display = page.DisplayColumn({0, column}, c.tabWidth);
+            ASSERT_GE(display, previous) << column;
+            previous = display;
+        }
+        const std::int64_t allTabs = std::int64_t{c.tabs} * c.tabWidth;
+        EXPECT_EQ(page.DisplayColumn({0, c.tabs}, c.tabWidth), std::min<std::int64_t>(allTabs, kMaxDisplayColumn));
+        const int atTheEnd = page.ColumnAtDisplay(0, kMaxDisplayColumn, c.tabWidth);
+        EXPECT_GE(atTheEnd, 0);
+        EXPECT_LE(page.DisplayColumn({0, atTheEnd}, c.tabWidth), kMaxDisplayColumn);
+    }
+}
 
 }  // namespace

@@ -39,6 +39,37 @@ void ChooseEntry(TForm12& list, int row)
     list.ListBox1->item(row)->setSelected(true);
 }
 
+// Which entry is chosen after each button: only a delete or a move that moved something lets go.
+TEST_F(MarkupCommands, ListDialogKeepsTheChosenEntryUntilAMoveOrADelete)
+{
+    const struct {
+        const char* name;
+        int chosen;
+        std::function<void(TForm12&)> act;
+        int chosenAfter;  // -1: none
+    } cases[] = {
+        {"add", 1, [](TForm12& l) { AddEntry(l, "d"); }, 1},
+        {"add_refused_empty", 0, [](TForm12& l) { AddEntry(l, ""); }, 0},
+        {"ordered_to_unordered", 2, [](TForm12& l) { l.RadioButtons[1]->click(); }, 2},
+        {"to_definition_empties", 2, [](TForm12& l) { l.RadioButtons[2]->click(); }, -1},
+        {"first_up_moves_nothing", 0, [](TForm12& l) { l.Button3->click(); }, 0},
+        {"last_down_moves_nothing", 2, [](TForm12& l) { l.Button4->click(); }, 2},
+        {"up", 1, [](TForm12& l) { l.Button3->click(); }, -1},
+        {"down", 1, [](TForm12& l) { l.Button4->click(); }, -1},
+        {"delete", 1, [](TForm12& l) { l.Button2->click(); }, -1},
+    };
+    TForm12& list = *mainWindow->Form12;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        list.Reset();
+        for (const char* text : {"a", "b", "c"}) AddEntry(list, text);
+        ChooseEntry(list, c.chosen);
+        c.act(list);
+        const QList<QListWidgetItem*> chosen = list.ListBox1->selectedItems();
+        EXPECT_EQ(chosen.isEmpty() ? -1 : list.ListBox1->row(chosen.constFirst()), c.chosenAfter);
+    }
+}
+
 TEST_F(MarkupCommands, WriteTheDialogsValuesWithTheirCaretRule)
 {
     const struct {

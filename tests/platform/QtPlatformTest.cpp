@@ -1,6 +1,7 @@
 // The Qt platform's message boxes and dialogs, driven on the offscreen display: each modal box is
 // read and closed from a zero timer that runs inside its own event loop.
 #include "platform/HelpWindow.h"
+#include "platform/NativePath.h"
 #include "platform/QtPlatform.h"
 
 #include <QAbstractButton>
@@ -268,9 +269,35 @@ TEST(ShellOpenUrl, WebAddressesStayAndPathsBecomeFileUrls)
         {"/home/ann/site/index.html", QUrl("file:///home/ann/site/index.html")},
         {"/home/ann/my site/a#b.html", QUrl::fromLocalFile("/home/ann/my site/a#b.html")},
         {"page.html", QUrl::fromLocalFile(QDir::current().absoluteFilePath("page.html"))},
+        {PathFromNative("/tmp/a\xff b.html"), QUrl::fromEncoded("file:///tmp/a%FF%20b.html")},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ShellOpenUrl(c.input), c.expected) << c.input.toStdString();
+}
+
+// File names keep every byte through a Qt string; only the readable form loses the odd ones.
+TEST(NativePath, KeepsEveryByteAndShowsTheUnreadableOnesAsReplacementCharacters)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        QString readable;
+    } cases[] = {
+        {"ascii", "/tmp/plain.html", QStringLiteral("/tmp/plain.html")},
+        {"utf8", "/tmp/caf\xc3\xa9 \xe2\x82\xac", QStringLiteral("/tmp/caf\u00e9 \u20ac")},
+        {"latin1_bytes", "/tmp/\xff\xfe.html", QStringLiteral("/tmp/\uFFFD\uFFFD.html")},
+        {"overlong_slash", "a\xc0\xaf", QStringLiteral("a\uFFFD\uFFFD")},
+        {"encoded_surrogate", "\xed\xa0\x80", QStringLiteral("\uFFFD\uFFFD\uFFFD")},
+        {"cut_sequence", "\xe2\x82", QStringLiteral("\uFFFD\uFFFD")},
+        {"past_u10ffff", "\xf4\x90\x80\x80", QStringLiteral("\uFFFD\uFFFD\uFFFD\uFFFD")},
+        {"byte_after_four_byte_character", "\xf0\x9f\x98\x80\x80", QString::fromUtf8("\xf0\x9f\x98\x80") + QChar(0xFFFD)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = PathFromNative(c.bytes);
+        EXPECT_EQ(NativePath(path), c.bytes);
+        EXPECT_EQ(ReadablePath(path), c.readable);
+    }
 }
 
 }  // namespace

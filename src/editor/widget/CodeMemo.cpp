@@ -252,7 +252,10 @@ TTextView TCodeMemo::Impl::View() const
 
 QRect TCodeMemo::Impl::CaretRect(TTextPosition position) const
 {
-    const int x = kTextMargin + (model.DisplayColumn(position) - LeftColumn()) * charWidth;
+    // A caret a billion columns to the side is simply far off: its pixel offset would not fit an int.
+    constexpr std::int64_t kFarOff = 1 << 24;
+    const std::int64_t offset = (static_cast<std::int64_t>(model.DisplayColumn(position)) - LeftColumn()) * charWidth;
+    const int x = kTextMargin + static_cast<int>(std::clamp(offset, -kFarOff, kFarOff));
     const int y = (position.Line - TopLine()) * lineHeight;
     const EditorSettings& settings = model.Settings();
     switch (model.InsertMode() ? settings.InsertCaret : settings.OverwriteCaret) {

@@ -77,7 +77,7 @@ void TForm12::Reset()
     Edit1->clear();
     Edit2->clear();
     entries_.Reset();
-    ShowEntries();
+    ShowEntries(TChoice::Clear);
     Edit1->setFocus();
 }
 
@@ -90,7 +90,7 @@ void TForm12::RadioGroup1Click()
 {
     Edit2->setEnabled(Type() == TListType::Definition);
     entries_.ChangeType(Type());
-    ShowEntries();
+    ShowEntries(TChoice::Keep);
 }
 
 void TForm12::Button1Click()
@@ -102,31 +102,27 @@ void TForm12::Button1Click()
     Edit1->clear();
     if (entries_.Type() == TListType::Definition)
         Edit2->clear();
-    ShowEntries();
+    ShowEntries(TChoice::Keep);
 }
 
 void TForm12::Button2Click()
 {
     if (const int chosen = ChosenEntry(); chosen >= 0) {
         entries_.Delete(chosen);
-        ShowEntries();
+        ShowEntries(TChoice::Clear);
     }
 }
 
 void TForm12::Button3Click()
 {
-    if (const int chosen = ChosenEntry(); chosen >= 0) {
-        entries_.MoveUp(chosen);
-        ShowEntries();
-    }
+    if (const int chosen = ChosenEntry(); chosen >= 0 && entries_.MoveUp(chosen))
+        ShowEntries(TChoice::Clear);
 }
 
 void TForm12::Button4Click()
 {
-    if (const int chosen = ChosenEntry(); chosen >= 0) {
-        entries_.MoveDown(chosen);
-        ShowEntries();
-    }
+    if (const int chosen = ChosenEntry(); chosen >= 0 && entries_.MoveDown(chosen))
+        ShowEntries(TChoice::Clear);
 }
 
 void TForm12::Button5Click()
@@ -150,11 +146,17 @@ int TForm12::ChosenEntry() const
     return ListBox1->row(chosen.constFirst());
 }
 
-void TForm12::ShowEntries()
+void TForm12::ShowEntries(TChoice choice)
 {
+    const QList<QListWidgetItem*> chosen = ListBox1->selectedItems();
+    const int kept = choice == TChoice::Keep && !chosen.isEmpty() ? ListBox1->row(chosen.constFirst()) : -1;
     ListBox1->clear();
     for (const std::u32string& text : entries_.Texts())
         ListBox1->addItem(QString::fromStdU32String(text));
+    if (kept >= 0 && kept < ListBox1->count()) {
+        ListBox1->setCurrentRow(kept);
+        return;
+    }
     ListBox1->setCurrentItem(nullptr);
     ListBox1->clearSelection();
 }

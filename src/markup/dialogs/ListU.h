@@ -1,7 +1,8 @@
 #pragma once
 // The "List" dialog: a small editor of list entries (add, delete, move up and down) for an
 // ordered, unordered or definition list. The entries live in TListEntries; the list control
-// shows their texts and is rebuilt after every change, leaving no entry chosen.
+// shows their texts and is rebuilt after every change. Only a delete, or a move that moved the
+// entry, leaves no entry chosen; after any other change the chosen entry stays chosen.
 
 #include "app/ButtonClosedDialog.h"
 #include "markup/ListMarkup.h"
@@ -52,7 +53,8 @@ public slots:
 private:
     // The chosen entry's position; shows the message and gives -1 when none is chosen.
     int ChosenEntry() const;
-    void ShowEntries();
+    enum class TChoice { Keep, Clear };
+    void ShowEntries(TChoice choice);
 
     QButtonGroup* typeButtons_;
     TListEntries entries_;

@@ -1,6 +1,7 @@
 #include "upload/dialogs/ConnectU.h"
 
 #include "base/PathName.h"
+#include "platform/NativePath.h"
 #include "platform/Platform.h"
 #include "upload/dialogs/FTPU.h"
 #include "upload/dialogs/ProfileText.h"
@@ -8,7 +9,6 @@
 #include "upload/dialogs/TransferPanel.h"
 
 #include <QDialog>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -242,7 +242,7 @@ void TForm3::Button3Click()
         platform().ShowMessage(QStringLiteral("The Port must be number!"));
         return;
     }
-    transferPath_ = QFile::encodeName(UploadPath).toStdString();
+    transferPath_ = NativePath(UploadPath);
     const TServerAddress address = ParseServerAddress(profile.Host);
     const TTransferEnd end = address.Protocol == TTransferProtocol::Sftp ? UploadSftp(profile, address, *port)
                                                                          : UploadFtp(profile, address, *port);
