@@ -223,7 +223,8 @@ TEST_P(RealServer, ActiveDataConnectionIsTakenOnlyFromTheServer)
     // Without the check the server's own connection is never taken; this ends the wait for its reply.
     client.TimeOut = 10000;
     client.ReportLevel = 1;
-    // Another host connects to the data port first: between PORT and STOR.
+    // Another host connects to the data port between PORT and STOR: before vsftpd, which connects after
+    // STOR (pyftpdlib connects at PORT already, so there it comes second).
     TFileDescriptor stranger;
     client.OnStatus = [&](TSocketConnection&, const std::string& status) {
         if (status.rfind("STOR ", 0) == 0)
