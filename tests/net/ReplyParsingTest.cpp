@@ -103,10 +103,4 @@ TEST(ReplyParsing, ReadableServerText)
     EXPECT_EQ(ReadableServerText("abcdef", 3), "abc...");
 }
 
-TEST(ReplyParsing, TelnetIacIsDoubled)
-{
-    EXPECT_EQ(TelnetEscaped("USER \xFF\xF4x\xFF"), "USER \xFF\xFF\xF4x\xFF\xFF");
-    EXPECT_EQ(TelnetEscaped("CWD caf\xC3\xA9"), "CWD caf\xC3\xA9");
-}
-
 }  // namespace
