@@ -11,6 +11,7 @@
 
 #include "base/PathName.h"
 #include "net/FtpClient.h"
+#include "net/ReadableText.h"
 #include "net/ReplyParsing.h"
 #include "net/ServerAddress.h"
 #include "net/SftpSession.h"
@@ -38,6 +39,12 @@ struct Options {
 };
 
 using Clock = std::chrono::steady_clock;
+
+// An error fit for the terminal: it may carry a server's words, escape sequences included.
+std::string Shown(const char* error)
+{
+    return ReadableServerText(WithoutLineEnd(error), kReadableMessageLength);
+}
 
 void Say(const std::string& text)
 {
@@ -162,10 +169,10 @@ int RunSftp(const Options& options, const TServerAddress& address, const char* p
     try {
         session.Upload(target, options.file);
     } catch (const ESftpError& error) {
-        std::fprintf(stderr, "error (%s): %s\n", StepName(error.Step()), error.what());
+        std::fprintf(stderr, "error (%s): %s\n", StepName(error.Step()), Shown(error.what()).c_str());
         return 1;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "error: %s\n", error.what());
+        std::fprintf(stderr, "error: %s\n", Shown(error.what()).c_str());
         return 1;
     }
     struct stat info {};
@@ -262,7 +269,7 @@ int main(int argc, char** argv)
                                ? " (no progress for " + std::to_string(options.timeoutSeconds) + " s)"
                                : "";
         std::fprintf(stderr, "error (%s): %s%s\n", StepName(client.Step()),
-                     std::string(WithoutLineEnd(error.what())).c_str(), note.c_str());
+                     Shown(error.what()).c_str(), note.c_str());
         return 1;
     }
     return failed ? 1 : 0;

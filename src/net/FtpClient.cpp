@@ -1,11 +1,10 @@
 #include "net/FtpClient.h"
 
+#include "net/ReadableText.h"
 #include "net/ReplyParsing.h"
 #include "net/ServerAddress.h"
 
 namespace {
-
-constexpr std::size_t kQuotedReplyLength = 80;
 
 TCmdType CommandTypeOf(const std::string& command)
 {
@@ -21,15 +20,10 @@ TCmdType CommandTypeOf(const std::string& command)
     return command == "PWD" ? ctPrintWorkingDirectory : ctOtherCommand;
 }
 
-// The start of a line fit for a message box: no control or binary bytes, no endless text.
+// A line fit for a message: readable, however the server wrote it.
 std::string Quoted(std::string_view line)
 {
-    line = WithoutLineEnd(line);
-    std::string text(line.substr(0, kQuotedReplyLength));
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) >= 127)
-            c = '?';
-    return "\"" + text + (line.size() > kQuotedReplyLength ? "...\"" : "\"");
+    return "\"" + ReadableServerText(WithoutLineEnd(line)) + "\"";
 }
 
 }  // namespace
@@ -49,15 +43,20 @@ void TFtpClient::RequireClean(const std::string& value, const char* what)
 
 TFtpClient::Reply TFtpClient::ReadReply()
 {
+    TTimeOutScope timer(*this);
+    return ReadReplyInRunningTimer();
+}
+
+TFtpClient::Reply TFtpClient::ReadReplyInRunningTimer()
+{
     Reply reply;
     TReplyAssembler assembler;
-    TTimeOutScope timer(*this);
     for (TReplyState state = TReplyState::NeedMore; state == TReplyState::NeedMore;) {
         std::string line = ReadLineInRunningTimer();
         // The server closed: before a first line there is no reply; later, the reply ends here.
         if (line.empty())
             break;
-        Report(1, line);
+        Report(1, ReadableServerText(Masked(line)));
         state = assembler.Add(line);
         if (reply.raw.empty()) {
             reply.raw = line;
@@ -78,7 +77,8 @@ TFtpClient::Reply TFtpClient::Ask(const std::string& command)
 {
     Report(8, "Transaction");
     SetReplyNumber(0);
-    Writeln(command);
+    // Telnet rules on the control connection: a 0xFF in a name must not be read as a Telnet command.
+    Writeln(TelnetEscaped(command));
     return ReadReply();
 }
 
@@ -156,9 +156,21 @@ void TFtpClient::Connect()
     }
 }
 
+TFtpClient::Reply TFtpClient::ReadGreeting()
+{
+    // "120 Service ready in nnn minutes" announces the greeting that counts; the wait for it, however
+    // many such replies come, has one time-out.
+    TTimeOutScope timer(*this);
+    Reply greeting;
+    do
+        greeting = Required(ReadReplyInRunningTimer());
+    while (greeting.Usable() && ReplyCodeIn(greeting.code, 100, 199));
+    return greeting;
+}
+
 void TFtpClient::LogIn()
 {
-    Reply greeting = Required(ReadReply());
+    Reply greeting = ReadGreeting();
     if (greeting.Refuses(401, 599))
         FailLogIn(greeting.Message());
     // Nothing of the log-in goes out before the server is verified.

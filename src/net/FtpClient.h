@@ -8,6 +8,7 @@
 
 #include "net/FtpException.h"
 #include "net/FtpReply.h"
+#include "net/ReadableText.h"
 #include "net/SocketConnection.h"
 #include "net/TransferStep.h"
 #include "net/TrustedServers.h"
@@ -88,14 +89,15 @@ private:
     // One reply as the protocol steps judge it.
     struct Reply {
         std::string raw;    // the first line as received, for parsing; empty when the server closed
-        std::string line;   // the same with the session's passwords masked: what texts quote
+        std::string line;   // the same with the session's passwords masked
         int code = 0;       // 100 to 599; 0 when the reply is unusable
         std::string fault;  // why it is unusable (no valid code, too long); empty when usable
 
         bool Usable() const { return fault.empty(); }
         // An unusable reply refuses whatever the step accepts.
         bool Refuses(int low, int high) const { return !Usable() || ReplyCodeIn(code, low, high); }
-        const std::string& Message() const { return Usable() ? line : fault; }
+        // What errors and messages show: the masked line made readable, or the fault.
+        std::string Message() const { return Usable() ? ReadableServerText(line) : fault; }
     };
 
     void LogIn();
@@ -109,6 +111,9 @@ private:
     void SecureDataConnection(TSocketConnection& data);
     // Reads one whole reply under one time-out, reports its lines and keeps it as the last reply.
     Reply ReadReply();
+    Reply ReadReplyInRunningTimer();
+    // The greeting that opens the session, after any preliminary (1xx) replies.
+    Reply ReadGreeting();
     // Sends a command and reads its reply.
     Reply Ask(const std::string& command);
     // Ask, treating a connection closed by the server as an error.

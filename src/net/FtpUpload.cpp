@@ -81,8 +81,10 @@ bool TFtpClient::OpenDataConnection(TSocketConnection& data)
         if (!port)
             throw FTPException(std::string(extended ? "Malformed extended passive mode reply: "
                                                     : "Malformed passive mode reply: ") +
-                               std::string(WithoutLineEnd(reply.line)));
-        data.Host = Host;
+                               std::string(WithoutLineEnd(reply.Message())));
+        // Where the control connection went, not a fresh look-up of the name (which may give another
+        // server, or name the real server behind a proxy).
+        data.Host = PeerAddress();
         data.Port = *port;
         data.Connect();
         return true;
@@ -102,6 +104,8 @@ bool TFtpClient::AcceptDataConnection(TSocketConnection& data)
     // A server that cannot reach the listening socket says so on the control connection; waiting on
     // for its connection would never end.
     bool serverAnswered = false;
+    // Anyone may connect to the listening port; only the server may have the file.
+    data.AcceptOnlyFrom = PeerAddress();
     data.StopAcceptingWhen = [this, &serverAnswered] { return serverAnswered = Readable(); };
     int accepted = -1;
     try {

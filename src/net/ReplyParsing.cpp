@@ -113,3 +113,15 @@ std::string_view WithoutLineEnd(std::string_view line)
         line.remove_suffix(1);
     return line;
 }
+
+std::string TelnetEscaped(std::string_view command)
+{
+    std::string escaped;
+    escaped.reserve(command.size());
+    for (char c : command) {
+        escaped += c;
+        if (static_cast<unsigned char>(c) == 0xFF)
+            escaped += c;
+    }
+    return escaped;
+}

@@ -22,5 +22,8 @@ std::optional<int> ExtendedPassivePortOf(std::string_view reply);
 // True when the text holds a byte below 32 (CR, LF, NUL ...): such a byte would end or split a command.
 bool HoldsControlCharacter(std::string_view text);
 
+// The command as the control connection carries it: each 0xFF (Telnet's IAC) doubled (RFC 854, 959).
+std::string TelnetEscaped(std::string_view command);
+
 // The reply line without its CR LF, for messages that quote it.
 std::string_view WithoutLineEnd(std::string_view line);

@@ -56,16 +56,19 @@ std::string HostForMessages(const TSftpTarget& target)
     return (literalV6 ? "[" + host + "]" : host) + ":" + std::to_string(target.Port);
 }
 
+// Abort shuts the connection down through a descriptor of its own: libssh may close its descriptor at
+// any time, and the number may then name another file of the process.
 void PublishSocket(State& state, int fd)
 {
     std::lock_guard guard(state.lock);
-    state.socket = fd;
+    state.socket = fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (Aborted(state)) shutdown(fd, SHUT_RDWR);
 }
 
 void WithdrawSocket(State& state)
 {
     std::lock_guard guard(state.lock);
+    if (state.socket >= 0) close(state.socket);
     state.socket = -1;
 }
 

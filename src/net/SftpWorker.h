@@ -1,7 +1,8 @@
 #pragma once
 // The worker side of TSftpSession and the state it shares with the waiting thread. The worker owns every
 // libssh object; the waiting thread only reads progress, answers the host-key question and may abort by
-// shutting the socket down, which ends any blocking libssh call at once.
+// shutting the socket down (through a duplicate descriptor of its own), which ends any blocking libssh
+// call at once.
 
 #include "net/SftpSession.h"
 
@@ -23,7 +24,7 @@ struct TSftpSession::State {
 
     std::mutex lock;  // guards everything below
     std::condition_variable changed;
-    int socket = -1;
+    int socket = -1;  // the worker's connection, duplicated for Abort; closed when withdrawn
     std::optional<THostKeyQuestion> question;
     bool questionTaken = false;
     std::optional<TTrustAnswer> answer;

@@ -8,6 +8,7 @@
 #include <arpa/inet.h>
 #include <cctype>
 #include <cerrno>
+#include <netdb.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -25,6 +26,21 @@ bool IsAnswerToTheAttempt(int errnoValue)
 {
     return errnoValue == ECONNREFUSED || errnoValue == ETIMEDOUT || errnoValue == EHOSTUNREACH ||
            errnoValue == ECONNRESET || errnoValue == EAGAIN;
+}
+
+std::string NumericAddress(const sockaddr_storage& address, socklen_t length)
+{
+    char text[NI_MAXHOST] = {};
+    if (::getnameinfo(reinterpret_cast<const sockaddr*>(&address), length, text, sizeof text, nullptr, 0,
+                      NI_NUMERICHOST) != 0)
+        return {};
+    return text;
+}
+
+// A connection that went away between its arrival and accept(): the wait goes on.
+bool IsVanishedConnection(int errnoValue)
+{
+    return errnoValue == ECONNABORTED || errnoValue == EAGAIN || errnoValue == EWOULDBLOCK;
 }
 
 bool StartsWithReplyCode(const std::string& text)
@@ -505,26 +521,39 @@ void TSocketConnection::Listen(const std::string& localAddress)
 int TSocketConnection::Accept()
 {
     Report(4, "Accepting");
-    TimerOn();
-    while (phase_ == TSocketPhase::Listening && !cancel_) {
-        WaitPass(POLLIN, kWaitSliceMs);
-        if (phase_ == TSocketPhase::Listening && StopAcceptingWhen && StopAcceptingWhen())
-            cancel_ = true;
-    }
-    TimerOff();
-    if (cancel_) {
-        cancel_ = false;
-        throw ESockError(timedOut_ ? "Accepting Timed Out" : "Accepting Canceled");
-    }
-    if (phase_ != TSocketPhase::Incoming)
-        throw ESockError("Error creating Data Connection");
     sockaddr_storage peer{};
-    socklen_t length = sizeof peer;
-    TFileDescriptor accepted(
-        ::accept4(socket_.Get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC));
-    if (!accepted.Valid()) {
-        CheckError(errno);
-        throw ESockError("Error creating Data Connection");
+    socklen_t length = 0;
+    TFileDescriptor accepted;
+    {
+        // One time-out for the whole wait, however many strangers come meanwhile.
+        TTimeOutScope timer(*this);
+        while (!accepted.Valid()) {
+            while (phase_ == TSocketPhase::Listening && !cancel_) {
+                WaitPass(POLLIN, kWaitSliceMs);
+                if (phase_ == TSocketPhase::Listening && StopAcceptingWhen && StopAcceptingWhen())
+                    cancel_ = true;
+            }
+            if (cancel_) {
+                cancel_ = false;
+                throw ESockError(timedOut_ ? "Accepting Timed Out" : "Accepting Canceled");
+            }
+            if (phase_ != TSocketPhase::Incoming)
+                throw ESockError("Error creating Data Connection");
+            length = sizeof peer;
+            accepted.Reset(::accept4(socket_.Get(), reinterpret_cast<sockaddr*>(&peer), &length,
+                                     SOCK_NONBLOCK | SOCK_CLOEXEC));
+            if (!accepted.Valid() && !IsVanishedConnection(errno)) {
+                CheckError(errno);
+                throw ESockError("Error creating Data Connection");
+            }
+            const std::string from = accepted.Valid() ? NumericAddress(peer, length) : std::string();
+            if (accepted.Valid() && !AcceptOnlyFrom.empty() && from != AcceptOnlyFrom) {
+                Report(4, "Closed a connection from " + from);
+                accepted.Close();
+            }
+            if (!accepted.Valid())
+                SetPhase(TSocketPhase::Listening);
+        }
     }
     remote_ = peer;
     remoteLength_ = length;
@@ -559,6 +588,15 @@ std::string TSocketConnection::LocalAddress() const
     else
         ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(&local)->sin_addr, text, sizeof text);
     return text;
+}
+
+std::string TSocketConnection::PeerAddress() const
+{
+    sockaddr_storage peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(socket_.Get(), reinterpret_cast<sockaddr*>(&peer), &length) != 0)
+        return {};
+    return NumericAddress(peer, length);
 }
 
 std::string TSocketConnection::LocalAddressText() const

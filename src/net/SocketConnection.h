@@ -68,6 +68,9 @@ public:
     THandledEvent OnConnectionRequired;
     // Asked on every pass of the accept wait; true gives the wait up as if it were cancelled.
     std::function<bool()> StopAcceptingWhen;
+    // The one address (numeric, as PeerAddress gives it) an incoming connection may come from; Accept
+    // closes connections from elsewhere and waits on. Empty: any address.
+    std::string AcceptOnlyFrom;
     // Hears every change of phase (for progress displays and traces); it must not call back into the
     // connection.
     TPhaseEvent OnPhaseChange;
@@ -114,6 +117,8 @@ public:
     std::string LocalAddressText() const;  // the dotted form with commas for dots, as PORT writes it
     std::string LocalPortText() const;     // ",high,low"
     int LocalPort() const;
+    // The numeric address of the connected peer (IPv6 with its scope where it has one); empty when none.
+    std::string PeerAddress() const;
     // AF_INET or AF_INET6: the family of the address the socket is connected to (or made for).
     int Family() const { return family_; }
 

@@ -2,6 +2,7 @@
 #include "net/SocketConnection.h"
 
 #include "base/FileDescriptor.h"
+#include "net/ReadableText.h"
 #include "net/ReplyParsing.h"
 
 #include <algorithm>
@@ -186,7 +187,7 @@ std::string TSocketConnection::Transaction(const std::string& command)
     std::string reply = ReadLn();
     lastReply_ = Masked(reply);
     if (!reply.empty()) {
-        Report(1, reply);
+        Report(1, ReadableServerText(lastReply_));
         try {
             replyNumber_ = ReplyNumberOf(reply);
         } catch (const ESockError& error) {

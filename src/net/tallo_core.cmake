@@ -5,6 +5,7 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FtpUpload.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HostLookup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessagePump.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReadableText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyParsing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ServerAddress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SftpSession.cpp

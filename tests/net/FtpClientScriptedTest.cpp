@@ -85,6 +85,36 @@ TEST_F(FtpClientScriptedTest, MultiLineGreetingIsReadWholeBeforeLogIn)
     EXPECT_EQ(Finish(), (Lines{"USER ann", "PASS secret", "QUIT"}));
 }
 
+struct GreetingCase {
+    const char* name;
+    std::vector<std::string> greeting;  // chunks, 40 ms apart
+    std::string error;
+    Lines transcript;
+};
+
+TEST_F(FtpClientScriptedTest, PreliminaryGreetingIsFollowedByTheOneThatCounts)
+{
+    const GreetingCase cases[] = {
+        {"120 then 220", {"120 Service ready in 1 minutes\r\n", "220 Ready\r\n"}, "(no error)",
+         {"USER ann", "PASS secret", "QUIT"}},
+        {"120 twice, one of them multi-line", {"120 Soon\r\n", "120-Still\r\n120 soon\r\n", "220 Ready\r\n"},
+         "(no error)", {"USER ann", "PASS secret", "QUIT"}},
+        {"120 then 421", {"120 Soon\r\n", "421 Too busy after all\r\n"}, "421 Too busy after all\r\n", {"QUIT"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedFtpServer scripted;
+        scripted.SetGreeting({c.greeting});
+        scripted.Start();
+        client.Port = scripted.Port();
+        EXPECT_EQ(ErrorOf([&] { client.Connect(); }), c.error);
+        if (client.Connected())
+            client.Disconnect();
+        scripted.WaitUntilDone();
+        EXPECT_EQ(scripted.Transcript(), c.transcript);
+    }
+}
+
 struct LogInCase {
     const char* name;
     const char* userReply;
@@ -239,6 +269,54 @@ TEST_F(FtpClientScriptedTest, PassiveAddressInTheReplyIsNotUsed)
     client.Connect();
     client.Upload(pagePath, "");
     EXPECT_EQ(events.back(), "Success(9)");
+    EXPECT_EQ(server.ReceivedData(), pageContent);
+}
+
+struct DataAddressCase {
+    const char* name;
+    std::function<void(TFtpClient&, const ScriptedFtpServer&)> prepare;
+};
+
+TEST_F(FtpClientScriptedTest, PassiveDataConnectionGoesWhereTheControlConnectionWent)
+{
+    const DataAddressCase cases[] = {
+        {"through a proxy, to a name only the proxy knows",
+         [](TFtpClient& c, const ScriptedFtpServer& s) {
+             c.Host = "ftp.example.invalid";
+             c.Proxy = "127.0.0.1";
+             c.ProxyPort = s.Port();
+         }},
+        // As a round-robin name that gives another address when asked again.
+        {"a host that names another address by the time of the upload",
+         [](TFtpClient& c, const ScriptedFtpServer&) {
+             c.OnConnect = [](TSocketConnection& sender) { sender.Host = "127.0.0.2"; };
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedFtpServer scripted;
+        scripted.Start();
+        TFtpClient ftp;
+        RecordClientEvents(ftp, scripted, events);
+        ftp.TimeOut = 5000;
+        c.prepare(ftp, scripted);
+        ftp.Connect();
+        EXPECT_EQ(ErrorOf([&] { ftp.Upload(pagePath, ""); }), "(no error)");
+        ftp.Disconnect();
+        EXPECT_EQ(scripted.ReceivedData(), pageContent);
+    }
+}
+
+TEST_F(FtpClientScriptedTest, TelnetIacIsDoubledOnTheControlConnection)
+{
+    client.UserID = "ann\xFF";
+    client.Password = "se\xFF\xF4" "cret";
+    server.Start();
+    client.Connect();
+    client.ChangeDirectory("d\xFF");
+    client.Upload(pagePath, "p\xFF.html");
+    EXPECT_EQ(Finish(), (Lines{"USER ann\xFF\xFF", "PASS se\xFF\xFF\xF4" "cret", "CWD d\xFF\xFF", "TYPE I", "PASV",
+                               "STOR p\xFF\xFF.html", "QUIT"}));
     EXPECT_EQ(server.ReceivedData(), pageContent);
 }
 

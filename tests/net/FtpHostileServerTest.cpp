@@ -2,6 +2,7 @@
 // valid code, echoed passwords. Nothing may hang, nothing may pass for success, no password may show.
 #include "net/FtpClient.h"
 #include "net/MessagePump.h"
+#include "net/ReadableText.h"
 #include "support/net/RecordingFtpClient.h"
 #include "support/net/ScriptedFtpServer.h"
 
@@ -82,6 +83,9 @@ TEST_F(FtpHostileServerTest, EveryWaitEndsOnTheTimeOutAndOnAbort)
          "Socket readln aborted"},
         {"a greeting that drips for ever",
          [](ScriptedFtpServer& s) { s.SetGreeting({{"2"}, ServerAction::Repeat, {}, 20}); }, kConnect,
+         "Socket readln aborted", "Socket readln aborted"},
+        {"preliminary greetings for ever",
+         [](ScriptedFtpServer& s) { s.SetGreeting({{"120 Ready soon\r\n"}, ServerAction::Repeat, {}, 20}); }, kConnect,
          "Socket readln aborted", "Socket readln aborted"},
         {"endless continuation lines",
          [](ScriptedFtpServer& s) { s.SetGreeting({{"220-more\r\n"}, ServerAction::Repeat, {}, 20}); }, kConnect,
@@ -278,6 +282,49 @@ TEST_F(FtpHostileServerTest, PasswordStaysMaskedForTheWholeSession)
         EXPECT_EQ(error, c.error);
         texts += error + client.LastReply() + client.Status();
         EXPECT_EQ(texts.find("secret"), std::string::npos) << texts;
+    }
+}
+
+struct ShownTextCase {
+    const char* name;
+    const char* verb;  // "" for the greeting
+    ScriptedReply reply;
+    std::string error;
+};
+
+TEST_F(FtpHostileServerTest, ServerTextIsShownReadable)
+{
+    const Act changeDirectory = [](TFtpClient& c, const std::string&) {
+        c.Connect();
+        c.ChangeDirectory("www");
+    };
+    const ShownTextCase cases[] = {
+        {"escape sequences that retitle and clear a terminal", "", {{"421 \x1B]0;owned\x07\x1B[2J\x1B[HBye\r\n"}},
+         "421 ?]0;owned??[2J?[HBye\r\n"},
+        {"a 64 KiB line", "CWD", {{"550 " + std::string(65000, 'x') + "\r\n"}},
+         "550 " + std::string(296, 'x') + "...\r\n"},
+        {"a malformed passive reply", "PASV", {{"227 \x1B[2J(1,2)\r\n"}}, "Malformed passive mode reply: 227 ?[2J(1,2)"},
+        {"the final reply of an upload", "STOR", {{"150 Go\r\n"}, ServerAction::ReceiveUpload, {"451 \x1B[5mNo room\r\n"}},
+         "451 ?[5mNo room\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedFtpServer server;
+        if (*c.verb)
+            server.On(c.verb, c.reply);
+        else
+            server.SetGreeting(c.reply);
+        server.Start();
+        TFtpClient client;
+        Prepare(client, server);
+        Lines texts;
+        client.ReportLevel = 8;
+        client.OnStatus = [&](TSocketConnection&, const std::string& text) { texts.push_back(text); };
+        const std::string verb = c.verb;
+        EXPECT_EQ(ErrorOf([&] { (verb == "PASV" || verb == "STOR" ? kUpload : changeDirectory)(client, pagePath); }),
+                  c.error);
+        for (const std::string& text : texts)
+            EXPECT_EQ(ReadableServerText(text), text) << "status text shown raw";
     }
 }
 

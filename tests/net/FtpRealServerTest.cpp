@@ -1,10 +1,15 @@
+#include "base/FileDescriptor.h"
 #include "net/FtpClient.h"
 #include "support/net/RealFtpServer.h"
 
+#include <arpa/inet.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <netinet/in.h>
+#include <poll.h>
 #include <random>
+#include <sys/socket.h>
 #include <unistd.h>
 
 // Found by argument-dependent lookup, so it lives beside the type: names the server in test listings.
@@ -164,6 +169,76 @@ TEST_P(RealServer, ChangeDirectory)
     EXPECT_EQ(error.rfind("550", 0), 0u) << error;
     EXPECT_EQ(events.list, (std::vector<std::string>{"Connect", "Success(0)", "Failure(0)"}));
     client.Disconnect();
+}
+
+// The port of the one listening socket of this process (the servers run in processes of their own).
+int ListeningPortOfThisProcess()
+{
+    for (int fd = 0; fd < 1024; ++fd) {
+        int listening = 0;
+        socklen_t size = sizeof listening;
+        sockaddr_in local{};
+        socklen_t length = sizeof local;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening &&
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+            return ntohs(local.sin_port);
+    }
+    return 0;
+}
+
+TFileDescriptor ConnectFrom(const char* source, int port)
+{
+    TFileDescriptor fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::inet_pton(AF_INET, source, &address.sin_addr);
+    if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return {};
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return {};
+    return fd;
+}
+
+// Everything that arrives until the other side closes (or a few seconds pass).
+std::string ReceivedUntilClosed(int fd)
+{
+    std::string received;
+    char buffer[4096];
+    pollfd entry{fd, POLLIN, 0};
+    while (::poll(&entry, 1, 3000) > 0) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        received.append(buffer, static_cast<std::size_t>(n));
+    }
+    return received;
+}
+
+TEST_P(RealServer, ActiveDataConnectionIsTakenOnlyFromTheServer)
+{
+    const std::string local = TestFile(5000);
+    client.Passive = false;
+    // Without the check the server's own connection is never taken; this ends the wait for its reply.
+    client.TimeOut = 10000;
+    client.ReportLevel = 1;
+    // Another host connects to the data port between PORT and STOR: before vsftpd, which connects after
+    // STOR (pyftpdlib connects at PORT already, so there it comes second).
+    TFileDescriptor stranger;
+    client.OnStatus = [&](TSocketConnection&, const std::string& status) {
+        if (status.rfind("STOR ", 0) == 0)
+            stranger = ConnectFrom("127.0.0.2", ListeningPortOfThisProcess());
+    };
+    client.Connect();
+    client.ChangeDirectory(server->UploadDirectory());
+    EXPECT_EQ(ErrorOf([&] { client.Upload(local, "active-stranger.bin"); }), "(no error)");
+    client.Disconnect();
+    ASSERT_TRUE(stranger.Valid());
+    EXPECT_EQ(ReceivedUntilClosed(stranger.Get()), "");
+    const std::string stored = server->UploadPath() + "/active-stranger.bin";
+    EXPECT_TRUE(SameBytes(local, stored));
+    ::unlink(stored.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer, ::testing::Values(FtpServerKind::Vsftpd, FtpServerKind::Pyftpdlib),

@@ -1,3 +1,4 @@
+#include "net/ReadableText.h"
 #include "net/ReplyParsing.h"
 #include "net/SocketErrors.h"
 
@@ -75,6 +76,31 @@ TEST(ReplyParsing, ControlCharacters)
 TEST(ReplyParsing, WithoutLineEnd)
 {
     EXPECT_EQ(WithoutLineEnd("550 No\r\n"), "550 No");
+}
+
+TEST(ReplyParsing, ReadableServerText)
+{
+    const std::string e300 = [] {
+        std::string text;
+        for (int i = 0; i < 300; ++i)
+            text += "\xC3\xA9";
+        return text;
+    }();
+    const std::pair<std::string, std::string> cases[] = {
+        {"550 No such file\r\n", "550 No such file\r\n"},
+        {"550 a\rb\tc\x7F" "d\x1B[2J\n", "550 a?b?c?d?[2J\n"},
+        {"\xC2\x85\xC2\x9F\xC2\xA0", "??\xC2\xA0"},            // C1 controls; U+00A0 stays
+        {"f\xFCr \xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80", "f?r ?? ??? ????"},  // not UTF-8
+        {"\xF0\x9F\x98\x80 \xE2\x82", "\xF0\x9F\x98\x80 ??"},   // a cut-off sequence at the end
+        {std::string(300, 'x'), std::string(300, 'x')},
+        {std::string(301, 'x') + "\r\n", std::string(300, 'x') + "...\r\n"},
+        {e300 + "\xC3\xA9", e300 + "..."},                             // cut between characters
+    };
+    for (const auto& [text, readable] : cases) {
+        EXPECT_EQ(ReadableServerText(text), readable) << text;
+        EXPECT_EQ(ReadableServerText(readable), readable) << "showing twice changes nothing";
+    }
+    EXPECT_EQ(ReadableServerText("abcdef", 3), "abc...");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // SFTP uploads against a real server on 127.0.0.1: bytes arrive whole, every step's failure is named,
 // the host key is checked before the password goes out, and Cancel ends a transfer.
 
+#include "base/FileDescriptor.h"
+#include "net/MessagePump.h"
 #include "net/SftpSession.h"
 #include "net/SocketErrors.h"
 #include "support/ScopedEnvironment.h"
@@ -9,9 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <cstdlib>
 #include <fstream>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -182,6 +188,60 @@ TEST_F(SftpSessionTest, CancelEndsATransferAndTheNextOneWorks)
     session.OnProgress = nullptr;
     session.Upload(Target(), page_);
     EXPECT_EQ(ReadFile(server_->Root() + "/index.html"), "small");
+}
+
+// The lowest descriptor of this process connected to 127.0.0.1:port; -1 when there is none.
+int DescriptorConnectedTo(int port)
+{
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0 && peer.sin_family == AF_INET &&
+            ntohs(peer.sin_port) == port)
+            return fd;
+    }
+    return -1;
+}
+
+TEST(SftpAbort, NeverTouchesADescriptorNumberTheWorkerNoLongerOwns)
+{
+    // A server that never says a word keeps the worker inside libssh's connect.
+    TFileDescriptor silent(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(silent.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent.Get(), 1), 0);
+    ::getsockname(silent.Get(), reinterpret_cast<sockaddr*>(&address), &length);
+    const int port = ntohs(address.sin_port);
+
+    // Once the worker is connected, its descriptor number is made to name another socket, as when libssh
+    // closes it and the process opens something else under that number. That socket stays open here as
+    // well, so only a shutdown (not libssh closing the number) reaches its other end.
+    int other[2] = {-1, -1};
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, other), 0);
+    TFileDescriptor otherSocket(other[0]), otherEnd(other[1]);
+    const std::string work = MakeTempDirectory("tallo-sftp-abort-");
+    TSftpSession session(work + "/known_hosts");
+    bool replaced = false;
+    SetMessagePump([&] {
+        pollfd pending{silent.Get(), POLLIN, 0};
+        if (replaced || ::poll(&pending, 1, 0) != 1)
+            return;
+        const int worker = DescriptorConnectedTo(port);
+        ASSERT_GE(worker, 0);
+        ::dup2(otherSocket.Get(), worker);
+        replaced = true;
+        session.Abort();
+    });
+    EXPECT_THROW(session.Upload({"127.0.0.1", port, "ann", "secret", ""}, "/dev/null"), EAbortError);
+    SetMessagePump({});
+    ASSERT_TRUE(replaced);
+    pollfd touched{otherEnd.Get(), POLLIN, 0};
+    EXPECT_EQ(::poll(&touched, 1, 200), 0) << "the abort shut down a socket that was not the worker's";
+    RemoveTree(work);
+    // Closing the other socket lets the worker, still waiting in libssh on that number, come to its end.
 }
 
 }  // namespace

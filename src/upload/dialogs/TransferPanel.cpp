@@ -1,6 +1,7 @@
 #include "upload/dialogs/TransferPanel.h"
 
 #include "net/FtpClient.h"
+#include "net/ReadableText.h"
 #include "net/ReplyParsing.h"
 #include "platform/Platform.h"
 
@@ -17,7 +18,8 @@ constexpr auto kBarInterval = std::chrono::milliseconds(40);
 
 QString ErrorText(const std::exception& error)
 {
-    const std::string_view text = WithoutLineEnd(error.what());
+    // Any error may carry a server's words (an SSH library's text among them).
+    const std::string text = ReadableServerText(WithoutLineEnd(error.what()), kReadableMessageLength);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -58,5 +58,5 @@ private:
     std::chrono::steady_clock::time_point lastShown_{};
 };
 
-// The text of an error for a message box: a server reply without its line end.
+// The text of an error for a message box: without its line end, control characters and endless text.
 QString ErrorText(const std::exception& error);
