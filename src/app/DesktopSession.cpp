@@ -6,6 +6,8 @@
 #include "app/MainU.h"
 #include "app/RecoveryCopies.h"
 #include "app/SingleInstance.h"
+#include "base/FileWrites.h"
+#include "desktop/RecoveryFolder.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -34,6 +36,7 @@ TDesktopSession::TDesktopSession(TForm1& mainWindow, std::unique_ptr<TRecoveryCo
 
 std::unique_ptr<TDesktopSession> TDesktopSession::ForUser(TForm1& mainWindow)
 {
+    SetInterruptedSaveFolder(InterruptedSaveFolderIn(DefaultRecoveryFolder()));
     return std::make_unique<TDesktopSession>(mainWindow, std::make_unique<TRecoveryCopies>(DefaultRecoveryFolder()),
                                              TSingleInstance::Listen(DefaultInstanceSocketPath()));
 }

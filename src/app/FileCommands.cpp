@@ -1,5 +1,6 @@
 // File commands of the main window: New, Open, Save and Save As.
 #include "app/MainU.h"
+#include "app/InterruptedSaveOffer.h"
 
 #include "app/NewU.h"
 #include "app/PageFiles.h"
@@ -31,6 +32,7 @@ void TForm1::Open1Click()
 
 TForm2* TForm1::OpenPage(const QString& path)
 {
+    OfferPreviousVersionsOf(NativePath(path));
     return OpenDocument(FileNamePart(path), path, [&path](TForm2& document) { document.LoadPage(path); });
 }
 

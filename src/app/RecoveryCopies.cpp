@@ -1,5 +1,6 @@
 #include "app/RecoveryCopies.h"
 
+#include "app/InterruptedSaveOffer.h"
 #include "app/MainU.h"
 #include "app/UHTML.h"
 #include "editor/widget/CodeMemo.h"
@@ -49,6 +50,7 @@ void TRecoveryCopies::Attach(TForm2& document)
 
 void TRecoveryCopies::OfferLeftovers(TForm1& mainWindow)
 {
+    OfferPreviousVersions(ClaimInterruptedSaves(InterruptedSaveFolderIn(recoveryFolder_)));
     std::shared_ptr<TLeftoverCopies> leftovers = TLeftoverCopies::Claim(recoveryFolder_);
     if (leftovers->Copies().empty()) {
         leftovers->Discard();  // runs that died with nothing unsaved

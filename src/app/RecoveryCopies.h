@@ -33,7 +33,8 @@ public:
     bool Enabled() const { return writer_ != nullptr; }
     // Starts keeping copies of a new page's unsaved changes.
     void Attach(TForm2& document);
-    // Offers the copies that runs which ended without cleaning up have left, if any.
+    // Offers the previous versions of files whose saves were interrupted, then the copies that runs
+    // which ended without cleaning up have left, if any.
     void OfferLeftovers(TForm1& mainWindow);
 
     const TRecoveryTimings& Timings() const { return timings_; }

@@ -5,6 +5,7 @@
 #include "app/DesktopSession.h"
 #include "desktop/InstanceProtocol.h"
 #include "app/MainU.h"
+#include "base/ProcessUmask.h"
 #include "net/MessagePump.h"
 #include "platform/AppIcons.h"
 #include "platform/QtPlatform.h"
@@ -15,6 +16,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before any thread starts: reading the umask means setting it for a moment.
+    ReadProcessUmask();
     QApplication application(argc, argv);
     TStartFiles start;
     if (const std::optional<int> done =

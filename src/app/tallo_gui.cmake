@@ -23,12 +23,13 @@ target_sources(tallo_gui PRIVATE
 )
 
 # At home on the desktop (Qt side): command-line files, one editor per user, dropped files,
-# recovery copies and files changed behind the editor's back.
+# recovery copies, interrupted saves and files changed behind the editor's back.
 target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CommandLineFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DesktopSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileChangeWatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileDrops.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/InterruptedSaveOffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecoveryCopies.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
 )

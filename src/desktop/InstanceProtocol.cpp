@@ -103,6 +103,14 @@ int ConnectWhileStarting(const sockaddr_un& address, Clock::time_point deadline)
     }
 }
 
+// Checks what bind made of the socket's mode, for a system that does not carry it over.
+bool OwnerOnlySocketFile(const std::string& socketPath)
+{
+    struct stat info {};
+    if (::lstat(socketPath.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode)) return false;
+    return (info.st_mode & 077) == 0 || ::chmod(socketPath.c_str(), S_IRUSR | S_IWUSR) == 0;
+}
+
 }  // namespace
 
 std::string EncodeOpenRequest(const TOpenRequest& request)
@@ -174,9 +182,11 @@ std::unique_ptr<TInstanceListener> TInstanceListener::Listen(const std::string& 
     // Whatever socket file is there belongs to an editor that is gone: the lock says so.
     ::unlink(socketPath.c_str());
     const int listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const mode_t mask = ::umask(077);
-    const bool bound = listenFd >= 0 && ::bind(listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::umask(mask);
+    // The socket file takes the socket's own mode (less the umask), so it is born owner-only without
+    // touching the process's umask, which other threads use.
+    const bool bound = listenFd >= 0 && ::fchmod(listenFd, S_IRUSR | S_IWUSR) == 0 &&
+                       ::bind(listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       OwnerOnlySocketFile(socketPath);
     if (!bound || ::listen(listenFd, 16) != 0) {
         if (listenFd >= 0) ::close(listenFd);
         ::close(lockFd);

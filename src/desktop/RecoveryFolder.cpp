@@ -152,6 +152,11 @@ std::string DefaultRecoveryFolder()
     return state.empty() ? std::string() : state + "/tallo/recovery";
 }
 
+std::string InterruptedSaveFolderIn(const std::string& recoveryFolder)
+{
+    return recoveryFolder.empty() ? std::string() : recoveryFolder + "/saves";
+}
+
 // --- TFolderLock ---------------------------------------------------------------------------------
 
 std::optional<TFolderLock> TFolderLock::Take(const std::string& lockPath, TCreate create)

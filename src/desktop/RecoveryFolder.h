@@ -30,6 +30,8 @@ std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::string_view bytes);
 
 // $XDG_STATE_HOME/tallo/recovery, or ~/.local/state/tallo/recovery; empty when there is no home.
 std::string DefaultRecoveryFolder();
+// Where in-place saves keep the previous version of a file until it is overwritten (base/FileWrites.h).
+std::string InterruptedSaveFolderIn(const std::string& recoveryFolder);
 
 // A file descriptor holding an exclusive flock; the lock goes with the process, even a killed one.
 class TFolderLock {

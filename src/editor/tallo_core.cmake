@@ -9,8 +9,6 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/EditPrint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EditPrintMargins.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileIO.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FileIOInPlace.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FileIOSupport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HighlightStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyStrokes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LineColumns.cpp

@@ -2,24 +2,54 @@
 
 #include "base/FileDescriptor.h"
 #include "base/FileWrites.h"
+#include "base/PathName.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// The file a link at the path points to, so that replacing it keeps the user's link; the path
-// itself when it is no link or leads nowhere yet.
-std::string WriteTarget(const std::string& path)
+// Why a file that is not the user's own must not be taken for the profile list: another user could
+// have put it there (connect.set lives in whatever folder the program started in, /tmp included).
+constexpr const char* kStrangersLink = "It is a symbolic link that belongs to another user";
+constexpr const char* kStrangersFile = "It belongs to another user";
+constexpr const char* kWritableByOthers = "Other users may write to it";
+
+// The file the path leads to through links the user made; a link of anyone else's is refused, so
+// nothing is read from or written through it.
+std::string OwnTarget(const std::string& path, const std::function<EProfileFileError(const char*)>& fail)
 {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+    constexpr int kMaxLinks = 40;
+    std::string current = path;
+    for (int depth = 0; depth < kMaxLinks; ++depth) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        if (info.st_uid != ::geteuid())
+            throw fail(kStrangersLink);
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(current.c_str(), target, sizeof target - 1);
+        if (length < 0)
+            throw fail(std::strerror(errno));
+        const std::string next(target, static_cast<std::size_t>(length));
+        current = next.starts_with('/') ? next : FolderPart(current) + "/" + next;
+    }
+    throw fail(std::strerror(ELOOP));
+}
+
+// The user's own file, which nobody else may change; else why not.
+const char* Refusal(const struct stat& info)
+{
+    if (info.st_uid != ::geteuid())
+        return kStrangersFile;
+    return (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 ? kWritableByOthers : nullptr;
 }
 
 }  // namespace
@@ -37,8 +67,10 @@ std::string TProfileFile::PathInCurrentFolder()
 
 std::optional<TProfileLines> TProfileFile::Read() const
 {
-    const auto fail = [this] { return EProfileFileError("Cannot open file " + path_ + ". " + std::strerror(errno)); };
-    TFileDescriptor file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    const auto failWith = [this](const char* reason) { return EProfileFileError("Cannot open file " + path_ + ". " + reason); };
+    const auto fail = [&] { return failWith(std::strerror(errno)); };
+    // The last name is opened without following a link that may have been put there meanwhile.
+    TFileDescriptor file(::open(OwnTarget(path_, failWith).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (!file.Valid()) {
         if (errno == ENOENT)
             return std::nullopt;
@@ -53,6 +85,8 @@ std::optional<TProfileLines> TProfileFile::Read() const
             errno = EINVAL;
         throw fail();
     }
+    if (const char* refusal = Refusal(info))
+        throw failWith(refusal);
     std::string bytes;
     char block[65536];
     for (;;) {
@@ -70,6 +104,12 @@ std::optional<TProfileLines> TProfileFile::Read() const
 
 void TProfileFile::Write(const TProfileLines& lines) const
 {
-    if (const int error = ReplacePrivateFile(WriteTarget(path_), FormatProfileLines(lines)))
-        throw EProfileFileError("Cannot create file " + path_ + ". " + std::strerror(error));
+    const auto failWith = [this](const char* reason) { return EProfileFileError("Cannot create file " + path_ + ". " + reason); };
+    const std::string target = OwnTarget(path_, failWith);
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        if (const char* refusal = Refusal(info))
+            throw failWith(refusal);
+    if (const int error = ReplacePrivateFile(target, FormatProfileLines(lines)))
+        throw failWith(std::strerror(error));
 }

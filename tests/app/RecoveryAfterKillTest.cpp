@@ -1,13 +1,19 @@
 // An editor killed with unsaved pages: the next start offers their copies and restores them byte
-// for byte, as unsaved pages under their names; discarding leaves nothing behind.
+// for byte, as unsaved pages under their names; discarding leaves nothing behind. A save killed while
+// it overwrote its file in place: the next start, or the next open of the file, offers the previous
+// version and puts it back byte for byte.
 #include "app/DesktopSession.h"
 #include "app/RecoveryCopies.h"
 #include "app/ShellFixture.h"
 #include "app/SingleInstance.h"
+#include "base/FileWrites.h"
+#include "desktop/RecoveryFolder.h"
 
 #include <QProcess>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace {
 
@@ -89,6 +95,72 @@ TEST_F(RecoveryAfterKill, DiscardingLeavesNothingToOfferAgain)
     NextStart();
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Question).size(), 1u);
     EXPECT_EQ(mainWindow->DocumentCount(), 0);
+}
+
+// Starts a save over a file with two names and kills it once the overwrite has begun; true when the
+// kill came while the previous version was still kept (the save had not finished).
+bool KillOverwriteHalfway(const std::string& copyFolder, const std::string& path, std::size_t size)
+{
+    QProcess saver;
+    saver.start(QStringLiteral(TALLO_OVERWRITE_HELPER),
+                {QString::fromStdString(copyFolder), QString::fromStdString(path), QString::number(size)});
+    if (!saver.waitForStarted())
+        return false;
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    char first = 'o';
+    while (saver.state() == QProcess::Running && ::pread(fd, &first, 1, 0) == 1 && first != 'n') {}
+    ::kill(static_cast<pid_t>(saver.processId()), SIGKILL);
+    saver.waitForFinished();
+    ::close(fd);
+    for (const auto& entry : std::filesystem::directory_iterator(copyFolder))
+        if (entry.path().extension() == ".old")
+            return true;
+    return false;
+}
+
+TEST_F(RecoveryAfterKill, AnOverwriteKilledHalfwayIsOfferedBackAtStartAndAtOpen)
+{
+    const std::string copyFolder = InterruptedSaveFolderIn(RecoveryFolder().toStdString());
+    const std::string previousFolder = InterruptedSaveFolder();
+    SetInterruptedSaveFolder(copyFolder);
+    std::string old;
+    for (int line = 0; old.size() < (24 << 20); ++line)
+        old += "old line " + std::to_string(line) + "\r\n";
+    const struct {
+        const char* name;
+        bool atOpen;  // else at start
+        int answer;   // 0 put back, 1 keep as it is
+    } cases[] = {
+        {"the next start puts it back", false, 0},
+        {"opening the file keeps it as it is", true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString page = PathOf("page.html");
+        QFile::remove(page);
+        QFile::remove(PathOf("same-page.html"));
+        WriteFile(page, QByteArray::fromStdString(old));
+        std::filesystem::create_hard_link(page.toStdString(), PathOf("same-page.html").toStdString());
+        bool kept = false;
+        for (int attempt = 0; attempt < 3 && !kept; ++attempt)
+            kept = KillOverwriteHalfway(copyFolder, page.toStdString(), 32 << 20);
+        ASSERT_TRUE(kept) << "the save finished before it could be killed";
+        const QByteArray left = ReadFile(page);
+        desktop.askAnswers.push_back(c.answer);
+        if (c.atOpen)
+            mainWindow->OpenPage(page);
+        else
+            NextStart();
+        const auto questions = desktop.MessageTexts(MessageKind::Question);
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_TRUE(questions[0].contains(page));
+        EXPECT_TRUE(ReadFile(page) == (c.answer == 0 ? QByteArray::fromStdString(old) : left));
+        if (c.atOpen)
+            EXPECT_TRUE(QByteArray::fromStdString(mainWindow->ActiveDocument()->CodeMemo1->Text()) == left);
+        EXPECT_TRUE(std::filesystem::is_empty(copyFolder)) << "the previous version stays behind";
+        desktop.ClearRecords();
+    }
+    SetInterruptedSaveFolder(previousFolder);
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ TEST_F(ShellTest, FailedSaveKeepsTheOldFileAndThePage)
         FileSizeLimit limit(1024);
         mainWindow->Save1Click();
     }
-    EXPECT_EQ(desktop.MessageTexts(MessageKind::Error), std::vector<QString>{"Cannot create file " + path});
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Error), std::vector<QString>{"Cannot create file " + path + ". File too large"});
     EXPECT_EQ(ReadFile(path), QByteArray("old"));
     EXPECT_EQ(page->Caption(), QStringLiteral("kept.html"));
     EXPECT_EQ(page->FileName, path);
@@ -194,7 +194,7 @@ TEST_F(ShellTest, FailedSaveAsLeavesCaptionFileNameEntryAndPanel)
         FileSizeLimit limit(1024);
         mainWindow->SaveAs1Click();
     }
-    EXPECT_EQ(desktop.MessageTexts(MessageKind::Error), std::vector<QString>{"Cannot create file " + target});
+    EXPECT_EQ(desktop.MessageTexts(MessageKind::Error), std::vector<QString>{"Cannot create file " + target + ". File too large"});
     EXPECT_EQ(ReadFile(target), QByteArray("old"));
     EXPECT_EQ(page->Caption(), QStringLiteral("Noname0"));
     EXPECT_TRUE(page->FileName.isEmpty());
@@ -259,7 +259,7 @@ TEST_F(ShellTest, ClosingAPageThatCannotBeWrittenKeepsItOpen)
     desktop.saveFileAnswers.push_back(PathOf("taken.html"));
     CloseDocument(page);
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Error),
-              std::vector<QString>{"Cannot create file " + PathOf("taken.html")});
+              std::vector<QString>{"Cannot create file " + PathOf("taken.html") + ". Is a directory"});
     EXPECT_EQ(mainWindow->DocumentCount(), 1);
     EXPECT_EQ(page->Caption(), QStringLiteral("Noname0"));
     EXPECT_TRUE(page->FileName.isEmpty());
@@ -318,7 +318,7 @@ TEST_F(ShellTest, ExitStopsAtAPageThatCannotBeWritten)
     EXPECT_TRUE(mainWindow->isVisible());
     EXPECT_EQ(desktop.DialogTitles(DialogKind::SaveFile), std::vector<QString>{"Save Noname1 to file"});
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Error),
-              std::vector<QString>{"Cannot create file " + PathOf("taken.html")});
+              std::vector<QString>{"Cannot create file " + PathOf("taken.html") + ". Is a directory"});
     EXPECT_EQ(mainWindow->DocumentCount(), 2);
     EXPECT_EQ(failing->Caption(), QStringLiteral("Noname1"));
     EXPECT_EQ(later->Caption(), QStringLiteral("Noname0"));

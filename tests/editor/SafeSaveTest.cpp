@@ -2,7 +2,8 @@
 // mounted when the tests run as root), no free descriptors, long names, kills in the middle of a
 // save, and the attributes a replaced file must keep.
 #include "editor/FileIO.h"
-#include "editor/FileIOSupport.h"
+#include "base/InterruptedSaves.h"
+#include "base/NewFile.h"
 
 #include <gtest/gtest.h>
 
@@ -38,20 +39,16 @@ protected:
                   testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(folder_);
         fs::create_directories(folder_ + "/state");
-        // In-place saves keep their recovery copies here, not in the user's own folder.
-        if (const char* state = std::getenv("XDG_STATE_HOME"))
-            savedState_ = state;
-        ::setenv("XDG_STATE_HOME", (folder_ + "/state").c_str(), 1);
+        // In-place saves keep the previous versions here.
+        savedCopyFolder_ = InterruptedSaveFolder();
+        SetInterruptedSaveFolder(RecoveryFolder());
     }
     void TearDown() override
     {
         if (mounted_)
             ::umount2(mount_.c_str(), MNT_DETACH);
         fs::remove_all(folder_);
-        if (savedState_)
-            ::setenv("XDG_STATE_HOME", savedState_->c_str(), 1);
-        else
-            ::unsetenv("XDG_STATE_HOME");
+        SetInterruptedSaveFolder(savedCopyFolder_);
     }
 
     // A tmpfs of its own at folder/small; the reason it cannot be had otherwise.
@@ -85,12 +82,12 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::string RecoveryFolder() const { return folder_ + "/state/tallo/recovery"; }
+    std::string RecoveryFolder() const { return folder_ + "/state/saves"; }
 
     std::string folder_;
     std::string mount_;
     bool mounted_ = false;
-    std::optional<std::string> savedState_;
+    std::string savedCopyFolder_;
 };
 
 // Fills a file system until it refuses: one growing file for blocks, empty files for inodes.
@@ -306,11 +303,12 @@ TEST_F(SafeSaveUnderStress, InPlaceSaveKilledAtAnyMomentLeavesTheOldOrTheNewCont
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         const std::string now = Read(page);
-        bool recoverable = now == old || now == fresh;
-        if (fs::exists(RecoveryFolder()))
-            for (const std::string& name : Entries(RecoveryFolder()))
-                recoverable = recoverable || Read(RecoveryFolder() + "/" + name) == old;
-        EXPECT_TRUE(recoverable) << "page holds " << now.size() << " bytes, no complete copy of the old content";
+        if (now == old || now == fresh)
+            continue;
+        std::vector<TInterruptedSave> saves = ClaimInterruptedSaves(RecoveryFolder());
+        ASSERT_EQ(saves.size(), 1u) << "page holds " << now.size() << " bytes, no previous version kept";
+        EXPECT_EQ(PutBackPreviousVersion(saves[0]), 0);
+        EXPECT_TRUE(Read(page) == old);
     }
 }
 

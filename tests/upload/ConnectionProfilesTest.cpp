@@ -1,10 +1,13 @@
 #include "upload/ConnectionProfiles.h"
 #include "upload/ProfileFile.h"
+#include "base/FileWrites.h"
+#include "support/OtherUser.h"
 #include "support/net/RealFtpServer.h"
 
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/resource.h>
@@ -216,3 +219,105 @@ TEST_F(ProfileFileTest, AFolderInThePlaceOfTheFileIsAClearError)
 }
 
 }  // namespace
+
+// connect.set lies in whatever folder the program starts in, where others may write. What another
+// user planted is neither read nor written through; what the user made read-only is left alone; a
+// folder the user may not write still lets the user's own file be rewritten, in place. The user is a
+// second account when the tests run as root (root plays the other user), else the tests' own.
+TEST(ProfileFileSafety, StrangersFilesAndReadOnlyFiles)
+{
+    std::string whyNoOther;
+    const std::optional<TOtherUser> user = TOtherUser::Get(whyNoOther);
+    const uid_t uid = user ? user->Uid : ::geteuid();
+    const gid_t gid = user ? user->Gid : ::getegid();
+    const std::string own = kWorkLines;
+    const std::string precious = "the user's own file\n";
+    const struct {
+        const char* name;
+        bool plantedByOther;
+        std::function<void(const std::string& folder)> setUp;  // as root (the other user) or as the tests' user
+        std::string readResult;                                // "" for the error's reason after the path
+        std::string writeResult;
+        std::string afterwards;  // connect.set's bytes, or the planted link's target's
+    } cases[] = {
+        {"a link planted by another user", true,
+         [&](const std::string& folder) {
+             std::ofstream(folder + "/mine") << precious;
+             ::chown((folder + "/mine").c_str(), uid, gid);
+             ::symlink("mine", (folder + "/connect.set").c_str());
+         },
+         "Cannot open file %. It is a symbolic link that belongs to another user",
+         "Cannot create file %. It is a symbolic link that belongs to another user", precious},
+        {"a file planted by another user", true,
+         [&](const std::string& folder) { std::ofstream(folder + "/connect.set") << own; },
+         "Cannot open file %. It belongs to another user", "Cannot create file %. It belongs to another user", own},
+        {"the user's file that others may write", false,
+         [&](const std::string& folder) {
+             std::ofstream(folder + "/connect.set") << own;
+             ::chown((folder + "/connect.set").c_str(), uid, gid);
+             ::chmod((folder + "/connect.set").c_str(), 0666);
+         },
+         "Cannot open file %. Other users may write to it", "Cannot create file %. Other users may write to it", own},
+        {"the user's read-only file", false,
+         [&](const std::string& folder) {
+             std::ofstream(folder + "/connect.set") << own;
+             ::chown((folder + "/connect.set").c_str(), uid, gid);
+             ::chmod((folder + "/connect.set").c_str(), 0444);
+         },
+         "7 lines", "Cannot create file %. Permission denied", own},
+        {"the user's file in a folder the user may not write", false,
+         [&](const std::string& folder) {
+             std::ofstream(folder + "/connect.set") << own;
+             ::chown((folder + "/connect.set").c_str(), uid, gid);
+             ::chmod((folder + "/connect.set").c_str(), 0600);
+             ::chown(folder.c_str(), user ? 0 : uid, user ? 0 : gid);
+             ::chmod(folder.c_str(), 0555);
+         },
+         "7 lines", "written", kHomeLines + own},
+    };
+    const std::string top = MakeTempDirectory("tallo-profile-safety-");
+    ::chmod(top.c_str(), 0755);
+    const std::string copies = top + "/copies";
+    ::mkdir(copies.c_str(), 0700);
+    ::chown(copies.c_str(), uid, gid);
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.plantedByOther && !user) {
+            std::cout << "[  SKIPPED ] " << c.name << ": " << whyNoOther << '\n';
+            continue;
+        }
+        const std::string folder = top + "/" + std::to_string(number++);
+        ::mkdir(folder.c_str(), 0777);
+        ::chmod(folder.c_str(), 0777);  // shared, not sticky: anyone may put a file or a link there
+        c.setUp(folder);
+        const std::string path = folder + "/connect.set";
+        const auto expected = [&](std::string text) {
+            const std::size_t at = text.find('%');
+            return at == std::string::npos ? text : text.replace(at, 1, path);
+        };
+        const std::string read = RunInChild(user, [&] {
+            try {
+                return std::to_string(TProfileFile(path).Read().value_or(TProfileLines()).size()) + " lines";
+            } catch (const EProfileFileError& error) {
+                return std::string(error.what());
+            }
+        });
+        EXPECT_EQ(read, expected(c.readResult));
+        const std::string written = RunInChild(user, [&] {
+            SetInterruptedSaveFolder(copies);
+            try {
+                TProfileFile(path).Write(ParseProfileLines(kHomeLines + own));
+                return std::string("written");
+            } catch (const EProfileFileError& error) {
+                return std::string(error.what());
+            }
+        });
+        EXPECT_EQ(written, expected(c.writeResult));
+        std::ostringstream bytes;
+        bytes << std::ifstream(path, std::ios::binary).rdbuf();
+        EXPECT_EQ(bytes.str(), c.afterwards);
+        ::chmod(folder.c_str(), 0777);
+    }
+    RemoveTree(top);
+}

@@ -1,4 +1,4 @@
-#include "editor/FileIOSupport.h"
+#include "base/NewFile.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -57,17 +57,17 @@ bool WriteProduced(int fd, const TByteProducer& produce)
     return produced && WriteAll(fd, buffer);
 }
 
-bool CopyContents(int from, int to)
+bool CopyContents(int from, int to, off_t fromOffset, off_t toOffset)
 {
     std::vector<char> buffer(1 << 20);
-    off_t offset = 0;
-    while (true) {
-        const ssize_t got = ::pread(from, buffer.data(), buffer.size(), offset);
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(from, buffer.data(), buffer.size(), fromOffset + offset);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0)
             return got == 0;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::pwrite(to, buffer.data() + done, static_cast<std::size_t>(got - done), offset + done);
+            const ssize_t put =
+                ::pwrite(to, buffer.data() + done, static_cast<std::size_t>(got - done), toOffset + offset + done);
             if (put < 0 && errno == EINTR) continue;
             if (put <= 0)
                 return false;
@@ -163,11 +163,20 @@ bool TNewFile::ReplaceAt(const std::string& path)
     return true;
 }
 
-std::string TNewFile::Keep()
+std::string TNewFile::KeepAs(const std::string& name, const std::string& suffix)
 {
-    if (name_.empty() && !LinkUnder(name_))
-        return {};
-    std::string kept = folder_ + "/" + name_;
-    name_.clear();
-    return kept;
+    const std::string from = name_.empty() ? "/proc/self/fd/" + std::to_string(fd_.Get()) : folder_ + "/" + name_;
+    const int follow = name_.empty() ? AT_SYMLINK_FOLLOW : 0;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string kept = folder_ + "/" + name + RandomSuffix() + suffix;
+        if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, kept.c_str(), follow) == 0) {
+            if (!name_.empty())
+                ::unlink(from.c_str());
+            name_.clear();
+            return kept;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
 }

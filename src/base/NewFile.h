@@ -1,12 +1,10 @@
 #pragma once
-// Pieces shared by the safe save's two ways of writing a page (a new file renamed over the old one,
-// or the old file rewritten in place): descriptors that close themselves, complete writes and
-// copies, and new files that nobody sees under a name until they are complete.
+// Pieces shared by the safe write's two ways (a new file renamed over the old one, or the old file
+// rewritten in place): complete writes and copies, and new files that nobody sees under a name until
+// they are complete.
 
 #include "base/FileDescriptor.h"
 #include "base/FileWrites.h"
-#include "base/PathName.h"
-#include "editor/FileIO.h"
 
 #include <memory>
 #include <string>
@@ -14,8 +12,8 @@
 
 // Gathers the producer's small pieces into large writes.
 bool WriteProduced(int fd, const TByteProducer& produce);
-// Writes all of `from` over `to` from offset 0 (sizes are left as they are).
-bool CopyContents(int from, int to);
+// Writes all of `from` from fromOffset on over `to` from toOffset on (sizes are left as they are).
+bool CopyContents(int from, int to, off_t fromOffset = 0, off_t toOffset = 0);
 
 // Makes the folder's entries durable, so that a rename or link in it survives a crash.
 void SyncFolder(const std::string& folder);
@@ -38,8 +36,9 @@ public:
     int Fd() const { return fd_.Get(); }
     // Gives the file the name `path` in the same folder, replacing the file that had it.
     bool ReplaceAt(const std::string& path);
-    // Gives the file a name of its own (prefix plus six characters) and keeps it; empty on failure.
-    std::string Keep();
+    // Gives the file its final name, `name` plus six characters plus `suffix`, never replacing a file,
+    // and keeps it; the full path, empty on failure.
+    std::string KeepAs(const std::string& name, const std::string& suffix);
 
 private:
     TNewFile(int fd, std::string folder, std::string prefix, std::string name);
