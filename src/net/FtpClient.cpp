@@ -350,7 +350,9 @@ void TFtpClient::Disconnect()
     ClearCancel();
     if (!Connected())
         return;
-    SetStep(TTransferStep::Closing);
+    // Announced, not kept: Step() still names the step a failure happened in.
+    if (OnStep)
+        OnStep(TTransferStep::Closing);
     Report(1, "QUIT");
     Reply reply;
     try {
