@@ -8,6 +8,7 @@
 
 #include "net/SftpSession.h"
 #include "net/TlsSession.h"
+#include "net/TrustedServers.h"
 #include "net/TransferStep.h"
 #include "upload/ConnectionProfiles.h"
 
@@ -58,14 +59,9 @@ struct TPutResult {
     std::optional<TRemoteEntry> After;  // the file as the server lists it after the upload, where it says
 };
 
-// Certificate questions carry the certificate; a changed one (pinned before, different now) also names
-// the pinned fingerprint, and only an explicit "replace" answers it.
-struct TCertificateQuestion {
-    std::string Host;
-    int Port = 21;
-    TTlsCertificate Certificate;
-    std::string PinnedFingerprint;  // empty: not seen before
-};
+// A certificate that does not verify; a changed one (pinned before, different now) also names the pinned
+// fingerprint, and only an explicit "replace" answers it.
+using TCertificateQuestion = TUntrustedCertificate;
 
 // Told, on the thread that drives the session, what the session does. Every member has a default.
 class TTransferListener {
@@ -91,6 +87,9 @@ class TRemoteSession {
 public:
     virtual ~TRemoteSession() = default;
 
+    // Connects, logs in and opens the base folder (OpenRemoteSession does this).
+    virtual void Open() = 0;
+
     virtual std::vector<TRemoteEntry> List(const std::string& folder) = 0;
     // Nothing when the file does not exist.
     virtual std::optional<TRemoteEntry> Stat(const std::string& path) = 0;
@@ -111,6 +110,10 @@ public:
 // Connects and logs in as the profile's Host line says (its scheme picks the protocol); throws
 // ETransferError when it cannot. The listener must outlive the session.
 std::unique_ptr<TRemoteSession> OpenRemoteSession(const TConnectionProfile& profile, const TSessionOptions& options,
+                                                  TTransferListener& listener);
+
+// The same, not yet connected: for a caller that wants to Cancel the connection and log-in too.
+std::unique_ptr<TRemoteSession> MakeRemoteSession(const TConnectionProfile& profile, const TSessionOptions& options,
                                                   TTransferListener& listener);
 
 // True for the temporary names the safe replace uses, so that nothing else takes them for the user's files.

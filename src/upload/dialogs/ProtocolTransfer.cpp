@@ -49,6 +49,7 @@ QString PhaseOf(TTransferStep step, const TSftpJob& job)
     case TTransferStep::LogIn: return QStringLiteral("Logging in...");
     case TTransferStep::Directory: return QStringLiteral("Changing folder...");
     case TTransferStep::Send: return QStringLiteral("Sending ") + ProfileText(FileNamePart(job.LocalPath)) + QStringLiteral("...");
+    case TTransferStep::Closing: return QStringLiteral("Disconnecting...");
     }
     return QString();
 }
@@ -91,6 +92,7 @@ QString StepFailureText(TTransferStep step)
     case TTransferStep::LogIn: return QStringLiteral("the log-in was refused");
     case TTransferStep::Directory: return QStringLiteral("the folder could not be opened");
     case TTransferStep::Send: return QStringLiteral("the page could not be sent");
+    case TTransferStep::Closing: return QStringLiteral("the server did not take the goodbye");
     }
     return QString();
 }
