@@ -15,6 +15,8 @@ struct FtpServerOptions {
     std::string Address = "127.0.0.1";  // or "::1" (vsftpd only)
     std::string CertificateFile;        // with KeyFile: TLS required (vsftpd only)
     std::string KeyFile;
+    // vsftpd: the anonymous user may also make folders, rename and delete (what a publish of a site needs).
+    bool AnonymousMayChangeFiles = false;
 };
 
 class RealFtpServer {
