@@ -50,6 +50,7 @@ timed() {  # label command...
 
 for name in tallo lftp rclone; do
   mkdir -p "$work/$name/site" "$work/root/upload/$name"
+  chmod 777 "$work/root/upload/$name"
   make_site "$work/$name/site" 1000
 done
 cd "$work/tallo"
@@ -70,7 +71,8 @@ farm-bench -n 5 --vs "sh -c 'cd $work/lftp && lftp -u anonymous,bench@ -p $port 
 farm-bench -n 5 --vs "rclone sync --transfers 2 $work/rclone/site :ftp,host=127.0.0.1,port=$port,user=anonymous,pass=$(rclone obscure bench@example.org):upload/rclone" -- "$tool" --site site publish
 
 echo "== status of an unchanged site of 10,000 files (warm)"
-mkdir -p "$work/big/site"
+mkdir -p "$work/big/site" "$work/root/upload/big"
+chmod 777 "$work/root/upload/big"
 make_site "$work/big/site" 10000 small
 cd "$work/big"
 printf 'big\r\nanonymous\r\nbench@example.org\r\n127.0.0.1\r\nYes\r\n%s\r\nupload/big\r\n' "$port" > connect.set
