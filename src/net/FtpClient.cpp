@@ -59,6 +59,7 @@ TFtpClient::Reply TFtpClient::ReadReply()
             break;
         Report(1, line);
         state = assembler.Add(line);
+        reply.lines.emplace_back(WithoutLineEnd(Masked(line)));
         if (reply.raw.empty()) {
             reply.raw = line;
             reply.line = Masked(line);
@@ -125,12 +126,23 @@ void TFtpClient::FailLogIn(const std::string& message)
     throw FTPException(message);
 }
 
+void TFtpClient::SetStep(TTransferStep step)
+{
+    if (step == step_)
+        return;
+    step_ = step;
+    if (OnStep)
+        OnStep(step);
+}
+
 void TFtpClient::Connect()
 {
     ClearCancel();
     if (Connected())
         return;
     step_ = TTransferStep::LookUp;
+    if (OnStep)
+        OnStep(step_);
     // The passwords of the session stay masked until the next log-in.
     ForgetSecrets();
     DiscardWaitingInput();
@@ -146,11 +158,13 @@ void TFtpClient::Connect()
         Report(1, "Disconnected");
         throw;
     } catch (...) {
+        const TTransferStep failed = step_;
         try {
             Disconnect();
         } catch (...) {
             // The error that ended the log-in is the one to report.
         }
+        step_ = failed;
         Report(1, "Disconnected");
         throw;
     }
@@ -164,7 +178,7 @@ void TFtpClient::LogIn()
     // Nothing of the log-in goes out before the server is verified.
     if (Security == TFtpSecurity::ExplicitTls)
         SecureControlConnection();
-    step_ = TTransferStep::LogIn;
+    SetStep(TTransferStep::LogIn);
 
     if (FWAuthenticate) {
         RequireClean(FWUserID, "firewall user ID");
@@ -218,9 +232,9 @@ void TFtpClient::LogIn()
 void TFtpClient::PhaseEntered(TSocketPhase phase)
 {
     if (phase == TSocketPhase::Resolving)
-        step_ = TTransferStep::LookUp;
+        SetStep(TTransferStep::LookUp);
     else if (phase == TSocketPhase::Connecting)
-        step_ = TTransferStep::Connect;
+        SetStep(TTransferStep::Connect);
 }
 
 std::string TFtpClient::TlsHostName() const
@@ -230,7 +244,7 @@ std::string TFtpClient::TlsHostName() const
 
 void TFtpClient::SecureControlConnection()
 {
-    step_ = TTransferStep::Secure;
+    SetStep(TTransferStep::Secure);
     // Level 1, as USER is: the step a progress display names.
     Report(1, "AUTH TLS");
     Reply reply = Exchange("AUTH TLS");
@@ -268,13 +282,13 @@ void TFtpClient::AcceptCertificate(TTlsCertificate certificate)
 
 void TFtpClient::ProtectDataConnections()
 {
-    step_ = TTransferStep::Secure;
+    SetStep(TTransferStep::Secure);
     for (const char* command : {"PBSZ 0", "PROT P"}) {
         Reply reply = Exchange(command);
         if (reply.Refuses(300, 599))
             FailLogIn("The server does not protect data connections (" + std::string(command) + "): " + reply.Message());
     }
-    step_ = TTransferStep::LogIn;
+    SetStep(TTransferStep::LogIn);
 }
 
 void TFtpClient::SecureDataConnection(TSocketConnection& data)
@@ -319,7 +333,7 @@ void TFtpClient::SendCommand(const std::string& command)
 
 void TFtpClient::ChangeDirectory(const std::string& directory)
 {
-    step_ = TTransferStep::Directory;
+    SetStep(TTransferStep::Directory);
     if (HoldsControlCharacter(directory)) {
         ClearCancel();
         CheckConnection();
@@ -334,6 +348,7 @@ void TFtpClient::Disconnect()
     ClearCancel();
     if (!Connected())
         return;
+    SetStep(TTransferStep::Closing);
     Report(1, "QUIT");
     Reply reply;
     try {
@@ -351,9 +366,11 @@ void TFtpClient::Disconnect()
 
 void TFtpClient::Abort()
 {
-    Report(8, "Abort");
-    if (dataConnection_)
-        dataConnection_->Cancel();
+    {
+        std::lock_guard lock(dataConnectionLock_);
+        if (dataConnection_)
+            dataConnection_->Cancel();
+    }
     // The control connection's wait ends too: a silent server must not hold the client.
     Cancel();
 }

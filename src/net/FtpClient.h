@@ -17,6 +17,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The operation named in OnSuccess, OnFailure and OnUnSupportedFunction.
 enum TCmdType : std::uint8_t {
@@ -27,6 +29,13 @@ enum TCmdType : std::uint8_t {
     ctUpload = 9,
     ctOtherCommand = 14,
     ctPrintWorkingDirectory = 15,
+};
+
+// One whole reply, for callers that read more than its first line (FEAT, MLST).
+struct TFtpAnswer {
+    int Code = 0;
+    std::string Line;                // the first line, without its line end, passwords masked
+    std::vector<std::string> Lines;  // every line, without line ends
 };
 
 // Plain FTP, or FTP with explicit TLS (AUTH TLS) on the control and data connections.
@@ -63,6 +72,8 @@ public:
     // trusted servers file; unset, such a certificate is refused.
     std::function<TTrustAnswer(const TUntrustedCertificate&)> OnUntrustedCertificate;
     std::string TrustedServersPath = DefaultTrustedServersPath();
+    // Hears each step as the client enters it, so that progress displays need not read status texts.
+    std::function<void(TTransferStep)> OnStep;
 
     // The step the client is in, or failed in: it stays at the failing step after an error.
     TTransferStep Step() const { return step_; }
@@ -79,6 +90,13 @@ public:
     void Abort() override;
     // One command and its whole reply (continuation lines read); returns the first line.
     std::string Transaction(const std::string& command) override;
+    // One command and its whole reply, judged by nobody: no events fire. Refuses a command holding a
+    // control character and a server that closed (FTPException, ESockError).
+    TFtpAnswer Command(const std::string& command);
+    // Runs a command that answers over a data connection (LIST, MLSD, RETR) and hands every piece of
+    // the data to sink as it arrives. A refusal, a final reply other than 2xx and a data connection
+    // that ends early raise FTPException or the socket layer's errors; no events fire.
+    void Retrieve(const std::string& command, const std::function<void(std::string_view)>& sink);
 
 protected:
     void SocketConnected() override {}
@@ -91,6 +109,7 @@ private:
         std::string line;   // the same with the session's passwords masked: what texts quote
         int code = 0;       // 100 to 599; 0 when the reply is unusable
         std::string fault;  // why it is unusable (no valid code, too long); empty when usable
+        std::vector<std::string> lines;  // every line, masked, without line ends
 
         bool Usable() const { return fault.empty(); }
         // An unusable reply refuses whatever the step accepts.
@@ -98,6 +117,9 @@ private:
         const std::string& Message() const { return Usable() ? line : fault; }
     };
 
+    void SetStep(TTransferStep step);
+    void SetDataConnection(std::unique_ptr<TSocketConnection> connection);
+    void ReceiveData(TSocketConnection& data, const std::function<void(std::string_view)>& sink);
     void LogIn();
     // AUTH TLS, the handshake and the verdict on the certificate; throws unless the server is trusted.
     void SecureControlConnection();
@@ -130,6 +152,8 @@ private:
     void RequireClean(const std::string& value, const char* what);
 
     std::unique_ptr<TSocketConnection> dataConnection_;
+    // Abort may come from another thread while the data connection is made or freed.
+    std::mutex dataConnectionLock_;
     std::recursive_mutex transferLock_;
     bool uploadFailureReported_ = false;
     TTransferStep step_ = TTransferStep::LookUp;

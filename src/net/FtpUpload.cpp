@@ -25,7 +25,7 @@ std::int64_t LocalFileSize(const std::string& path)
 void TFtpClient::Upload(const std::string& localPath, const std::string& remoteName)
 {
     ClearCancel();
-    step_ = TTransferStep::Send;
+    SetStep(TTransferStep::Send);
     CheckConnection();
     // An upload started from a handler while another one runs would free the data connection that the
     // running one is still sending on.
@@ -41,10 +41,10 @@ void TFtpClient::Upload(const std::string& localPath, const std::string& remoteN
             // A stalled data connection is the client's time-out too, for whoever reports the failure.
             if (dataConnection_ && dataConnection_->TimedOut())
                 MarkTimedOut();
-            dataConnection_.reset();
+            SetDataConnection(nullptr);
             throw;
         }
-        dataConnection_.reset();
+        SetDataConnection(nullptr);
     } catch (...) {
         bool handled = false;
         if (OnFailure && !uploadFailureReported_)
@@ -118,7 +118,7 @@ bool TFtpClient::AcceptDataConnection(TSocketConnection& data)
 bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& remoteName)
 {
     DiscardWaitingInput();
-    dataConnection_ = std::make_unique<TSocketConnection>();
+    SetDataConnection(std::make_unique<TSocketConnection>());
     TSocketConnection& data = *dataConnection_;
     data.TimeOut = TimeOut;
     if (OnPacketSent)

@@ -1,12 +1,14 @@
 #pragma once
-// Network waits run on the user-interface thread. While they wait they hand control to the platform's
-// event loop through this hook, so the interface stays responsive; the application installs it at start-up
-// (a test may install its own, e.g. to cancel a wait from "inside" the event loop).
+// Network waits on the user-interface thread hand control to the platform's event loop through this hook
+// while they wait, so the interface stays responsive; the application installs it at start-up (a test may
+// install its own, e.g. to cancel a wait from "inside" the event loop). Waits on other threads (a publish
+// queue's workers) never pump: the event loop belongs to the thread that installed the pump.
 
 #include <functional>
 
 using MessagePump = std::function<void()>;
 
 void SetMessagePump(MessagePump pump);
-// Delivers pending user-interface events through the installed pump; does nothing without one.
+// Delivers pending user-interface events through the installed pump; does nothing without one, or on
+// any thread but the one that installed it.
 void PumpMessages();

@@ -29,21 +29,75 @@ TSftpSession::TSftpSession(std::string knownHostsPath) : knownHostsPath_(std::mo
 TSftpSession::~TSftpSession()
 {
     Abort();
+    Close();
+}
+
+std::shared_ptr<TSftpSession::State> TSftpSession::CurrentState() const
+{
+    std::lock_guard guard(stateLock_);
+    return state_;
 }
 
 void TSftpSession::Abort()
 {
-    if (state_) AbortSftpWorker(*state_, TSftpAbortReason::Cancel);
+    if (const std::shared_ptr<State> state = CurrentState()) AbortSftpWorker(*state, TSftpAbortReason::Cancel);
 }
 
 void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPath)
 {
+    Close();
     auto state = std::make_shared<State>();
-    state_ = state;
+    {
+        std::lock_guard guard(stateLock_);
+        state_ = state;
+    }
     std::thread([state, target, localPath, knownHosts = TKnownHostsFiles{knownHostsPath_, OpenSshKnownHostsPath()}] {
         RunSftpUpload(*state, target, localPath, knownHosts);
     }).detach();
+    Await(*state, TAbortWait::Leave);
+}
 
+void TSftpSession::Open(const TSftpTarget& target)
+{
+    Close();
+    auto state = std::make_shared<State>();
+    {
+        std::lock_guard guard(stateLock_);
+        state_ = state;
+    }
+    std::thread([state, target, knownHosts = TKnownHostsFiles{knownHostsPath_, OpenSshKnownHostsPath()}] { RunSftpConnection(*state, target, knownHosts); })
+        .detach();
+    Await(*state, TAbortWait::Leave);
+}
+
+bool TSftpSession::IsOpen() const
+{
+    const std::shared_ptr<State> state = CurrentState();
+    return state && state->open.load() && state->abortReason.load() == static_cast<int>(TSftpAbortReason::None);
+}
+
+void TSftpSession::Run(TTransferStep step, const std::function<void(TSftpConnection&)>& job)
+{
+    const std::shared_ptr<State> state = CurrentState();
+    if (!state || !IsOpen()) throw ESftpError(step, "Not connected");
+    PostSftpJob(*state, step, job);
+    // The job refers to the caller's objects: even after an abort, wait until the worker let go of it.
+    Await(*state, TAbortWait::Finish);
+}
+
+void TSftpSession::Close()
+{
+    std::shared_ptr<State> state;
+    {
+        std::lock_guard guard(stateLock_);
+        state.swap(state_);
+    }
+    if (state) CloseSftpWorker(*state);
+}
+
+void TSftpSession::Await(State& stateRef, TAbortWait abortWait)
+{
+    State* const state = &stateRef;
     TReported reported;
     while (!state->done.load(std::memory_order_acquire)) {
         PumpMessages();
@@ -62,7 +116,8 @@ void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPat
         if (Timeout > 0 && Clock::now() - reported.lastProgress > std::chrono::seconds(Timeout))
             AbortSftpWorker(*state, TSftpAbortReason::TimeOut);
         // An aborted worker may sit in a name look-up for long; the caller need not wait for it.
-        if (state->abortReason.load() != static_cast<int>(TSftpAbortReason::None)) break;
+        if (abortWait == TAbortWait::Leave && state->abortReason.load() != static_cast<int>(TSftpAbortReason::None))
+            break;
         WaitForSftpWorker(*state, std::chrono::milliseconds(2));
     }
     // The worker may finish between two looks: the last bytes still count, or a bar stops short of full.

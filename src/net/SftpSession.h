@@ -1,19 +1,24 @@
 #pragma once
-// Uploads one file over SSH (SFTP) for code on the user-interface thread. libssh's calls block, so they
-// run on a worker thread while the caller waits and pumps the user interface, as every network wait here
-// does. The server's key is checked before the password leaves the machine, against this program's own
-// known-hosts file and the ones the user's OpenSSH reads (~/.ssh/known_hosts, then the system's): a key
-// listed in any of them is trusted, a key that differs from the one listed is refused as changed, and a
-// key seen for the first time is put to the caller with its fingerprint. What the user trusts is written
-// to this program's own file only.
+// SFTP for code on the user-interface thread or a worker: one upload, or a connection kept open for
+// jobs run one after another. libssh's calls block, so they run on a worker thread of the session while
+// the caller waits and pumps the user interface, as every network wait here does. The server's key is
+// checked before the password leaves the machine, against this program's own known-hosts file and the
+// ones the user's OpenSSH reads (~/.ssh/known_hosts, then the system's): a key listed in any of them is
+// trusted, a key that differs from the one listed is refused as changed, and a key seen for the first
+// time is put to the caller with its fingerprint. What the user trusts is written to this program's own
+// file only.
 
 #include "net/TransferStep.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+
+struct ssh_session_struct;
+struct sftp_session_struct;
 
 class ESftpError : public std::runtime_error {
 public:
@@ -39,6 +44,14 @@ struct THostKeyQuestion {
     std::string Fingerprint;  // "SHA256:" and the base64 digest
 };
 
+// An open connection as a job on the worker sees it.
+struct TSftpConnection {
+    ssh_session_struct* Ssh = nullptr;
+    sftp_session_struct* Sftp = nullptr;
+    // Bytes of the job's transfer, told to OnProgress on the waiting thread.
+    std::function<void(std::uint64_t done, std::uint64_t total)> Progress;
+};
+
 class TSftpSession {
 public:
     explicit TSftpSession(std::string knownHostsPath);
@@ -59,12 +72,27 @@ public:
     // Goes as far as the folder (look-up, connection, host key, log-in, folder) and sends nothing, so a
     // profile can be tried out. Throws as Upload does.
     void Check(const TSftpTarget& target);
-    // Ends an upload in progress from inside the wait (a Cancel button).
+    // Ends an upload in progress from inside the wait (a Cancel button), or from any other thread.
     void Abort();
+
+    // Goes as far as the folder, as Check does, and keeps the connection open for Run.
+    void Open(const TSftpTarget& target);
+    // Runs one job on the open connection on the worker while this thread waits; what the job throws
+    // is thrown here. After an abort or a lost connection the session must be opened again.
+    void Run(TTransferStep step, const std::function<void(TSftpConnection&)>& job);
+    bool IsOpen() const;
+    // Disconnects (on the worker, without waiting).
+    void Close();
 
     struct State;
 
 private:
+    enum class TAbortWait { Leave, Finish };
+    // Waits for the worker's request, answering its host-key question; throws its failure.
+    void Await(State& state, TAbortWait abortWait);
+    std::shared_ptr<State> CurrentState() const;
+
+    mutable std::mutex stateLock_;  // Abort may come from another thread
     std::shared_ptr<State> state_;
     std::string knownHostsPath_;
 };

@@ -350,6 +350,16 @@ public:
         if (ownSocket_ >= 0) close(ownSocket_);
     }
 
+    TSftpConnection Connection()
+    {
+        TSftpConnection connection{session_.get(), sftp_.get(), {}};
+        connection.Progress = [&state = state_](std::uint64_t done, std::uint64_t total) {
+            state.total = total;
+            state.sent = done;
+        };
+        return connection;
+    }
+
     void Run(const TSftpTarget& target, const std::string& localPath, const TKnownHostsFiles& knownHosts)
     {
         if (knownHosts.Own.empty())
@@ -377,16 +387,14 @@ private:
     std::unique_ptr<sftp_session_struct, SftpFree> sftp_;
 };
 
-}  // namespace
-
-void RunSftpUpload(State& state, const TSftpTarget& target, const std::string& localPath,
-                   const TKnownHostsFiles& knownHosts)
+// Runs one request on the worker and records how it ended.
+void Perform(State& state, const std::function<void()>& request)
 {
     TSftpOutcome outcome = TSftpOutcome::Success;
     TTransferStep step = TTransferStep::LookUp;
     std::string message;
     try {
-        TSftpRun(state).Run(target, localPath, knownHosts);
+        request();
     } catch (const ESftpError& error) {
         outcome = TSftpOutcome::Failed;
         step = error.Step();
@@ -400,6 +408,68 @@ void RunSftpUpload(State& state, const TSftpTarget& target, const std::string& l
         message = error.what();
     }
     Finish(state, outcome, step, message);
+}
+
+}  // namespace
+
+void RunSftpUpload(State& state, const TSftpTarget& target, const std::string& localPath,
+                   const TKnownHostsFiles& knownHosts)
+{
+    Perform(state, [&] { TSftpRun(state).Run(target, localPath, knownHosts); });
+}
+
+void RunSftpConnection(State& state, const TSftpTarget& target, const TKnownHostsFiles& knownHosts)
+{
+    TSftpRun run(state);
+    bool opened = false;
+    Perform(state, [&] {
+        run.Run(target, std::string(), knownHosts);
+        opened = true;
+        state.open = true;
+    });
+    TSftpConnection connection = run.Connection();
+    while (opened) {
+        std::function<void(TSftpConnection&)> job;
+        {
+            std::unique_lock guard(state.lock);
+            state.changed.wait(guard, [&] { return state.job || state.closing || Aborted(state); });
+            if (!state.job || state.closing || Aborted(state)) break;
+            job = std::move(state.job);
+            state.job = nullptr;
+        }
+        Perform(state, [&] {
+            try {
+                job(connection);
+            } catch (...) {
+                if (!ssh_is_connected(connection.Ssh)) state.open = false;
+                throw;
+            }
+        });
+        job = nullptr;
+        // A connection that broke under the job takes no more.
+        if (!ssh_is_connected(connection.Ssh)) break;
+    }
+    state.open = false;
+}
+
+void PostSftpJob(State& state, TTransferStep step, std::function<void(TSftpConnection&)> job)
+{
+    std::lock_guard guard(state.lock);
+    state.done = false;
+    state.outcome = TSftpOutcome::Success;
+    state.message.clear();
+    state.sent = 0;
+    state.total = 0;
+    state.step = static_cast<int>(step);
+    state.job = std::move(job);
+    state.changed.notify_all();
+}
+
+void CloseSftpWorker(State& state)
+{
+    std::lock_guard guard(state.lock);
+    state.closing = true;
+    state.changed.notify_all();
 }
 
 void AbortSftpWorker(State& state, TSftpAbortReason reason)

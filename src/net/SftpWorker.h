@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -19,7 +20,8 @@ struct TSftpSession::State {
     std::atomic<std::uint64_t> sent{0};
     std::atomic<std::uint64_t> total{0};
     std::atomic<int> abortReason{static_cast<int>(TSftpAbortReason::None)};
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false};  // the request in hand (the upload, the opening, a job) is over
+    std::atomic<bool> open{false};  // an opened connection waits for jobs
 
     std::mutex lock;  // guards everything below
     std::condition_variable changed;
@@ -30,6 +32,8 @@ struct TSftpSession::State {
     TSftpOutcome outcome = TSftpOutcome::Success;
     TTransferStep failedStep = TTransferStep::LookUp;
     std::string message;
+    std::function<void(TSftpConnection&)> job;  // the next job for an open connection
+    bool closing = false;
 };
 
 // The known-hosts files a server's key is looked up in. New keys the user trusts go into Own only.
@@ -41,6 +45,11 @@ struct TKnownHostsFiles {
 // The whole upload, run on the worker thread; ends with done set.
 void RunSftpUpload(TSftpSession::State& state, const TSftpTarget& target, const std::string& localPath,
                    const TKnownHostsFiles& knownHosts);
+
+// Opens the connection, then runs posted jobs until closed, aborted or the connection is lost.
+void RunSftpConnection(TSftpSession::State& state, const TSftpTarget& target, const TKnownHostsFiles& knownHosts);
+void PostSftpJob(TSftpSession::State& state, TTransferStep step, std::function<void(TSftpConnection&)> job);
+void CloseSftpWorker(TSftpSession::State& state);
 
 void AbortSftpWorker(TSftpSession::State& state, TSftpAbortReason reason);
 std::optional<THostKeyQuestion> TakeHostKeyQuestion(TSftpSession::State& state);

@@ -244,7 +244,7 @@ void TSocketConnection::Abort()
 
 void TSocketConnection::Cancel()
 {
-    Report(8, "Canceling");
+    // No status report: another thread may cancel, and the status belongs to the waiting one.
     cancel_ = true;
 }
 

@@ -11,6 +11,7 @@
 #include "net/ThreadTimer.h"
 #include "net/TlsSession.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -79,7 +80,7 @@ public:
     virtual std::string Transaction(const std::string& command);
     virtual void Abort();
 
-    // Ends the current wait, send or read with EAbortError.
+    // Ends the current wait, send or read with EAbortError; any thread may call it.
     void Cancel();
     void CheckConnection();
     void Write(std::string_view text);
@@ -90,6 +91,8 @@ public:
     std::string Read(std::size_t count);
     // One line including its LF; empty when the peer closed the connection.
     std::string ReadLn();
+    // Waits for bytes and takes up to most of them; 0 when the peer closed the connection.
+    std::size_t ReadSome(char* into, std::size_t most);
     void SendFile(const std::string& path);
     // Binds to the given local IPv4 or IPv6 address at Port (0: any free port) and listens for one
     // connection.
@@ -212,7 +215,7 @@ private:
     TThreadTimer timer_;
 
     TSocketPhase phase_ = TSocketPhase::Idle;
-    bool cancel_ = false;
+    std::atomic<bool> cancel_ = false;
     bool timedOut_ = false;
 
     int replyNumber_ = 0;

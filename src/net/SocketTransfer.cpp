@@ -178,6 +178,25 @@ std::string TSocketConnection::Read(std::size_t count)
     throw EAbortError("Socket send aborted");
 }
 
+std::size_t TSocketConnection::ReadSome(char* into, std::size_t most)
+{
+    TTimeOutScope timer(*this);
+    while (!cancel_) {
+        const ssize_t n = ReceiveBytes(into, most, 0);
+        if (n > 0)
+            return static_cast<std::size_t>(n);
+        if (n == 0) {
+            HandlePeerClosed();
+            return 0;
+        }
+        if (!WouldBlock(errno))
+            CheckError(errno);
+        WaitPass(POLLIN, kWaitSliceMs);
+    }
+    cancel_ = false;
+    throw EAbortError(timedOut_ ? "Socket receive timed out" : "Socket receive aborted");
+}
+
 std::string TSocketConnection::Transaction(const std::string& command)
 {
     Report(8, "Transaction");

@@ -2,6 +2,7 @@
 target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FtpClient.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FtpReply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FtpRetrieve.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FtpUpload.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HostLookup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessagePump.cpp

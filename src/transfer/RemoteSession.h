@@ -91,6 +91,9 @@ class TRemoteSession {
 public:
     virtual ~TRemoteSession() = default;
 
+    // Connects, logs in and opens the base folder (OpenRemoteSession does this).
+    virtual void Open() = 0;
+
     virtual std::vector<TRemoteEntry> List(const std::string& folder) = 0;
     // Nothing when the file does not exist.
     virtual std::optional<TRemoteEntry> Stat(const std::string& path) = 0;
@@ -111,6 +114,10 @@ public:
 // Connects and logs in as the profile's Host line says (its scheme picks the protocol); throws
 // ETransferError when it cannot. The listener must outlive the session.
 std::unique_ptr<TRemoteSession> OpenRemoteSession(const TConnectionProfile& profile, const TSessionOptions& options,
+                                                  TTransferListener& listener);
+
+// The same, not yet connected: for a caller that wants to Cancel the connection and log-in too.
+std::unique_ptr<TRemoteSession> MakeRemoteSession(const TConnectionProfile& profile, const TSessionOptions& options,
                                                   TTransferListener& listener);
 
 // True for the temporary names the safe replace uses, so that nothing else takes them for the user's files.

@@ -324,8 +324,8 @@ TEST_F(SecureUploadWindowsTest, CancelEndsALargeSftpUploadAndTheNextOneWorks)
     QObject::connect(form3.Panel->ProgressBar, &QProgressBar::valueChanged, &form3, [&](int value) {
         if (value <= 0 || locked)
             return;
-        locked = !form3.Button3->isEnabled() && form3.Panel->CancelButton->isEnabled();
-        QMetaObject::invokeMethod(form3.Panel->CancelButton, "click", Qt::QueuedConnection);
+        locked = !form3.Button3->isEnabled() && form3.Panel->StopButton->isEnabled();
+        QMetaObject::invokeMethod(form3.Panel->StopButton, "click", Qt::QueuedConnection);
     });
     form3.Button3Click();
     EXPECT_TRUE(locked);

@@ -229,31 +229,50 @@ TEST_F(UploadWindowsTest, ARefusedUploadShowsItsMessageOnceThenTheErrorOnce)
     EXPECT_FALSE(form3.FtpClient1.Connected());
 }
 
-TEST_F(UploadWindowsTest, CancelEndsALargeUploadAndTheNextOneWorks)
+TEST_F(UploadWindowsTest, StopOrClosingEndsALargeUploadAndTheNextOneWorks)
 {
     RealFtpServer& server = Server(FtpServerKind::Vsftpd);
     const std::string largePath = folder + "/large.html";
-    // Sparse: large enough to be cancelled midway, without writing it to disk.
+    // Sparse: large enough to be stopped midway, without writing it to disk.
     std::ofstream(largePath, std::ios::binary).close();
     ASSERT_EQ(::truncate(largePath.c_str(), 256 << 20), 0);
     SaveProfiles({ProfileOf(server, "site", false, "upload")});
-    form3.UploadPath = QString::fromStdString(largePath);
+    // Between transfers the strip shows no button of its own: the window's "Close" is the only one.
+    EXPECT_FALSE(form3.Panel->StopButton->isVisibleTo(&form3));
 
-    Buttons during;
-    QObject::connect(form3.Panel->ProgressBar, &QProgressBar::valueChanged, &form3, [&](int value) {
-        if (value == 0 || !during.enabled.empty())
-            return;
-        during = StatesOf({form3.Button1, form3.Button2, form3.Button5, form3.Button3, form3.Button4,
-                           form3.Panel->CancelButton});
-        QMetaObject::invokeMethod(form3.Panel->CancelButton, "click", Qt::QueuedConnection);
-    });
-    UploadWith(0);
-    EXPECT_EQ(during, (Buttons{{false, false, false, false, true, true}}));
-    EXPECT_EQ(form3.Panel->StatusLabel->text(), QStringLiteral("Upload cancelled."));
-    EXPECT_TRUE(desktop.messages.empty());
-    EXPECT_EQ(StatesOf({form3.Button1, form3.Button2, form3.Button5, form3.Button3, form3.Panel->CancelButton}),
-              (Buttons{{true, true, true, true, false}}));
-    EXPECT_FALSE(form3.FtpClient1.Connected());
+    struct Case {
+        const char* how;
+        std::function<void()> stop;
+    };
+    const Case cases[] = {
+        {"Stop", [this] { form3.Panel->StopButton->click(); }},
+        {"closing the window", [this] { form3.close(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        desktop.ClearRecords();
+        form3.UploadPath = QString::fromStdString(largePath);
+        Buttons during;
+        bool stopShown = false;
+        const auto connection = QObject::connect(form3.Panel->ProgressBar, &QProgressBar::valueChanged, &form3, [&](int value) {
+            if (value == 0 || !during.enabled.empty())
+                return;
+            during = StatesOf({form3.Button1, form3.Button2, form3.Button5, form3.Button3, form3.Button4,
+                               form3.Panel->StopButton});
+            stopShown = form3.Panel->StopButton->isVisibleTo(&form3) && form3.Panel->StopButton->text() == "Stop";
+            QTimer::singleShot(0, &form3, c.stop);
+        });
+        UploadWith(0);
+        QObject::disconnect(connection);
+        EXPECT_EQ(during, (Buttons{{false, false, false, false, true, true}}));
+        EXPECT_TRUE(stopShown);
+        EXPECT_EQ(form3.Panel->StatusLabel->text(), QStringLiteral("Upload cancelled."));
+        EXPECT_TRUE(desktop.messages.empty());
+        EXPECT_EQ(StatesOf({form3.Button1, form3.Button2, form3.Button5, form3.Button3, form3.Panel->StopButton}),
+                  (Buttons{{true, true, true, true, false}}));
+        EXPECT_FALSE(form3.Panel->StopButton->isVisibleTo(&form3));
+        EXPECT_FALSE(form3.FtpClient1.Connected());
+    }
 
     form3.UploadPath = QString::fromStdString(pagePath);
     std::remove((server.UploadPath() + "/index.html").c_str());  // anonymous users may not replace files
@@ -270,12 +289,12 @@ TEST_F(UploadWindowsTest, TestLocksTheDialogsButtonsWhileItRuns)
     Buttons during;
     const auto panelStatus = form4.FtpClient1.OnStatus;
     form4.FtpClient1.OnStatus = [&](TSocketConnection& sender, const std::string& text) {
-        during = StatesOf({form4.Button1, form4.Button2, form4.Button3, form4.Panel->CancelButton});
+        during = StatesOf({form4.Button1, form4.Button2, form4.Button3, form4.Panel->StopButton});
         panelStatus(sender, text);
     };
     form4.Button2Click();
     EXPECT_EQ(during, (Buttons{{false, false, false, true}}));
-    EXPECT_EQ(StatesOf({form4.Button1, form4.Button2, form4.Button3, form4.Panel->CancelButton}),
+    EXPECT_EQ(StatesOf({form4.Button1, form4.Button2, form4.Button3, form4.Panel->StopButton}),
               (Buttons{{true, true, true, false}}));
 }
 
@@ -442,7 +461,7 @@ TEST_F(UploadWindowsTest, CancelEndsATestWaitingForAServerThatNeverAnswers)
     ASSERT_EQ(::listen(listener, 1), 0);
     ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
     FillForm4({"n", "u", "p", "127.0.0.1", true, std::to_string(ntohs(address.sin_port)), ""});
-    QTimer::singleShot(300, form4.Panel->CancelButton, &QPushButton::click);
+    QTimer::singleShot(300, form4.Panel->StopButton, &QPushButton::click);
     form4.Button2Click();
     ::close(listener);
     EXPECT_EQ(form4.Panel->StatusLabel->text(), QStringLiteral("Test cancelled."));

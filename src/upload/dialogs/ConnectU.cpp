@@ -270,7 +270,15 @@ TTransferEnd TForm3::UploadSftp(const TConnectionProfile& profile, const TServer
 
 void TForm3::Button4Click()
 {
+    // A hidden window's upload would go on unseen, and its messages come out of nowhere.
+    Panel->StopIfBusy();
     hide();
+}
+
+void TForm3::closeEvent(QCloseEvent* event)
+{
+    Panel->StopIfBusy();
+    TButtonClosedDialog::closeEvent(event);
 }
 
 void TForm3::LockButtons(bool busy)

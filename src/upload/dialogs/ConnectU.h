@@ -55,6 +55,9 @@ public slots:
     void Button4Click();
     void Button5Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void BuildLayout();
     void BindClientEvents();

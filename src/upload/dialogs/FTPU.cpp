@@ -361,11 +361,8 @@ void TForm4::Button3Click()
 
 void TForm4::closeEvent(QCloseEvent* event)
 {
-    // The test runs inside this dialog's showing; the dialog closes once it is over.
-    if (Panel->Busy()) {
-        event->ignore();
-        return;
-    }
+    // The test runs inside this dialog's showing: it stops, and the dialog closes once it is over.
+    Panel->StopIfBusy();
     TButtonClosedDialog::closeEvent(event);
 }
 

@@ -25,7 +25,7 @@ TTransferPanel::TTransferPanel(TFtpClient& client, QWidget* parent)
     : QWidget(parent),
       StatusLabel(new QLabel(this)),
       ProgressBar(new QProgressBar(this)),
-      CancelButton(new QPushButton(QStringLiteral("Cancel"), this)),
+      StopButton(new QPushButton(QStringLiteral("Stop"), this)),
       client_(client)
 {
     StatusLabel->setTextFormat(Qt::PlainText);
@@ -36,13 +36,18 @@ TTransferPanel::TTransferPanel(TFtpClient& client, QWidget* parent)
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
     ProgressBar->setMaximumHeight(12);
-    CancelButton->setAutoDefault(false);
-    CancelButton->setEnabled(false);
-    connect(CancelButton, &QPushButton::clicked, this, &TTransferPanel::CancelClick);
+    StopButton->setAutoDefault(false);
+    StopButton->setEnabled(false);
+    // Hidden between transfers, without the window changing its size when it shows.
+    QSizePolicy keepRoom = StopButton->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    StopButton->setSizePolicy(keepRoom);
+    StopButton->hide();
+    connect(StopButton, &QPushButton::clicked, this, &TTransferPanel::CancelClick);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(ProgressBar, 1);
-    bar->addWidget(CancelButton);
+    bar->addWidget(StopButton);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -119,7 +124,8 @@ TTransferEnd TTransferPanel::Run(const QString& firstPhase, const QString& cance
     // Until data flows there is nothing to count: the bar only shows that something is going on.
     ProgressBar->setRange(0, 0);
     SetPhase(firstPhase);
-    CancelButton->setEnabled(true);
+    StopButton->setEnabled(true);
+    StopButton->show();
     emit BusyChanged(true);
 
     TTransferEnd end = TTransferEnd::Completed;
@@ -137,10 +143,17 @@ TTransferEnd TTransferPanel::Run(const QString& firstPhase, const QString& cance
     ProgressBar->setRange(0, kBarSteps);
     if (end != TTransferEnd::Completed)
         ProgressBar->setValue(0);
-    CancelButton->setEnabled(false);
+    StopButton->setEnabled(false);
+    StopButton->hide();
     busy_ = false;
     emit BusyChanged(false);
     return end;
+}
+
+void TTransferPanel::StopIfBusy()
+{
+    if (busy_ && !cancelRequested_)
+        CancelClick();
 }
 
 void TTransferPanel::CancelClick()

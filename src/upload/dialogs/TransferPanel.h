@@ -1,7 +1,7 @@
 #pragma once
 // The strip at the bottom of both FTP windows: what the window's client is doing now (connecting,
-// logging in, changing folder, sending), how much of the file has gone out, and a Cancel button that
-// stops it. The window runs its work through Run; the panel follows the client's events meanwhile and
+// logging in, changing folder, sending), how much of the file has gone out, and a "Stop" button, shown
+// only while a transfer runs, that stops it. The window runs its work through Run; the panel follows the client's events meanwhile and
 // says busy or idle, so the window can lock its own buttons while a transfer runs.
 
 #include <QString>
@@ -39,10 +39,12 @@ public:
 
     QLabel* StatusLabel;
     QProgressBar* ProgressBar;
-    QPushButton* CancelButton;
+    QPushButton* StopButton;
 
 public slots:
     void CancelClick();
+    // What closing the window does: a running transfer stops as "Stop" stops it.
+    void StopIfBusy();
 
 signals:
     void BusyChanged(bool busy);

@@ -189,6 +189,8 @@ std::string RealFtpServer::VsftpdConfig(int passiveLow, int passiveHigh) const
            << "port_enable=YES\nconnect_from_port_20=NO\n"
            << "secure_chroot_dir=" << workDir_ << "/empty\n"
            << "xferlog_enable=NO\ndirmessage_enable=NO\nuse_localtime=NO\n";
+    if (options_.AnonymousMayChange)
+        config << "anon_other_write_enable=YES\nanon_mkdir_write_enable=YES\n";
     if (!options_.CertificateFile.empty())
         config << "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
                << "require_ssl_reuse=YES\nssl_ciphers=HIGH\n"

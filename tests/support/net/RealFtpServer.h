@@ -15,6 +15,8 @@ struct FtpServerOptions {
     std::string Address = "127.0.0.1";  // or "::1" (vsftpd only)
     std::string CertificateFile;        // with KeyFile: TLS required (vsftpd only)
     std::string KeyFile;
+    // vsftpd's anonymous user may also rename, delete and make folders (for the remote operations).
+    bool AnonymousMayChange = false;
 };
 
 class RealFtpServer {

@@ -60,6 +60,43 @@ class Files(SFTPServerInterface):
         except OSError as e:
             return SFTPServer.convert_errno(e.errno)
 
+    def list_folder(self, path):
+        try:
+            folder = self._local(path)
+            entries = []
+            for name in os.listdir(folder):
+                attributes = SFTPAttributes.from_stat(os.lstat(os.path.join(folder, name)))
+                attributes.filename = name
+                entries.append(attributes)
+            return entries
+        except OSError as e:
+            return SFTPServer.convert_errno(e.errno)
+
+    def _call(self, action, *paths):
+        try:
+            action(*[self._local(path) for path in paths])
+            return paramiko.SFTP_OK
+        except OSError as e:
+            return SFTPServer.convert_errno(e.errno)
+
+    def remove(self, path):
+        return self._call(os.remove, path)
+
+    def rename(self, old, new):
+        # Plain SFTP renames only to a free name.
+        if os.path.exists(self._local(new)):
+            return paramiko.SFTP_FAILURE
+        return self._call(os.rename, old, new)
+
+    def posix_rename(self, old, new):
+        return self._call(os.replace, old, new)
+
+    def mkdir(self, path, attr):
+        return self._call(lambda local: os.mkdir(local, 0o755), path)
+
+    def rmdir(self, path):
+        return self._call(os.rmdir, path)
+
 
 def serve(connection, key, accounts):
     transport = paramiko.Transport(connection)
