@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libssh-dev libssl-dev openssl openssh-client openssh-server curl
+  libssh-dev libssl-dev libcurl4-openssl-dev openssl openssh-client openssh-server curl
   vsftpd python3 python3-pyftpdlib python3-paramiko
   fonts-liberation2 adwaita-icon-theme desktop-file-utils
   xvfb xauth poppler-utils

@@ -1,0 +1,180 @@
+// The rules of a site that need no server: which files the patterns leave out, which references a
+// page makes and how each resolves, and the record surviving a kill in the middle of a line.
+
+#include "site/ExcludePatterns.h"
+#include "site/LinkCheck.h"
+#include "site/PageReferences.h"
+#include "site/PublishRecord.h"
+#include "site/SiteSettings.h"
+#include "support/net/RealFtpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+TEST(SiteRulesTest, PatternsLeaveOutWhatGitWould)
+{
+    const TExcludePatterns patterns({".git/", "*.bak", "!keep.bak", "/drafts", "build/", "img/**/*.psd", "a?c.txt",
+                                     "[Tt]emp*", "\\#hash", "# a comment", "logs/**", "**/cache"});
+    const struct {
+        const char* Path;
+        TPathKind Kind;
+        bool Excluded;
+    } cases[] = {
+        {".git", TPathKind::Folder, true},
+        {"sub/.git", TPathKind::Folder, true},
+        {".git", TPathKind::File, false},  // a trailing "/" matches folders only
+        {"old.bak", TPathKind::File, true},
+        {"sub/old.bak", TPathKind::File, true},
+        {"keep.bak", TPathKind::File, false},  // negated by a later line
+        {"drafts", TPathKind::Folder, true},
+        {"sub/drafts", TPathKind::Folder, false},  // anchored to the site folder
+        {"img/a/b/x.psd", TPathKind::File, true},
+        {"img/x.psd", TPathKind::File, true},  // "**/" also matches no folder
+        {"other/x.psd", TPathKind::File, false},
+        {"abc.txt", TPathKind::File, true},
+        {"ab/c.txt", TPathKind::File, false},  // "?" does not match "/"
+        {"Temp1", TPathKind::File, true},
+        {"temp", TPathKind::File, true},
+        {"xtemp", TPathKind::File, false},
+        {"#hash", TPathKind::File, true},
+        {"# a comment", TPathKind::File, false},
+        {"logs/a/b.txt", TPathKind::File, true},
+        {"logs", TPathKind::Folder, false},  // "x/**" matches inside x only
+        {"a/b/cache", TPathKind::File, true},
+    };
+    for (const auto& each : cases)
+        EXPECT_EQ(patterns.Excludes(each.Path, each.Kind), each.Excluded) << each.Path;
+    EXPECT_TRUE(patterns.ExcludesWithFolders("build/out/page.html", TPathKind::File));
+    EXPECT_TRUE(patterns.ExcludesWithFolders("drafts/keep.bak", TPathKind::File));  // no way back out of a left-out folder
+}
+
+TEST(SiteRulesTest, SomeNamesAreNeverPublished)
+{
+    for (const char* name : {"connect.set", ".tallo-site", ".tallo-site.record", ".tallo-site.journal",
+                             "..tallo-site.a1B2c3", ".connect.set.x9Y8z7"})
+        EXPECT_TRUE(IsNeverPublishedName(name)) << name;
+    for (const char* name : {"index.html", "connect.set.html", "tallo-site"})
+        EXPECT_FALSE(IsNeverPublishedName(name)) << name;
+}
+
+TEST(SiteRulesTest, SettingsReadBackAndBadLinesNamed)
+{
+    TSiteSettings settings{"my site", "public_html/x", "https://example.org/", 4, {".git/", "!keep.bak"}};
+    const TSiteSettings back = ParseSiteSettings(FormatSiteSettings(settings), ".tallo-site");
+    EXPECT_EQ(back.Profile, "my site");
+    EXPECT_EQ(back.Remote, "public_html/x");
+    EXPECT_EQ(back.Url, "https://example.org/");
+    EXPECT_EQ(back.Parallel, 4);
+    EXPECT_EQ(back.Excludes, settings.Excludes);
+    for (const char* bad : {"profile x", "colour = red", "parallel = 9", "parallel = two"}) {
+        try {
+            ParseSiteSettings(std::string("# c\n") + bad + "\n", "S");
+            ADD_FAILURE() << bad;
+        } catch (const ESiteSettingsError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind("S:2: ", 0), 0u) << error.what();
+        }
+    }
+}
+
+TEST(SiteRulesTest, ReferencesFoundWithTheirLines)
+{
+    const std::string page = "<html>\n<BODY background=\"bg.gif\">\n<!-- <a href=\"commented.html\"> -->\n"
+                             "<a\n href='a&amp;b.html'>x</a><img src=pic.png alt=\"href=no.html\">\n"
+                             "<script>var s = '<a href=\"script.html\">';</script>\n"
+                             "<style>\nbody { background: url( \"css/bg.png\" ) }\n</style>\n"
+                             "<form action=\"go.cgi\"><p style=\"background:url(dot.png)\">\n";
+    std::vector<std::pair<std::string, int>> found;
+    for (const TPageReference& reference : FindPageReferences(page))
+        found.emplace_back(reference.Value, reference.Line);
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"bg.gif", 2}, {"a&b.html", 5}, {"pic.png", 5}, {"css/bg.png", 8}, {"go.cgi", 10}, {"dot.png", 10}};
+    EXPECT_EQ(found, expected);
+}
+
+TEST(SiteRulesTest, ReferencesResolveAgainstThePage)
+{
+    const struct {
+        const char* Page;
+        const char* Reference;
+        const char* Resolved;  // nullptr: not checked
+        bool Outside;
+    } cases[] = {
+        {"index.html", "img/a.png", "img/a.png", false},
+        {"sub/page.html", "../img/a.png?v=2#x", "img/a.png", false},
+        {"sub/page.html", "./b%20c.html", "sub/b c.html", false},
+        {"sub/page.html", "../../x.html", nullptr, true},
+        {"index.html", "#top", nullptr, false},
+        {"index.html", "/abs.html", nullptr, false},
+        {"index.html", "//cdn.example.org/x.js", nullptr, false},
+        {"index.html", "mailto:me@example.org", nullptr, false},
+        {"index.html", "javascript:void(0)", nullptr, false},
+        {"index.html", "data:image/png;base64,xx", nullptr, false},
+        {"index.html", "HTTP://example.org/", nullptr, false},
+        {"index.html", "  ", nullptr, false},
+        {"a/index.html", "./", "a", false},
+    };
+    for (const auto& each : cases) {
+        bool outside = false;
+        const std::optional<std::string> resolved = ResolveReference(each.Page, each.Reference, outside);
+        EXPECT_EQ(resolved.value_or("(none)"), each.Resolved ? each.Resolved : "(none)") << each.Reference;
+        EXPECT_EQ(outside, each.Outside) << each.Reference;
+    }
+}
+
+TEST(SiteRulesTest, LinkCheckNamesEachProblem)
+{
+    const std::string site = MakeTempDirectory("tallo-links-");
+    std::filesystem::create_directories(site + "/img");
+    std::ofstream(site + "/img/Logo.png") << "x";
+    std::ofstream(site + "/secret.bak") << "x";
+    std::ofstream(site + "/index.html") << "<img src=\"img/Logo.png\">\n<img src=\"img/logo.png\">\n"
+                                           "<a href=\"nope.html\">\n<a href=\"secret.bak\">\n<a href=\"../up.html\">\n"
+                                           "<a href=\"img/\">\n";
+    const TLinkReport report = CheckSiteLinks(site, ScanSite(site, TExcludePatterns({"*.bak"})));
+    std::vector<std::string> problems;
+    for (const TLinkProblem& problem : report.at("index.html").Problems)
+        problems.push_back(LinkProblemText(problem));
+    EXPECT_EQ(problems, (std::vector<std::string>{
+                            "index.html:2: letter case differs: img/logo.png (the file is img/Logo.png)",
+                            "index.html:3: no such file: nope.html",
+                            "index.html:4: file left out of publishing: secret.bak",
+                            "index.html:5: outside the site: ../up.html",
+                        }));
+    EXPECT_EQ(report.at("index.html").Targets, std::vector<std::string>{"img/Logo.png"});
+    RemoveTree(site);
+}
+
+TEST(SiteRulesTest, RecordKeepsWholeLinesAcrossAKill)
+{
+    const std::string site = MakeTempDirectory("tallo-record-");
+    const TRecordEntry entry{10, 1700000000123456789, std::string(64, 'a'), 1700000005, 10, 1700000006};
+    {
+        TPublishRecord record(site);
+        record.Store("a\tb%.html", entry);
+        record.Store("gone.html", entry);
+        record.Forget("gone.html");
+    }
+    // A kill in the middle of the next line leaves it without its line end.
+    std::ofstream(site + "/.tallo-site.journal", std::ios::app) << "F\tc.html\t10\t17";
+    TPublishRecord reloaded(site);
+    reloaded.Load();
+    ASSERT_EQ(reloaded.Entries().size(), 1u);
+    const TRecordEntry* back = reloaded.Find("a\tb%.html");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->ModifiedNs, entry.ModifiedNs);
+    EXPECT_EQ(back->RemoteTime, entry.RemoteTime);
+    reloaded.Compact();
+    EXPECT_FALSE(std::filesystem::exists(reloaded.JournalPath()));
+    TPublishRecord compacted(site);
+    compacted.Load();
+    EXPECT_EQ(compacted.Entries().size(), 1u);
+    EXPECT_TRUE(IsRacy(entry, 1700000005000000000));   // changed in the second the hash was taken
+    EXPECT_FALSE(IsRacy(entry, 1700000004999999999));
+    RemoveTree(site);
+}
+
+}  // namespace
