@@ -104,7 +104,7 @@ void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot)
     const std::size_t toSend = snapshot_.FilesToSend();
     QString text = toSend == 1 ? QStringLiteral("1 file would go up") : QStringLiteral("%1 files would go up").arg(toSend);
     if (const std::size_t problems = snapshot_.LinkProblemCount())
-        text += QStringLiteral("; %1 link problems").arg(problems);
+        text += problems == 1 ? QStringLiteral("; 1 link problem") : QStringLiteral("; %1 link problems").arg(problems);
     if (!snapshot_.Remote)
         text += QStringLiteral("; the server was not listed: ") + Decoded(snapshot_.RemoteError);
     SummaryLabel->setText(text);
@@ -163,8 +163,11 @@ void TSiteWindow::FillProblems()
     ProblemList->clear();
     for (const auto& [page, links] : snapshot_.Links)
         for (const TLinkProblem& problem : links.Problems) {
+            // The file and line have columns of their own; the text after them says what is wrong.
+            const std::string text = LinkProblemText(problem);
+            const std::size_t what = text.find(": ");
             auto* item = new QTreeWidgetItem(ProblemList, {Decoded(page), QString::number(problem.Line),
-                                                           Decoded(LinkProblemText(problem))});
+                                                           Decoded(what == std::string::npos ? text : text.substr(what + 2))});
             item->setData(0, kPathRole, Decoded(page));
             item->setData(0, kLineRole, problem.Line);
         }

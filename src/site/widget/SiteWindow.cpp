@@ -87,9 +87,13 @@ void TSiteWindow::BuildLayout()
     ProblemList = MakeTree(this, {QStringLiteral("File"), QStringLiteral("Line"), QStringLiteral("Problem")});
     ProblemList->setRootIsDecorated(false);
     ProblemList->setSelectionMode(QAbstractItemView::SingleSelection);
+    ProblemList->header()->setSectionResizeMode(0, QHeaderView::Interactive);
+    ProblemList->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    ProblemList->setColumnWidth(0, 260);
+    ProblemList->setColumnWidth(1, 60);
     Queue = new TPublishQueue(this);
     LowerTabs = new QTabWidget(this);
-    LowerTabs->addTab(ProblemList, QStringLiteral("Link &problems"));
+    LowerTabs->addTab(ProblemList, QStringLiteral("&Link problems"));
     LowerTabs->addTab(Queue, QStringLiteral("&Queue"));
     SideBySide = new QSplitter(Qt::Horizontal, this);
     SideBySide->addWidget(Titled(SideBySide, QStringLiteral("S&ite files"), SiteTree));
