@@ -8,11 +8,13 @@ target_sources(tallo_site_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PageReferences.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PublishPlan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PublishRecord.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteEdits.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemoteTree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Site.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SitePublisher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SiteScan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SiteSettings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SiteSnapshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SiteStatus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextFiles.cpp
 )

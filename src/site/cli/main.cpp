@@ -1,5 +1,5 @@
-// tallo-site: publishes a folder of pages to a web server (see kSiteUsage). Without arguments it prints
-// the usage and exits 2; a window for the same work comes later.
+// tallo-site: publishes a folder of pages to a web server (see kSiteUsage). Without arguments, or with
+// only an existing folder, it opens the site window.
 
 #include "base/FileError.h"
 #include "site/PublishRecord.h"
@@ -7,7 +7,13 @@
 #include "site/cli/SiteCommands.h"
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
+#include <sys/stat.h>
+
+#ifdef TALLO_SITE_WINDOW
+#include "site/widget/SiteWindowApp.h"
+#endif
 
 namespace {
 
@@ -26,10 +32,31 @@ int Run(const TSiteCommand& command)
     return kExitUsage;
 }
 
+#ifdef TALLO_SITE_WINDOW
+// The window's folder when the arguments ask for the window: none, or one existing folder that is no command.
+std::optional<std::string> WindowFolder(int argc, char** argv)
+{
+    struct stat info {};
+    if (argc == 1)
+        return std::string();
+    const std::string word = argc == 2 ? argv[1] : "";
+    for (const char* command : {"init", "status", "check", "publish", "help", "version"})
+        if (word == command)
+            return std::nullopt;
+    if (argc == 2 && !word.starts_with('-') && ::stat(argv[1], &info) == 0 && S_ISDIR(info.st_mode))
+        return std::string(argv[1]);
+    return std::nullopt;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef TALLO_SITE_WINDOW
+    if (const std::optional<std::string> folder = WindowFolder(argc, argv))
+        return RunSiteWindow(argc, argv, *folder);
+#endif
     TSiteCommand command;
     try {
         command = ParseSiteCommandLine(std::vector<std::string>(argv + 1, argv + argc));

@@ -1,0 +1,73 @@
+#include "site/SiteSnapshot.h"
+
+#include <algorithm>
+
+std::size_t TSiteSnapshot::FilesToSend() const
+{
+    return static_cast<std::size_t>(std::count_if(Plan.Items.begin(), Plan.Items.end(), [](const TPublishItem& item) {
+        return item.Action == TPublishAction::Upload;
+    }));
+}
+
+std::size_t TSiteSnapshot::LinkProblemCount() const
+{
+    std::size_t count = 0;
+    for (const auto& [page, links] : Links)
+        count += links.Problems.size();
+    return count;
+}
+
+TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
+                               TTransferListener& listener)
+{
+    TSiteSnapshot snapshot;
+    TPublishRecord record(site.Folder());
+    record.Load();
+    snapshot.Files = site.Scan();
+    snapshot.Links = CheckSiteLinks(site.Folder(), snapshot.Files);
+    if (profile == nullptr) {
+        snapshot.RemoteError = "the site's profile \"" + site.Settings().Profile + "\" is not in connect.set";
+    } else {
+        try {
+            auto session = OpenRemoteSession(SessionProfile(*profile), options, listener);
+            snapshot.Remote = ListRemoteTree(*session, site.RemoteFolder(*profile), site.Patterns());
+            session->Close();
+        } catch (const ETransferError& error) {
+            snapshot.RemoteError = error.what();
+        }
+    }
+    snapshot.Statuses = ComputeSiteStatus(site.Folder(), snapshot.Files, record,
+                                          snapshot.Remote ? &*snapshot.Remote : nullptr, site.Patterns());
+    snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
+    return snapshot;
+}
+
+TPublishPlan KeepOnlyPaths(TPublishPlan plan, const std::set<std::string>& paths)
+{
+    const auto chosen = [&](const std::string& path) {
+        for (std::string folder = path;;) {
+            if (paths.contains(folder))
+                return true;
+            const std::size_t slash = folder.rfind('/');
+            if (slash == std::string::npos)
+                return false;
+            folder.resize(slash);
+        }
+    };
+    std::erase_if(plan.Items, [&](const TPublishItem& item) { return !chosen(item.Status.Path); });
+    return plan;
+}
+
+std::string StatusWords(const TFileStatus& status, bool brokenReferences)
+{
+    std::string words;
+    switch (status.State) {
+    case TFileState::Unchanged: words = "unchanged"; break;
+    case TFileState::New: words = "new"; break;
+    case TFileState::Changed: words = "changed"; break;
+    case TFileState::DeletedLocally: words = "deleted here"; break;
+    case TFileState::Conflict: words = "conflict"; break;
+    case TFileState::ServerOnly: words = "on the server only"; break;
+    }
+    return brokenReferences ? words + ", broken references" : words;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Everything the site window shows about a site at one moment, taken in one go off the user-interface
+// thread: the files, the server's listing (when the server could be reached), each file's status, the
+// link check, and the plan of a publish of all changes. Also the few questions the window asks of it.
+
+#include "site/LinkCheck.h"
+#include "site/PublishPlan.h"
+#include "site/RemoteTree.h"
+#include "site/Site.h"
+#include "site/SiteStatus.h"
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+struct TSiteSnapshot {
+    TLocalFiles Files;
+    std::optional<TRemoteTree> Remote;  // nothing when the server was not listed
+    std::string RemoteError;            // why it was not
+    std::vector<TFileStatus> Statuses;
+    TLinkReport Links;
+    TPublishPlan Plan;                  // all changes, conflicts and broken pages held
+
+    // Files a publish of all changes would send.
+    std::size_t FilesToSend() const;
+    std::size_t LinkProblemCount() const;
+};
+
+// Lists the server over a session of its own; a server that cannot be reached leaves Remote empty and
+// says why in RemoteError rather than failing the whole snapshot. Throws ERecordError and EFileError
+// for the site's own files.
+TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
+                               TTransferListener& listener);
+
+// A plan kept to the given paths (files, or folders standing for every file below them).
+TPublishPlan KeepOnlyPaths(TPublishPlan plan, const std::set<std::string>& paths);
+
+// The words the window shows for a file: "changed", "on the server only", "changed, broken references".
+std::string StatusWords(const TFileStatus& status, bool brokenReferences);

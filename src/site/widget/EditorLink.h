@@ -1,0 +1,15 @@
+#pragma once
+// Hands files to the editor as pages: through the running editor's instance socket, as a later
+// "tallo FILE" does, or, when no editor listens, by starting "tallo FILE..." on its own. Called from a
+// worker (the hand-over waits for the editor's answer).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class TEditorStart : std::uint8_t { HandedOver, Started, Failed };
+
+TEditorStart OpenInEditor(const std::vector<std::string>& paths);
+
+// The editor program: "tallo" beside this program when it is there, else the one on the PATH.
+std::string EditorProgram();

@@ -1,0 +1,282 @@
+// Files on the server from the site window: fetched and opened in the editor, put back when the editor
+// saves them (never over a server copy that changed meanwhile without asking), and the server's folders
+// made, renamed and deleted.
+
+#include "site/widget/SiteWindow.h"
+
+#include "base/UserFolders.h"
+#include "platform/Platform.h"
+#include "site/FileHash.h"
+#include "site/widget/EditorLink.h"
+#include "site/widget/SiteJobs.h"
+
+#include <QFile>
+#include <QInputDialog>
+#include <QFileSystemWatcher>
+#include <QTreeWidget>
+#include <ctime>
+#include <filesystem>
+
+namespace {
+
+QString Decoded(const std::string& bytes) { return QString::fromStdString(bytes); }
+
+std::string ParentOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+}  // namespace
+
+void TSiteWindow::OpenRemoteFile(const std::string& remotePath)
+{
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    if (!profile)
+        return;
+    std::string local;
+    std::optional<std::string> sitePath;
+    if (site_)
+        sitePath = SitePathOf(site_->RemoteFolder(*profile), remotePath);
+    if (sitePath) {
+        local = site_->Folder() + "/" + *sitePath;
+        const auto status = std::find_if(snapshot_.Statuses.begin(), snapshot_.Statuses.end(),
+                                         [&](const TFileStatus& file) { return file.Path == *sitePath; });
+        const bool unpublished = status != snapshot_.Statuses.end() && status->Local == TLocalChange::Changed;
+        if ((unpublished || (status != snapshot_.Statuses.end() && status->State == TFileState::New)) &&
+            !platform().Confirm(QStringLiteral("Confirm"),
+                                QStringLiteral("%1 has changes in the site that are not published.\n"
+                                               "Replace them with the server's copy?").arg(Decoded(*sitePath))))
+            return;
+    } else {
+        const std::string cache = UserCacheFolder();
+        if (cache.empty()) {
+            platform().ShowError(QStringLiteral("No home folder was found to keep the file in."));
+            return;
+        }
+        local = CachePathFor(cache + "/tallo", ServerName(), remotePath);
+        if (local.empty())
+            return;
+    }
+    const bool intoSite = sitePath.has_value();
+    const std::string cacheRoot = UserCacheFolder() + "/tallo";
+    auto fetched = std::make_shared<TFetchedFile>(TFetchedFile{remotePath, local, {}, {}});
+    const TSessionOptions options = SessionOptions();
+    SetStatus(QStringLiteral("Fetching %1...").arg(Decoded(remotePath)));
+    jobs_->Start(
+        [fetched, intoSite, cacheRoot, profile = *profile, options] {
+            if (intoSite)
+                std::filesystem::create_directories(std::filesystem::path(fetched->LocalPath).parent_path());
+            else
+                MakePrivateFolders(cacheRoot, fetched->LocalPath);
+            TWindowTrustListener listener;
+            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
+            session->Download(fetched->RemotePath, fetched->LocalPath);
+            fetched->ServerAtFetch = session->Stat(fetched->RemotePath);
+            session->Close();
+            StatLocalFile(fetched->LocalPath, fetched->LocalAtFetch);
+        },
+        [this, fetched, intoSite](std::exception_ptr failure) {
+            if (failure)
+                ReportFailure(failure);
+            else
+                FetchDone(*fetched, intoSite);
+            emit WorkDone();
+        });
+}
+
+void TSiteWindow::FetchDone(TFetchedFile file, bool intoSite)
+{
+    const QString local = QFile::decodeName(file.LocalPath.c_str());
+    if (intoSite)
+        RecordSiteFile(file);
+    fetched_[file.LocalPath] = file;
+    if (!watcher_->files().contains(local))
+        watcher_->addPath(local);
+    SetStatus(QStringLiteral("Fetched %1; it goes back to the server when the editor saves it.").arg(Decoded(file.RemotePath)));
+    OpenInEditorLater({file.LocalPath});
+}
+
+void TSiteWindow::RecordSiteFile(const TFetchedFile& file)
+{
+    // The site's copy and the server's agree now: the record says so, or the next status would call the
+    // file changed on both sides. A publish holds the record itself; it is left alone then.
+    if (!site_ || publisher_ || !file.ServerAtFetch || !file.LocalPath.starts_with(site_->Folder() + "/"))
+        return;
+    try {
+        TPublishRecord record(site_->Folder());
+        record.Load();
+        record.Store(file.LocalPath.substr(site_->Folder().size() + 1),
+                     TRecordEntry{file.LocalAtFetch.Size, file.LocalAtFetch.ModifiedNs, FileSha256(file.LocalPath),
+                                  static_cast<std::int64_t>(std::time(nullptr)), file.ServerAtFetch->Size,
+                                  file.ServerAtFetch->ModifiedUtc});
+    } catch (const std::exception& error) {
+        platform().ShowError(Decoded(error.what()));
+    }
+}
+
+void TSiteWindow::WatchedFileChanged(const QString& path)
+{
+    // An editor that saves by renaming a new file over the old one ends the watch: it is taken up again.
+    if (QFile::exists(path) && !watcher_->files().contains(path))
+        watcher_->addPath(path);
+    const std::string local = QFile::encodeName(path).toStdString();
+    if (const auto fetched = fetched_.find(local); fetched != fetched_.end()) {
+        if (CompareLocalCopy(fetched->second) == TLocalCopy::Saved)
+            PutBack(local, false);
+        return;
+    }
+    if (site_ && openedSiteFiles_.contains(local) && PublishOnSave() && QFile::exists(path))
+        Publish(TPublishScope::Selection, TPublishSummary::StatusBar, {local.substr(site_->Folder().size() + 1)});
+}
+
+void TSiteWindow::PutBack(const std::string& localPath, bool overwriteChanged)
+{
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    if (!profile || putting_.contains(localPath))
+        return;
+    putting_.insert(localPath);
+    struct TPut {
+        TFetchedFile File;
+        TServerCopy Server = TServerCopy::AsFetched;
+        bool Sent = false;
+    };
+    auto put = std::make_shared<TPut>(TPut{fetched_.at(localPath)});
+    const TSessionOptions options = SessionOptions();
+    jobs_->Start(
+        [put, overwriteChanged, profile = *profile, options] {
+            TWindowTrustListener listener;
+            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
+            put->Server = CompareServerCopy(put->File, session->Stat(put->File.RemotePath));
+            if (put->Server == TServerCopy::AsFetched || overwriteChanged) {
+                TLocalFile before;
+                StatLocalFile(put->File.LocalPath, before);
+                const TPutResult result = session->Put(put->File.LocalPath, put->File.RemotePath);
+                put->File.ServerAtFetch = result.After ? result.After : session->Stat(put->File.RemotePath);
+                put->File.LocalAtFetch = before;
+                put->Sent = true;
+            }
+            session->Close();
+        },
+        [this, put, localPath](std::exception_ptr failure) {
+            putting_.erase(localPath);
+            if (failure) {
+                ReportFailure(failure);
+            } else if (put->Sent) {
+                fetched_[localPath] = put->File;
+                RecordSiteFile(put->File);
+                SetStatus(QStringLiteral("%1 is back on the server.").arg(Decoded(put->File.RemotePath)));
+                // Saved again while it was being sent: that save goes too.
+                if (CompareLocalCopy(put->File) == TLocalCopy::Saved)
+                    PutBack(localPath, false);
+            } else {
+                const QString what = put->Server == TServerCopy::Gone ? QStringLiteral("was deleted on the server")
+                                                                      : QStringLiteral("changed on the server");
+                const int answer = platform().Ask(
+                    QStringLiteral("Changed on the Server"),
+                    QStringLiteral("%1 %2 since it was fetched.\n\nPut the edited copy over it?")
+                        .arg(Decoded(put->File.RemotePath), what),
+                    {QStringLiteral("&Keep the server's copy"), QStringLiteral("&Overwrite")});
+                if (answer == 1)
+                    PutBack(localPath, true);
+            }
+            emit WorkDone();
+        });
+}
+
+void TSiteWindow::OpenInEditorLater(std::vector<std::string> paths)
+{
+    auto started = std::make_shared<TEditorStart>(TEditorStart::Failed);
+    jobs_->Start([paths = std::move(paths), started] { *started = OpenInEditor(paths); },
+                 [started](std::exception_ptr) {
+                     if (*started == TEditorStart::Failed)
+                         platform().ShowError(QStringLiteral("The editor could not be started: ") +
+                                              Decoded(EditorProgram()));
+                 });
+}
+
+void TSiteWindow::RemoteOperation(std::function<void(TRemoteSession&)> operation, const QString& doneText)
+{
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    if (!profile)
+        return;
+    const TSessionOptions options = SessionOptions();
+    jobs_->Start(
+        [operation = std::move(operation), profile = *profile, options] {
+            TWindowTrustListener listener;
+            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
+            operation(*session);
+            session->Close();
+        },
+        [this, doneText](std::exception_ptr failure) {
+            if (failure) {
+                ReportFailure(failure);
+                emit WorkDone();
+                return;
+            }
+            SetStatus(doneText);
+            Refresh();
+            if (!site_)
+                emit WorkDone();  // a site's refresh says so itself when it ends
+        });
+}
+
+void TSiteWindow::MakeRemoteFolder(const std::string& path)
+{
+    RemoteOperation([path](TRemoteSession& session) { session.MakeFolder(path); },
+                    QStringLiteral("Made the folder %1.").arg(Decoded(path)));
+}
+
+void TSiteWindow::RenameRemote(const std::string& from, const std::string& to)
+{
+    RemoteOperation([from, to](TRemoteSession& session) { session.Rename(from, to); },
+                    QStringLiteral("Renamed %1 to %2.").arg(Decoded(from), Decoded(to)));
+}
+
+void TSiteWindow::DeleteRemote(const std::string& path)
+{
+    if (!platform().Confirm(QStringLiteral("Confirm"),
+                            QStringLiteral("Delete %1 on the server?").arg(Decoded(path))))
+        return;
+    RemoteOperation([path](TRemoteSession& session) { session.Remove(path); },
+                    QStringLiteral("Deleted %1.").arg(Decoded(path)));
+}
+
+void TSiteWindow::NewFolderClick()
+{
+    bool isFolder = false;
+    std::string at = CurrentServerPath(isFolder);
+    if (!ServerTree->currentItem() && site_)
+        if (const std::optional<TConnectionProfile> profile = CurrentProfile())
+            at = RemotePath(site_->RemoteFolder(*profile), "");
+    if (!isFolder)
+        at = ParentOf(at);
+    bool confirmed = false;
+    const QString name = QInputDialog::getText(this, QStringLiteral("New Folder"), QStringLiteral("&Name:"),
+                                               QLineEdit::Normal, QString(), &confirmed);
+    if (confirmed && !name.isEmpty())
+        MakeRemoteFolder(at == "." ? name.toStdString() : at + "/" + name.toStdString());
+}
+
+void TSiteWindow::RenameClick()
+{
+    bool isFolder = false;
+    const QTreeWidgetItem* item = ServerTree->currentItem();
+    if (!item)
+        return;
+    const std::string from = CurrentServerPath(isFolder);
+    bool confirmed = false;
+    const QString name = QInputDialog::getText(this, QStringLiteral("Rename"), QStringLiteral("&New name:"),
+                                               QLineEdit::Normal, item->text(0), &confirmed);
+    if (!confirmed || name.isEmpty() || name == item->text(0))
+        return;
+    const std::string parent = ParentOf(from);
+    RenameRemote(from, parent == "." ? name.toStdString() : parent + "/" + name.toStdString());
+}
+
+void TSiteWindow::DeleteClick()
+{
+    bool isFolder = false;
+    if (ServerTree->currentItem())
+        DeleteRemote(CurrentServerPath(isFolder));
+}

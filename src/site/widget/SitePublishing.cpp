@@ -1,0 +1,220 @@
+// Publishing from the site window: a fresh status, the plan for the chosen files, the conflicts
+// asked one by one, the queue run on workers, and the summary at the end.
+
+#include "site/widget/SiteWindow.h"
+
+#include "base/UserFolders.h"
+#include "platform/Platform.h"
+#include "site/RemoteEdits.h"
+#include "site/widget/EditorLink.h"
+#include "site/widget/ProfileChoice.h"
+#include "site/widget/PublishBridge.h"
+#include "site/widget/PublishQueue.h"
+#include "site/widget/SiteJobs.h"
+
+#include <QLabel>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <filesystem>
+
+namespace {
+
+// The buttons of the conflict question; skipping comes first, so that Enter overwrites nothing.
+enum TConflictAnswer { kSkip = 0, kOverwrite = 1, kCompare = 2 };
+
+QString Decoded(const std::string& bytes) { return QString::fromStdString(bytes); }
+
+}  // namespace
+
+void TSiteWindow::Publish(TPublishScope scope, TPublishSummary summary, std::set<std::string> paths)
+{
+    if (!site_)
+        return;
+    if (paths.empty() && scope == TPublishScope::Selection)
+        paths = SelectedSitePaths();
+    if (paths.empty() && scope == TPublishScope::Page)
+        if (const QTreeWidgetItem* item = SiteTree->currentItem())
+            paths.insert(item->data(0, kPathRole).toString().toStdString());
+    if (scope == TPublishScope::Selection && paths.empty()) {
+        platform().ShowMessage(QStringLiteral("Select the files to publish."));
+        return;
+    }
+    if (scope == TPublishScope::Page && (paths.size() != 1 || !IsPagePath(*paths.begin()))) {
+        platform().ShowMessage(QStringLiteral("Select a page (.html or .htm) to publish."));
+        return;
+    }
+    if (refreshing_ || publisher_) {
+        // A save while the window is busy is published once it is free; a command is not queued.
+        if (summary == TPublishSummary::StatusBar)
+            pendingSaves_.insert(paths.begin(), paths.end());
+        return;
+    }
+    refreshing_ = true;
+    UpdateActions();
+    auto snapshot = std::make_shared<TSiteSnapshot>();
+    const TSite site = *site_;
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    const TSessionOptions options = SessionOptions();
+    jobs_->Start(
+        [snapshot, site, profile, options] {
+            TWindowTrustListener listener;
+            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener);
+        },
+        [this, snapshot, scope, summary, paths](std::exception_ptr failure) {
+            refreshing_ = false;
+            UpdateActions();
+            if (failure)
+                return ReportFailure(failure);
+            ShowSnapshot(std::move(*snapshot));
+            PlanAndRun(scope, summary, paths);
+        });
+}
+
+void TSiteWindow::PlanAndRun(TPublishScope scope, TPublishSummary summary, const std::set<std::string>& paths)
+{
+    if (!snapshot_.Remote) {
+        platform().ShowError(QStringLiteral("The server could not be listed: ") + Decoded(snapshot_.RemoteError));
+        return;
+    }
+    TPlanOptions options;
+    if (scope == TPublishScope::Page)
+        options.Pages.assign(paths.begin(), paths.end());
+    TPublishPlan plan = PlanPublish(snapshot_.Statuses, snapshot_.Links, options);
+    if (scope == TPublishScope::Selection)
+        plan = KeepOnlyPaths(std::move(plan), paths);
+    AskConflicts(plan);
+    const bool anything = std::any_of(plan.Items.begin(), plan.Items.end(), [](const TPublishItem& item) {
+        return item.Action == TPublishAction::Upload || item.Action == TPublishAction::Remove;
+    });
+    if (!anything) {
+        if (summary == TPublishSummary::Box)
+            platform().ShowMessage(QStringLiteral("Nothing to publish: the server has every change."));
+        return;
+    }
+    RunPublish(std::move(plan), summary);
+}
+
+bool TSiteWindow::AskConflicts(TPublishPlan& plan)
+{
+    bool overwriteAny = false;
+    for (TPublishItem& item : plan.Items) {
+        if (item.Action != TPublishAction::HoldConflict)
+            continue;
+        const QString text = QStringLiteral("%1 changed on the server since the last publish.\n\n"
+                                            "Overwrite the server's copy with the site's?")
+                                 .arg(Decoded(item.Status.Path));
+        for (;;) {
+            const int answer = platform().Ask(QStringLiteral("Changed on the Server"), text,
+                                              {QStringLiteral("&Skip"), QStringLiteral("&Overwrite"), QStringLiteral("&Compare")});
+            if (answer == kCompare) {
+                ComparePaths(item.Status.Path);
+                continue;
+            }
+            if (answer == kOverwrite) {
+                item.Action = item.Status.LocalFile ? TPublishAction::Upload : TPublishAction::Remove;
+                overwriteAny = true;
+            }
+            break;
+        }
+    }
+    return overwriteAny;
+}
+
+void TSiteWindow::ComparePaths(const std::string& path)
+{
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    const std::string cache = UserCacheFolder();
+    if (!profile || cache.empty())
+        return;
+    const std::string copy = CachePathFor(cache + "/tallo/compare", ServerName(), path);
+    const std::string remote = RemotePath(site_->RemoteFolder(*profile), path);
+    const TSessionOptions options = SessionOptions();
+    const std::exception_ptr failure = jobs_->RunAndWait([&] {
+        MakePrivateFolders(cache + "/tallo", copy);
+        TWindowTrustListener listener;
+        auto session = OpenRemoteSession(SessionProfile(*profile), options, listener);
+        session->Download(remote, copy);
+        session->Close();
+    });
+    if (failure)
+        return ReportFailure(failure);
+    OpenInEditorLater({site_->Folder() + "/" + path, copy});
+}
+
+void TSiteWindow::RunPublish(TPublishPlan plan, TPublishSummary summary)
+{
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    if (!profile)
+        return;
+    auto record = std::make_unique<TPublishRecord>(site_->Folder());
+    try {
+        record->Load();
+    } catch (const std::exception& error) {
+        platform().ShowError(Decoded(error.what()));
+        return;
+    }
+    record_ = std::move(record);
+    Queue->Begin(plan);
+    LowerTabs->setCurrentWidget(Queue);
+    bridge_ = std::make_unique<TPublishBridge>(*Queue);
+    TPublishBridge* bridge = bridge_.get();
+    const TSessionOptions options = SessionOptions();
+    publisher_ = std::make_unique<TSitePublisher>(
+        site_->Folder(), site_->RemoteFolder(*profile), *record_,
+        [bridge, sessionProfile = SessionProfile(*profile), options](TTransferListener& listener) {
+            return bridge->OpenCounted(sessionProfile, options, listener);
+        },
+        *bridge_, site_->Settings().Parallel);
+    auto shared = std::make_shared<TPublishPlan>(std::move(plan));
+    auto report = std::make_shared<TPublishReport>();
+    jobs_->Start(
+        [publisher = publisher_.get(), record = record_.get(), shared, report, folders = snapshot_.Remote->Folders] {
+            *report = publisher->Run(*shared, nullptr, nullptr, folders);
+            record->Compact();
+        },
+        [this, shared, report, summary](std::exception_ptr failure) { PublishEnded(*shared, *report, summary, failure); });
+    UpdateActions();
+}
+
+void TSiteWindow::CancelPublish()
+{
+    if (publisher_) {
+        publisher_->Cancel();
+        SetStatus(QStringLiteral("Cancelling: the files being sent stay whole on the server..."));
+    }
+}
+
+void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& report, TPublishSummary summary,
+                               std::exception_ptr failure)
+{
+    Queue->End();
+    publisher_.reset();
+    bridge_.reset();
+    record_.reset();
+    UpdateActions();
+    if (failure)
+        ReportFailure(failure);
+    std::size_t sent = 0, removed = 0, failed = 0, conflicts = 0, broken = 0;
+    for (const TItemResult& result : report.Results) {
+        sent += result.Outcome == TItemOutcome::Done && result.Action == TPublishAction::Upload;
+        removed += result.Outcome == TItemOutcome::Done && result.Action == TPublishAction::Remove;
+        failed += result.Outcome == TItemOutcome::Failed;
+    }
+    for (const TPublishItem& item : plan.Items) {
+        conflicts += item.Action == TPublishAction::HoldConflict;
+        broken += item.Action == TPublishAction::HoldBrokenPage;
+    }
+    QString text = QStringLiteral("%1 sent, %2 removed, %3 failed.").arg(sent).arg(removed).arg(failed);
+    if (conflicts + broken > 0)
+        text += QStringLiteral("\nHeld back: %1 changed on the server, %2 with broken references.").arg(conflicts).arg(broken);
+    if (report.Cancelled)
+        text += QStringLiteral("\nCancelled: the files not sent keep their old copies on the server.");
+    for (const TItemResult& result : report.Results)
+        if (result.Outcome == TItemOutcome::Failed)
+            text += QStringLiteral("\n%1: %2").arg(Decoded(result.Path), Decoded(result.Error));
+    if (summary == TPublishSummary::Box)
+        platform().ShowMessage(text);
+    else
+        SetStatus(text.section(QLatin1Char('\n'), 0, 0));
+    Refresh();
+}

@@ -1,0 +1,273 @@
+// The site window's trees: filling them from a snapshot or a listing, and what a double-click does.
+
+#include "site/widget/SiteWindow.h"
+
+#include "platform/Platform.h"
+#include "site/widget/ProfileChoice.h"
+#include "site/widget/SiteJobs.h"
+
+#include <QFile>
+#include <QFileSystemWatcher>
+#include <QFont>
+#include <QStatusBar>
+#include <QDateTime>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <map>
+
+namespace {
+
+QString Decoded(const std::string& bytes) { return QString::fromStdString(bytes); }
+
+// The item of a folder path, made with its parents as needed.
+QTreeWidgetItem* FolderItem(QTreeWidget* tree, std::map<std::string, QTreeWidgetItem*>& folders, const std::string& path)
+{
+    if (path.empty())
+        return tree->invisibleRootItem();
+    if (auto found = folders.find(path); found != folders.end())
+        return found->second;
+    const std::size_t slash = path.rfind('/');
+    QTreeWidgetItem* parent = FolderItem(tree, folders, slash == std::string::npos ? std::string() : path.substr(0, slash));
+    auto* item = new QTreeWidgetItem(parent, {Decoded(slash == std::string::npos ? path : path.substr(slash + 1))});
+    item->setData(0, TSiteWindow::kPathRole, Decoded(path));
+    item->setData(0, TSiteWindow::kFolderRole, true);
+    folders.emplace(path, item);
+    return item;
+}
+
+std::string ParentOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void SetRemoteColumns(QTreeWidgetItem* item, const TRemoteEntry& entry)
+{
+    if (entry.Size)
+        item->setText(1, QString::number(*entry.Size));
+    if (entry.ModifiedUtc)
+        item->setText(2, QDateTime::fromSecsSinceEpoch(*entry.ModifiedUtc, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+}
+
+}  // namespace
+
+void TSiteWindow::Refresh()
+{
+    if (refreshing_ || publisher_)
+        return;
+    if (!site_) {
+        if (browsed_) {
+            ServerTree->clear();
+            ++serverGeneration_;
+            auto* root = new QTreeWidgetItem(ServerTree, {QStringLiteral("(log-in folder)")});
+            root->setData(0, kPathRole, QStringLiteral("."));
+            root->setData(0, kFolderRole, true);
+            root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+            root->setExpanded(true);
+        }
+        return;
+    }
+    refreshing_ = true;
+    SummaryLabel->setText(QStringLiteral("Reading the site and the server..."));
+    UpdateActions();
+    auto snapshot = std::make_shared<TSiteSnapshot>();
+    const TSite site = *site_;
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    const TSessionOptions options = SessionOptions();
+    jobs_->Start(
+        [snapshot, site, profile, options] {
+            TWindowTrustListener listener;
+            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener);
+        },
+        [this, snapshot](std::exception_ptr failure) {
+            refreshing_ = false;
+            if (failure) {
+                SummaryLabel->setText(QString());
+                ReportFailure(failure);
+            } else {
+                ShowSnapshot(std::move(*snapshot));
+            }
+            UpdateActions();
+            if (!pendingSaves_.empty())
+                Publish(TPublishScope::Selection, TPublishSummary::StatusBar, std::exchange(pendingSaves_, {}));
+            emit WorkDone();
+        });
+}
+
+void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot)
+{
+    snapshot_ = std::move(snapshot);
+    FillSiteTree();
+    FillServerTreeFromSite();
+    FillProblems();
+    const std::size_t toSend = snapshot_.FilesToSend();
+    QString text = toSend == 1 ? QStringLiteral("1 file would go up") : QStringLiteral("%1 files would go up").arg(toSend);
+    if (const std::size_t problems = snapshot_.LinkProblemCount())
+        text += problems == 1 ? QStringLiteral("; 1 link problem") : QStringLiteral("; %1 link problems").arg(problems);
+    if (!snapshot_.Remote)
+        text += QStringLiteral("; the server was not listed: ") + Decoded(snapshot_.RemoteError);
+    SummaryLabel->setText(text);
+}
+
+void TSiteWindow::FillSiteTree()
+{
+    SiteTree->setUpdatesEnabled(false);
+    SiteTree->clear();
+    std::map<std::string, QTreeWidgetItem*> folders;
+    for (const TFileStatus& status : snapshot_.Statuses) {
+        const auto links = snapshot_.Links.find(status.Path);
+        const bool broken = links != snapshot_.Links.end() && !links->second.Problems.empty();
+        const std::size_t slash = status.Path.rfind('/');
+        auto* item = new QTreeWidgetItem(FolderItem(SiteTree, folders, ParentOf(status.Path)),
+                                         {Decoded(slash == std::string::npos ? status.Path : status.Path.substr(slash + 1)),
+                                          Decoded(StatusWords(status, broken))});
+        item->setData(0, kPathRole, Decoded(status.Path));
+        if (status.State == TFileState::ServerOnly || status.State == TFileState::DeletedLocally) {
+            QFont font = item->font(0);
+            font.setItalic(true);
+            item->setFont(0, font);
+        }
+    }
+    SiteTree->expandToDepth(0);
+    SiteTree->setUpdatesEnabled(true);
+}
+
+void TSiteWindow::FillServerTreeFromSite()
+{
+    ServerTree->setUpdatesEnabled(false);
+    ServerTree->clear();
+    ++serverGeneration_;
+    if (snapshot_.Remote) {
+        const std::optional<TConnectionProfile> profile = CurrentProfile();
+        const std::string remoteFolder = profile ? site_->RemoteFolder(*profile) : std::string();
+        std::map<std::string, QTreeWidgetItem*> folders;
+        for (const std::string& folder : snapshot_.Remote->Folders)
+            if (!folder.empty())
+                FolderItem(ServerTree, folders, folder);
+        for (const auto& [path, entry] : snapshot_.Remote->Files) {
+            auto* item = new QTreeWidgetItem(FolderItem(ServerTree, folders, ParentOf(path)), {Decoded(entry.Name)});
+            item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
+            SetRemoteColumns(item, entry);
+        }
+        for (auto& [path, item] : folders)
+            item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
+        ServerTree->sortItems(0, Qt::AscendingOrder);
+    }
+    ServerTree->expandToDepth(0);
+    ServerTree->setUpdatesEnabled(true);
+}
+
+void TSiteWindow::FillProblems()
+{
+    ProblemList->clear();
+    for (const auto& [page, links] : snapshot_.Links)
+        for (const TLinkProblem& problem : links.Problems) {
+            // The file and line have columns of their own; the text after them says what is wrong.
+            const std::string text = LinkProblemText(problem);
+            const std::size_t what = text.find(": ");
+            auto* item = new QTreeWidgetItem(ProblemList, {Decoded(page), QString::number(problem.Line),
+                                                           Decoded(what == std::string::npos ? text : text.substr(what + 2))});
+            item->setData(0, kPathRole, Decoded(page));
+            item->setData(0, kLineRole, problem.Line);
+        }
+    if (ProblemList->topLevelItemCount() > 0 && !publisher_)
+        LowerTabs->setCurrentWidget(ProblemList);
+}
+
+void TSiteWindow::BrowseProfile(const std::string& name)
+{
+    browsed_ = ProfileNamed(connectSetPath_, name);
+    if (!browsed_)
+        return;
+    site_.reset();
+    snapshot_ = TSiteSnapshot{};
+    SiteTree->clear();
+    ProblemList->clear();
+    setWindowTitle(QStringLiteral("Tallo Site - ") + Decoded(name));
+    SummaryLabel->setText(QStringLiteral("Files opened from here are kept in the cache until they are saved back."));
+    UpdateActions();
+    Refresh();
+}
+
+void TSiteWindow::ListServerFolder(QTreeWidgetItem* item)
+{
+    if (site_ || !browsed_ || item->data(0, kListedRole).toBool())
+        return;
+    item->setData(0, kListedRole, true);
+    const std::string folder = item->data(0, kPathRole).toString().toStdString();
+    auto entries = std::make_shared<std::vector<TRemoteEntry>>();
+    const TConnectionProfile profile = *browsed_;
+    const TSessionOptions options = SessionOptions();
+    const int generation = serverGeneration_;
+    jobs_->Start(
+        [profile, folder, options, entries] {
+            TWindowTrustListener listener;
+            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
+            *entries = session->List(folder);
+            session->Close();
+        },
+        [this, item, folder, entries, generation](std::exception_ptr failure) {
+            // The tree may have been filled afresh meanwhile, and the item gone with it.
+            if (generation != serverGeneration_)
+                return;
+            if (failure) {
+                item->setData(0, kListedRole, false);
+                ReportFailure(failure);
+                return;
+            }
+            for (const TRemoteEntry& entry : *entries) {
+                if (IsSafeReplaceTemporaryName(entry.Name))
+                    continue;
+                auto* child = new QTreeWidgetItem(item, {Decoded(entry.Name)});
+                child->setData(0, kPathRole, Decoded(folder == "." ? entry.Name : folder + "/" + entry.Name));
+                const bool isFolder = entry.Kind == TRemoteKind::Folder;
+                child->setData(0, kFolderRole, isFolder);
+                if (isFolder)
+                    child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+                SetRemoteColumns(child, entry);
+            }
+            item->sortChildren(0, Qt::AscendingOrder);
+            emit WorkDone();
+        });
+}
+
+void TSiteWindow::SiteItemActivated(QTreeWidgetItem* item)
+{
+    if (!site_ || item->data(0, kFolderRole).toBool())
+        return;
+    const std::string local = site_->Folder() + "/" + item->data(0, kPathRole).toString().toStdString();
+    if (!QFile::exists(QFile::decodeName(local.c_str())))
+        return;
+    openedSiteFiles_.insert(local);
+    watcher_->addPath(QFile::decodeName(local.c_str()));
+    OpenInEditorLater({local});
+}
+
+void TSiteWindow::ServerItemActivated(QTreeWidgetItem* item)
+{
+    if (item->data(0, kFolderRole).toBool())
+        return;
+    OpenRemoteFile(item->data(0, kPathRole).toString().toStdString());
+}
+
+void TSiteWindow::ProblemActivated(QTreeWidgetItem* item)
+{
+    if (site_)
+        OpenInEditorLater({site_->Folder() + "/" + item->data(0, kPathRole).toString().toStdString()});
+}
+
+std::set<std::string> TSiteWindow::SelectedSitePaths() const
+{
+    std::set<std::string> paths;
+    for (const QTreeWidgetItem* item : SiteTree->selectedItems())
+        paths.insert(item->data(0, kPathRole).toString().toStdString());
+    return paths;
+}
+
+std::string TSiteWindow::CurrentServerPath(bool& isFolder) const
+{
+    const QTreeWidgetItem* item = ServerTree->currentItem();
+    isFolder = item == nullptr || item->data(0, kFolderRole).toBool();
+    return item ? item->data(0, kPathRole).toString().toStdString() : std::string(".");
+}

@@ -1,0 +1,370 @@
+#include "site/widget/SiteWindow.h"
+
+#include "platform/AppIcons.h"
+#include "platform/HelpWindow.h"
+#include "platform/Platform.h"
+#include "site/widget/ProfileChoice.h"
+#include "site/widget/PublishBridge.h"
+#include "site/widget/PublishQueue.h"
+#include "site/widget/SiteJobs.h"
+#include "site/widget/SiteSetupDialog.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemWatcher>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QWidget* Titled(QWidget* parent, const QString& caption, QWidget* body)
+{
+    auto* box = new QWidget(parent);
+    auto* label = new QLabel(caption, box);
+    label->setBuddy(body);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(label);
+    layout->addWidget(body, 1);
+    return box;
+}
+
+QTreeWidget* MakeTree(QWidget* parent, const QStringList& headers)
+{
+    auto* tree = new QTreeWidget(parent);
+    tree->setHeaderLabels(headers);
+    tree->setUniformRowHeights(true);
+    tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    tree->header()->setStretchLastSection(false);
+    for (int column = 1; column < headers.size(); ++column)
+        tree->setColumnWidth(column, 150);
+    return tree;
+}
+
+}  // namespace
+
+TSiteWindow::TSiteWindow(std::string connectSetPath, QString settingsPath, QWidget* parent)
+    : QMainWindow(parent), connectSetPath_(std::move(connectSetPath)), settingsPath_(std::move(settingsPath)),
+      jobs_(new TSiteJobs(this)), watcher_(new QFileSystemWatcher(this))
+{
+    setWindowTitle(QStringLiteral("Tallo Site"));
+    setWindowIcon(AppWindowIcon());
+    BuildLayout();
+    BuildMenus();
+    RestoreLayout();
+    LoadProfiles();
+    connect(jobs_, &TSiteJobs::RunningChanged, this, [this] { UpdateActions(); });
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &TSiteWindow::WatchedFileChanged);
+    UpdateActions();
+}
+
+TSiteWindow::~TSiteWindow()
+{
+    if (publisher_)
+        publisher_->Cancel();
+    jobs_->DropResultsAndWait();
+}
+
+void TSiteWindow::BuildLayout()
+{
+    SiteTree = MakeTree(this, {QStringLiteral("Name"), QStringLiteral("Status")});
+    ServerTree = MakeTree(this, {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Modified (UTC)")});
+    ServerTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    ProblemList = MakeTree(this, {QStringLiteral("File"), QStringLiteral("Line"), QStringLiteral("Problem")});
+    ProblemList->setRootIsDecorated(false);
+    ProblemList->setSelectionMode(QAbstractItemView::SingleSelection);
+    ProblemList->header()->setSectionResizeMode(0, QHeaderView::Interactive);
+    ProblemList->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    ProblemList->setColumnWidth(0, 260);
+    ProblemList->setColumnWidth(1, 60);
+    Queue = new TPublishQueue(this);
+    LowerTabs = new QTabWidget(this);
+    LowerTabs->addTab(ProblemList, QStringLiteral("&Link problems"));
+    LowerTabs->addTab(Queue, QStringLiteral("&Queue"));
+    SideBySide = new QSplitter(Qt::Horizontal, this);
+    SideBySide->addWidget(Titled(SideBySide, QStringLiteral("S&ite files"), SiteTree));
+    SideBySide->addWidget(Titled(SideBySide, QStringLiteral("Ser&ver files"), ServerTree));
+    UpperLower = new QSplitter(Qt::Vertical, this);
+    UpperLower->addWidget(SideBySide);
+    UpperLower->addWidget(LowerTabs);
+    UpperLower->setStretchFactor(0, 3);
+    UpperLower->setStretchFactor(1, 1);
+    setCentralWidget(UpperLower);
+    SummaryLabel = new QLabel(this);
+    statusBar()->addWidget(SummaryLabel, 1);
+
+    ProfileBox = new QComboBox(this);
+    ProfileBox->setMinimumContentsLength(16);
+    auto* bar = addToolBar(QStringLiteral("Server"));
+    bar->setObjectName(QStringLiteral("ServerBar"));
+    auto* label = new QLabel(QStringLiteral(" Pro&file: "), bar);
+    label->setBuddy(ProfileBox);
+    bar->addWidget(label);
+    bar->addWidget(ProfileBox);
+    connect(ProfileBox, &QComboBox::activated, this, &TSiteWindow::ProfileChosen);
+
+    connect(SiteTree, &QTreeWidget::itemActivated, this, &TSiteWindow::SiteItemActivated);
+    connect(ServerTree, &QTreeWidget::itemActivated, this, &TSiteWindow::ServerItemActivated);
+    connect(ServerTree, &QTreeWidget::itemExpanded, this, &TSiteWindow::ListServerFolder);
+    connect(ProblemList, &QTreeWidget::itemActivated, this, &TSiteWindow::ProblemActivated);
+    connect(Queue, &TPublishQueue::CancelClicked, this, &TSiteWindow::CancelPublish);
+    setTabOrder(ProfileBox, SiteTree);
+    setTabOrder(SiteTree, ServerTree);
+    setTabOrder(ServerTree, LowerTabs);
+}
+
+void TSiteWindow::BuildMenus()
+{
+    const auto add = [this](QMenu* menu, const QString& text, QKeySequence keys, auto slot) {
+        QAction* action = menu->addAction(text, this, slot);
+        action->setShortcut(keys);
+        return action;
+    };
+    QMenu* siteMenu = menuBar()->addMenu(QStringLiteral("&Site"));
+    openSiteAction_ = add(siteMenu, QStringLiteral("&Open Site..."), QKeySequence::Open, &TSiteWindow::OpenSiteClick);
+    newSiteAction_ = add(siteMenu, QStringLiteral("&New Site from Folder..."), QKeySequence::New,
+                         [this] { NewSiteForFolder({}); });
+    refreshAction_ = add(siteMenu, QStringLiteral("&Refresh"), QKeySequence::Refresh, &TSiteWindow::Refresh);
+    siteMenu->addSeparator();
+    PublishOnSaveAction = siteMenu->addAction(QStringLiteral("Publish on &Save"));
+    PublishOnSaveAction->setCheckable(true);
+    connect(PublishOnSaveAction, &QAction::toggled, this, &TSiteWindow::SetPublishOnSave);
+    siteMenu->addSeparator();
+    add(siteMenu, QStringLiteral("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W), &QWidget::close);
+
+    QMenu* publishMenu = menuBar()->addMenu(QStringLiteral("&Publish"));
+    publishAllAction_ = add(publishMenu, QStringLiteral("Publish &All Changes"), QKeySequence(Qt::CTRL | Qt::Key_P),
+                            [this] { Publish(TPublishScope::All); });
+    publishSelectionAction_ = add(publishMenu, QStringLiteral("Publish &Selection"),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] { Publish(TPublishScope::Selection); });
+    publishPageAction_ = add(publishMenu, QStringLiteral("Publish This &Page"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P),
+                             [this] { Publish(TPublishScope::Page); });
+    publishMenu->addSeparator();
+    cancelAction_ = add(publishMenu, QStringLiteral("&Cancel Publish"), QKeySequence(Qt::Key_Escape), &TSiteWindow::CancelPublish);
+
+    QMenu* serverMenu = menuBar()->addMenu(QStringLiteral("Se&rver"));
+    add(serverMenu, QStringLiteral("&New Folder..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), &TSiteWindow::NewFolderClick);
+    add(serverMenu, QStringLiteral("Re&name..."), QKeySequence(Qt::Key_F2), &TSiteWindow::RenameClick);
+    add(serverMenu, QStringLiteral("&Delete..."), QKeySequence::Delete, &TSiteWindow::DeleteClick);
+    serverMenu->addSeparator();
+    add(serverMenu, QStringLiteral("New &Profile..."), QKeySequence(), &TSiteWindow::NewProfileClick);
+    add(serverMenu, QStringLiteral("&Edit Profile..."), QKeySequence(), &TSiteWindow::EditProfileClick);
+
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    add(helpMenu, QStringLiteral("Site Window &Help"), QKeySequence::HelpContents, &TSiteWindow::ShowHelp);
+}
+
+void TSiteWindow::RestoreLayout()
+{
+    resize(960, 640);
+    if (settingsPath_.isEmpty())
+        return;
+    QSettings settings(settingsPath_, QSettings::IniFormat);
+    restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    SideBySide->restoreState(settings.value(QStringLiteral("window/sideBySide")).toByteArray());
+    UpperLower->restoreState(settings.value(QStringLiteral("window/upperLower")).toByteArray());
+}
+
+void TSiteWindow::SaveLayout()
+{
+    if (settingsPath_.isEmpty())
+        return;
+    QSettings settings(settingsPath_, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("window/sideBySide"), SideBySide->saveState());
+    settings.setValue(QStringLiteral("window/upperLower"), UpperLower->saveState());
+}
+
+bool TSiteWindow::PublishOnSave() const
+{
+    if (!site_ || settingsPath_.isEmpty())
+        return PublishOnSaveAction->isChecked();
+    const QSettings settings(settingsPath_, QSettings::IniFormat);
+    return settings.value(QStringLiteral("publishOnSave")).toStringList().contains(QFile::decodeName(site_->Folder().c_str()));
+}
+
+void TSiteWindow::SetPublishOnSave(bool on)
+{
+    if (PublishOnSaveAction->isChecked() != on)
+        PublishOnSaveAction->setChecked(on);
+    if (!site_ || settingsPath_.isEmpty())
+        return;
+    QSettings settings(settingsPath_, QSettings::IniFormat);
+    QStringList sites = settings.value(QStringLiteral("publishOnSave")).toStringList();
+    const QString folder = QFile::decodeName(site_->Folder().c_str());
+    sites.removeAll(folder);
+    if (on)
+        sites << folder;
+    settings.setValue(QStringLiteral("publishOnSave"), sites);
+}
+
+bool TSiteWindow::Busy() const { return jobs_->Running() > 0 || publisher_ != nullptr || refreshing_; }
+
+void TSiteWindow::UpdateActions()
+{
+    const bool publishing = publisher_ != nullptr;
+    const bool idleSite = site_ && !publishing;
+    for (QAction* action : {publishAllAction_, publishSelectionAction_, publishPageAction_})
+        action->setEnabled(idleSite && !refreshing_);
+    refreshAction_->setEnabled(!refreshing_ && !publishing && (site_ || browsed_));
+    cancelAction_->setEnabled(publishing);
+    PublishOnSaveAction->setEnabled(site_.has_value());
+    ProfileBox->setEnabled(!site_);
+}
+
+void TSiteWindow::LoadProfiles()
+{
+    const QString current = ProfileBox->currentText();
+    ProfileBox->clear();
+    ProfileBox->addItems(ProfileNamesIn(connectSetPath_));
+    ProfileBox->setCurrentIndex(current.isEmpty() ? -1 : ProfileBox->findText(current));
+}
+
+void TSiteWindow::closeEvent(QCloseEvent* event)
+{
+    if (publisher_) {
+        if (!platform().Confirm(QStringLiteral("Confirm"),
+                                QStringLiteral("A publish is running. Stop it and close the window?"))) {
+            event->ignore();
+            return;
+        }
+        // The safe replace leaves each file on the server whole: the old one or the new one.
+        publisher_->Cancel();
+    }
+    jobs_->DropResultsAndWait();
+    SaveLayout();
+    event->accept();
+}
+
+bool TSiteWindow::OpenSite(const std::string& folder)
+{
+    try {
+        site_ = TSite::Open(folder);
+    } catch (const std::exception& error) {
+        platform().ShowError(QString::fromStdString(error.what()));
+        return false;
+    }
+    browsed_.reset();
+    openedSiteFiles_.clear();
+    snapshot_ = TSiteSnapshot{};
+    setWindowTitle(QStringLiteral("Tallo Site - ") + QFile::decodeName(site_->Folder().c_str()));
+    ProfileBox->setCurrentIndex(ProfileBox->findText(QString::fromStdString(site_->Settings().Profile)));
+    PublishOnSaveAction->setChecked(PublishOnSave());
+    SiteTree->clear();
+    ServerTree->clear();
+    ProblemList->clear();
+    Refresh();
+    return true;
+}
+
+void TSiteWindow::OpenSiteClick()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Open Site"));
+    if (!folder.isEmpty())
+        OpenSite(QFile::encodeName(folder).toStdString());
+}
+
+void TSiteWindow::NewSiteForFolder(const std::string& folder)
+{
+    TRemoteLister lister = [this](const TConnectionProfile& profile, const std::string& folder,
+                                  std::function<void(std::vector<TRemoteEntry>, QString)> done) {
+        auto entries = std::make_shared<std::vector<TRemoteEntry>>();
+        const TSessionOptions options = SessionOptions();
+        jobs_->Start(
+            [profile, folder, options, entries] {
+                TWindowTrustListener listener;
+                auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
+                *entries = session->List(folder);
+                session->Close();
+            },
+            [entries, done](std::exception_ptr failure) {
+                QString error;
+                try {
+                    if (failure)
+                        std::rethrow_exception(failure);
+                } catch (const std::exception& thrown) {
+                    error = QString::fromStdString(thrown.what());
+                }
+                done(std::move(*entries), error);
+            });
+    };
+    TSiteSetupDialog dialog(connectSetPath_, lister, this);
+    dialog.FolderEdit->setText(QFile::decodeName(folder.c_str()));
+    const bool made = platform().ExecModal(dialog) == QDialog::Accepted && dialog.Made();
+    LoadProfiles();
+    if (made)
+        OpenSite(dialog.Made()->Folder());
+}
+
+void TSiteWindow::NewProfileClick()
+{
+    if (MakeProfile(this, connectSetPath_))
+        LoadProfiles();
+}
+
+void TSiteWindow::EditProfileClick()
+{
+    const QString name = ProfileBox->currentText();
+    if (name.isEmpty()) {
+        platform().ShowMessage(QStringLiteral("Please, select the FTP Connection!"));
+        return;
+    }
+    EditProfile(this, connectSetPath_, name.toStdString());
+    LoadProfiles();
+}
+
+void TSiteWindow::ProfileChosen(int index)
+{
+    if (!site_ && index >= 0)
+        BrowseProfile(ProfileBox->itemText(index).toStdString());
+}
+
+void TSiteWindow::ShowHelp()
+{
+    auto* help = new HelpWindow;
+    help->setAttribute(Qt::WA_DeleteOnClose);
+    help->Browser()->setSource(QUrl(QStringLiteral("qrc:/help/site.html")));
+    platform().ShowModeless(*help);
+}
+
+TSessionOptions TSiteWindow::SessionOptions() const { return TSessionOptions{}; }
+
+std::optional<TConnectionProfile> TSiteWindow::CurrentProfile() const
+{
+    if (browsed_)
+        return browsed_;
+    if (!site_)
+        return std::nullopt;
+    return ProfileNamed(connectSetPath_, site_->Settings().Profile);
+}
+
+std::string TSiteWindow::ServerName() const
+{
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    return profile ? profile->UserID + "@" + profile->Host + (profile->Port.empty() ? "" : "_" + profile->Port) : "server";
+}
+
+void TSiteWindow::ReportFailure(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        platform().ShowError(QString::fromStdString(error.what()));
+    }
+}
+
+void TSiteWindow::SetStatus(const QString& text) { statusBar()->showMessage(text, 8000); }

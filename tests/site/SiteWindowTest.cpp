@@ -1,0 +1,248 @@
+// The site window offscreen against pyftpdlib on 127.0.0.1: a site made from a folder, its statuses,
+// a publish, a conflict answered both ways, and a file on the server opened in a stand-in editor
+// (a listener on the instance socket), saved and put back, once over a server copy changed meanwhile.
+
+#include "desktop/InstanceProtocol.h"
+#include "site/widget/PublishQueue.h"
+#include "site/widget/SiteSetupDialog.h"
+#include "site/widget/SiteWindow.h"
+#include "support/ScopedEnvironment.h"
+#include "support/ScriptedPlatform.h"
+#include "support/net/RealFtpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+bool WaitFor(const std::function<bool()>& done, int milliseconds = 30000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The editor's end of the instance socket: takes every request and answers "ok".
+class TStandInEditor {
+public:
+    explicit TStandInEditor(const std::string& socketPath) : listener_(TInstanceListener::Listen(socketPath))
+    {
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~TStandInEditor()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    bool Listening() const { return listener_ != nullptr; }
+    std::vector<std::string> Opened()
+    {
+        const std::lock_guard lock(mutex_);
+        return opened_;
+    }
+
+private:
+    void Serve()
+    {
+        while (!stop_ && listener_) {
+            const int fd = listener_->Accept();
+            if (fd < 0) {
+                ::usleep(5000);
+                continue;
+            }
+            TRequestReader reader;
+            TRequestState state = TRequestState::Incomplete;
+            for (int wait = 0; wait < 500 && state == TRequestState::Incomplete; ++wait)
+                if ((state = reader.ReadFrom(fd)) == TRequestState::Incomplete)
+                    ::usleep(5000);
+            if (state == TRequestState::Complete) {
+                SendOpenReply(fd);
+                const std::lock_guard lock(mutex_);
+                opened_.insert(opened_.end(), reader.Request().Paths.begin(), reader.Request().Paths.end());
+            }
+            ::close(fd);
+        }
+    }
+
+    std::unique_ptr<TInstanceListener> listener_;
+    std::atomic<bool> stop_ = false;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<std::string> opened_;
+};
+
+class SiteWindowTest : public testing::Test {
+protected:
+    SiteWindowTest()
+        : server_(RealFtpServer::Start(FtpServerKind::Pyftpdlib)), work_(MakeTempDirectory("tallo-site-window-")),
+          runtime_(fs::path(work_) / "runtime"), cache_(fs::path(work_) / "cache"),
+          runtimeVariable_("XDG_RUNTIME_DIR", runtime_.c_str()), cacheVariable_("XDG_CACHE_HOME", cache_.c_str())
+    {
+        fs::create_directories(runtime_);
+        ::chmod(runtime_.c_str(), 0700);
+        WriteFile(ConnectSet(), "web\r\n" + server_->User() + "\r\n" + server_->Password() + "\r\n127.0.0.1\r\nYes\r\n" +
+                                    std::to_string(server_->Port()) + "\r\n\r\n");
+        WriteFile(Site() / "index.html", "<a href=\"about.html\">about</a>\n<img src=\"logo.png\">\n");
+        WriteFile(Site() / "about.html", "<p>about</p>\n<img src=\"missing.png\">\n");
+        WriteFile(Site() / "logo.png", std::string(5000, 'L'));
+        editor_ = std::make_unique<TStandInEditor>(runtime_ + "/tallo.socket");
+        window_ = std::make_unique<TSiteWindow>(ConnectSet().string(), QString());
+    }
+    ~SiteWindowTest() override
+    {
+        window_.reset();
+        editor_.reset();
+        RemoveTree(work_);
+    }
+
+    fs::path ConnectSet() const { return fs::path(work_) / "connect.set"; }
+    fs::path Site() const { return fs::path(work_) / "site"; }
+    fs::path Remote() const { return fs::path(server_->UploadPath()); }
+    bool Idle() { return WaitFor([&] { return !window_->Busy(); }); }
+
+    // "New Site" for the site folder with the profile and remote folder "upload".
+    void MakeSite()
+    {
+        platform_.AnswerModal([&](QDialog& dialog) {
+            auto& setup = dynamic_cast<TSiteSetupDialog&>(dialog);
+            EXPECT_EQ(setup.FolderEdit->text().toStdString(), Site().string());
+            setup.ProfileBox->setCurrentText(QStringLiteral("web"));
+            setup.RemoteEdit->setText(QStringLiteral("upload"));
+            setup.OkButton->click();
+            return dialog.result();
+        });
+        window_->NewSiteForFolder(Site().string());
+        ASSERT_TRUE(window_->Site().has_value());
+        ASSERT_TRUE(Idle());
+    }
+
+    QString StatusOf(const QString& path) const
+    {
+        const auto found = window_->SiteTree->findItems(path.section('/', -1), Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? QStringLiteral("(not listed)") : found.front()->text(1);
+    }
+
+    void PublishAll()
+    {
+        window_->Publish(TPublishScope::All);
+        ASSERT_TRUE(WaitFor([&] { return !platform_.MessageTexts(MessageKind::Plain).empty() && !window_->Busy(); }));
+    }
+
+    ScriptedPlatform platform_;
+    std::unique_ptr<RealFtpServer> server_;
+    std::string work_;
+    std::string runtime_;
+    std::string cache_;
+    ScopedEnvironment runtimeVariable_;
+    ScopedEnvironment cacheVariable_;
+    std::unique_ptr<TStandInEditor> editor_;
+    std::unique_ptr<TSiteWindow> window_;
+};
+
+TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUntilAnswered)
+{
+    MakeSite();
+    EXPECT_EQ(StatusOf("index.html"), "new");
+    EXPECT_EQ(StatusOf("about.html"), "new, broken references");
+    EXPECT_TRUE(window_->SummaryLabel->text().startsWith("2 files would go up")) << window_->SummaryLabel->text().toStdString();
+    ASSERT_EQ(window_->ProblemList->topLevelItemCount(), 1);
+    EXPECT_EQ(window_->ProblemList->topLevelItem(0)->text(0), "about.html");
+    EXPECT_EQ(window_->ProblemList->topLevelItem(0)->text(1), "2");
+
+    PublishAll();
+    EXPECT_TRUE(platform_.MessageTexts(MessageKind::Plain).back().startsWith("2 sent, 0 removed, 0 failed."));
+    EXPECT_EQ(ReadFile(Remote() / "logo.png"), std::string(5000, 'L'));
+    EXPECT_FALSE(fs::exists(Remote() / "about.html"));
+    EXPECT_EQ(window_->Queue->RowPercent("logo.png"), 100);
+    EXPECT_EQ(StatusOf("index.html"), "unchanged");
+
+    // A colleague changes index.html on the server while it is changed here too.
+    WriteFile(Remote() / "index.html", "theirs, longer than before\n");
+    WriteFile(Site() / "index.html", "ours\n");
+    struct Case {
+        int Answer;  // 0 skip, 1 overwrite
+        std::string ServerAfter;
+    };
+    for (const Case& answer : {Case{0, "theirs, longer than before\n"}, Case{1, "ours\n"}}) {
+        SCOPED_TRACE(answer.Answer);
+        platform_.ClearRecords();
+        platform_.askAnswers.push_back(answer.Answer);
+        PublishAll();
+        ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), 1u);
+        EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).front().startsWith("index.html changed on the server"));
+        EXPECT_EQ(ReadFile(Remote() / "index.html"), answer.ServerAfter);
+    }
+    EXPECT_EQ(StatusOf("index.html"), "unchanged");
+}
+
+TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedButNeverOverAChangedCopy)
+{
+    WriteFile(Remote() / "news.html", "<p>old news</p>\n");
+    WriteFile(fs::path(server_->UploadPath()).parent_path() / "outside.txt", "not the site's");
+    MakeSite();
+    ASSERT_EQ(StatusOf("news.html"), "on the server only");
+
+    window_->OpenRemoteFile("upload/news.html");
+    const std::string local = (Site() / "news.html").string();
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened() == std::vector<std::string>{local}; }));
+    EXPECT_EQ(ReadFile(local), "<p>old news</p>\n");
+
+    WriteFile(local, "<p>fresh news</p>\n");  // the editor saves
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(Remote() / "news.html") == "<p>fresh news</p>\n"; }));
+    ASSERT_TRUE(Idle());
+
+    // Somebody else changes the server's copy; the next save asks, and keeping theirs sends nothing.
+    WriteFile(Remote() / "news.html", "<p>their news, meanwhile</p>\n");
+    platform_.askAnswers.push_back(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WriteFile(local, "<p>my second news</p>\n");
+    ASSERT_TRUE(WaitFor([&] { return !platform_.MessageTexts(MessageKind::Question).empty(); }));
+    EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).front().startsWith("upload/news.html changed on the server"));
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(ReadFile(Remote() / "news.html"), "<p>their news, meanwhile</p>\n");
+
+    // A file outside the site's folder goes to a private cache.
+    window_->OpenRemoteFile("outside.txt");
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 2; }));
+    const std::string cached = editor_->Opened().back();
+    EXPECT_TRUE(cached.starts_with(cache_ + "/tallo/remote/")) << cached;
+    EXPECT_EQ(ReadFile(cached), "not the site's");
+    struct stat info {};
+    ASSERT_EQ(::stat((cache_ + "/tallo").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+}  // namespace
