@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <set>
 #include <sys/stat.h>
 #include <unordered_map>
@@ -99,6 +100,16 @@ void CheckReference(const std::string& siteFolder, const TSiteIndex& index, cons
     links.Problems.push_back(std::move(problem));
 }
 
+bool SameStamp(const TLocalFile& a, const TLocalFile& b) { return a.Size == b.Size && a.ModifiedNs == b.ModifiedNs; }
+
+// Pages written this recently are read again next time.
+constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
+
+std::int64_t NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 bool IsPagePath(std::string_view path)
@@ -144,7 +155,8 @@ std::optional<std::string> ResolveReference(std::string_view pagePath, std::stri
     return resolved;
 }
 
-TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& files, const std::vector<std::string>& pages)
+TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& files, const std::vector<std::string>& pages,
+                           TReferenceCache* cache)
 {
     TSiteIndex index{files, FoldersOf(files), {}};
     for (const auto& [path, file] : files)
@@ -156,13 +168,28 @@ TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& fil
         for (const auto& [path, file] : files)
             if (IsPagePath(path))
                 toCheck.push_back(path);
+    if (cache != nullptr)
+        std::erase_if(*cache, [&](const auto& entry) { return !files.contains(entry.first); });
+    const std::int64_t settledBeforeNs = NowNs() - kRacyWindowNs;
     TLinkReport report;
     std::string bytes;
+    std::vector<TPageReference> read;
     for (const std::string& page : toCheck) {
         TPageLinks& links = report[page];
-        if (ReadWholeFile(siteFolder + "/" + page, bytes) != 0)
-            continue;
-        for (const TPageReference& reference : FindPageReferences(bytes))
+        const auto file = files.find(page);
+        const std::vector<TPageReference>* references = nullptr;
+        if (cache != nullptr && file != files.end())
+            if (auto cached = cache->find(page); cached != cache->end() && SameStamp(cached->second.Stamp, file->second))
+                references = &cached->second.References;
+        if (references == nullptr) {
+            if (ReadWholeFile(siteFolder + "/" + page, bytes) != 0)
+                continue;
+            read = FindPageReferences(bytes);
+            references = &read;
+            if (cache != nullptr && file != files.end() && file->second.ModifiedNs < settledBeforeNs)
+                references = &((*cache)[page] = TCachedReferences{file->second, std::move(read)}).References;
+        }
+        for (const TPageReference& reference : *references)
             CheckReference(siteFolder, index, page, reference, links);
     }
     return report;

@@ -5,6 +5,7 @@
 // scheme (http:, mailto:, data:, ...), "//host" and bare "#fragments" are not checked; "?query" and
 // "#fragment" are cut off and %XX decoded before the look-up.
 
+#include "site/PageReferences.h"
 #include "site/SiteScan.h"
 
 #include <cstdint>
@@ -41,9 +42,20 @@ bool IsPagePath(std::string_view path);
 // scheme, fragment only, empty). outside is set when it climbs above the site folder.
 std::optional<std::string> ResolveReference(std::string_view pagePath, std::string_view reference, bool& outside);
 
+// The references of pages as last read, each with the size and time the page had then, so that a
+// check run again reads only the pages that moved. A page written in the last seconds is not kept: a
+// second write within the clock's step could leave size and time as they were.
+struct TCachedReferences {
+    TLocalFile Stamp;
+    std::vector<TPageReference> References;
+};
+using TReferenceCache = std::map<std::string, TCachedReferences>;  // by page path
+
 // Checks the given pages (all pages of files when pages is empty). siteFolder is where pages are read.
+// With a cache, pages whose size and time match it are not read again; the cache is brought up to date
+// (pages gone from files are dropped from it).
 TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& files,
-                           const std::vector<std::string>& pages = {});
+                           const std::vector<std::string>& pages = {}, TReferenceCache* cache = nullptr);
 
 // "page:line: what" for a person.
 std::string LinkProblemText(const TLinkProblem& problem);

@@ -1,6 +1,7 @@
 #include "site/SiteSnapshot.h"
 
 #include <algorithm>
+#include <map>
 
 std::size_t TSiteSnapshot::FilesToSend() const
 {
@@ -18,13 +19,13 @@ std::size_t TSiteSnapshot::LinkProblemCount() const
 }
 
 TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
-                               TTransferListener& listener)
+                               TTransferListener& listener, TReferenceCache* linkCache)
 {
     TSiteSnapshot snapshot;
     TPublishRecord record(site.Folder());
     record.Load();
     snapshot.Files = site.Scan();
-    snapshot.Links = CheckSiteLinks(site.Folder(), snapshot.Files);
+    snapshot.Links = CheckSiteLinks(site.Folder(), snapshot.Files, {}, linkCache);
     if (profile == nullptr) {
         snapshot.RemoteError = "the site's profile \"" + site.Settings().Profile + "\" is not in connect.set";
     } else {
@@ -40,6 +41,39 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
                                           snapshot.Remote ? &*snapshot.Remote : nullptr, site.Patterns());
     snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
     return snapshot;
+}
+
+void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report)
+{
+    std::map<std::string, TPublishAction> done;
+    for (const TItemResult& result : report.Results)
+        if (result.Outcome == TItemOutcome::Done)
+            done.emplace(result.Path, result.Action);
+    std::erase_if(snapshot.Statuses, [&](TFileStatus& status) {
+        const auto found = done.find(status.Path);
+        if (found == done.end())
+            return false;
+        if (found->second == TPublishAction::Remove) {
+            if (snapshot.Remote)
+                snapshot.Remote->Files.erase(status.Path);
+            return !status.LocalFile.has_value();
+        }
+        if (found->second != TPublishAction::Upload || !status.LocalFile)
+            return false;
+        status.State = TFileState::Unchanged;
+        status.Local = TLocalChange::None;
+        if (snapshot.Remote) {
+            const std::size_t slash = status.Path.rfind('/');
+            TRemoteEntry entry{slash == std::string::npos ? status.Path : status.Path.substr(slash + 1), TRemoteKind::File,
+                               status.LocalFile->Size, std::nullopt};
+            status.Remote = entry;
+            snapshot.Remote->Files[status.Path] = std::move(entry);
+            for (std::size_t cut = status.Path.find('/'); cut != std::string::npos; cut = status.Path.find('/', cut + 1))
+                snapshot.Remote->Folders.insert(status.Path.substr(0, cut));
+        }
+        return false;
+    });
+    snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
 }
 
 TPublishPlan KeepOnlyPaths(TPublishPlan plan, const std::set<std::string>& paths)

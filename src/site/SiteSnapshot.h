@@ -7,6 +7,7 @@
 #include "site/PublishPlan.h"
 #include "site/RemoteTree.h"
 #include "site/Site.h"
+#include "site/SitePublisher.h"
 #include "site/SiteStatus.h"
 
 #include <optional>
@@ -29,9 +30,14 @@ struct TSiteSnapshot {
 
 // Lists the server over a session of its own; a server that cannot be reached leaves Remote empty and
 // says why in RemoteError rather than failing the whole snapshot. Throws ERecordError and EFileError
-// for the site's own files.
+// for the site's own files. linkCache: the pages' references from the last snapshot (see CheckSiteLinks).
 TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
-                               TTransferListener& listener);
+                               TTransferListener& listener, TReferenceCache* linkCache = nullptr);
+
+// The snapshot as it stands after a publish, without reading the site or the server again: files sent
+// are unchanged and on the server with their size, files removed are gone, and the plan is made anew.
+// Failed and cancelled items keep their status.
+void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report);
 
 // A plan kept to the given paths (files, or folders standing for every file below them).
 TPublishPlan KeepOnlyPaths(TPublishPlan plan, const std::set<std::string>& paths);

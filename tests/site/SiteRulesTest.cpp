@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -145,6 +147,45 @@ TEST(SiteRulesTest, LinkCheckNamesEachProblem)
                             "index.html:5: outside the site: ../up.html",
                         }));
     EXPECT_EQ(report.at("index.html").Targets, std::vector<std::string>{"img/Logo.png"});
+    RemoveTree(site);
+}
+
+TEST(SiteRulesTest, LinkCheckCacheReadsOnlyPagesThatMoved)
+{
+    const std::string site = MakeTempDirectory("tallo-link-cache-");
+    const auto write = [&](const std::string& path, const std::string& text, bool settled) {
+        std::ofstream(site + "/" + path, std::ios::trunc) << text;
+        if (settled)  // older than the racy window, so the cache may keep it
+            std::filesystem::last_write_time(site + "/" + path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    };
+    const auto problems = [&](TReferenceCache& cache) {
+        std::vector<std::string> texts;
+        for (const auto& [page, links] : CheckSiteLinks(site, ScanSite(site, TExcludePatterns(std::vector<std::string>{})), {}, &cache))
+            for (const TLinkProblem& problem : links.Problems)
+                texts.push_back(LinkProblemText(problem));
+        return texts;
+    };
+    struct Step {
+        const char* What;
+        std::function<void()> Change;
+        std::vector<std::string> Problems;
+        std::size_t Cached;
+    };
+    const std::vector<Step> steps{
+        {"first check", [&] { write("a.html", "<img src=\"x.png\">", true); write("b.html", "<a href=\"a.html\">", true); },
+         {"a.html:1: no such file: x.png"}, 2},
+        {"a missing file appears: a cached page is checked anew", [&] { write("x.png", "x", true); }, {}, 2},
+        {"a page changes", [&] { write("b.html", "\n<a href=\"gone.html\">", true); }, {"b.html:2: no such file: gone.html"}, 2},
+        {"a page just written is not kept", [&] { write("c.html", "<a href=\"y.png\">", false); },
+         {"b.html:2: no such file: gone.html", "c.html:1: no such file: y.png"}, 2},
+        {"a page is deleted", [&] { std::filesystem::remove(site + "/b.html"); }, {"c.html:1: no such file: y.png"}, 1},
+    };
+    TReferenceCache cache;
+    for (const Step& step : steps) {
+        step.Change();
+        EXPECT_EQ(problems(cache), step.Problems) << step.What;
+        EXPECT_EQ(cache.size(), step.Cached) << step.What;
+    }
     RemoveTree(site);
 }
 

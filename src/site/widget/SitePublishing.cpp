@@ -56,9 +56,9 @@ void TSiteWindow::Publish(TPublishScope scope, TPublishSummary summary, std::set
     const std::optional<TConnectionProfile> profile = CurrentProfile();
     const TSessionOptions options = SessionOptions();
     jobs_->Start(
-        [snapshot, site, profile, options] {
+        [snapshot, site, profile, options, cache = linkCache_] {
             TWindowTrustListener listener;
-            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener);
+            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener, cache.get());
         },
         [this, snapshot, scope, summary, paths](std::exception_ptr failure) {
             refreshing_ = false;
@@ -216,5 +216,10 @@ void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& r
         platform().ShowMessage(text);
     else
         SetStatus(text.section(QLatin1Char('\n'), 0, 0));
-    Refresh();
+    // What was sent is known: the rows change in place, without reading the site and the server again.
+    ApplyPublished(snapshot_, report);
+    ShowSnapshot(std::move(snapshot_));
+    if (!pendingSaves_.empty())
+        Publish(TPublishScope::Selection, TPublishSummary::StatusBar, std::exchange(pendingSaves_, {}));
+    emit WorkDone();
 }

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -44,10 +45,9 @@ std::string ParentOf(const std::string& path)
 
 void SetRemoteColumns(QTreeWidgetItem* item, const TRemoteEntry& entry)
 {
-    if (entry.Size)
-        item->setText(1, QString::number(*entry.Size));
-    if (entry.ModifiedUtc)
-        item->setText(2, QDateTime::fromSecsSinceEpoch(*entry.ModifiedUtc, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+    item->setText(1, entry.Size ? QString::number(*entry.Size) : QString());
+    item->setText(2, entry.ModifiedUtc ? QDateTime::fromSecsSinceEpoch(*entry.ModifiedUtc, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd hh:mm"))
+                                       : QString());
 }
 
 }  // namespace
@@ -59,6 +59,7 @@ void TSiteWindow::Refresh()
     if (!site_) {
         if (browsed_) {
             ServerTree->clear();
+            serverRows_.clear();
             ++serverGeneration_;
             auto* root = new QTreeWidgetItem(ServerTree, {QStringLiteral("(log-in folder)")});
             root->setData(0, kPathRole, QStringLiteral("."));
@@ -76,9 +77,9 @@ void TSiteWindow::Refresh()
     const std::optional<TConnectionProfile> profile = CurrentProfile();
     const TSessionOptions options = SessionOptions();
     jobs_->Start(
-        [snapshot, site, profile, options] {
+        [snapshot, site, profile, options, cache = linkCache_] {
             TWindowTrustListener listener;
-            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener);
+            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener, cache.get());
         },
         [this, snapshot](std::exception_ptr failure) {
             refreshing_ = false;
@@ -112,33 +113,56 @@ void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot)
 
 void TSiteWindow::FillSiteTree()
 {
+    // A refresh seldom adds or drops a file: then the rows stay and only their statuses change.
+    const bool samePaths = siteRows_.size() == snapshot_.Statuses.size() &&
+                           std::all_of(snapshot_.Statuses.begin(), snapshot_.Statuses.end(),
+                                       [this](const TFileStatus& status) { return siteRows_.contains(status.Path); });
     SiteTree->setUpdatesEnabled(false);
-    SiteTree->clear();
+    if (!samePaths) {
+        SiteTree->clear();
+        siteRows_.clear();
+    }
     std::map<std::string, QTreeWidgetItem*> folders;
     for (const TFileStatus& status : snapshot_.Statuses) {
         const auto links = snapshot_.Links.find(status.Path);
         const bool broken = links != snapshot_.Links.end() && !links->second.Problems.empty();
-        const std::size_t slash = status.Path.rfind('/');
-        auto* item = new QTreeWidgetItem(FolderItem(SiteTree, folders, ParentOf(status.Path)),
-                                         {Decoded(slash == std::string::npos ? status.Path : status.Path.substr(slash + 1)),
-                                          Decoded(StatusWords(status, broken))});
-        item->setData(0, kPathRole, Decoded(status.Path));
-        if (status.State == TFileState::ServerOnly || status.State == TFileState::DeletedLocally) {
+        QTreeWidgetItem*& item = siteRows_[status.Path];
+        if (item == nullptr) {
+            const std::size_t slash = status.Path.rfind('/');
+            item = new QTreeWidgetItem(FolderItem(SiteTree, folders, ParentOf(status.Path)),
+                                       {Decoded(slash == std::string::npos ? status.Path : status.Path.substr(slash + 1))});
+            item->setData(0, kPathRole, Decoded(status.Path));
+        }
+        item->setText(1, Decoded(StatusWords(status, broken)));
+        const bool italic = status.State == TFileState::ServerOnly || status.State == TFileState::DeletedLocally;
+        if (item->font(0).italic() != italic) {
             QFont font = item->font(0);
-            font.setItalic(true);
+            font.setItalic(italic);
             item->setFont(0, font);
         }
     }
-    SiteTree->expandToDepth(0);
+    if (!samePaths)
+        SiteTree->expandToDepth(0);
     SiteTree->setUpdatesEnabled(true);
 }
 
 void TSiteWindow::FillServerTreeFromSite()
 {
+    const bool samePaths = snapshot_.Remote && snapshot_.Remote->Folders == serverFolders_ && serverRows_.size() == snapshot_.Remote->Files.size() &&
+                           std::all_of(snapshot_.Remote->Files.begin(), snapshot_.Remote->Files.end(),
+                                       [this](const auto& file) { return serverRows_.contains(file.first); });
+    if (samePaths) {
+        for (const auto& [path, entry] : snapshot_.Remote->Files)
+            SetRemoteColumns(serverRows_[path], entry);
+        return;
+    }
     ServerTree->setUpdatesEnabled(false);
     ServerTree->clear();
+    serverRows_.clear();
+    serverFolders_.clear();
     ++serverGeneration_;
     if (snapshot_.Remote) {
+        serverFolders_ = snapshot_.Remote->Folders;
         const std::optional<TConnectionProfile> profile = CurrentProfile();
         const std::string remoteFolder = profile ? site_->RemoteFolder(*profile) : std::string();
         std::map<std::string, QTreeWidgetItem*> folders;
@@ -149,6 +173,7 @@ void TSiteWindow::FillServerTreeFromSite()
             auto* item = new QTreeWidgetItem(FolderItem(ServerTree, folders, ParentOf(path)), {Decoded(entry.Name)});
             item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
             SetRemoteColumns(item, entry);
+            serverRows_.emplace(path, item);
         }
         for (auto& [path, item] : folders)
             item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
@@ -183,6 +208,7 @@ void TSiteWindow::BrowseProfile(const std::string& name)
     site_.reset();
     snapshot_ = TSiteSnapshot{};
     SiteTree->clear();
+    siteRows_.clear();
     ProblemList->clear();
     setWindowTitle(QStringLiteral("Tallo Site - ") + Decoded(name));
     SummaryLabel->setText(QStringLiteral("Files opened from here are kept in the cache until they are saved back."));

@@ -261,11 +261,14 @@ bool TSiteWindow::OpenSite(const std::string& folder)
     browsed_.reset();
     openedSiteFiles_.clear();
     snapshot_ = TSiteSnapshot{};
+    linkCache_ = std::make_shared<TReferenceCache>();
     setWindowTitle(QStringLiteral("Tallo Site - ") + QFile::decodeName(site_->Folder().c_str()));
     ProfileBox->setCurrentIndex(ProfileBox->findText(QString::fromStdString(site_->Settings().Profile)));
     PublishOnSaveAction->setChecked(PublishOnSave());
     SiteTree->clear();
     ServerTree->clear();
+    siteRows_.clear();
+    serverRows_.clear();
     ProblemList->clear();
     Refresh();
     return true;

@@ -144,6 +144,12 @@ private:
     std::optional<TSite> site_;
     std::optional<TConnectionProfile> browsed_;  // the profile browsed outside any site
     TSiteSnapshot snapshot_;
+    // Kept across refreshes so that only pages that moved are read again; used by one job at a time.
+    std::shared_ptr<TReferenceCache> linkCache_ = std::make_shared<TReferenceCache>();
+    // The rows of the trees by site path, so a refresh that keeps the same files updates them in place.
+    std::map<std::string, QTreeWidgetItem*> siteRows_;
+    std::map<std::string, QTreeWidgetItem*> serverRows_;
+    std::set<std::string> serverFolders_;
     std::map<std::string, TFetchedFile> fetched_;   // by local path
     std::set<std::string> openedSiteFiles_;         // site files opened from the window (publish on save)
     std::set<std::string> putting_;                 // local paths being put back
