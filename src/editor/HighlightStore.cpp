@@ -137,6 +137,7 @@ void THighlightStore::LinesRemoved(int first, int count)
 void THighlightStore::TextReplaced()
 {
     states_.clear();
+    states_.ReserveWithRoom(static_cast<std::size_t>(buffer_.LineCount()));
     states_.insert(0, static_cast<std::size_t>(buffer_.LineCount()), 0);
     RequestWholeScan();
 }

@@ -71,6 +71,9 @@ public:
     // Load rule: as SetText, but the break style is remembered (CR if only CR seen, LF if only LF
     // seen, else CR LF) and a final break gives an empty last line.
     void LoadBytes(std::string bytes);
+    // Whether the bytes last given to SetText or LoadBytes were valid UTF-8 (found while splitting
+    // them, so that a large page is not read once more for it). True for a new page.
+    bool TextIsUtf8() const { return textIsUtf8_; }
     // Save rule: every line followed by the remembered break except the last.
     std::string SavedBytes() const;
     std::size_t SavedSize() const;
@@ -127,6 +130,7 @@ private:
     void ReleaseOwned(const LineSlot& slot);
     LineSlot NewOwned(std::string_view bytes);
     LineSlot View(std::uint64_t offset, std::uint64_t length);
+    [[gnu::cold]] LineSlot LongView(std::uint64_t offset, std::uint64_t length);
     std::size_t SlotLength(const LineSlot& slot) const;
     bool OnlyLineWithBytes(int line) const;
 
@@ -138,5 +142,6 @@ private:
     std::vector<TOwnedLine> owned_;
     std::vector<std::uint32_t> freeOwned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;
+    bool textIsUtf8_ = true;
     std::vector<TTextBufferObserver*> observers_;
 };
