@@ -200,6 +200,7 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
     lines_ = std::move(built.lines_);
     longViews_ = std::move(built.longViews_);
     textIsUtf8_ = built.textIsUtf8_;
+    edited_ = false;
     block_ = std::move(block);
     owned_.clear();
     owned_.shrink_to_fit();
@@ -310,6 +311,7 @@ bool TTextBuffer::OnlyLineWithBytes(int line) const
 void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view bytes)
 {
     if (bytes.empty()) return;
+    edited_ = true;
     assert(offset <= Line(line).size());
     MakeOwned(line).Insert(offset, bytes);
     for (auto* observer : observers_) observer->LineEdited(line, offset, 0, bytes.size());
@@ -318,6 +320,7 @@ void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view byte
 void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
 {
     if (length == 0) return;
+    edited_ = true;
     assert(offset + length <= Line(line).size());
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
     const std::size_t slotLength = SlotLength(slot);
@@ -333,6 +336,7 @@ void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
 
 void TTextBuffer::SplitLine(int line, std::size_t offset)
 {
+    edited_ = true;
     const auto at = static_cast<std::size_t>(line);
     assert(offset <= Line(line).size());
     LineSlot tail;
@@ -352,6 +356,7 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
 
 void TTextBuffer::JoinLine(int line)
 {
+    edited_ = true;
     assert(line + 1 < LineCount());
     const auto at = static_cast<std::size_t>(line);
     const LineSlot next = lines_[at + 1];
@@ -372,6 +377,7 @@ void TTextBuffer::JoinLine(int line)
 void TTextBuffer::InsertLines(int first, const std::vector<std::string_view>& lines)
 {
     if (lines.empty()) return;
+    edited_ = true;
     const auto at = static_cast<std::size_t>(first);
     lines_.insert(at, lines.size(), LineSlot{});
     for (std::size_t i = 0; i < lines.size(); ++i) lines_[at + i] = NewOwned(lines[i]);
@@ -381,6 +387,7 @@ void TTextBuffer::InsertLines(int first, const std::vector<std::string_view>& li
 void TTextBuffer::RemoveLines(int first, int count)
 {
     if (count <= 0) return;
+    edited_ = true;
     assert(first + count <= LineCount() && count < LineCount());
     for (int i = first; i < first + count; ++i) ReleaseOwned(lines_[static_cast<std::size_t>(i)]);
     lines_.erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));

@@ -102,6 +102,10 @@ public:
     // Lines held as copies of their own rather than views into the loaded block.
     std::size_t OwnedLineCount() const { return owned_.size() - freeOwned_.size(); }
 
+    // The bytes last given to SetText or LoadBytes while no edit has changed the lines since (the
+    // lines are then those bytes split by the load rule); none after an edit.
+    std::shared_ptr<const std::string> UneditedText() const { return edited_ ? nullptr : block_; }
+
     // The saved bytes frozen as they are now, cheaply: the loaded block is shared, not copied.
     TTextSnapshot Snapshot() const;
 
@@ -143,5 +147,6 @@ private:
     std::vector<std::uint32_t> freeOwned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;
     bool textIsUtf8_ = true;
+    bool edited_ = false;  // since the last SetText or LoadBytes
     std::vector<TTextBufferObserver*> observers_;
 };
