@@ -174,7 +174,7 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
         };
         std::size_t lineStart = 0;
         bool sawBreak = false;
-        const bool ascii = ForEachBreakByte(data, size, [&](std::size_t breakAt) {
+        const bool ascii = ForEachBreakByte(data, size, [&](std::size_t breakAt) __attribute__((always_inline)) {
             if (breakAt < lineStart) return;  // the LF of a CR LF, taken with its CR
             addLine(lineStart, breakAt - lineStart);
             std::size_t after = breakAt + 1;
@@ -350,7 +350,10 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
         owned_[slot.Ref()].Truncate(offset);
     }
     lines_.insert(at + 1, 1, tail);
-    for (auto* observer : observers_) observer->LineChanged(line);
+    // Told as the removal of the head line's tail, so that what is known of the head (states and
+    // column marks inside a long line) stays.
+    const std::size_t tailLength = SlotLength(tail);
+    for (auto* observer : observers_) observer->LineEdited(line, offset, tailLength, 0);
     for (auto* observer : observers_) observer->LinesInserted(line + 1, 1);
 }
 
@@ -362,16 +365,22 @@ void TTextBuffer::JoinLine(int line)
     const LineSlot next = lines_[at + 1];
     const LineSlot current = lines_[at];
     const std::size_t currentLength = SlotLength(current);
+    const std::size_t nextLength = SlotLength(next);
     if (!current.Owned() && !next.Owned() && current.Ref() + currentLength == next.Ref()) {
-        lines_[at] = View(current.Ref(), currentLength + SlotLength(next));  // neighbours in the block: no copy
+        lines_[at] = View(current.Ref(), currentLength + nextLength);  // neighbours in the block: no copy
+    } else if (current.Owned()) {
+        // Neither the owned lines nor the block move when an owned line grows: no copy of the tail
+        // first, which on a line of megabytes would cost its size again.
+        owned_[current.Ref()].Append(Line(line + 1));
+        ReleaseOwned(next);
     } else {
-        const std::string tailCopy(Line(line + 1));
+        const std::string tailCopy(Line(line + 1));  // making the line owned may move what it views
         MakeOwned(line).Append(tailCopy);
         ReleaseOwned(next);
     }
     lines_.erase(at + 1, 1);
     for (auto* observer : observers_) observer->LinesRemoved(line + 1, 1);
-    for (auto* observer : observers_) observer->LineChanged(line);
+    for (auto* observer : observers_) observer->LineEdited(line, currentLength, 0, nextLength);
 }
 
 void TTextBuffer::InsertLines(int first, const std::vector<std::string_view>& lines)
