@@ -350,11 +350,8 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
         owned_[slot.Ref()].Truncate(offset);
     }
     lines_.insert(at + 1, 1, tail);
-    // Told as the removal of the head line's tail, so that what is known of the head (states and
-    // column marks inside a long line) stays.
     const std::size_t tailLength = SlotLength(tail);
-    for (auto* observer : observers_) observer->LineEdited(line, offset, tailLength, 0);
-    for (auto* observer : observers_) observer->LinesInserted(line + 1, 1);
+    for (auto* observer : observers_) observer->LineSplit(line, offset, tailLength);
 }
 
 void TTextBuffer::JoinLine(int line)
@@ -379,8 +376,7 @@ void TTextBuffer::JoinLine(int line)
         ReleaseOwned(next);
     }
     lines_.erase(at + 1, 1);
-    for (auto* observer : observers_) observer->LinesRemoved(line + 1, 1);
-    for (auto* observer : observers_) observer->LineEdited(line, currentLength, 0, nextLength);
+    for (auto* observer : observers_) observer->LinesJoined(line, currentLength, nextLength);
 }
 
 void TTextBuffer::InsertLines(int first, const std::vector<std::string_view>& lines)

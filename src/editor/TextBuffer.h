@@ -56,6 +56,18 @@ public:
     virtual void LinesInserted(int first, int count) = 0;
     // The lines first..first+count-1 are gone; the lines after them moved up.
     virtual void LinesRemoved(int first, int count) = 0;
+    // line was split at offset: its tail of tailLength bytes is now line + 1.
+    virtual void LineSplit(int line, std::size_t offset, std::size_t tailLength)
+    {
+        LineEdited(line, offset, tailLength, 0);
+        LinesInserted(line + 1, 1);
+    }
+    // line + 1, of tailLength bytes, was appended to line, which had headLength bytes.
+    virtual void LinesJoined(int line, std::size_t headLength, std::size_t tailLength)
+    {
+        LinesRemoved(line + 1, 1);
+        LineEdited(line, headLength, 0, tailLength);
+    }
     // The whole text was replaced (load, replace all).
     virtual void TextReplaced() = 0;
 };
