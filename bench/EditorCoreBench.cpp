@@ -1,8 +1,11 @@
 // Load time, memory and keystroke cost of the editor's core model on a large generated page.
-//   bench_editor_core [megabytes=50] [folder=/tmp] [--page lines|one-line|short-lines]
+//   bench_editor_core [megabytes=50] [folder=/tmp] [--page lines|one-line|short-lines] [--load-rounds N]
 // The load runs in a child process so that its peak memory is measured on its own. one-line takes
 // the line breaks out of the page; short-lines writes megabytes million short lines, and the
 // figure index_bytes_per_line is the memory the loaded page takes beyond its bytes, per line.
+// --load-rounds N then loads the page N more times, each beside a raw read of the file (open, a
+// block of its size, read), and gives the medians and their ratio: the cost of the load beyond
+// what any reader pays, measured in one run.
 
 #include "editor/EditorModel.h"
 #include "editor/FileIO.h"
@@ -11,6 +14,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fcntl.h>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -63,6 +68,48 @@ std::string GeneratePage(std::size_t minBytes)
     return page + "</body>\r\n</html>\r\n";
 }
 
+// The least any load pays: the file's bytes in a block of memory of their size.
+std::size_t RawRead(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    ::lseek(fd, 0, SEEK_SET);
+    const std::unique_ptr<char[]> block(new char[static_cast<std::size_t>(size)]);
+    std::size_t used = 0;
+    for (ssize_t got; used < static_cast<std::size_t>(size) &&
+                      (got = ::read(fd, block.get() + used, static_cast<std::size_t>(size) - used)) > 0;)
+        used += static_cast<std::size_t>(got);
+    ::close(fd);
+    return used;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Loads beside raw reads, in turn, so that both see the machine in the same state.
+void CompareLoadWithRawRead(const std::string& path, int rounds)
+{
+    std::vector<double> loads, reads;
+    for (int round = 0; round < rounds; ++round) {
+        auto start = Clock::now();
+        if (RawRead(path) == 0) return;
+        reads.push_back(MillisecondsSince(start));
+        start = Clock::now();
+        {
+            TEditorModel model;
+            model.LoadFromFile(path);
+            loads.push_back(MillisecondsSince(start));
+        }
+    }
+    const double load = Median(loads), read = Median(reads);
+    std::printf("load_median_ms %.1f raw_read_median_ms %.1f load_over_raw_read %.2f (goal <= 1.5)\n", load, read,
+                load / read);
+}
+
 struct KeystrokeFigures {
     double MeanMs = 0;
     double MaxMs = 0;
@@ -86,7 +133,7 @@ KeystrokeFigures TimeKeystrokes(TEditorModel& model, TTextPosition at, int repea
     return figures;
 }
 
-int RunLoadChild(const std::string& path, std::size_t fileSize)
+int RunLoadChild(const std::string& path, std::size_t fileSize, int loadRounds)
 {
     const std::size_t baselinePeak = PeakRssBytes();
     const std::size_t baselineRss = CurrentRssBytes();
@@ -100,6 +147,10 @@ int RunLoadChild(const std::string& path, std::size_t fileSize)
                 model.LineCount(), static_cast<double>(peak) / static_cast<double>(fileSize),
                 static_cast<double>(loaded) / static_cast<double>(fileSize),
                 (static_cast<double>(loaded) - static_cast<double>(fileSize)) / model.LineCount());
+    if (loadRounds > 0) {
+        CompareLoadWithRawRead(path, loadRounds);
+        return 0;
+    }
 
     THtmlHighlighter highlighter;
     model.SetHighlighter(&highlighter);
@@ -165,8 +216,10 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> positional;
     std::string shape = "lines";
+    int loadRounds = 0;
     for (int index = 1; index < argc; ++index) {
         if (std::string(argv[index]) == "--page" && index + 1 < argc) shape = argv[++index];
+        else if (std::string(argv[index]) == "--load-rounds" && index + 1 < argc) loadRounds = std::atoi(argv[++index]);
         else positional.push_back(argv[index]);
     }
     const std::size_t megabytes = positional.size() > 0 ? std::strtoul(positional[0].c_str(), nullptr, 10) : 50;
@@ -189,7 +242,7 @@ int main(int argc, char** argv)
 
     const pid_t child = fork();
     if (child == 0) {
-        const int result = RunLoadChild(path, fileSize);
+        const int result = RunLoadChild(path, fileSize, loadRounds);
         std::fflush(stdout);
         _exit(result);
     }

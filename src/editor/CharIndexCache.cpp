@@ -20,6 +20,18 @@ void TCharIndexCache::LineEdited(int line, std::size_t offset, std::size_t remov
     columns_.LineEdited(line, offset, removed, inserted);
 }
 
+void TCharIndexCache::LineSplit(int line, std::size_t offset, std::size_t tailLength)
+{
+    Invalidate(line);
+    columns_.LineSplit(line, offset, tailLength);
+}
+
+void TCharIndexCache::LinesJoined(int line, std::size_t headLength, std::size_t tailLength)
+{
+    Invalidate(line);
+    columns_.LinesJoined(line, headLength, tailLength);
+}
+
 void TCharIndexCache::LinesInserted(int first, int count)
 {
     Invalidate(first);

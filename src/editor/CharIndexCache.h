@@ -30,6 +30,8 @@ private:
 
     void LineChanged(int line) override;
     void LineEdited(int line, std::size_t offset, std::size_t removed, std::size_t inserted) override;
+    void LineSplit(int line, std::size_t offset, std::size_t tailLength) override;
+    void LinesJoined(int line, std::size_t headLength, std::size_t tailLength) override;
     void LinesInserted(int first, int count) override;
     void LinesRemoved(int first, int count) override;
     void TextReplaced() override;

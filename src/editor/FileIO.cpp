@@ -7,10 +7,22 @@
 #include <functional>
 #include <new>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// A block of many megabytes is backed by large pages where the system allows it: filling it
+// then takes a few hundred page faults instead of one per 4 KB, which is much of a load's time.
+void AskForHugePages(char* data, std::size_t size)
+{
+    constexpr std::uintptr_t kHugePage = 2 << 20;
+    if (size < 4 * kHugePage) return;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHugePage - 1);
+    if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
 
 std::string ReadOpenFile(int fd, const struct stat& info, const std::function<EFileError()>& fail)
 {
@@ -20,6 +32,7 @@ std::string ReadOpenFile(int fd, const struct stat& info, const std::function<EF
     // One that reports no size (/proc) grows as it comes, and so does a file that grows while it is read.
     const std::size_t size = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 65536;
     bytes.reserve(size + size / 16);
+    AskForHugePages(bytes.data(), bytes.capacity());
     bytes.resize(size);
     std::size_t used = 0;
     while (true) {

@@ -27,6 +27,9 @@ public:
     }
 
     void reserve(std::size_t n) { if (gapStart_ == size()) storage_.reserve(n); }
+    // As reserve, with room behind for the first edits: a loaded index then grows without a copy,
+    // and room never written costs address space only.
+    void ReserveWithRoom(std::size_t n) { reserve(n + n / 64 + 1024); }
     // Elements that fit before the storage grows, while the gap is at the end (loading).
     std::size_t capacity() const { return storage_.capacity() - gapLength_; }
 
@@ -81,10 +84,15 @@ private:
         gapStart_ = at;
     }
 
+    // A gap of a small share of the size: each growth moves the elements after the gap, and the
+    // new gap's elements are written (and so become resident) at once.
     void Grow(std::size_t needed)
     {
         const std::size_t tail = storage_.size() - gapStart_ - gapLength_;
-        const std::size_t extra = std::max<std::size_t>({needed - gapLength_, storage_.size() / 8, 64});
+        const std::size_t extra = std::max<std::size_t>({needed - gapLength_, storage_.size() / 64, 64});
+        // Exactly the size needed rather than the vector's doubling, which would hold the old and
+        // a twice as large new block of a line index of many megabytes at once.
+        if (storage_.capacity() < storage_.size() + extra) storage_.reserve(storage_.size() + extra);
         storage_.resize(storage_.size() + extra);
         T* data = storage_.data();
         std::memmove(data + gapStart_ + gapLength_ + extra, data + gapStart_ + gapLength_, tail * sizeof(T));

@@ -35,6 +35,7 @@ THighlightStore::THighlightStore(TTextBuffer& buffer) : buffer_(buffer)
 
 THighlightStore::~THighlightStore()
 {
+    StopBackgroundScan();
     SetHighlighter(nullptr);
     buffer_.RemoveObserver(this);
 }
@@ -58,6 +59,35 @@ void THighlightStore::RequestWholeScan()
     stale_.clear();
     longLines_.Clear();
     if (buffer_.LineCount() > 0) stale_.push_back({0, buffer_.LineCount()});
+    StartBackgroundScan();
+}
+
+void THighlightStore::StartBackgroundScan()
+{
+    StopBackgroundScan();
+    if (!highlighter_ || buffer_.LineCount() < TBackgroundStateScan::kMinLines) return;
+    std::shared_ptr<const std::string> text = buffer_.UneditedText();
+    std::unique_ptr<TCustomHighlighter> scanner = highlighter_->NewScanner();
+    if (!text || !scanner) return;
+    background_ = std::make_unique<TBackgroundStateScan>(std::move(text), std::move(scanner), buffer_.LineCount());
+}
+
+void THighlightStore::TakeBackgroundStates(int line, TBackgroundWait wait)
+{
+    // While the scan runs the text is as loaded, so the stale lines are one run to the end.
+    if (stale_.empty()) {
+        StopBackgroundScan();
+        return;
+    }
+    StaleRun& run = stale_.front();
+    if (line < run.First) return;
+    const int done = wait == TBackgroundWait::Yes ? background_->WaitForLines(line + 1) : background_->LinesDone();
+    for (; run.First < done && run.First < run.End; ++run.First)
+        states_[static_cast<std::size_t>(run.First)] = background_->EndState(run.First);
+    if (run.First == run.End) {
+        stale_.erase(stale_.begin());
+        StopBackgroundScan();
+    }
 }
 
 int THighlightStore::ValidUpTo() const
@@ -88,18 +118,21 @@ void THighlightStore::MarkStale(int first, int count)
 
 void THighlightStore::LineChanged(int line)
 {
+    StopBackgroundScan();
     MarkStale(line, 1);
     longLines_.LineChanged(line);
 }
 
 void THighlightStore::LineEdited(int line, std::size_t offset, std::size_t removed, std::size_t inserted)
 {
+    StopBackgroundScan();
     MarkStale(line, 1);
     longLines_.LineEdited(line, offset, removed, inserted);
 }
 
 void THighlightStore::LinesInserted(int first, int count)
 {
+    StopBackgroundScan();
     states_.insert(static_cast<std::size_t>(first), static_cast<std::size_t>(count), 0);
     longLines_.LinesInserted(first, count);
     for (StaleRun& run : stale_) {
@@ -116,6 +149,7 @@ void THighlightStore::LinesInserted(int first, int count)
 
 void THighlightStore::LinesRemoved(int first, int count)
 {
+    StopBackgroundScan();
     states_.erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
     longLines_.LinesRemoved(first, count);
     const auto map = [&](int line) { return line <= first ? line : std::max(first, line - count); };
@@ -137,6 +171,7 @@ void THighlightStore::LinesRemoved(int first, int count)
 void THighlightStore::TextReplaced()
 {
     states_.clear();
+    states_.ReserveWithRoom(static_cast<std::size_t>(buffer_.LineCount()));
     states_.insert(0, static_cast<std::size_t>(buffer_.LineCount()), 0);
     RequestWholeScan();
 }
@@ -152,6 +187,11 @@ void THighlightStore::SetStartState(int line)
 void THighlightStore::ScanUpTo(int line)
 {
     if (!highlighter_) return;
+    // Lines near the scanned ones are scanned here; for lines far below, the other core is ahead.
+    if (background_) {
+        const bool far = stale_.empty() || line - stale_.front().First > kNearLines;
+        TakeBackgroundStates(line, far ? TBackgroundWait::Yes : TBackgroundWait::No);
+    }
     while (!stale_.empty() && stale_.front().First <= line) {
         const int current = stale_.front().First;
         const int state = ScanLine(current);
@@ -190,6 +230,12 @@ int THighlightStore::ScanLine(int line)
 bool THighlightStore::ScanAhead(std::size_t byteBudget)
 {
     if (!highlighter_) return false;
+    if (background_) {
+        // The other core is on it: wait about as long as this slice would scan, then take what it has.
+        const int first = stale_.empty() ? 0 : stale_.front().First;
+        TakeBackgroundStates(first + static_cast<int>(byteBudget / 16), TBackgroundWait::Yes);
+        return !stale_.empty();
+    }
     std::size_t spent = 0;
     while (!stale_.empty() && spent < byteBudget) {
         const int line = stale_.front().First;

@@ -6,14 +6,17 @@
 // computed state that agrees with the stored one lets the scan jump to the next stale line. The
 // results equal those of rescanning eagerly after every edit. Long lines also keep states at stops
 // inside them (LongLineStates), so that neither an edit nor the stretch in view needs a scan from
-// the line's start.
+// the line's start. A large page just loaded has its states computed on another core meanwhile
+// (BackgroundStateScan); the store takes them over as it needs them.
 
+#include "editor/BackgroundStateScan.h"
 #include "editor/GapVector.h"
 #include "editor/LongLineStates.h"
 #include "editor/TextBuffer.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -81,7 +84,15 @@ private:
     void LinesRemoved(int first, int count) override;
     void TextReplaced() override;
 
+    static constexpr int kNearLines = 16 * 1024;
+
     void MarkStale(int first, int count);
+    void StartBackgroundScan();
+    void StopBackgroundScan() { background_.reset(); }
+    // Takes over the background scan's states of the stale lines above `line`, waiting for them
+    // when `wait` says so; with TBackgroundWait::No only those already done.
+    enum class TBackgroundWait { No, Yes };
+    void TakeBackgroundStates(int line, TBackgroundWait wait);
     void ScanUpTo(int line);
     void SetStartState(int line);
     int StartStateOf(int line);
@@ -100,5 +111,6 @@ private:
     TGapVector<std::uint8_t> states_;
     std::vector<StaleRun> stale_;
     TLongLineStates longLines_;
+    std::unique_ptr<TBackgroundStateScan> background_;
     std::int64_t scannedLines_ = 0;
 };

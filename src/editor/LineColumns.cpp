@@ -205,6 +205,56 @@ void TLineColumns::Shift(Marks& marks, std::size_t counted, std::string_view byt
     }
 }
 
+void TLineColumns::LineSplit(int line, std::size_t offset, std::size_t tailLength)
+{
+    Marks tail;
+    if (const auto found = marks_.find(line); found != marks_.end() && tailLength >= kMarkedLineBytes) {
+        // The old marks after the break, counted from the tail's start: shifted back by what lay
+        // before the break (the head's bytes are still those of the old line up to it).
+        const std::vector<TColumnMark>& old = found->second.List;
+        const auto after = std::upper_bound(old.begin(), old.end(), offset,
+                                            [](std::size_t b, const TColumnMark& m) { return b < m.Byte; });
+        const TColumnMark at = Count(buffer_.Line(line), *(after - 1), offset, found->second.TabWidth, nullptr);
+        tail.TabWidth = found->second.TabWidth;
+        tail.List.push_back({});
+        tail.List.insert(tail.List.end(), after, old.end());
+        Shift(tail, 0, buffer_.Line(line + 1),
+              {-static_cast<std::int64_t>(offset), -at.Chars, -at.Display});
+    }
+    LineEdited(line, offset, tailLength, 0);
+    LinesInserted(line + 1, 1);
+    if (!tail.List.empty()) marks_.insert_or_assign(line + 1, std::move(tail));
+}
+
+void TLineColumns::LinesJoined(int line, std::size_t headLength, std::size_t tailLength)
+{
+    const auto foundTail = marks_.find(line + 1);
+    if (foundTail == marks_.end()) {
+        LinesRemoved(line + 1, 1);
+        LineEdited(line, headLength, 0, tailLength);
+        return;
+    }
+    Marks joined = std::move(foundTail->second);
+    LinesRemoved(line + 1, 1);
+    const std::string_view bytes = buffer_.Line(line);
+    // The head's marks, counted anew when it has none of the same tab width, up to its end.
+    std::vector<TColumnMark> head;
+    const auto foundHead = marks_.find(line);
+    if (foundHead != marks_.end() && foundHead->second.TabWidth == joined.TabWidth) {
+        head = std::move(foundHead->second.List);
+    } else {
+        head.push_back({});
+        head.push_back(Count(bytes, {}, headLength, joined.TabWidth, &head));
+    }
+    const std::size_t junction = head.size() - 1;
+    const TColumnMark headEnd = head.back();
+    head.insert(head.end(), joined.List.begin() + 1, joined.List.end());
+    joined.List = std::move(head);
+    Shift(joined, junction, bytes,
+          {static_cast<std::int64_t>(headLength), headEnd.Chars, headEnd.Display});
+    marks_.insert_or_assign(line, std::move(joined));
+}
+
 void TLineColumns::LinesInserted(int first, int count)
 {
     std::map<int, Marks> moved;

@@ -42,6 +42,10 @@ public:
     void LineChanged(int line) { marks_.erase(line); }
     void LinesInserted(int first, int count);
     void LinesRemoved(int first, int count);
+    // Enter and its undo in a long line: the marks on each side of the break are kept and moved
+    // rather than counted again over megabytes.
+    void LineSplit(int line, std::size_t offset, std::size_t tailLength);
+    void LinesJoined(int line, std::size_t headLength, std::size_t tailLength);
     void Clear() { marks_.clear(); }
 
 private:

@@ -12,23 +12,30 @@
 
 namespace {
 
-// Calls onBreak with the offset of every CR and LF, in order. Loading a large page is mostly this
-// search, so it takes 16 bytes at a time and walks the bits of the matches.
+// Calls onBreak with the offset of every CR and LF, in order, and says whether every byte is
+// ASCII. Loading a large page is mostly this search, so it takes 16 bytes at a time and walks the
+// bits of the matches; the ASCII test rides along, so that a page of ASCII (most pages) needs no
+// pass of its own to be known as UTF-8.
 template <typename OnBreak>
-void ForEachBreakByte(const char* data, std::size_t size, OnBreak&& onBreak)
+bool ForEachBreakByte(const char* data, std::size_t size, OnBreak&& onBreak)
 {
     std::size_t base = 0;
+    unsigned highBits = 0;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     for (; base + 16 <= size; base += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + base));
+        highBits |= static_cast<unsigned>(_mm_movemask_epi8(chunk));
         auto mask = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
         for (; mask != 0; mask &= mask - 1) onBreak(base + static_cast<std::size_t>(__builtin_ctz(mask)));
     }
 #endif
-    for (; base < size; ++base)
+    for (; base < size; ++base) {
+        highBits |= static_cast<unsigned char>(data[base]) & 0x80u;
         if (data[base] == '\r' || data[base] == '\n') onBreak(base);
+    }
+    return highBits == 0;
 }
 
 // Lines the bytes split into (every LF, and every CR not followed by LF, ends one), so that the
@@ -103,9 +110,16 @@ TTextBuffer::TTextBuffer() : block_(std::make_shared<std::string>())
     lines_.push_back(LineSlot{});
 }
 
-TTextBuffer::LineSlot TTextBuffer::View(std::uint64_t offset, std::uint64_t length)
+// Inlined into the load's loop, which runs once a line; the rare long view is kept out of it.
+inline TTextBuffer::LineSlot TTextBuffer::View(std::uint64_t offset, std::uint64_t length)
 {
-    if (length < LineSlot::kLongLength) return LineSlot{offset | (length << LineSlot::kLengthShift)};
+    if (length < LineSlot::kLongLength) [[likely]]
+        return LineSlot{offset | (length << LineSlot::kLengthShift)};
+    return LongView(offset, length);
+}
+
+TTextBuffer::LineSlot TTextBuffer::LongView(std::uint64_t offset, std::uint64_t length)
+{
     longViews_[offset] = length;
     return LineSlot{offset | (LineSlot::kLongLength << LineSlot::kLengthShift)};
 }
@@ -148,19 +162,19 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
         // of shorter lines has the rest of its lines counted once, so that the index grows once
         // to its final size rather than by doubling.
         built.lines_.reserve(std::min<std::size_t>(size / 24 + 16, limits.MaxLines + 1));
-        const auto addLine = [&](std::size_t start, std::size_t length) {
+        const auto addLine = [&](std::size_t start, std::size_t length) __attribute__((always_inline)) {
             if (length > limits.MaxLineBytes) [[unlikely]]
                 ThrowLineTooLong(limits);
             if (built.lines_.size() == built.lines_.capacity()) [[unlikely]] {
                 const std::size_t lines = built.lines_.size() + CountLineBreaks(data + start, data + size) + 1;
                 checkLineCount(lines);
-                built.lines_.reserve(lines);
+                built.lines_.ReserveWithRoom(lines);
             }
             built.lines_.push_back(built.View(start, length));
         };
         std::size_t lineStart = 0;
         bool sawBreak = false;
-        ForEachBreakByte(data, size, [&](std::size_t breakAt) {
+        const bool ascii = ForEachBreakByte(data, size, [&](std::size_t breakAt) __attribute__((always_inline)) {
             if (breakAt < lineStart) return;  // the LF of a CR LF, taken with its CR
             addLine(lineStart, breakAt - lineStart);
             std::size_t after = breakAt + 1;
@@ -178,12 +192,15 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
         const bool endedWithBreak = sawBreak && lineStart == size;
         if (lineStart < size || keepFinalEmptyLine || !endedWithBreak) addLine(lineStart, size - lineStart);
         checkLineCount(built.lines_.size());
+        built.textIsUtf8_ = ascii || IsValidUtf8(*block);
     } catch (const std::bad_alloc&) {
         throw ETextLimitError("There is not enough memory for the page's line index.");
     }
 
     lines_ = std::move(built.lines_);
     longViews_ = std::move(built.longViews_);
+    textIsUtf8_ = built.textIsUtf8_;
+    edited_ = false;
     block_ = std::move(block);
     owned_.clear();
     owned_.shrink_to_fit();
@@ -294,6 +311,7 @@ bool TTextBuffer::OnlyLineWithBytes(int line) const
 void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view bytes)
 {
     if (bytes.empty()) return;
+    edited_ = true;
     assert(offset <= Line(line).size());
     MakeOwned(line).Insert(offset, bytes);
     for (auto* observer : observers_) observer->LineEdited(line, offset, 0, bytes.size());
@@ -302,6 +320,7 @@ void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view byte
 void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
 {
     if (length == 0) return;
+    edited_ = true;
     assert(offset + length <= Line(line).size());
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
     const std::size_t slotLength = SlotLength(slot);
@@ -317,6 +336,7 @@ void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
 
 void TTextBuffer::SplitLine(int line, std::size_t offset)
 {
+    edited_ = true;
     const auto at = static_cast<std::size_t>(line);
     assert(offset <= Line(line).size());
     LineSlot tail;
@@ -330,32 +350,39 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
         owned_[slot.Ref()].Truncate(offset);
     }
     lines_.insert(at + 1, 1, tail);
-    for (auto* observer : observers_) observer->LineChanged(line);
-    for (auto* observer : observers_) observer->LinesInserted(line + 1, 1);
+    const std::size_t tailLength = SlotLength(tail);
+    for (auto* observer : observers_) observer->LineSplit(line, offset, tailLength);
 }
 
 void TTextBuffer::JoinLine(int line)
 {
+    edited_ = true;
     assert(line + 1 < LineCount());
     const auto at = static_cast<std::size_t>(line);
     const LineSlot next = lines_[at + 1];
     const LineSlot current = lines_[at];
     const std::size_t currentLength = SlotLength(current);
+    const std::size_t nextLength = SlotLength(next);
     if (!current.Owned() && !next.Owned() && current.Ref() + currentLength == next.Ref()) {
-        lines_[at] = View(current.Ref(), currentLength + SlotLength(next));  // neighbours in the block: no copy
+        lines_[at] = View(current.Ref(), currentLength + nextLength);  // neighbours in the block: no copy
+    } else if (current.Owned()) {
+        // Neither the owned lines nor the block move when an owned line grows: no copy of the tail
+        // first, which on a line of megabytes would cost its size again.
+        owned_[current.Ref()].Append(Line(line + 1));
+        ReleaseOwned(next);
     } else {
-        const std::string tailCopy(Line(line + 1));
+        const std::string tailCopy(Line(line + 1));  // making the line owned may move what it views
         MakeOwned(line).Append(tailCopy);
         ReleaseOwned(next);
     }
     lines_.erase(at + 1, 1);
-    for (auto* observer : observers_) observer->LinesRemoved(line + 1, 1);
-    for (auto* observer : observers_) observer->LineChanged(line);
+    for (auto* observer : observers_) observer->LinesJoined(line, currentLength, nextLength);
 }
 
 void TTextBuffer::InsertLines(int first, const std::vector<std::string_view>& lines)
 {
     if (lines.empty()) return;
+    edited_ = true;
     const auto at = static_cast<std::size_t>(first);
     lines_.insert(at, lines.size(), LineSlot{});
     for (std::size_t i = 0; i < lines.size(); ++i) lines_[at + i] = NewOwned(lines[i]);
@@ -365,6 +392,7 @@ void TTextBuffer::InsertLines(int first, const std::vector<std::string_view>& li
 void TTextBuffer::RemoveLines(int first, int count)
 {
     if (count <= 0) return;
+    edited_ = true;
     assert(first + count <= LineCount() && count < LineCount());
     for (int i = first; i < first + count; ++i) ReleaseOwned(lines_[static_cast<std::size_t>(i)]);
     lines_.erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));

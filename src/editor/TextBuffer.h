@@ -56,6 +56,18 @@ public:
     virtual void LinesInserted(int first, int count) = 0;
     // The lines first..first+count-1 are gone; the lines after them moved up.
     virtual void LinesRemoved(int first, int count) = 0;
+    // line was split at offset: its tail of tailLength bytes is now line + 1.
+    virtual void LineSplit(int line, std::size_t offset, std::size_t tailLength)
+    {
+        LineEdited(line, offset, tailLength, 0);
+        LinesInserted(line + 1, 1);
+    }
+    // line + 1, of tailLength bytes, was appended to line, which had headLength bytes.
+    virtual void LinesJoined(int line, std::size_t headLength, std::size_t tailLength)
+    {
+        LinesRemoved(line + 1, 1);
+        LineEdited(line, headLength, 0, tailLength);
+    }
     // The whole text was replaced (load, replace all).
     virtual void TextReplaced() = 0;
 };
@@ -71,6 +83,9 @@ public:
     // Load rule: as SetText, but the break style is remembered (CR if only CR seen, LF if only LF
     // seen, else CR LF) and a final break gives an empty last line.
     void LoadBytes(std::string bytes);
+    // Whether the bytes last given to SetText or LoadBytes were valid UTF-8 (found while splitting
+    // them, so that a large page is not read once more for it). True for a new page.
+    bool TextIsUtf8() const { return textIsUtf8_; }
     // Save rule: every line followed by the remembered break except the last.
     std::string SavedBytes() const;
     std::size_t SavedSize() const;
@@ -98,6 +113,10 @@ public:
 
     // Lines held as copies of their own rather than views into the loaded block.
     std::size_t OwnedLineCount() const { return owned_.size() - freeOwned_.size(); }
+
+    // The bytes last given to SetText or LoadBytes while no edit has changed the lines since (the
+    // lines are then those bytes split by the load rule); none after an edit.
+    std::shared_ptr<const std::string> UneditedText() const { return edited_ ? nullptr : block_; }
 
     // The saved bytes frozen as they are now, cheaply: the loaded block is shared, not copied.
     TTextSnapshot Snapshot() const;
@@ -127,6 +146,7 @@ private:
     void ReleaseOwned(const LineSlot& slot);
     LineSlot NewOwned(std::string_view bytes);
     LineSlot View(std::uint64_t offset, std::uint64_t length);
+    [[gnu::cold]] LineSlot LongView(std::uint64_t offset, std::uint64_t length);
     std::size_t SlotLength(const LineSlot& slot) const;
     bool OnlyLineWithBytes(int line) const;
 
@@ -138,5 +158,7 @@ private:
     std::vector<TOwnedLine> owned_;
     std::vector<std::uint32_t> freeOwned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;
+    bool textIsUtf8_ = true;
+    bool edited_ = false;  // since the last SetText or LoadBytes
     std::vector<TTextBufferObserver*> observers_;
 };

@@ -23,9 +23,9 @@ std::vector<std::string_view> SplitAtNewlines(std::string_view text)
     return parts;
 }
 
-TDocumentEncoding EncodingOf(std::string_view bytes)
+TDocumentEncoding EncodingOf(const TTextBuffer& buffer)
 {
-    return IsValidUtf8(bytes) ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
+    return buffer.TextIsUtf8() ? TDocumentEncoding::Utf8 : TDocumentEncoding::Windows1252;
 }
 
 }  // namespace
@@ -40,17 +40,15 @@ TTextDocument::~TTextDocument() = default;
 
 void TTextDocument::SetText(std::string bytes)
 {
-    const TDocumentEncoding encoding = EncodingOf(bytes);
     buffer_.SetText(std::move(bytes));  // a text it cannot hold leaves everything as it was
-    encoding_ = encoding;
+    encoding_ = EncodingOf(buffer_);
     undo_.Clear();
 }
 
 void TTextDocument::LoadBytes(std::string bytes)
 {
-    const TDocumentEncoding encoding = EncodingOf(bytes);
     buffer_.LoadBytes(std::move(bytes));
-    encoding_ = encoding;
+    encoding_ = EncodingOf(buffer_);
     undo_.Clear();
 }
 

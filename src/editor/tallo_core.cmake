@@ -1,5 +1,6 @@
 # The core part of src/editor: text model, undo, key commands and settings.
 target_sources(tallo_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/BackgroundStateScan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CharacterClass.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CharIndexCache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DocumentPrintLines.cpp

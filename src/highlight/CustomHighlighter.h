@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -85,6 +86,10 @@ public:
 
     // Calls NextToken until AtLineEnd; a highlighter may do the same faster.
     virtual void ScanToLineEnd() { while (!AtLineEnd()) NextToken(); }
+
+    // A new highlighter of the same rules, to compute end states on another thread (its display
+    // attributes are not used); none when the highlighter cannot make one.
+    virtual std::unique_ptr<TCustomHighlighter> NewScanner() const { return nullptr; }
 
     // Scanning that stops and resumes inside a line, so that an editor can keep states at places
     // inside a long line and scan only from the nearest one. A highlighter that cannot do this

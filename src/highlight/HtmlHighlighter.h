@@ -66,6 +66,7 @@ public:
     void ResetState() override;
     void ScanToLineEnd() override;
     bool CanResumeInLine() const override { return true; }
+    std::unique_ptr<TCustomHighlighter> NewScanner() const override { return std::make_unique<THtmlHighlighter>(); }
     std::size_t ScanUntil(std::size_t offset) override;
     void StartLineAt(std::string_view line, int lineIndex, std::size_t offset) override;
 

@@ -82,6 +82,14 @@ TEST(CharacterIndexes, EncodingFollowsTheBytes)
         {"\xC3(", TDocumentEncoding::Windows1252, U"\u00C3("},  // a broken sequence
         {"\xED\xA0\x80", TDocumentEncoding::Windows1252, U"\u00ED\u00A0\u20AC"},  // an encoded surrogate
         {"\x81\x8D\x8F\x90\x9D", TDocumentEncoding::Windows1252, U"\u0081\u008D\u008F\u0090\u009D"},
+        // Long enough for the load's 16-byte steps and the test's 32-byte ones, with the odd byte
+        // inside them, across their edges and in the tail after them.
+        {std::string(15, 'a') + "\xE2\x82\xAC" + std::string(40, 'b'), TDocumentEncoding::Utf8,
+         std::u32string(15, U'a') + U"\u20AC" + std::u32string(40, U'b')},
+        {std::string(50, 'a') + "\x80" + std::string(20, 'b'), TDocumentEncoding::Windows1252,
+         std::u32string(50, U'a') + U"\u20AC" + std::u32string(20, U'b')},
+        {std::string(40, 'a') + "\r\n" + std::string(20, 'c') + "\xE9", TDocumentEncoding::Windows1252,
+         std::u32string(40, U'a')},
     };
     for (const auto& c : cases) {
         TEditorModel model;

@@ -292,3 +292,35 @@ TEST(HighlightStoreWithHtml, PainterTokensOfALineInsideAComment)
 }
 
 }  // namespace
+
+// A page of many lines has its states computed on another core after loading; whatever the
+// editor does first, the states it ends with are those of a scan on one thread.
+TEST(HighlightStoreWithHtml, StatesOfALargePageEqualAFullScanWhateverComesFirst)
+{
+    const char* const lines[] = {"<!-- a", "b -->", "<p class=\"x", "y\">t &amp;", "", "<a href=", "z>"};
+    const char* const breaks[] = {"\r\n", "\n", "\r", "\r\n"};
+    std::string page;
+    for (int i = 0; i < TBackgroundStateScan::kMinLines + 5000; ++i)
+        page.append(lines[i % std::size(lines)]).append(breaks[i % std::size(breaks)]);
+    enum class TFirst { EndAtOnce, EditAtOnce, IdleSlices, ReplacedText };
+    for (const TFirst first : {TFirst::EndAtOnce, TFirst::EditAtOnce, TFirst::IdleSlices, TFirst::ReplacedText}) {
+        TEditorModel model;
+        THtmlHighlighter highlighter;
+        model.SetHighlighter(&highlighter);
+        if (first == TFirst::ReplacedText) model.SetText(page);
+        else model.LoadBytes(page);
+        THighlightStore& store = model.Document().Highlight();
+        if (first == TFirst::EditAtOnce) {
+            store.EndState(3);
+            model.SetCaret({2, 0});
+            model.ReplaceSelection(U"<!--");
+        }
+        if (first == TFirst::IdleSlices) {
+            while (store.ScanAhead(1 << 16)) {}
+        }
+        store.EndState(model.LineCount() - 1);
+        THtmlHighlighter reference;
+        EXPECT_EQ(StoredStates(model), FullScan(reference, model)) << static_cast<int>(first);
+        model.SetHighlighter(nullptr);
+    }
+}

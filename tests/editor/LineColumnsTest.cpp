@@ -36,20 +36,20 @@ std::string LongLine(std::size_t bytes)
     return line;
 }
 
-void ExpectColumnsAgree(TLineColumns& columns, const TTextBuffer& buffer, int tabWidth)
+void ExpectColumnsAgree(TLineColumns& columns, const TTextBuffer& buffer, int tabWidth, int line = 0)
 {
-    const std::string_view bytes = buffer.Line(0);
+    const std::string_view bytes = buffer.Line(line);
     const std::int64_t length = CountTo(bytes, bytes.size(), tabWidth).Chars;
-    ASSERT_EQ(columns.LineChars(0), length);
+    ASSERT_EQ(columns.LineChars(line), length);
     for (std::size_t offset = 0; offset < bytes.size(); offset += 7919) {
         while ((static_cast<unsigned char>(bytes[offset]) & 0xC0) == 0x80) ++offset;
         const TPlainColumns plain = CountTo(bytes, offset, tabWidth);
-        ASSERT_EQ(columns.ColumnOfByte(0, offset), plain.Chars) << offset;
-        ASSERT_EQ(columns.ByteOfColumn(0, plain.Chars), offset) << offset;
-        ASSERT_EQ(columns.DisplayOfColumn(0, plain.Chars, tabWidth), plain.Display) << offset;
-        ASSERT_EQ(columns.ColumnOfDisplay(0, plain.Display, tabWidth), plain.Chars) << offset;
+        ASSERT_EQ(columns.ColumnOfByte(line, offset), plain.Chars) << offset;
+        ASSERT_EQ(columns.ByteOfColumn(line, plain.Chars), offset) << offset;
+        ASSERT_EQ(columns.DisplayOfColumn(line, plain.Chars, tabWidth), plain.Display) << offset;
+        ASSERT_EQ(columns.ColumnOfDisplay(line, plain.Display, tabWidth), plain.Chars) << offset;
     }
-    EXPECT_EQ(columns.DisplayOfColumn(0, length + 3, tabWidth), CountTo(bytes, bytes.size(), tabWidth).Display + 3);
+    EXPECT_EQ(columns.DisplayOfColumn(line, length + 3, tabWidth), CountTo(bytes, bytes.size(), tabWidth).Display + 3);
 }
 
 struct EditCase {
@@ -119,6 +119,30 @@ TEST(DisplayColumns, EndAtTheLastColumnInsteadOfWrappingRound)
         const int atTheEnd = page.ColumnAtDisplay(0, kMaxDisplayColumn, c.tabWidth);
         EXPECT_GE(atTheEnd, 0);
         EXPECT_LE(page.DisplayColumn({0, atTheEnd}, c.tabWidth), kMaxDisplayColumn);
+    }
+}
+
+// Enter in a long line moves the marks after the break to the new line, and its undo moves them
+// back; both sides must still count as from their start, tabs ending on either side of the break.
+TEST(LongLineColumns, AgreeWithACountFromTheStartAfterASplitAndAJoin)
+{
+    for (const double at : {0.001, 0.3, 0.5, 0.75, 0.999}) {
+        for (const int tabWidth : {8, 3}) {
+            TTextBuffer buffer;
+            buffer.LoadBytes(LongLine(300 * 1024));
+            TLineColumns columns(buffer, TDocumentEncoding::Utf8);
+            ExpectColumnsAgree(columns, buffer, tabWidth);
+            std::size_t offset = static_cast<std::size_t>(at * static_cast<double>(buffer.Line(0).size()));
+            while ((static_cast<unsigned char>(buffer.Line(0)[offset]) & 0xC0) == 0x80) ++offset;
+            const std::size_t tail = buffer.Line(0).size() - offset;
+            buffer.SplitLine(0, offset);
+            columns.LineSplit(0, offset, tail);
+            ExpectColumnsAgree(columns, buffer, tabWidth, 0);
+            ExpectColumnsAgree(columns, buffer, tabWidth, 1);
+            buffer.JoinLine(0);
+            columns.LinesJoined(0, offset, tail);
+            ExpectColumnsAgree(columns, buffer, tabWidth, 0);
+        }
     }
 }
 
