@@ -66,7 +66,7 @@ mkdir -p "$work/pyroot"
 make_entries "$work/pyroot/list"
 pport=$(free_port)
 plow=$((30000 + RANDOM % 20000))
-TALLO_TEST_FTP_PASSWORD=$password python3 tests/support/net/pyftpd_server.py "$pport" "$work/pyroot" bench \
+TALLO_TEST_FTP_PASSWORD=$password /usr/bin/python3 tests/support/net/pyftpd_server.py "$pport" "$work/pyroot" bench \
   "$plow" $((plow + 49)) 2> "$work/pyftpd.log" &
 pyftpd_pid=$!
 wait_port "$pport"
