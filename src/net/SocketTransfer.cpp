@@ -380,14 +380,24 @@ void TSocketConnection::DropTls()
 
 void TSocketConnection::AwaitPeerClose()
 {
-    // The closing alert goes out first, then the end of the stream. Whatever the peer still sends (late
-    // session tickets, its own alert) is read and dropped until it closes too: closing a socket with
-    // unread bytes resets the connection, and a reset can destroy the data and the alert in flight,
-    // which the peer then takes for a broken transfer.
+    // The closing alert goes out first, then the end of the stream. Whatever the peer still sends (its
+    // own alert, late session tickets, which are kept for the next data connection) is read through TLS
+    // and dropped until it closes too: closing a socket with unread bytes resets the connection, and a
+    // reset can destroy the data and the alert in flight, which the peer then takes for a broken transfer.
     ::shutdown(socket_.Get(), SHUT_WR);
     const auto until = std::chrono::steady_clock::now() + kTlsCloseWait;
     while (!cancel_ && std::chrono::steady_clock::now() < until) {
-        const ssize_t n = Receive(socket_.Get(), buffer_, kBufferSize, 0);
+        ssize_t n = 0;
+        try {
+            TTlsWait wait = TTlsWait::None;
+            n = static_cast<ssize_t>(tls_->Receive(buffer_, kBufferSize, wait));
+            if (n == 0 && wait != TTlsWait::None) {
+                n = -1;
+                errno = EAGAIN;
+            }
+        } catch (const ETlsError&) {
+            return;
+        }
         if (n == 0 || (n < 0 && !WouldBlock(errno)))
             return;
         if (n < 0) {

@@ -5,23 +5,52 @@
 #include <csignal>
 #include <ctime>
 #include <cstring>
+#include <deque>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
 namespace {
 
-// The newest session the server handed out, for resuming on a data connection.
-struct TLatestSession {
-    SSL_SESSION* session = nullptr;
-    ~TLatestSession() { SSL_SESSION_free(session); }
+// The sessions the server handed out on a control connection and its data connections, for resuming on
+// the next data connection. A TLS 1.3 ticket may be taken once only (servers with a session cache remove
+// it when it is used), so each resume takes a ticket nobody used yet, the newest first; a data
+// connection's own tickets come back here for the ones after it.
+class TSessionPool {
+public:
+    ~TSessionPool()
+    {
+        for (SSL_SESSION* session : unused_)
+            SSL_SESSION_free(session);
+    }
+    void Add(SSL_SESSION* session)
+    {
+        if (unused_.size() == kKept) {
+            SSL_SESSION_free(unused_.front());
+            unused_.pop_front();
+        }
+        unused_.push_back(session);
+    }
+    // The caller owns the result; nullptr when every session was used.
+    SSL_SESSION* Take()
+    {
+        if (unused_.empty())
+            return nullptr;
+        SSL_SESSION* session = unused_.back();
+        unused_.pop_back();
+        return session;
+    }
+
+private:
+    static constexpr std::size_t kKept = 8;
+    std::deque<SSL_SESSION*> unused_;
 };
 
 int RememberSession(SSL* ssl, SSL_SESSION* session)
 {
-    auto* latest = static_cast<TLatestSession*>(SSL_get_app_data(ssl));
-    SSL_SESSION_free(latest->session);
-    latest->session = session;
+    if (SSL_SESSION_is_resumable(session) != 1)
+        return 0;
+    static_cast<std::shared_ptr<TSessionPool>*>(SSL_get_app_data(ssl))->get()->Add(session);
     return 1;  // the reference is kept
 }
 
@@ -138,7 +167,7 @@ private:
 }  // namespace
 
 struct TTlsSession::Impl {
-    TLatestSession latest;
+    std::shared_ptr<TSessionPool> pool;
     SSL* ssl = nullptr;
 
     ~Impl() { SSL_free(ssl); }
@@ -149,7 +178,8 @@ TTlsSession::TTlsSession(int socket, const std::string& hostName, const TTlsSess
 {
     impl_->ssl = SSL_new(ClientContext());
     if (!impl_->ssl || SSL_set_fd(impl_->ssl, socket) != 1) throw ETlsError(OpenSslErrors("Cannot start TLS"));
-    SSL_set_app_data(impl_->ssl, &impl_->latest);
+    impl_->pool = resumeFrom ? resumeFrom->impl_->pool : std::make_shared<TSessionPool>();
+    SSL_set_app_data(impl_->ssl, &impl_->pool);
     if (IsAddressLiteral(hostName)) {
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(impl_->ssl), hostName.c_str());
     } else {
@@ -160,8 +190,10 @@ TTlsSession::TTlsSession(int socket, const std::string& hostName, const TTlsSess
         SSL_set1_host(impl_->ssl, hostName.c_str());
     }
     if (resumeFrom) {
-        SSL_SESSION* session = resumeFrom->impl_->latest.session;
-        SSL_set_session(impl_->ssl, session ? session : SSL_get_session(resumeFrom->impl_->ssl));
+        // A TLS 1.2 session, resumed by its identifier, may be taken again and again.
+        SSL_SESSION* unused = impl_->pool->Take();
+        SSL_set_session(impl_->ssl, unused ? unused : SSL_get_session(resumeFrom->impl_->ssl));
+        SSL_SESSION_free(unused);
     }
     SSL_set_connect_state(impl_->ssl);
 }

@@ -14,7 +14,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kIdleBeforeKeepAlive = std::chrono::seconds(30);
 // A listing larger than this is a server that does not stop, not a folder.
 constexpr std::size_t kMaxListingBytes = 256u << 20;
 
@@ -181,7 +180,7 @@ void TFtpRemoteSession::Run(TTransferStep step, const std::function<void()>& ope
     cancelled_ = false;
     bool fresh = false;
     try {
-        if (!client_ || !client_->Connected() || (Clock::now() - lastUse_ > kIdleBeforeKeepAlive && !StillThere())) {
+        if (!client_ || !client_->Connected() || (Clock::now() - lastUse_ >= std::chrono::seconds(options_.KeepAliveSeconds) && !StillThere())) {
             Connect();
             fresh = true;
         }

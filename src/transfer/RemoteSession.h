@@ -76,6 +76,9 @@ public:
 
 struct TSessionOptions {
     int TimeoutSeconds = 60;  // a wait without progress gives up after this long; 0 never
+    // An operation after this long without one first checks that the connection still lives (NOOP, or
+    // an SFTP keep-alive), so a server's idle limit costs a reconnection rather than a failure.
+    int KeepAliveSeconds = 30;
     std::string TrustedServersPath;  // empty: the default file
     std::string KnownHostsPath;      // empty: the default file
 };

@@ -19,7 +19,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kIdleBeforeKeepAlive = std::chrono::seconds(30);
 constexpr std::size_t kChunkSize = 64 * 1024;  // every SFTP server takes reads and writes of this size
 
 struct AttributesFree {
@@ -136,6 +135,7 @@ TSftpRemoteSession::TSftpRemoteSession(const TConnectionProfile& profile, const 
                                        const TSessionOptions& options, TTransferListener& listener)
     : target_{address.Host, port, profile.UserID, profile.Password, profile.Directory},
       listener_(listener),
+      keepAlive_(std::chrono::seconds(options.KeepAliveSeconds)),
       session_(options.KnownHostsPath.empty() ? DefaultKnownHostsPath() : options.KnownHostsPath)
 {
     session_.Timeout = options.TimeoutSeconds;
@@ -196,7 +196,7 @@ void TSftpRemoteSession::Run(TTransferStep step, const std::function<void(TSftpC
 {
     cancelled_ = false;
     bool fresh = false;
-    if (session_.IsOpen() && Clock::now() - lastUse_ > kIdleBeforeKeepAlive) {
+    if (session_.IsOpen() && Clock::now() - lastUse_ >= keepAlive_) {
         try {
             session_.Run(step, [](TSftpConnection& connection) {
                 TAttributes attributes(sftp_stat(connection.Sftp, "."));

@@ -44,7 +44,7 @@ constexpr TVerbForm kVerbs[] = {
     {"ls", TVerb::List, 4}, {"get", TVerb::Get, 5}, {"rm", TVerb::Remove, 4}, {"mkdir", TVerb::MakeFolder, 4}};
 
 constexpr const char* kUsage =
-    "usage: tallo-ftp-put HOST PORT USER FILE [options]     upload FILE under its own name (safe replace)\n"
+    "usage: tallo-ftp-put HOST PORT USER FILE... [options]  upload each FILE under its own name (safe replace)\n"
     "       tallo-ftp-put ls HOST PORT USER DIR [options]   list DIR: d or f, size or -, UTC time\n"
     "                                                       YYYYMMDDHHMMSS or -, name; one entry a line\n"
     "       tallo-ftp-put get HOST PORT USER REMOTE LOCAL [options]   download REMOTE to LOCAL\n"
@@ -192,7 +192,7 @@ bool ParseArguments(int argc, char** argv, TOptions& options)
             options.Arguments.erase(options.Arguments.begin());
             return true;
         }
-    return false;
+    return options.Arguments.size() > 4;  // several files, uploaded one after another on one connection
 }
 
 std::string TimeText(const std::optional<std::int64_t>& time)
@@ -211,14 +211,15 @@ void Perform(TRemoteSession& session, const TOptions& options, TTerminalListener
 {
     const std::vector<std::string>& a = options.Arguments;
     switch (options.Verb) {
-    case TVerb::Put: {
-        const TPutResult result = session.Put(a[3], FileNamePart(a[3]));
-        const double seconds = std::chrono::duration<double>(Clock::now() - listener.TransferStart).count();
-        std::printf("transfer %llu bytes in %.3f s (%.1f MB/s)\n", static_cast<unsigned long long>(result.Bytes),
-                    seconds, seconds > 0 ? static_cast<double>(result.Bytes) / 1e6 / seconds : 0.0);
-        Say(std::string("replace: ") + ModeName(result.Mode));
+    case TVerb::Put:
+        for (std::size_t file = 3; file < a.size(); ++file) {
+            const TPutResult result = session.Put(a[file], FileNamePart(a[file]));
+            const double seconds = std::chrono::duration<double>(Clock::now() - listener.TransferStart).count();
+            std::printf("transfer %llu bytes in %.3f s (%.1f MB/s)\n", static_cast<unsigned long long>(result.Bytes),
+                        seconds, seconds > 0 ? static_cast<double>(result.Bytes) / 1e6 / seconds : 0.0);
+            Say(std::string("replace: ") + ModeName(result.Mode));
+        }
         break;
-    }
     case TVerb::List:
         for (const TRemoteEntry& entry : session.List(a[3]))
             std::printf("%c %s %s %s\n", entry.Kind == TRemoteKind::Folder ? 'd' : 'f',

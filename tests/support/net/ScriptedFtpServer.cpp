@@ -93,9 +93,9 @@ void ScriptedFtpServer::On(const std::string& verb, ScriptedReply reply)
     queue.push_back(std::move(reply));
 }
 
-void ScriptedFtpServer::Start()
+void ScriptedFtpServer::Start(int sessions)
 {
-    thread_ = std::thread([this] { Serve(); });
+    thread_ = std::thread([this, sessions] { Serve(sessions); });
 }
 
 void ScriptedFtpServer::WaitUntilDone()
@@ -148,13 +148,19 @@ void ScriptedFtpServer::SendChunks(int control, const std::vector<std::string>& 
     }
 }
 
-void ScriptedFtpServer::Serve()
+void ScriptedFtpServer::Serve(int sessions)
 {
-    int control = AcceptOne(listener_);
-    if (control < 0) {
-        done_ = true;
-        return;
+    for (int served = 0; served < sessions; ++served) {
+        const int control = AcceptOne(listener_);
+        if (control < 0)
+            break;
+        ServeSession(control);
     }
+    done_ = true;
+}
+
+void ScriptedFtpServer::ServeSession(int control)
+{
     control_ = control;
     int one = 1;
     ::setsockopt(control, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -214,6 +220,12 @@ void ScriptedFtpServer::Serve()
                 heldData_ = TakeDataConnection();
             } else if (reply.action == ServerAction::AnswerWithoutData) {
                 SendChunks(control, reply.after);
+            } else if (reply.action == ServerAction::SendData) {
+                if (const int data = TakeDataConnection(); data >= 0) {
+                    ::send(data, reply.data.data(), reply.data.size(), MSG_NOSIGNAL);
+                    ::close(data);
+                }
+                SendChunks(control, reply.after);
             } else if (reply.action == ServerAction::ReceiveUpload || reply.action == ServerAction::ReceivePartThenClose) {
                 int data = TakeDataConnection();
                 std::string received;
@@ -242,7 +254,6 @@ void ScriptedFtpServer::Serve()
     ::close(control);
     if (int held = heldData_.exchange(-1); held >= 0)
         ::close(held);
-    done_ = true;
 }
 
 int ScriptedFtpServer::TakeDataConnection()

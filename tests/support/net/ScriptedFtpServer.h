@@ -1,7 +1,7 @@
 #pragma once
 // A stand-in FTP server on 127.0.0.1 for what real servers never send: replies split or joined in
 // packets, odd codes, malformed passive replies, a connection that drops mid-reply or mid-transfer.
-// It serves one control connection on a thread of its own and records every command line it receives.
+// It serves its control connections on a thread of its own and records every command line it receives.
 
 #include <atomic>
 #include <map>
@@ -20,6 +20,7 @@ enum class ServerAction {
     AnswerWithoutData,     // send `after` at once, never opening the data connection
     Repeat,                // send the chunks again and again, `pauseMs` apart, until the client goes
     HoldData,              // take the data connection and never read from it
+    SendData,              // take the data connection, send `data`, close it, then send `after`
 };
 
 struct ScriptedReply {
@@ -27,6 +28,7 @@ struct ScriptedReply {
     ServerAction action = ServerAction::None;
     std::vector<std::string> after;   // for ReceiveUpload and AnswerWithoutData: the final reply
     int pauseMs = 0;                  // for Repeat
+    std::string data;                 // for SendData
 };
 
 class ScriptedFtpServer {
@@ -41,7 +43,8 @@ public:
     // Replaces the reply to a command verb (upper case, e.g. "STOR"). Several calls for one verb queue
     // replies used in turn; the last one repeats.
     void On(const std::string& verb, ScriptedReply reply);
-    void Start();
+    // Serves this many control connections one after another (a client that reconnects); 1 by default.
+    void Start(int sessions = 1);
 
     // Waits until the session ended (the client closed, or the script closed), at most a few seconds.
     void WaitUntilDone();
@@ -51,7 +54,8 @@ public:
     std::string ReceivedData();
 
 private:
-    void Serve();
+    void Serve(int sessions);
+    void ServeSession(int control);
     void Answer(int control, const std::string& line);
     void SendChunks(int control, const std::vector<std::string>& chunks, const std::string& passivePort = {});
     void Repeat(int control, const ScriptedReply& reply);
