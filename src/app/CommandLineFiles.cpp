@@ -14,6 +14,17 @@ constexpr int kHandOverMilliseconds = 5000;
 
 }  // namespace
 
+std::optional<int> AnswerInformationRequest(int argc, char** argv)
+{
+    const TCommandLine commandLine = ParseCommandLine({argv + 1, argv + argc});
+    // An option unknown here may be Qt's own (-platform, -style): Qt takes those first, and
+    // ReadCommandLine judges what is left.
+    if (!commandLine.Error.empty() || commandLine.Information == TInformation::None)
+        return std::nullopt;
+    std::fputs(InformationText(commandLine.Information).c_str(), stdout);
+    return 0;
+}
+
 std::optional<int> ReadCommandLine(const QStringList& arguments, const std::string& socketPath, TStartFiles& start)
 {
     std::vector<std::string> native;
@@ -25,8 +36,8 @@ std::optional<int> ReadCommandLine(const QStringList& arguments, const std::stri
         std::fputs(kCommandLineUsage, stderr);
         return 2;
     }
-    if (commandLine.Help) {
-        std::fputs(kCommandLineUsage, stdout);
+    if (commandLine.Information != TInformation::None) {
+        std::fputs(InformationText(commandLine.Information).c_str(), stdout);
         return 0;
     }
     const std::string folder = QFile::encodeName(QDir::currentPath()).toStdString();

@@ -1,6 +1,6 @@
 #pragma once
-// The start's arguments, read before any window is made: "--help" and an unknown option end the
-// start here, and so do files handed over to the editor the user already runs.
+// The start's arguments, read before any window is made: "--help", "--version" and an unknown
+// option end the start here, and so do files handed over to the editor the user already runs.
 
 #include <QStringList>
 #include <optional>
@@ -9,6 +9,10 @@
 struct TStartFiles {
     QStringList Files;  // absolute paths, in the order given
 };
+
+// "--help" and "--version" answered from the raw arguments before Qt starts, so that they need no
+// display; returns the exit code when one was answered.
+std::optional<int> AnswerInformationRequest(int argc, char** argv);
 
 // Arguments without the program's name. Returns the exit code when this start is done; otherwise
 // fills start for the editor this start runs.

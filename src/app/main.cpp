@@ -15,6 +15,8 @@
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = AnswerInformationRequest(argc, argv))
+        return *answered;
     QApplication application(argc, argv);
     TStartFiles start;
     if (const std::optional<int> done =
