@@ -8,10 +8,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for hand-written HTML pages with FTP upload")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Tallo is a fast desktop editor for hand-written HTML pages. Each page opens in its own\n\
-window with syntax colouring and line numbers; mark-up is inserted through small dialogs,\n\
-and a page can be printed, tested in the web browser and uploaded to a web server over\n\
-FTP, FTPS or SFTP through stored connection profiles.")
+  "Tallo is a fast desktop editor for hand-written HTML pages. Each page opens\n\
+in its own window with syntax colouring and line numbers; mark-up is inserted\n\
+through small dialogs, and a page can be printed, tested in the web browser\n\
+and uploaded to a web server over FTP, FTPS or SFTP through stored profiles.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Tallo developers <developers@tallo.example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
