@@ -23,6 +23,17 @@ std::string CurrentFolder()
 
 }  // namespace
 
+std::optional<int> AnswerInformationRequest(int argc, char** argv)
+{
+    const TCommandLine commandLine = ParseCommandLine({argv + 1, argv + argc});
+    // An option unknown here may be Qt's own (-platform, -style): Qt takes those first, and
+    // ReadCommandLine judges what is left.
+    if (!commandLine.Error.empty() || commandLine.Information == TInformation::None)
+        return std::nullopt;
+    std::fputs(InformationText(commandLine.Information).c_str(), stdout);
+    return 0;
+}
+
 std::optional<int> ReadCommandLine(const std::vector<std::string>& arguments, const std::string& socketPath,
                                    TStartFiles& start)
 {
@@ -32,8 +43,8 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& arguments, co
         std::fputs(kCommandLineUsage, stderr);
         return 2;
     }
-    if (commandLine.Help) {
-        std::fputs(kCommandLineUsage, stdout);
+    if (commandLine.Information != TInformation::None) {
+        std::fputs(InformationText(commandLine.Information).c_str(), stdout);
         return 0;
     }
     const std::string folder = CurrentFolder();

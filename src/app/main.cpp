@@ -18,6 +18,8 @@ int main(int argc, char** argv)
 {
     // Before any thread starts: reading the umask means setting it for a moment.
     ReadProcessUmask();
+    if (const std::optional<int> answered = AnswerInformationRequest(argc, argv))
+        return *answered;
     QApplication application(argc, argv);
     TStartFiles start;
     if (const std::optional<int> done =

@@ -1,5 +1,7 @@
 #include "desktop/CommandLine.h"
 
+#include "base/Version.h"
+
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {
     TCommandLine commandLine;
@@ -10,7 +12,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         } else if (options && argument == "--new-window") {
             commandLine.NewWindow = true;
         } else if (options && (argument == "--help" || argument == "-h")) {
-            commandLine.Help = true;
+            commandLine.Information = TInformation::Usage;
+        } else if (options && argument == "--version") {
+            commandLine.Information = TInformation::Version;
         } else if (options && argument.size() > 1 && argument.starts_with('-')) {
             if (commandLine.Error.empty()) commandLine.Error = "tallo: unknown option " + argument + "\n";
         } else {
@@ -18,6 +22,16 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         }
     }
     return commandLine;
+}
+
+std::string InformationText(TInformation information)
+{
+    switch (information) {
+    case TInformation::None: break;
+    case TInformation::Usage: return kCommandLineUsage;
+    case TInformation::Version: return std::string("tallo ") + kTalloVersion + "\n";
+    }
+    return {};
 }
 
 std::string AbsolutePath(const std::string& path, const std::string& folder)

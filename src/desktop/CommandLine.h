@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+// --help and --version: answered at once, without a window and without asking a running editor.
+enum class TInformation { None, Usage, Version };
+
 struct TCommandLine {
     bool NewWindow = false;  // --new-window: never hand the files to a running editor
-    bool Help = false;       // --help
+    TInformation Information = TInformation::None;
     std::vector<std::string> Files;
     std::string Error;       // an option the program does not know; empty when all were understood
 };
@@ -15,9 +18,15 @@ struct TCommandLine {
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 constexpr const char* kCommandLineUsage =
-    "Usage: tallo [--new-window] [FILE...]\n"
+    "Usage: tallo [--new-window] [--] [FILE...]\n"
+    "       tallo --help | --version\n"
     "Opens each FILE as a page. While an editor runs, the files open there;\n"
-    "--new-window starts an editor of its own.\n";
+    "--new-window starts an editor of its own.\n"
+    "Exit codes: 0 the editor closed, or the files were handed to the running editor;\n"
+    "            2 an unknown option.\n";
+
+// What --help or --version prints.
+std::string InformationText(TInformation information);
 
 // The path as seen from folder, made absolute; "." and empty steps are dropped, ".." is kept
 // (through a symbolic link it is not the folder above).

@@ -30,8 +30,5 @@ endforeach()
 qt_add_resources(tallo_gui tallo_help PREFIX "/help" BASE "${CMAKE_SOURCE_DIR}/help" FILES ${tallo_help_files})
 # The SVG icons are drawn by Qt's SVG icon engine plugin (Debian libqt6svg6), loaded at run time.
 
-# Installed beside the program as well, for reading outside it, with the desktop entry and its icon.
-install(FILES ${tallo_help_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/tallo/help)
-install(FILES ${CMAKE_SOURCE_DIR}/resources/tallo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/tallo.svg
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# Installed beside the program as well, for reading outside it (cmake/Install.cmake).
+set_property(GLOBAL PROPERTY tallo_help_files ${tallo_help_files})

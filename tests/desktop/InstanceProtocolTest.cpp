@@ -210,6 +210,7 @@ struct CommandLineCase {
     bool newWindow;
     std::vector<std::string> files;
     bool error;
+    TInformation information = TInformation::None;
 };
 
 class CommandLineParsing : public testing::TestWithParam<CommandLineCase> {};
@@ -221,6 +222,7 @@ TEST_P(CommandLineParsing, Parses)
     EXPECT_EQ(parsed.NewWindow, c.newWindow);
     EXPECT_EQ(parsed.Files, c.files);
     EXPECT_EQ(!parsed.Error.empty(), c.error);
+    EXPECT_EQ(parsed.Information, c.information);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -231,7 +233,10 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandLineCase{"DashFileAfterEnd", {"--", "-x.html", "--new-window"}, false,
                                     {"-x.html", "--new-window"}, false},
                     CommandLineCase{"LoneDashIsAFile", {"-"}, false, {"-"}, false},
-                    CommandLineCase{"UnknownOption", {"--bogus", "a.html"}, false, {"a.html"}, true}),
+                    CommandLineCase{"UnknownOption", {"--bogus", "a.html"}, false, {"a.html"}, true},
+                    CommandLineCase{"Help", {"-h", "a.html"}, false, {"a.html"}, false, TInformation::Usage},
+                    CommandLineCase{"Version", {"--version"}, false, {}, false, TInformation::Version},
+                    CommandLineCase{"VersionAfterEndIsAFile", {"--", "--version"}, false, {"--version"}, false}),
     [](const auto& info) { return info.param.name; });
 
 TEST(AbsolutePath, ResolvesAgainstTheFolder)

@@ -28,18 +28,18 @@ std::vector<int> KindsFrom(THighlightStore& store, const TTextBuffer& buffer, in
     return kinds;
 }
 
-struct EditCase {
+struct LongLineEditCase {
     const char* Name;
     double At;  // share of the line
     std::size_t Removed;
     std::string Inserted;
 };
 
-class LongLineStates : public testing::TestWithParam<EditCase> {};
+class LongLineStates : public testing::TestWithParam<LongLineEditCase> {};
 
 TEST_P(LongLineStates, EditedLineAgreesWithAWholeScan)
 {
-    const EditCase& c = GetParam();
+    const LongLineEditCase& c = GetParam();
     TTextBuffer buffer;
     buffer.LoadBytes(LongPage());
     THtmlHighlighter highlighter;
@@ -69,11 +69,11 @@ TEST_P(LongLineStates, EditedLineAgreesWithAWholeScan)
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, LongLineStates,
-    testing::Values(EditCase{"letter_at_start", 0, 0, "x"}, EditCase{"letter_in_middle", 0.5, 0, "x"},
-                    EditCase{"letter_at_end", 1, 0, "x"}, EditCase{"open_comment_at_start", 0, 0, "<!--"},
-                    EditCase{"open_quote_in_middle", 0.5, 0, "<a href=\""},
-                    EditCase{"remove_across_stops", 0.3, 40000, ""},
-                    EditCase{"paste_of_many_stops", 0.6, 0, std::string(50000, 'z') + "<i>"}),
+    testing::Values(LongLineEditCase{"letter_at_start", 0, 0, "x"}, LongLineEditCase{"letter_in_middle", 0.5, 0, "x"},
+                    LongLineEditCase{"letter_at_end", 1, 0, "x"}, LongLineEditCase{"open_comment_at_start", 0, 0, "<!--"},
+                    LongLineEditCase{"open_quote_in_middle", 0.5, 0, "<a href=\""},
+                    LongLineEditCase{"remove_across_stops", 0.3, 40000, ""},
+                    LongLineEditCase{"paste_of_many_stops", 0.6, 0, std::string(50000, 'z') + "<i>"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // Idle time readies the states a slice at a time, a long line stop by stop, and ends with the states

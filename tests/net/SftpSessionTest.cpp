@@ -31,7 +31,7 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-void WriteFile(const std::string& path, const std::string& bytes)
+void WriteTestFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -44,7 +44,7 @@ protected:
         work_ = MakeTempDirectory("tallo-sftp-client-");
         knownHosts_ = work_ + "/config/tallo/known_hosts";
         page_ = work_ + "/index.html";
-        WriteFile(page_, "<html>\r\n\xC3\xA9\0tail</html>\r\n");
+        WriteTestFile(page_, "<html>\r\n\xC3\xA9\0tail</html>\r\n");
     }
     void TearDown() override { RemoveTree(work_); }
 
@@ -102,14 +102,14 @@ TEST_F(SftpSessionTest, EachFailureNamesItsStep)
         {"key changed", [this](TSftpTarget&, std::string& known) {
              mkdir((work_ + "/config").c_str(), 0700);
              mkdir((work_ + "/config/tallo").c_str(), 0700);
-             WriteFile(known, server_->ForeignKnownHostsLine());
+             WriteTestFile(known, server_->ForeignKnownHostsLine());
          }, TTrustAnswer::TrustAndRemember, TTransferStep::Secure, false},
         {"wrong password", [](TSftpTarget& t, std::string&) { t.Password += "x"; },
          TTrustAnswer::TrustAndRemember, TTransferStep::LogIn, true},
         {"missing folder", [](TSftpTarget& t, std::string&) { t.Directory = "nowhere"; },
          TTrustAnswer::TrustAndRemember, TTransferStep::Directory, true},
         {"folder is a file", [this](TSftpTarget& t, std::string&) {
-             WriteFile(server_->Root() + "/plain", "x");
+             WriteTestFile(server_->Root() + "/plain", "x");
              t.Directory = "plain";
          }, TTrustAnswer::TrustAndRemember, TTransferStep::Directory, true},
     };
@@ -176,7 +176,7 @@ TEST_F(SftpSessionTest, KeysTheUsersOpenSshKnowsAreTrustedAndNeverWritten)
 
 TEST_F(SftpSessionTest, CancelEndsATransferAndTheNextOneWorks)
 {
-    WriteFile(page_, std::string(64 << 20, 'x'));
+    WriteTestFile(page_, std::string(64 << 20, 'x'));
     TSftpSession session(knownHosts_);
     session.OnNewHostKey = [](const THostKeyQuestion&) { return TTrustAnswer::TrustAndRemember; };
     session.OnProgress = [&](std::uint64_t sent, std::uint64_t) {
@@ -184,7 +184,7 @@ TEST_F(SftpSessionTest, CancelEndsATransferAndTheNextOneWorks)
     };
     EXPECT_THROW(session.Upload(Target(), page_), EAbortError);
 
-    WriteFile(page_, "small");
+    WriteTestFile(page_, "small");
     session.OnProgress = nullptr;
     session.Upload(Target(), page_);
     EXPECT_EQ(ReadFile(server_->Root() + "/index.html"), "small");

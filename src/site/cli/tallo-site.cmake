@@ -9,4 +9,3 @@ add_executable(tallo-site
 target_link_libraries(tallo-site PRIVATE tallo_site_core)
 target_compile_options(tallo-site PRIVATE -Wall -Wextra)
 target_compile_definitions(tallo-site PRIVATE TALLO_VERSION="${PROJECT_VERSION}")
-install(TARGETS tallo-site RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -22,5 +22,3 @@ qt_add_resources(tallo_site_window tallo_site_help PREFIX "/help" BASE "${CMAKE_
 target_link_libraries(tallo-site PRIVATE tallo_site_window)
 target_compile_definitions(tallo-site PRIVATE TALLO_SITE_WINDOW)
 
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/tallo-site.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_SOURCE_DIR}/help/site.html DESTINATION ${CMAKE_INSTALL_DATADIR}/tallo/help)

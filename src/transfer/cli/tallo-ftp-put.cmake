@@ -5,4 +5,3 @@ target_compile_options(tallo-ftp-put PRIVATE -Wall -Wextra)
 target_compile_definitions(tallo-ftp-put PRIVATE TALLO_VERSION="${PROJECT_VERSION}")
 # Where the benchmark scripts and the tests find it.
 set_target_properties(tallo-ftp-put PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
-install(TARGETS tallo-ftp-put RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
