@@ -3,7 +3,7 @@
 // ordered, unordered or definition list. The entries live in TListEntries; the list control
 // shows their texts and is rebuilt after every change, leaving no entry chosen.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/ListMarkup.h"
 
 #include <array>
@@ -15,7 +15,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-class TForm12 : public TButtonClosedDialog {
+class TForm12 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm12(QWidget* parent = nullptr);
@@ -23,7 +23,8 @@ public:
     static constexpr int kHelpContext = 30;
 
     // An empty ordered list, empty fields, "Description" disabled.
-    void Reset();
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     const TListEntries& Entries() const { return entries_; }
     // The chosen type (the option that is on).
     TListType Type() const;
