@@ -26,23 +26,6 @@ class TForm3;
 class TForm4;
 class TForm24;
 class TForm5;
-class TForm6;
-class TForm7;
-class TForm8;
-class TForm9;
-class TForm10;
-class TForm11;
-class TForm12;
-class TForm13;
-class TForm14;
-class TForm15;
-class TForm16;
-class TForm17;
-class TForm18;
-class TForm19;
-class TForm20;
-class TForm21;
-class TForm22;
 
 inline const QString kApplicationTitle = QStringLiteral("Tallo HTML Editor");
 
@@ -138,24 +121,13 @@ public:
     TForm5* Form5 = nullptr;
     TForm23* Form23 = nullptr;
     TForm24* Form24 = nullptr;
-    // The mark-up dialogs.
-    TForm6* Form6 = nullptr;
-    TForm7* Form7 = nullptr;
-    TForm8* Form8 = nullptr;
-    TForm9* Form9 = nullptr;
-    TForm10* Form10 = nullptr;
-    TForm11* Form11 = nullptr;
-    TForm12* Form12 = nullptr;
-    TForm13* Form13 = nullptr;
-    TForm14* Form14 = nullptr;
-    TForm15* Form15 = nullptr;
-    TForm16* Form16 = nullptr;
-    TForm17* Form17 = nullptr;
-    TForm18* Form18 = nullptr;
-    TForm19* Form19 = nullptr;
-    TForm20* Form20 = nullptr;
-    TForm21* Form21 = nullptr;
-    TForm22* Form22 = nullptr;
+    // The mark-up dialogs, TForm6 to TForm22, made once at start-up as children of this window,
+    // found by their class.
+    template <class TDialog>
+    TDialog* Dialog() const
+    {
+        return findChild<TDialog*>(QString(), Qt::FindDirectChildrenOnly);
+    }
 
     QMdiArea* MdiArea;
     // The main window's own Find dialog, bound to whichever page is active.

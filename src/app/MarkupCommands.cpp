@@ -1,15 +1,12 @@
-// Mark-up commands of the main window: each prepares its dialog, shows it, and writes the mark-up
-// built from the dialog's fields into the active page as one undo step.
+// Mark-up commands of the main window, one row each: the dialog the command shows, made ready for
+// it, and whether it takes the selected text. Every command resets its dialog, shows it, and
+// writes the mark-up the dialog gives back into the active page as one undo step.
 #include "app/MainU.h"
 
 #include "editor/widget/CodeMemo.h"
 #include "editor/EditorModel.h"
 #include "editor/TextEncoding.h"
 #include "markup/InsertionRules.h"
-#include "markup/FormMarkup.h"
-#include "markup/LinkMarkup.h"
-#include "markup/ListMarkup.h"
-#include "markup/TableMarkup.h"
 #include "markup/TextMarkup.h"
 #include "markup/dialogs/CommentU.h"
 #include "markup/dialogs/FontU.h"
@@ -29,24 +26,40 @@
 #include "markup/dialogs/TextU.h"
 #include "markup/dialogs/TextareaU.h"
 
-#include <QDialog>
-
 namespace {
 
-TCodeMemo& ActiveEditor(const TForm1& main)
+// Reading a large selection is not free; only the wrapping commands need it.
+enum class TSelectionUse { Wraps, Ignores };
+
+using TDialogOf = TMarkupDialog& (*)(const TForm1&);
+
+template <class TDialog>
+TMarkupDialog& Plain(const TForm1& main)
 {
-    return *main.ActiveDocument()->CodeMemo1;
+    return *main.Dialog<TDialog>();
+}
+
+// The six text styles share the "Text" dialog, each with its own caption, topic and tags.
+template <TTextStyle style>
+TMarkupDialog& Styled(const TForm1& main)
+{
+    TForm9& dialog = *main.Dialog<TForm9>();
+    dialog.SetStyle(style);
+    return dialog;
 }
 
 // Shows the dialog until it is cancelled or confirmed with mark-up the page can hold, then writes
 // the mark-up. Text the page cannot hold is refused before anything is written, and the dialog
 // comes back with everything the user typed.
-template <class BuildMarkup>
-void ShowAndWrite(QDialog& dialog, TCodeMemo& editor, BuildMarkup build)
+void RunMarkupCommand(TForm1& main, TDialogOf dialogOf, TSelectionUse selection)
 {
+    if (!main.RequireDocument()) return;
+    TEditorModel& page = main.ActiveDocument()->CodeMemo1->Model();
+    TMarkupDialog& dialog = dialogOf(main);
+    dialog.Reset(selection == TSelectionUse::Wraps ? QString::fromStdU32String(page.SelectedText()) : QString());
     while (platform().ExecModal(dialog) == QDialog::Accepted) {
         try {
-            WriteMarkup(editor.Model(), build());
+            WriteMarkup(page, dialog.Markup());
             return;
         } catch (const EEncodingError& error) {
             platform().ShowError(QString::fromStdString(error.what()));
@@ -54,158 +67,35 @@ void ShowAndWrite(QDialog& dialog, TCodeMemo& editor, BuildMarkup build)
     }
 }
 
-void RunTextStyle(TForm1& main, TTextStyle style)
-{
-    TCodeMemo& editor = ActiveEditor(main);
-    TForm9& dialog = *main.Form9;
-    dialog.Prepare(style, editor.SelectedText());
-    ShowAndWrite(dialog, editor, [&] { return TextStyleMarkup(style, dialog.Text()); });
-}
+constexpr auto kWraps = TSelectionUse::Wraps;
+constexpr auto kIgnores = TSelectionUse::Ignores;
 
 }  // namespace
 
-void TForm1::Bold1Click() { if (RequireDocument()) RunTextStyle(*this, TTextStyle::Bold); }
-void TForm1::Italic1Click() { if (RequireDocument()) RunTextStyle(*this, TTextStyle::Italic); }
-void TForm1::Underline1Click() { if (RequireDocument()) RunTextStyle(*this, TTextStyle::Underline); }
-void TForm1::Strike1Click() { if (RequireDocument()) RunTextStyle(*this, TTextStyle::Strike); }
-void TForm1::Subscript1Click() { if (RequireDocument()) RunTextStyle(*this, TTextStyle::Subscript); }
-void TForm1::Superscript1Click() { if (RequireDocument()) RunTextStyle(*this, TTextStyle::Superscript); }
+void TForm1::Link1Click() { RunMarkupCommand(*this, Plain<TForm6>, kWraps); }
+void TForm1::Font1Click() { RunMarkupCommand(*this, Plain<TForm7>, kWraps); }
+void TForm1::Paragraph1Click() { RunMarkupCommand(*this, Plain<TForm8>, kWraps); }
+void TForm1::Bold1Click() { RunMarkupCommand(*this, Styled<TTextStyle::Bold>, kWraps); }
+void TForm1::Italic1Click() { RunMarkupCommand(*this, Styled<TTextStyle::Italic>, kWraps); }
+void TForm1::Underline1Click() { RunMarkupCommand(*this, Styled<TTextStyle::Underline>, kWraps); }
+void TForm1::Strike1Click() { RunMarkupCommand(*this, Styled<TTextStyle::Strike>, kWraps); }
+void TForm1::Subscript1Click() { RunMarkupCommand(*this, Styled<TTextStyle::Subscript>, kWraps); }
+void TForm1::Superscript1Click() { RunMarkupCommand(*this, Styled<TTextStyle::Superscript>, kWraps); }
+void TForm1::Header1Click() { RunMarkupCommand(*this, Plain<TForm10>, kWraps); }
+void TForm1::Image1Click() { RunMarkupCommand(*this, Plain<TForm11>, kIgnores); }
+void TForm1::List1Click() { RunMarkupCommand(*this, Plain<TForm12>, kIgnores); }
+void TForm1::Table1Click() { RunMarkupCommand(*this, Plain<TForm13>, kIgnores); }
+void TForm1::EditFormClick() { RunMarkupCommand(*this, Plain<TForm14>, kIgnores); }
+void TForm1::Input1Click() { RunMarkupCommand(*this, Plain<TForm15>, kIgnores); }
+void TForm1::List2Click() { RunMarkupCommand(*this, Plain<TForm16>, kIgnores); }
+void TForm1::extarea1Click() { RunMarkupCommand(*this, Plain<TForm17>, kIgnores); }
+void TForm1::Label1Click() { RunMarkupCommand(*this, Plain<TForm18>, kIgnores); }
+void TForm1::FrameSet1Click() { RunMarkupCommand(*this, Plain<TForm19>, kIgnores); }
+void TForm1::Frame2Click() { RunMarkupCommand(*this, Plain<TForm20>, kIgnores); }
+void TForm1::Sound1Click() { RunMarkupCommand(*this, Plain<TForm21>, kIgnores); }
+void TForm1::Comment1Click() { RunMarkupCommand(*this, Plain<TForm22>, kIgnores); }
 
 void TForm1::Break1Click()
 {
-    if (RequireDocument())
-        WriteMarkup(ActiveEditor(*this).Model(), BreakMarkup());
-}
-
-void TForm1::Comment1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form22->Reset();
-    ShowAndWrite(*Form22, ActiveEditor(*this), [this] { return CommentMarkup(Form22->Text()); });
-}
-
-void TForm1::Font1Click()
-{
-    if (!RequireDocument())
-        return;
-    TCodeMemo& editor = ActiveEditor(*this);
-    Form7->Reset(editor.SelectedText());
-    ShowAndWrite(*Form7, editor, [this] { return FontMarkup(Form7->Fields()); });
-}
-
-void TForm1::Paragraph1Click()
-{
-    if (!RequireDocument())
-        return;
-    TCodeMemo& editor = ActiveEditor(*this);
-    Form8->Reset(editor.SelectedText());
-    ShowAndWrite(*Form8, editor, [this] { return ParagraphMarkup(Form8->Alignment(), Form8->Text()); });
-}
-
-void TForm1::Header1Click()
-{
-    if (!RequireDocument())
-        return;
-    TCodeMemo& editor = ActiveEditor(*this);
-    Form10->Reset(editor.SelectedText());
-    ShowAndWrite(*Form10, editor, [this] { return HeaderMarkup(Form10->Fields()); });
-}
-
-void TForm1::Link1Click()
-{
-    if (!RequireDocument())
-        return;
-    TCodeMemo& editor = ActiveEditor(*this);
-    Form6->Reset(editor.SelectedText());
-    ShowAndWrite(*Form6, editor, [this] { return LinkMarkup(Form6->Fields()); });
-}
-
-void TForm1::Image1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form11->Reset();
-    ShowAndWrite(*Form11, ActiveEditor(*this), [this] { return ImageMarkup(Form11->Fields()); });
-}
-
-void TForm1::Sound1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form21->Reset();
-    ShowAndWrite(*Form21, ActiveEditor(*this),
-                 [this] { return SoundMarkup(Form21->FileName(), Form21->RepeatCount()); });
-}
-
-void TForm1::List1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form12->Reset();
-    ShowAndWrite(*Form12, ActiveEditor(*this), [this] { return ListMarkup(Form12->Entries()); });
-}
-
-void TForm1::Table1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form13->Reset();
-    ShowAndWrite(*Form13, ActiveEditor(*this), [this] { return TableMarkup(Form13->Fields()); });
-}
-
-void TForm1::EditFormClick()
-{
-    if (!RequireDocument())
-        return;
-    Form14->Reset();
-    ShowAndWrite(*Form14, ActiveEditor(*this), [this] { return Form14->Markup(); });
-}
-
-void TForm1::Input1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form15->Reset();
-    ShowAndWrite(*Form15, ActiveEditor(*this), [this] { return Form15->Markup(); });
-}
-
-void TForm1::List2Click()
-{
-    if (!RequireDocument())
-        return;
-    Form16->Reset();
-    ShowAndWrite(*Form16, ActiveEditor(*this), [this] { return SelectListMarkup(Form16->Fields()); });
-}
-
-void TForm1::extarea1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form17->Reset();
-    ShowAndWrite(*Form17, ActiveEditor(*this), [this] { return TextAreaMarkup(Form17->Fields()); });
-}
-
-void TForm1::Label1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form18->Reset();
-    ShowAndWrite(*Form18, ActiveEditor(*this), [this] { return Form18->Markup(); });
-}
-
-void TForm1::FrameSet1Click()
-{
-    if (!RequireDocument())
-        return;
-    Form19->Reset();
-    ShowAndWrite(*Form19, ActiveEditor(*this), [this] { return Form19->Markup(); });
-}
-
-void TForm1::Frame2Click()
-{
-    if (!RequireDocument())
-        return;
-    Form20->Reset();
-    ShowAndWrite(*Form20, ActiveEditor(*this), [this] { return FrameMarkup(Form20->Fields()); });
+    if (RequireDocument()) WriteMarkup(ActiveDocument()->CodeMemo1->Model(), BreakMarkup());
 }

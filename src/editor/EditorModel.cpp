@@ -74,7 +74,8 @@ void TEditorModel::ResetAfterNewText()
     // to text that is gone: its step starts afresh on the new text.
     pendingStep_.Edits.clear();
     pendingStep_.Before = CurrentSelection();
-    Notify(true);
+    pendingChange_.NewText = true;
+    Notify();
 }
 
 // --- caret and selection ----------------------------------------------------------------------
@@ -87,7 +88,7 @@ void TEditorModel::SetCaret(TTextPosition position, TSelectionUpdate update)
     if (update == TSelectionUpdate::Clear) anchor_ = position;
     caret_ = position;
     BreakUndoGroupOutsideActions();
-    Notify(false);
+    Notify();
 }
 
 void TEditorModel::SetSelection(TTextPosition anchor, TTextPosition caret)
@@ -114,7 +115,7 @@ TTextPosition TEditorModel::BlockEnd() const
 void TEditorModel::SetSelectionMode(TSelectionMode mode)
 {
     settings_.SelectionMode = mode;
-    Notify(false);
+    Notify();
 }
 
 std::pair<int, int> TEditorModel::SelectedDisplayColumns(int line) const
@@ -238,7 +239,7 @@ void TEditorModel::SetSelectionStart(std::int64_t index)
     const TTextPosition position = PositionOfCharIndex(index);
     anchor_ = caret_ = position;
     BreakUndoGroupOutsideActions();
-    Notify(false);
+    Notify();
 }
 
 std::int64_t TEditorModel::SelectionLength() const
@@ -256,7 +257,7 @@ void TEditorModel::SetSelectionLength(std::int64_t length)
     anchor_ = PositionOfCharIndex(start);
     caret_ = PositionOfCharIndex(start + std::max<std::int64_t>(length, 0));
     BreakUndoGroupOutsideActions();
-    Notify(false);
+    Notify();
 }
 
 void TEditorModel::SelectAll()
@@ -266,7 +267,7 @@ void TEditorModel::SelectAll()
     settings_.SelectionMode = smNormal;
     anchor_ = {0, 0};
     caret_ = {last, LineLength(last)};
-    Notify(false);
+    Notify();
 }
 
 // --- edits and undo ---------------------------------------------------------------------------
@@ -276,7 +277,30 @@ TTextPosition TEditorModel::ApplyEdit(int line, std::size_t offset, std::string_
     const int removedBreaks = static_cast<int>(std::count(removed.begin(), removed.end(), '\n'));
     const int insertedBreaks = static_cast<int>(std::count(inserted.begin(), inserted.end(), '\n'));
     MoveBookmarks(line, line + removedBreaks, line + insertedBreaks);
-    return document_.ApplyEdit(line, offset, removed, inserted);
+    const TTextPosition end = document_.ApplyEdit(line, offset, removed, inserted);
+    NoteLinesChanged(line, removedBreaks, insertedBreaks);
+    Notify();
+    return end;
+}
+
+// The touched range follows later edits: lines below an edit move by the breaks it added or took
+// away, and the range grows to cover the edit's own lines.
+void TEditorModel::NoteLinesChanged(int line, int removedBreaks, int insertedBreaks)
+{
+    TEditorChange& change = pendingChange_;
+    const int editEnd = line + insertedBreaks;
+    if (change.FirstLine < 0) {
+        change.FirstLine = line;
+        change.LastLine = editEnd;
+        return;
+    }
+    const auto follow = [&](int noted, int inside) {
+        if (noted < line) return noted;
+        if (noted > line + removedBreaks) return noted + insertedBreaks - removedBreaks;
+        return inside;
+    };
+    change.FirstLine = std::min(follow(change.FirstLine, line), line);
+    change.LastLine = std::max(follow(change.LastLine, editEnd), editEnd);
 }
 
 // Bookmarks on lines below an edit follow their lines; one on a removed line moves to the edit.
@@ -314,29 +338,34 @@ TTextPosition TEditorModel::ReplaceRange(TTextPosition from, TTextPosition to, s
     std::string removed = document_.BytesBetween(from, to);
     if (removed.empty() && inserted.empty()) return requested;  // nothing to change
 
-    BeginCompoundEdit(kind);
+    TEditTransaction step(*this, kind);
     const TTextPosition end = ApplyEdit(from.Line, fromOffset, removed, inserted);
-
     pendingStep_.Edits.push_back(TRangeEdit{from.Line, fromOffset, std::move(removed), std::move(inserted)});
-    Notify(true);
-    EndCompoundEdit();
     return end;
 }
 
-void TEditorModel::BeginCompoundEdit(TUndoKind kind)
+void TEditorModel::BeginTransaction(TTransactionScope scope, TUndoKind kind)
 {
-    // The outermost action names the kind of the whole step.
-    if (compoundDepth_++ == 0) {
+    ++transactionDepth_;
+    // The transaction that opens the step names the kind of the whole step.
+    if (scope == TTransactionScope::UndoStep && undoStepDepth_ == 0) {
+        undoStepDepth_ = transactionDepth_;
         pendingStep_ = TUndoStep{};
         pendingStep_.Kind = kind;
         pendingStep_.Before = CurrentSelection();
     }
 }
 
-void TEditorModel::EndCompoundEdit()
+void TEditorModel::EndTransaction()
 {
-    assert(compoundDepth_ > 0);
-    if (--compoundDepth_ > 0) return;
+    assert(transactionDepth_ > 0);
+    if (transactionDepth_ == undoStepDepth_) CloseUndoStep();
+    if (--transactionDepth_ == 0 && noticePending_) SendNotice();
+}
+
+void TEditorModel::CloseUndoStep()
+{
+    undoStepDepth_ = 0;
     if (pendingStep_.Edits.empty()) {
         if (pendingStep_.Before != CurrentSelection()) document_.UndoList().BreakGroup();  // the caret moved
     } else {
@@ -347,9 +376,8 @@ void TEditorModel::EndCompoundEdit()
                                                                                 : TUndoGrouping::Separate);
     }
     pendingStep_ = {};
-    const bool changed = textChangedPending_;
-    textChangedPending_ = false;
-    Notify(changed);
+    // Every action's end is announced, also one that changed nothing: the view shows its caret.
+    Notify();
 }
 
 void TEditorModel::RestoreSelection(const TSelectionState& state)
@@ -363,39 +391,49 @@ void TEditorModel::Undo()
 {
     TUndoList& undo = document_.UndoList();
     if (!undo.CanUndo()) return;
+    // The step's edits are announced together; undo and redo replay a step and record none.
+    TEditTransaction notice(*this, TTransactionScope::NoticeOnly);
     TUndoStep step = undo.TakeUndo();
     for (auto edit = step.Edits.rbegin(); edit != step.Edits.rend(); ++edit)
         ApplyEdit(edit->Line, edit->Offset, edit->Inserted, edit->Removed);
     RestoreSelection(step.Before);
     undo.PushRedo(std::move(step));
-    Notify(true);
 }
 
 void TEditorModel::Redo()
 {
     TUndoList& undo = document_.UndoList();
     if (!undo.CanRedo()) return;
+    // The step's edits are announced together; undo and redo replay a step and record none.
+    TEditTransaction notice(*this, TTransactionScope::NoticeOnly);
     TUndoStep step = undo.TakeRedo();
     for (const TRangeEdit& edit : step.Edits) ApplyEdit(edit.Line, edit.Offset, edit.Removed, edit.Inserted);
     RestoreSelection(step.After);
     undo.PushUndo(std::move(step));
-    Notify(true);
 }
 
-void TEditorModel::Notify(bool textChanged)
+void TEditorModel::Notify()
 {
-    if (compoundDepth_ > 0) {
-        textChangedPending_ = textChangedPending_ || textChanged;
-        return;
-    }
-    if (textChanged && OnChange) OnChange();
-    if (OnCaretMove) OnCaretMove();
+    noticePending_ = true;
+    if (transactionDepth_ == 0) SendNotice();
+}
+
+void TEditorModel::SendNotice()
+{
+    TEditorChange change = pendingChange_;
+    const TSelectionState selection = CurrentSelection();
+    change.CaretMoved = selection.Caret != noticedSelection_.Caret;
+    change.SelectionChanged = selection != noticedSelection_;
+    noticedSelection_ = selection;
+    pendingChange_ = {};
+    noticePending_ = false;
+    if (OnChanged) OnChanged(change);
 }
 
 void TEditorModel::BreakUndoGroupOutsideActions()
 {
-    // Inside an action the caret moves with its edits; outside, a move ends a run of typing.
-    if (compoundDepth_ == 0) document_.UndoList().BreakGroup();
+    // Inside an undo step the caret moves with its edits; outside, a move ends a run of typing.
+    if (undoStepDepth_ == 0) document_.UndoList().BreakGroup();
 }
 
 // --- commands ---------------------------------------------------------------------------------
@@ -430,5 +468,5 @@ int TEditorModel::DesiredDisplayColumn()
 void TEditorModel::SetBookmark(int index, std::optional<TTextPosition> position)
 {
     bookmarks_.at(static_cast<std::size_t>(index)) = position;
-    Notify(false);
+    Notify();
 }

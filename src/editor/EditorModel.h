@@ -41,6 +41,20 @@ struct TCommandArgs {
 
 enum class TSelectionUpdate { Clear, Extend };
 
+// What a transaction groups: its edits as one undo step, or only the change notice.
+enum class TTransactionScope { UndoStep, NoticeOnly };
+
+// What one action changed, sent once when the outermost transaction ends (or at once outside any).
+struct TEditorChange {
+    // The lines whose text changed, as the text now stands; -1 when no text changed.
+    int FirstLine = -1;
+    int LastLine = -1;
+    bool NewText = false;           // the whole text was set or loaded
+    bool CaretMoved = false;
+    bool SelectionChanged = false;  // anchor, caret or selection mode
+    bool TextChanged() const { return NewText || FirstLine >= 0; }
+};
+
 class TEditorModel {
 public:
     TEditorModel();
@@ -106,7 +120,7 @@ public:
     int CaretColumn() const { return caret_.Column + 1; }
 
     bool InsertMode() const { return settings_.InsertMode; }
-    void SetInsertMode(bool on) { settings_.InsertMode = on; Notify(false); }
+    void SetInsertMode(bool on) { settings_.InsertMode = on; Notify(); }
     // The display column up and down moves aim for: kept over a run of such moves, taken afresh
     // from the caret once anything else (a click, an undo, a command) placed it.
     int DesiredDisplayColumn();
@@ -153,19 +167,25 @@ public:
     void SetHost(TEditorHost* host) { host_ = host ? host : &defaultHost_; }
     TEditorHost& Host() const { return *host_; }
 
-    // Called after every change of the text, and after caret or selection moves.
-    std::function<void()> OnChange;
-    std::function<void()> OnCaretMove;
+    // The change notice: once per action, after every change of the text and after caret,
+    // selection, mode or bookmark changes.
+    std::function<void(const TEditorChange&)> OnChanged;
+    // Whether a transaction is open, so that a notice is still to come.
+    bool InTransaction() const { return transactionDepth_ > 0; }
 
 private:
     // Only a transaction opens and closes an action.
     friend class TEditTransaction;
-    // Edits between these two undo as one step (nesting allowed); the caret and selection at the
-    // outer End are what redo restores.
-    void BeginCompoundEdit(TUndoKind kind);
-    void EndCompoundEdit();
+    // Edits between the begin and end of an undo-step transaction undo as one step; the caret and
+    // selection at its end are what redo restores.
+    void BeginTransaction(TTransactionScope scope, TUndoKind kind);
+    void EndTransaction();
+    void CloseUndoStep();
 
-    void Notify(bool textChanged);
+    // Something was changed: the notice goes now, or when the outermost transaction ends.
+    void Notify();
+    void NoteLinesChanged(int line, int removedBreaks, int insertedBreaks);
+    void SendNotice();
     void ResetAfterNewText();
     TSelectionState CurrentSelection() const { return {anchor_, caret_, settings_.SelectionMode}; }
     void RestoreSelection(const TSelectionState& state);
@@ -187,7 +207,11 @@ private:
     std::array<std::optional<TTextPosition>, 10> bookmarks_;
 
     // An action in progress: its edits collect here and become one undo step.
-    int compoundDepth_ = 0;
+    int transactionDepth_ = 0;
+    int undoStepDepth_ = 0;  // the depth of the transaction that opened pendingStep_; 0 when none
     TUndoStep pendingStep_;
-    bool textChangedPending_ = false;
+    // The notice being gathered, and the selection the last notice reported.
+    bool noticePending_ = false;
+    TEditorChange pendingChange_;
+    TSelectionState noticedSelection_;
 };

@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -87,8 +88,10 @@ TEST(EditTransaction, GroupsEditsIntoOneStepAndOneNotice)
         model.SetText(c.Page);
         model.SetSelection(selected.Anchor, selected.Caret);
         int changes = 0, moves = 0;
-        model.OnChange = [&] { ++changes; };
-        model.OnCaretMove = [&] { ++moves; };
+        model.OnChanged = [&](const TEditorChange& change) {
+            ++moves;
+            changes += change.TextChanged();
+        };
         bool threw = false;
         try {
             TEditTransaction transaction(model);
@@ -111,6 +114,47 @@ TEST(EditTransaction, GroupsEditsIntoOneStepAndOneNotice)
         model.Redo();
         EXPECT_EQ(model.Text(), textAfter) << c.Name;
         EXPECT_EQ(SelectionOf(model), selectionAfter) << c.Name;
+    }
+}
+
+
+TEST(EditTransaction, NoticeSaysWhatChanged)
+{
+    const struct {
+        const char* Name;
+        std::function<void(TEditorModel&)> Body;  // on "a\nb\nc" with the caret at (1, 1)
+        int FirstLine, LastLine;
+        bool NewText, CaretMoved, SelectionChanged;
+    } cases[] = {
+        {"typed_character", [](TEditorModel& m) { m.ExecuteCommand(ecChar, {.Char = U'x'}); }, 1, 1, false, true, true},
+        {"line_break", [](TEditorModel& m) { m.ExecuteCommand(ecLineBreak); }, 1, 2, false, true, true},
+        {"edits_above_move_the_range",
+         [](TEditorModel& m) {
+             TEditTransaction transaction(m);
+             m.ReplaceRange({2, 0}, {2, 0}, "y");
+             m.ReplaceRange({0, 0}, {0, 0}, "x\n");
+         },
+         0, 3, false, false, false},
+        {"joined_lines", [](TEditorModel& m) { m.ReplaceRange({0, 1}, {1, 0}, ""); }, 0, 0, false, false, false},
+        {"undo_of_a_break", [](TEditorModel& m) { m.ExecuteCommand(ecLineBreak); m.SetCaret({1, 1}); m.Undo(); },
+         1, 1, false, false, false},
+        {"new_text", [](TEditorModel& m) { m.SetText("z"); }, -1, -1, true, true, true},
+        {"selection_mode_only", [](TEditorModel& m) { m.SetSelectionMode(smColumn); }, -1, -1, false, false, true},
+    };
+    for (const auto& c : cases) {
+        TEditorModel model;
+        model.SetText("a\nb\nc");
+        model.SetCaret({1, 1});
+        std::vector<TEditorChange> notices;
+        model.OnChanged = [&](const TEditorChange& change) { notices.push_back(change); };
+        c.Body(model);
+        ASSERT_FALSE(notices.empty()) << c.Name;
+        const TEditorChange& last = notices.back();
+        EXPECT_EQ(last.FirstLine, c.FirstLine) << c.Name;
+        EXPECT_EQ(last.LastLine, c.LastLine) << c.Name;
+        EXPECT_EQ(last.NewText, c.NewText) << c.Name;
+        EXPECT_EQ(last.CaretMoved, c.CaretMoved) << c.Name;
+        EXPECT_EQ(last.SelectionChanged, c.SelectionChanged) << c.Name;
     }
 }
 

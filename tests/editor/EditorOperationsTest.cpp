@@ -271,7 +271,7 @@ TEST(SelectionOperations, ChangeEventAfterEveryTextChange)
 {
     TEditorModel model;
     int changes = 0;
-    model.OnChange = [&] { ++changes; };
+    model.OnChanged = [&](const TEditorChange& change) { changes += change.TextChanged(); };
     model.ReplaceSelection(U"abc");
     model.ExecuteCommand(ecChar, {.Char = U'd'});
     model.Undo();

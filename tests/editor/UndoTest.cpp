@@ -213,7 +213,7 @@ TEST(RandomCommands, KeepTheModelConsistentAndUndoable)
         model.Settings().Options.Include(eoTabIndent);
         model.Settings().MaxUndo = 100000;
         int changes = 0;
-        model.OnChange = [&] { ++changes; };
+        model.OnChanged = [&](const TEditorChange& change) { changes += change.TextChanged(); };
         for (int round = 0; round < 3000; ++round) {
             const TEditorCommand command = commands[random() % commands.size()];
             TCommandArgs args;

@@ -80,73 +80,73 @@ TEST_F(MarkupCommands, WriteTheDialogsValuesWithTheirCaretRule)
         std::string Expected;
     } cases[] = {
         {"bold_takes_selection", "say {Hello|!", &TForm1::Bold1Click,
-         [](TForm1& m) { return Press(m.Form9->Button1); }, "say <b>{Hello|</b>!"},
+         [](TForm1& m) { return Press(m.Dialog<TForm9>()->Button1); }, "say <b>{Hello|</b>!"},
         {"italic_field_changed", "{abc|", &TForm1::Italic1Click,
-         [](TForm1& m) { m.Form9->Edit1->setText("xyz"); return Press(m.Form9->Button1); }, "<i>{xyz|</i>"},
-        {"subscript_empty", "a|b", &TForm1::Subscript1Click, [](TForm1& m) { return Press(m.Form9->Button1); },
+         [](TForm1& m) { m.Dialog<TForm9>()->Edit1->setText("xyz"); return Press(m.Dialog<TForm9>()->Button1); }, "<i>{xyz|</i>"},
+        {"subscript_empty", "a|b", &TForm1::Subscript1Click, [](TForm1& m) { return Press(m.Dialog<TForm9>()->Button1); },
          "a<sub>|</sub>b"},
         {"superscript_two_line_selection", "{a\nb|", &TForm1::Superscript1Click,
-         [](TForm1& m) { return Press(m.Form9->Button1); }, "<sup>{a\nb|</sup>"},
+         [](TForm1& m) { return Press(m.Dialog<TForm9>()->Button1); }, "<sup>{a\nb|</sup>"},
         {"break_replaces_selection", "a{bc|d", &TForm1::Break1Click, nullptr, "a<br>\n|d"},
         {"comment_replaces_selection", "x{sel|y", &TForm1::Comment1Click,
-         [](TForm1& m) { m.Form22->Memo1->setPlainText("a\nb"); return Press(m.Form22->Button1); },
+         [](TForm1& m) { m.Dialog<TForm22>()->Memo1->setPlainText("a\nb"); return Press(m.Dialog<TForm22>()->Button1); },
          "x<!-- a\nb -->\n|y"},
         {"font_every_field", "{abc|", &TForm1::Font1Click,
          [](TForm1& m) {
-             m.Form7->ComboBox1->setCurrentText("Courier New");
-             m.Form7->Edit1->setText("3");
-             m.Form7->Shape1->SetColor(QColor(255, 0, 0));
-             return Press(m.Form7->Button2);
+             m.Dialog<TForm7>()->ComboBox1->setCurrentText("Courier New");
+             m.Dialog<TForm7>()->Edit1->setText("3");
+             m.Dialog<TForm7>()->Shape1->SetColor(QColor(255, 0, 0));
+             return Press(m.Dialog<TForm7>()->Button2);
          },
          "<font face=\"Courier New\" size=\"3\" color=\"#FF0000\">{abc|</font>"},
         {"paragraph_two_line_selection", "<{a\nb|>", &TForm1::Paragraph1Click,
-         [](TForm1& m) { m.Form8->ComboBox1->setCurrentIndex(1); return Press(m.Form8->Button1); },
+         [](TForm1& m) { m.Dialog<TForm8>()->ComboBox1->setCurrentIndex(1); return Press(m.Dialog<TForm8>()->Button1); },
          "<<p align=\"Center\">{a\nb|</p>>"},
         {"header_level_and_text", "|", &TForm1::Header1Click,
          [](TForm1& m) {
-             m.Form10->ComboBox1->setCurrentIndex(1);
-             m.Form10->Edit1->setText("abc");
-             return Press(m.Form10->Button1);
+             m.Dialog<TForm10>()->ComboBox1->setCurrentIndex(1);
+             m.Dialog<TForm10>()->Edit1->setText("abc");
+             return Press(m.Dialog<TForm10>()->Button1);
          },
          "<h2>{abc|</h2>"},
         {"link_new_window", "{abc|", &TForm1::Link1Click,
          [](TForm1& m) {
-             m.Form6->Edit1->setText("page2");
-             m.Form6->ComboBox1->setCurrentIndex(2);
-             return Press(m.Form6->Button1);
+             m.Dialog<TForm6>()->Edit1->setText("page2");
+             m.Dialog<TForm6>()->ComboBox1->setCurrentIndex(2);
+             return Press(m.Dialog<TForm6>()->Button1);
          },
          "<a href=\"page2\" target=\"_blank\">{abc|</a>"},
         {"image_replaces_selection", "a{b|c", &TForm1::Image1Click,
          [](TForm1& m) {
-             m.Form11->Edit1->setText("p.png");
-             m.Form11->Edit6->setText("0");
-             m.Form11->ComboBox1->setCurrentIndex(2);
-             return Press(m.Form11->Button1);
+             m.Dialog<TForm11>()->Edit1->setText("p.png");
+             m.Dialog<TForm11>()->Edit6->setText("0");
+             m.Dialog<TForm11>()->ComboBox1->setCurrentIndex(2);
+             return Press(m.Dialog<TForm11>()->Button1);
          },
          "a<img src=\"p.png\" align=\"Right\" border=\"0\" bordercolor=\"000000\">|c"},
         {"sound_with_loop", "{x|", &TForm1::Sound1Click,
          [](TForm1& m) {
-             m.Form21->Edit1->setText("s.mid");
-             m.Form21->Edit2->setText("-1");
-             return Press(m.Form21->Button1);
+             m.Dialog<TForm21>()->Edit1->setText("s.mid");
+             m.Dialog<TForm21>()->Edit2->setText("-1");
+             return Press(m.Dialog<TForm21>()->Button1);
          },
          "<bgsound src=\"s.mid\" loop=\"-1\">\n|"},
         {"definition_list_b_moved_up", "{x|", &TForm1::List1Click,
          [](TForm1& m) {
-             m.Form12->RadioButtons[2]->click();
-             AddEntry(*m.Form12, "A", "a");
-             AddEntry(*m.Form12, "B", "b");
-             ChooseEntry(*m.Form12, 1);
-             m.Form12->Button3->click();
-             return Press(m.Form12->Button5);
+             m.Dialog<TForm12>()->RadioButtons[2]->click();
+             AddEntry(*m.Dialog<TForm12>(), "A", "a");
+             AddEntry(*m.Dialog<TForm12>(), "B", "b");
+             ChooseEntry(*m.Dialog<TForm12>(), 1);
+             m.Dialog<TForm12>()->Button3->click();
+             return Press(m.Dialog<TForm12>()->Button5);
          },
          "<dl>\n<dt>B</dt>\n<dd>b</dd>\n<dt>A</dt>\n<dd>a</dd>\n</dl>\n|"},
         {"ordered_switched_to_unordered", "|", &TForm1::List1Click,
          [](TForm1& m) {
-             AddEntry(*m.Form12, "one");
-             AddEntry(*m.Form12, "two");
-             m.Form12->RadioButtons[1]->click();
-             return Press(m.Form12->Button5);
+             AddEntry(*m.Dialog<TForm12>(), "one");
+             AddEntry(*m.Dialog<TForm12>(), "two");
+             m.Dialog<TForm12>()->RadioButtons[1]->click();
+             return Press(m.Dialog<TForm12>()->Button5);
          },
          "<ul>\n<li>one\n<li>two\n</ul>\n|"},
     };
@@ -159,11 +159,11 @@ TEST_F(MarkupCommands, ALongSelectionComesBackWholeBetweenTheTags)
     // Longer than a one-line field holds by default (32767 characters).
     const std::string selection(40000, 'x');
     const std::pair<Handler, std::function<QPushButton*(TForm1&)>> commands[] = {
-        {&TForm1::Bold1Click, [](TForm1& m) { return m.Form9->Button1; }},
-        {&TForm1::Font1Click, [](TForm1& m) { return m.Form7->Button2; }},
-        {&TForm1::Header1Click, [](TForm1& m) { return m.Form10->Button1; }},
+        {&TForm1::Bold1Click, [](TForm1& m) { return m.Dialog<TForm9>()->Button1; }},
+        {&TForm1::Font1Click, [](TForm1& m) { return m.Dialog<TForm7>()->Button2; }},
+        {&TForm1::Header1Click, [](TForm1& m) { return m.Dialog<TForm10>()->Button1; }},
         {&TForm1::Link1Click,
-         [](TForm1& m) { m.Form6->Edit1->setText("u"); return m.Form6->Button1; }},
+         [](TForm1& m) { m.Dialog<TForm6>()->Edit1->setText("u"); return m.Dialog<TForm6>()->Button1; }},
     };
     for (const auto& [command, ok] : commands) {
         NewPage();
@@ -183,8 +183,8 @@ TEST_F(MarkupCommands, PagesGetCrLfLineBreaksExactly)
 {
     NewPage();
     desktop.AnswerModal([this](QDialog&) {
-        AddEntry(*mainWindow->Form12, "x");
-        return Press(mainWindow->Form12->Button5);
+        AddEntry(*mainWindow->Dialog<TForm12>(), "x");
+        return Press(mainWindow->Dialog<TForm12>()->Button5);
     });
     mainWindow->List1Click();
     EXPECT_EQ(mainWindow->ActiveDocument()->CodeMemo1->Text(), "<ol>\r\n<li>x\r\n</ol>\r\n");
@@ -227,31 +227,31 @@ TEST_F(MarkupCommands, RefusalsKeepTheDialogOpenWithItsMessage)
         std::function<void(TForm1&)> Press;
         const char* Message;
     } cases[] = {
-        {"comment_empty", &TForm1::Comment1Click, [](TForm1& m) { m.Form22->Button1->click(); },
+        {"comment_empty", &TForm1::Comment1Click, [](TForm1& m) { m.Dialog<TForm22>()->Button1->click(); },
          "The Text must not be empty!"},
         {"link_no_url", &TForm1::Link1Click,
-         [](TForm1& m) { m.Form6->Edit3->setText("t"); m.Form6->Button1->click(); }, "The URL must not be empty!"},
-        {"image_no_file", &TForm1::Image1Click, [](TForm1& m) { m.Form11->Button1->click(); },
+         [](TForm1& m) { m.Dialog<TForm6>()->Edit3->setText("t"); m.Dialog<TForm6>()->Button1->click(); }, "The URL must not be empty!"},
+        {"image_no_file", &TForm1::Image1Click, [](TForm1& m) { m.Dialog<TForm11>()->Button1->click(); },
          "The File Name must not be empty!"},
-        {"sound_no_file", &TForm1::Sound1Click, [](TForm1& m) { m.Form21->Button1->click(); },
+        {"sound_no_file", &TForm1::Sound1Click, [](TForm1& m) { m.Dialog<TForm21>()->Button1->click(); },
          "The File Name must not be empty!"},
-        {"form_no_url", &TForm1::EditFormClick, [](TForm1& m) { m.Form14->Button1->click(); },
+        {"form_no_url", &TForm1::EditFormClick, [](TForm1& m) { m.Dialog<TForm14>()->Button1->click(); },
          "The URL must not be empty!"},
-        {"list_no_entries", &TForm1::List1Click, [](TForm1& m) { m.Form12->Button5->click(); },
+        {"list_no_entries", &TForm1::List1Click, [](TForm1& m) { m.Dialog<TForm12>()->Button5->click(); },
          "The List must not be empty!"},
-        {"list_add_empty", &TForm1::List1Click, [](TForm1& m) { m.Form12->Button1->click(); },
+        {"list_add_empty", &TForm1::List1Click, [](TForm1& m) { m.Dialog<TForm12>()->Button1->click(); },
          "The Text must not be empty!"},
         {"list_delete_none_chosen", &TForm1::List1Click,
-         [](TForm1& m) { AddEntry(*m.Form12, "x"); m.Form12->Button2->click(); }, "Please, select list item!"},
+         [](TForm1& m) { AddEntry(*m.Dialog<TForm12>(), "x"); m.Dialog<TForm12>()->Button2->click(); }, "Please, select list item!"},
         {"list_up_none_chosen", &TForm1::List1Click,
-         [](TForm1& m) { AddEntry(*m.Form12, "x"); m.Form12->Button3->click(); }, "Please, select list item!"},
+         [](TForm1& m) { AddEntry(*m.Dialog<TForm12>(), "x"); m.Dialog<TForm12>()->Button3->click(); }, "Please, select list item!"},
         {"list_down_after_a_move", &TForm1::List1Click,
          [](TForm1& m) {
-             AddEntry(*m.Form12, "x");
-             AddEntry(*m.Form12, "y");
-             ChooseEntry(*m.Form12, 1);
-             m.Form12->Button3->click();
-             m.Form12->Button4->click();
+             AddEntry(*m.Dialog<TForm12>(), "x");
+             AddEntry(*m.Dialog<TForm12>(), "y");
+             ChooseEntry(*m.Dialog<TForm12>(), 1);
+             m.Dialog<TForm12>()->Button3->click();
+             m.Dialog<TForm12>()->Button4->click();
          },
          "Please, select list item!"},
     };
@@ -278,7 +278,7 @@ TEST_F(MarkupCommands, EachShowingStartsFromTheResetValues)
     NewPage();
     desktop.colorAnswers.push_back(QColor(0x12, 0x34, 0x56));
     desktop.AnswerModal([this](QDialog&) {
-        TForm7& font = *mainWindow->Form7;
+        TForm7& font = *mainWindow->Dialog<TForm7>();
         font.ComboBox1->setCurrentIndex(3);
         font.Edit1->setText("7");
         font.Button1->click();
@@ -286,7 +286,7 @@ TEST_F(MarkupCommands, EachShowingStartsFromTheResetValues)
     });
     mainWindow->Font1Click();
     desktop.AnswerModal([this](QDialog&) {
-        TForm12& list = *mainWindow->Form12;
+        TForm12& list = *mainWindow->Dialog<TForm12>();
         list.RadioButtons[2]->click();
         AddEntry(list, "A", "a");
         list.Edit1->setText("left");
@@ -298,7 +298,7 @@ TEST_F(MarkupCommands, EachShowingStartsFromTheResetValues)
     LoadMarked(Page(), "{sel|");
     desktop.colorAnswers.push_back(std::nullopt);
     desktop.AnswerModal([this](QDialog&) {
-        TForm7& font = *mainWindow->Form7;
+        TForm7& font = *mainWindow->Dialog<TForm7>();
         EXPECT_EQ(font.ComboBox1->currentIndex(), -1);
         EXPECT_EQ(font.Edit1->text(), "");
         EXPECT_EQ(font.Shape1->Rgb(), 0x000000u);
@@ -311,7 +311,7 @@ TEST_F(MarkupCommands, EachShowingStartsFromTheResetValues)
     EXPECT_EQ(desktop.dialogs[1].initialColor, QColor(0x12, 0x34, 0x56));
 
     desktop.AnswerModal([this](QDialog&) {
-        TForm12& list = *mainWindow->Form12;
+        TForm12& list = *mainWindow->Dialog<TForm12>();
         EXPECT_TRUE(list.RadioButtons[0]->isChecked());
         EXPECT_EQ(list.ListBox1->count(), 0);
         EXPECT_EQ(list.Edit1->text(), "");
@@ -333,9 +333,9 @@ TEST_F(MarkupCommands, StyleCommandsSetTheTextDialogsCaptionAndTopic)
     for (const auto& [command, caption, topic] : styles) {
         desktop.ClearRecords();
         desktop.AnswerModal([this](QDialog& dialog) {
-            QTest::keyClick(mainWindow->Form9->Edit1, Qt::Key_F1);
-            QTest::keyClick(mainWindow->Form9->Edit1, Qt::Key_Return);
-            QTest::keyClick(mainWindow->Form9->Edit1, Qt::Key_Escape);
+            QTest::keyClick(mainWindow->Dialog<TForm9>()->Edit1, Qt::Key_F1);
+            QTest::keyClick(mainWindow->Dialog<TForm9>()->Edit1, Qt::Key_Return);
+            QTest::keyClick(mainWindow->Dialog<TForm9>()->Edit1, Qt::Key_Escape);
             EXPECT_TRUE(dialog.isVisible()) << "Enter and Esc do nothing";
             return int(QDialog::Rejected);
         });
@@ -353,13 +353,13 @@ TEST_F(MarkupCommands, TextAWindowsPageCannotHoldIsRefusedAndTheDialogComesBack)
     Page().SetSelection({0, 5}, {0, 6});
     desktop.ClearRecords();
     desktop.AnswerModal([this](QDialog&) {
-        mainWindow->Form9->Edit1->setText(QString::fromUtf8("\xD0\x96"));  // Cyrillic Zhe
-        return Press(mainWindow->Form9->Button1);
+        mainWindow->Dialog<TForm9>()->Edit1->setText(QString::fromUtf8("\xD0\x96"));  // Cyrillic Zhe
+        return Press(mainWindow->Dialog<TForm9>()->Button1);
     });
     desktop.AnswerModal([this](QDialog&) {
-        EXPECT_EQ(mainWindow->Form9->Edit1->text(), QString::fromUtf8("\xD0\x96")) << "nothing typed is lost";
-        mainWindow->Form9->Edit1->setText(QString::fromUtf8("\xC3\xA9"));
-        return Press(mainWindow->Form9->Button1);
+        EXPECT_EQ(mainWindow->Dialog<TForm9>()->Edit1->text(), QString::fromUtf8("\xD0\x96")) << "nothing typed is lost";
+        mainWindow->Dialog<TForm9>()->Edit1->setText(QString::fromUtf8("\xC3\xA9"));
+        return Press(mainWindow->Dialog<TForm9>()->Button1);
     });
     mainWindow->Bold1Click();
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Error),
@@ -376,8 +376,8 @@ TEST_F(MarkupCommands, OneUndoTakesAWholeListBack)
     LoadMarked(Page(), "a{b|c");
     desktop.AnswerModal([this](QDialog&) {
         for (const char* text : {"one", "two", "three"})
-            AddEntry(*mainWindow->Form12, text);
-        return Press(mainWindow->Form12->Button5);
+            AddEntry(*mainWindow->Dialog<TForm12>(), text);
+        return Press(mainWindow->Dialog<TForm12>()->Button5);
     });
     mainWindow->List1Click();
     Command("Undo1")->trigger();
@@ -398,23 +398,23 @@ TEST_F(MarkupCommands, DialogsShowTheirLabelsAndItems)
         return texts;
     };
     const TForm1& m = *mainWindow;
-    EXPECT_EQ(labels(*m.Form7), (QStringList{"Name", "Size", "Color", "Text"}));
-    EXPECT_EQ(items(*m.Form7->ComboBox1).size(), 30);
-    EXPECT_EQ(items(*m.Form7->ComboBox1).first(), "Arial");
-    EXPECT_EQ(items(*m.Form7->ComboBox1).last(), "Verdana");
-    EXPECT_EQ(labels(*m.Form6), (QStringList{"URL", "Target", "Title", "Text"}));
-    EXPECT_EQ(items(*m.Form6->ComboBox1),
+    EXPECT_EQ(labels(*m.Dialog<TForm7>()), (QStringList{"Name", "Size", "Color", "Text"}));
+    EXPECT_EQ(items(*m.Dialog<TForm7>()->ComboBox1).size(), 30);
+    EXPECT_EQ(items(*m.Dialog<TForm7>()->ComboBox1).first(), "Arial");
+    EXPECT_EQ(items(*m.Dialog<TForm7>()->ComboBox1).last(), "Verdana");
+    EXPECT_EQ(labels(*m.Dialog<TForm6>()), (QStringList{"URL", "Target", "Title", "Text"}));
+    EXPECT_EQ(items(*m.Dialog<TForm6>()->ComboBox1),
               (QStringList{"Default Window", "This Window", "New Window", "Parent Window", "Top Window"}));
-    EXPECT_EQ(labels(*m.Form11), (QStringList{"File Name", "Width", "Height", "Alignment", "Title", "Alt",
+    EXPECT_EQ(labels(*m.Dialog<TForm11>()), (QStringList{"File Name", "Width", "Height", "Alignment", "Title", "Alt",
                                               "Border Width", "Border Color"}));
-    EXPECT_EQ(items(*m.Form10->ComboBox1), (QStringList{"1", "2", "3", "4", "5", "6"}));
-    EXPECT_EQ(items(*m.Form8->ComboBox1), (QStringList{"Left", "Center", "Right"}));
-    EXPECT_EQ(labels(*m.Form21), (QStringList{"File Name", "Repeat Count"}));
-    EXPECT_EQ(labels(*m.Form22), QStringList{"Text"});
-    EXPECT_EQ(m.Form12->RadioGroup1->title(), "Type");
-    const QString windowTitles[] = {m.Form6->windowTitle(), m.Form7->windowTitle(), m.Form8->windowTitle(),
-                                    m.Form10->windowTitle(), m.Form11->windowTitle(), m.Form12->windowTitle(),
-                                    m.Form21->windowTitle(), m.Form22->windowTitle()};
+    EXPECT_EQ(items(*m.Dialog<TForm10>()->ComboBox1), (QStringList{"1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(items(*m.Dialog<TForm8>()->ComboBox1), (QStringList{"Left", "Center", "Right"}));
+    EXPECT_EQ(labels(*m.Dialog<TForm21>()), (QStringList{"File Name", "Repeat Count"}));
+    EXPECT_EQ(labels(*m.Dialog<TForm22>()), QStringList{"Text"});
+    EXPECT_EQ(m.Dialog<TForm12>()->RadioGroup1->title(), "Type");
+    const QString windowTitles[] = {m.Dialog<TForm6>()->windowTitle(), m.Dialog<TForm7>()->windowTitle(), m.Dialog<TForm8>()->windowTitle(),
+                                    m.Dialog<TForm10>()->windowTitle(), m.Dialog<TForm11>()->windowTitle(), m.Dialog<TForm12>()->windowTitle(),
+                                    m.Dialog<TForm21>()->windowTitle(), m.Dialog<TForm22>()->windowTitle()};
     EXPECT_EQ(QStringList(std::begin(windowTitles), std::end(windowTitles)),
               (QStringList{"Link", "Font", "Paragraph", "Header", "Image", "List", "Sound", "Comment"}));
 }

@@ -61,12 +61,12 @@ TEST_F(MarkupCommandsII, WriteTheDialogsValuesWithTheirCaretRule)
         Answer Fill;
         std::string Expected;
     } cases[] = {
-        {"table_defaults", &TForm1::Table1Click, [](TForm1& m) { return Press(m.Form13->Button3); },
+        {"table_defaults", &TForm1::Table1Click, [](TForm1& m) { return Press(m.Dialog<TForm13>()->Button3); },
          "a<table bgcolor=\"#FFFFFF\" bordercolor=\"#000000\">\n<thead>\n <tr>\n <td></td>\n</tr>\n</thead>\n"
          "<tbody>\n <tr>\n  <td></td>\n </tr>\n</tbody>\n<tfoot>\n<tr>\n <td></td>\n</tr>\n</tfoot>\n</table>\n|c"},
         {"table_columns_reduced_after_typing", &TForm1::Table1Click,
          [](TForm1& m) {
-             TForm13& t = *m.Form13;
+             TForm13& t = *m.Dialog<TForm13>();
              t.CheckBox1->setChecked(false);
              t.CheckBox2->setChecked(false);
              t.SpinEdit2->setValue(3);
@@ -81,26 +81,26 @@ TEST_F(MarkupCommandsII, WriteTheDialogsValuesWithTheirCaretRule)
          "  <td>kept</td>\n  <td></td>\n </tr>\n</tbody>\n</table>\n|c"},
         {"form_get", &TForm1::EditFormClick,
          [](TForm1& m) {
-             m.Form14->RadioButtons[1]->click();
-             m.Form14->Edit1->setText("send");
-             m.Form14->CheckBox1->setChecked(true);
-             return Press(m.Form14->Button1);
+             m.Dialog<TForm14>()->RadioButtons[1]->click();
+             m.Dialog<TForm14>()->Edit1->setText("send");
+             m.Dialog<TForm14>()->CheckBox1->setChecked(true);
+             return Press(m.Dialog<TForm14>()->Button1);
          },
          "a<form method=\"Get\" action=\"send\" enctype=\"application/x-www-form-urlencoded\">\n|\n</form>c"},
-        {"input_defaults", &TForm1::Input1Click, [](TForm1& m) { return Press(m.Form15->Button1); },
+        {"input_defaults", &TForm1::Input1Click, [](TForm1& m) { return Press(m.Dialog<TForm15>()->Button1); },
          "a<input type=\"Text\">|c"},
         {"input_password_named", &TForm1::Input1Click,
          [](TForm1& m) {
-             m.Form15->ComboBox1->setCurrentIndex(1);
-             m.Form15->Edit1->setText("  ");
-             return Press(m.Form15->Button1);
+             m.Dialog<TForm15>()->ComboBox1->setCurrentIndex(1);
+             m.Dialog<TForm15>()->Edit1->setText("  ");
+             return Press(m.Dialog<TForm15>()->Button1);
          },
          "a<input type=\"Password\" name=\"  \">|c"},
-        {"select_defaults", &TForm1::List2Click, [](TForm1& m) { return Press(m.Form16->Button3); },
+        {"select_defaults", &TForm1::List2Click, [](TForm1& m) { return Press(m.Dialog<TForm16>()->Button3); },
          "a<select>\n<option value=\"\"></option>\n</select>\n|c"},
         {"select_three_rows_middle_empty", &TForm1::List2Click,
          [](TForm1& m) {
-             TForm16& l = *m.Form16;
+             TForm16& l = *m.Dialog<TForm16>();
              l.Button1->click();
              l.Button1->click();
              SetCell(*l.StringGrid1, 0, 0, "one");
@@ -113,16 +113,16 @@ TEST_F(MarkupCommandsII, WriteTheDialogsValuesWithTheirCaretRule)
          "a<select multiple align=\"Right\">\n<option value=\"1\">one</option>\n<option value=\"\"></option>\n"
          "<option value=\"\">three</option>\n</select>\n|c"},
         {"textarea_two_lines", &TForm1::extarea1Click,
-         [](TForm1& m) { m.Form17->Memo1->setPlainText("a\nb"); return Press(m.Form17->Button1); },
+         [](TForm1& m) { m.Dialog<TForm17>()->Memo1->setPlainText("a\nb"); return Press(m.Dialog<TForm17>()->Button1); },
          "a<textarea>\na\nb\n</textarea>\n|c"},
-        {"label_empty", &TForm1::Label1Click, [](TForm1& m) { return Press(m.Form18->Button1); }, "a<label></label>|c"},
-        {"frameset_defaults", &TForm1::FrameSet1Click, [](TForm1& m) { return Press(m.Form19->Button1); },
+        {"label_empty", &TForm1::Label1Click, [](TForm1& m) { return Press(m.Dialog<TForm18>()->Button1); }, "a<label></label>|c"},
+        {"frameset_defaults", &TForm1::FrameSet1Click, [](TForm1& m) { return Press(m.Dialog<TForm19>()->Button1); },
          "a<frameset>\n|\n</frameset>c"},
         {"frame_src_and_scrolling", &TForm1::Frame2Click,
          [](TForm1& m) {
-             m.Form20->Edit2->setText("main.html");
-             m.Form20->ComboBox1->setCurrentIndex(1);
-             return Press(m.Form20->Button1);
+             m.Dialog<TForm20>()->Edit2->setText("main.html");
+             m.Dialog<TForm20>()->ComboBox1->setCurrentIndex(1);
+             return Press(m.Dialog<TForm20>()->Button1);
          },
          "a<frame src=\"main.html\" scrolling=\"No\">\n|c"},
     };
@@ -136,7 +136,7 @@ TEST_F(MarkupCommandsII, CountFieldsTakeWhatIsTypedAndResizeTheGridsKeepingCells
         const char* Typed;
         int Value;
     } cases[] = {{"250", 100}, {"abc", 1}, {"0", 1}, {"-5", 1}, {"7", 7}, {"100", 100}};
-    TForm13& table = *mainWindow->Form13;
+    TForm13& table = *mainWindow->Dialog<TForm13>();
     for (const auto& c : cases) {
         table.Reset();
         SetCell(*table.StringGrid2, 0, 0, "stays");
@@ -173,7 +173,7 @@ TEST_F(MarkupCommandsII, ACountTypedThroughSmallerValuesKeepsTheCellsTyped)
     };
     for (const auto& c : cases) {
         const std::string written = Run("|", &TForm1::Table1Click, [&](TForm1& m) {
-            TForm13& t = *m.Form13;
+            TForm13& t = *m.Dialog<TForm13>();
             t.SpinEdit1->setValue(3);
             t.SpinEdit2->setValue(3);
             for (int i = 0; i < 3; ++i) {
@@ -198,7 +198,7 @@ TEST_F(MarkupCommandsII, ACountTypedWhileACellIsCurrentOpensNoCellEditor)
     // current would take the focus, and the keys typed next, from the count field.
     bool editorOpened = true;
     const std::string written = Run("|", &TForm1::Table1Click, [&](TForm1& m) {
-        TForm13& t = *m.Form13;
+        TForm13& t = *m.Dialog<TForm13>();
         t.SpinEdit1->setValue(3);
         for (int row = 0; row < 3; ++row) SetCell(*t.StringGrid2, row, 0, QString("b%1").arg(row));
         t.StringGrid2->setCurrentCell(2, 0);
@@ -220,7 +220,7 @@ TEST_F(MarkupCommandsII, EachShowingStartsFromTheResetValues)
 {
     NewPage();
     desktop.AnswerModal([this](QDialog&) {
-        TForm13& t = *mainWindow->Form13;
+        TForm13& t = *mainWindow->Dialog<TForm13>();
         t.SpinEdit1->setValue(3);
         SetCell(*t.StringGrid2, 2, 0, "old");
         t.CheckBox2->setChecked(false);
@@ -229,7 +229,7 @@ TEST_F(MarkupCommandsII, EachShowingStartsFromTheResetValues)
     });
     mainWindow->Table1Click();
     desktop.AnswerModal([this](QDialog&) {
-        TForm13& t = *mainWindow->Form13;
+        TForm13& t = *mainWindow->Dialog<TForm13>();
         EXPECT_EQ(t.SpinEdit1->value(), 1);
         EXPECT_TRUE(t.CheckBox2->isChecked());
         EXPECT_TRUE(t.StringGrid3->isEnabled());
@@ -242,7 +242,7 @@ TEST_F(MarkupCommandsII, EachShowingStartsFromTheResetValues)
     EXPECT_EQ(Count(Marked(Page()), "  <td></td>"), 3);
 
     desktop.AnswerModal([this](QDialog&) {
-        TForm16& l = *mainWindow->Form16;
+        TForm16& l = *mainWindow->Dialog<TForm16>();
         l.Button1->click();
         SetCell(*l.StringGrid1, 1, 0, "old");
         l.Edit2->setText("4");
@@ -250,7 +250,7 @@ TEST_F(MarkupCommandsII, EachShowingStartsFromTheResetValues)
     });
     mainWindow->List2Click();
     desktop.AnswerModal([this](QDialog&) {
-        TForm16& l = *mainWindow->Form16;
+        TForm16& l = *mainWindow->Dialog<TForm16>();
         EXPECT_EQ(l.StringGrid1->rowCount(), 1);
         EXPECT_EQ(l.StringGrid1->item(0, 0), nullptr);
         EXPECT_EQ(l.Edit2->text(), "");
@@ -263,7 +263,7 @@ TEST_F(MarkupCommandsII, EachShowingStartsFromTheResetValues)
 
 TEST_F(MarkupCommandsII, AddLineStopsAtTenThousandGridRows)
 {
-    TForm16& list = *mainWindow->Form16;
+    TForm16& list = *mainWindow->Dialog<TForm16>();
     list.Reset();
     list.StringGrid1->setRowCount(TForm16::kMaxGridRows - 3);
     for (int click = 0; click < 4; ++click) list.Button1->click();
@@ -274,10 +274,10 @@ TEST_F(MarkupCommandsII, AddLineStopsAtTenThousandGridRows)
 TEST_F(MarkupCommandsII, OneUndoTakesAWholeTableBack)
 {
     const std::string written = Run("a{b|c", &TForm1::Table1Click, [](TForm1& m) {
-        m.Form13->SpinEdit1->setValue(100);
-        m.Form13->SpinEdit2->setValue(100);
-        SetCell(*m.Form13->StringGrid2, 99, 99, "last");
-        return Press(m.Form13->Button3);
+        m.Dialog<TForm13>()->SpinEdit1->setValue(100);
+        m.Dialog<TForm13>()->SpinEdit2->setValue(100);
+        SetCell(*m.Dialog<TForm13>()->StringGrid2, 99, 99, "last");
+        return Press(m.Dialog<TForm13>()->Button3);
     });
     EXPECT_EQ(Count(written, "  <td>"), 100 * 100);
     EXPECT_NE(written.find("  <td>last</td>\n </tr>\n</tbody>"), std::string::npos);
@@ -290,9 +290,9 @@ TEST_F(MarkupCommandsII, F1OpensEachDialogsTopic)
 {
     const TForm1& m = *mainWindow;
     const std::pair<QDialog*, int> dialogs[] = {
-        {m.Form6, 18},  {m.Form7, 19},  {m.Form8, 20},  {m.Form10, 25}, {m.Form11, 29}, {m.Form12, 30},
-        {m.Form13, 31}, {m.Form14, 32}, {m.Form15, 33}, {m.Form16, 34}, {m.Form17, 35}, {m.Form18, 36},
-        {m.Form19, 37}, {m.Form20, 38}, {m.Form21, 39}, {m.Form22, 40},
+        {m.Dialog<TForm6>(), 18},  {m.Dialog<TForm7>(), 19},  {m.Dialog<TForm8>(), 20},  {m.Dialog<TForm10>(), 25}, {m.Dialog<TForm11>(), 29}, {m.Dialog<TForm12>(), 30},
+        {m.Dialog<TForm13>(), 31}, {m.Dialog<TForm14>(), 32}, {m.Dialog<TForm15>(), 33}, {m.Dialog<TForm16>(), 34}, {m.Dialog<TForm17>(), 35}, {m.Dialog<TForm18>(), 36},
+        {m.Dialog<TForm19>(), 37}, {m.Dialog<TForm20>(), 38}, {m.Dialog<TForm21>(), 39}, {m.Dialog<TForm22>(), 40},
     };
     for (const auto& [dialog, topic] : dialogs) {
         desktop.helpContexts.clear();
@@ -305,18 +305,18 @@ TEST_F(MarkupCommandsII, DialogsShowTheirCaptionsAndItems)
 {
     const TForm1& m = *mainWindow;
     QStringList types;
-    for (int i = 0; i < m.Form15->ComboBox1->count(); ++i) types << m.Form15->ComboBox1->itemText(i);
+    for (int i = 0; i < m.Dialog<TForm15>()->ComboBox1->count(); ++i) types << m.Dialog<TForm15>()->ComboBox1->itemText(i);
     EXPECT_EQ(types, (QStringList{"Text", "Password", "Checkbox", "Radio", "Button", "Submit", "Reset", "File",
                                   "Image", "Hidden"}));
-    EXPECT_EQ(m.Form14->CheckBox1->text(), "Enctype (application/x-www-form-urlencoded)");
+    EXPECT_EQ(m.Dialog<TForm14>()->CheckBox1->text(), "Enctype (application/x-www-form-urlencoded)");
     QStringList methods;
-    for (const QRadioButton* method : m.Form14->RadioButtons) methods << method->text();
+    for (const QRadioButton* method : m.Dialog<TForm14>()->RadioButtons) methods << method->text();
     EXPECT_EQ(methods, (QStringList{"Post", "Get", "Link"}));
-    EXPECT_EQ(m.Form20->ComboBox1->count(), 3);
-    EXPECT_EQ(m.Form20->ComboBox1->itemText(2), "Auto");
-    const QString titles[] = {m.Form13->windowTitle(), m.Form14->windowTitle(), m.Form15->windowTitle(),
-                              m.Form16->windowTitle(), m.Form17->windowTitle(), m.Form18->windowTitle(),
-                              m.Form19->windowTitle(), m.Form20->windowTitle()};
+    EXPECT_EQ(m.Dialog<TForm20>()->ComboBox1->count(), 3);
+    EXPECT_EQ(m.Dialog<TForm20>()->ComboBox1->itemText(2), "Auto");
+    const QString titles[] = {m.Dialog<TForm13>()->windowTitle(), m.Dialog<TForm14>()->windowTitle(), m.Dialog<TForm15>()->windowTitle(),
+                              m.Dialog<TForm16>()->windowTitle(), m.Dialog<TForm17>()->windowTitle(), m.Dialog<TForm18>()->windowTitle(),
+                              m.Dialog<TForm19>()->windowTitle(), m.Dialog<TForm20>()->windowTitle()};
     EXPECT_EQ(QStringList(std::begin(titles), std::end(titles)),
               (QStringList{"Table", "Form", "Input", "List", "Text Area", "Label", "Frame Set", "Frame"}));
 }

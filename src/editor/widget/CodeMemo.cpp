@@ -208,17 +208,21 @@ void TCodeMemo::Impl::MoveRows(const TRowMove& move)
     if (!area.isEmpty()) viewport->scroll(0, move.Delta * lineHeight, area);
 }
 
-void TCodeMemo::Impl::Flush()
+void TCodeMemo::Impl::Flush(const TEditorChange& change)
 {
     // A scroll bar moved during the flush is shown with the rest at its end.
     flushing = true;
-    const bool changed = textChanged;
-    const bool moved = caretMoved;
-    textChanged = caretMoved = false;
+    const bool changed = change.TextChanged();
+    if (change.NewText) {
+        painter.ForgetWidestLine();
+        q.verticalScrollBar()->setValue(0);
+        q.horizontalScrollBar()->setValue(0);
+    }
     if (changed) UpdateScrollBars();
     if (changed) idleScan.start();
-    if (moved) EnsureCaretVisible();
-    if (changed || moved) RestartCaretBlink();
+    // Every action ends with its caret in view, also one that only set a mode.
+    EnsureCaretVisible();
+    RestartCaretBlink();
 
     std::array<std::optional<TTextPosition>, 10> bookmarks;
     for (int index = 0; index < 10; ++index) bookmarks[index] = model.Bookmark(index);
@@ -293,14 +297,7 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
 {
     d->model.SetHost(d.get());
     d->model.Document().AddBufferObserver(&d->paintedRows);
-    d->model.OnChange = [this] {
-        d->textChanged = true;
-        if (d->actionDepth == 0) d->Flush();
-    };
-    d->model.OnCaretMove = [this] {
-        d->caretMoved = true;
-        if (d->actionDepth == 0) d->Flush();
-    };
+    d->model.OnChanged = [this](const TEditorChange& change) { d->Flush(change); };
     d->model.Document().Highlight().OnRepaint = [this] {
         viewport()->update();
         d->idleScan.start();
@@ -318,7 +315,7 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
     d->gutter = new TGutterWidget(d->model, this);
     d->gutter->OnLinePressed = [this](int line) {
         setFocus(Qt::MouseFocusReason);
-        Impl::Action action(*d);
+        const auto action = d->NoticeOnce();
         d->model.SetCaret({line, 0});
     };
     d->gutter->OnReleased = [this] { emit Clicked(); };
@@ -338,7 +335,7 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
     });
     connect(&d->autoScrollTimer, &QTimer::timeout, this, [this] {
         if (d->mouseMode != Impl::MouseMode::Selecting) return;
-        Impl::Action action(*d);
+        const auto action = d->NoticeOnce();
         d->model.SetCaret(d->PositionAt(d->lastMousePoint), TSelectionUpdate::Extend);
     });
     d->autoScrollTimer.setInterval(50);
@@ -356,8 +353,7 @@ TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
 TCodeMemo::~TCodeMemo()
 {
     // The model may call back into the widget while it goes; nothing should be shown then.
-    d->model.OnChange = nullptr;
-    d->model.OnCaretMove = nullptr;
+    d->model.OnChanged = nullptr;
     d->model.Document().Highlight().OnRepaint = nullptr;
     d->model.SetHost(nullptr);
     d->model.Document().RemoveBufferObserver(&d->paintedRows);
@@ -386,20 +382,12 @@ void TCodeMemo::ApplySettings()
 
 void TCodeMemo::SetText(const std::string& bytes)
 {
-    Impl::Action action(*d);
     d->model.SetText(bytes);
-    d->painter.ForgetWidestLine();
-    SetTopLine(0);
-    horizontalScrollBar()->setValue(0);
 }
 
 void TCodeMemo::LoadFromFile(const std::string& path)
 {
-    Impl::Action action(*d);
     d->model.LoadFromFile(path);
-    d->painter.ForgetWidestLine();
-    SetTopLine(0);
-    horizontalScrollBar()->setValue(0);
 }
 
 void TCodeMemo::SaveToFile(const std::string& path)
@@ -424,7 +412,7 @@ QString TCodeMemo::SelectedText() const
 
 void TCodeMemo::ReplaceSelection(const QString& text)
 {
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.ReplaceSelection(text.toStdU32String());
 }
 
@@ -435,7 +423,7 @@ int TCodeMemo::SelectionStart() const
 
 void TCodeMemo::SetSelectionStart(int index)
 {
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.SetSelectionStart(index);
 }
 
@@ -446,7 +434,7 @@ int TCodeMemo::SelectionLength() const
 
 void TCodeMemo::SetSelectionLength(int length)
 {
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.SetSelectionLength(length);
 }
 
@@ -467,26 +455,26 @@ bool TCodeMemo::InsertMode() const
 
 void TCodeMemo::SetInsertMode(bool on)
 {
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.SetInsertMode(on);
 }
 
 void TCodeMemo::Undo()
 {
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.Undo();
 }
 
 void TCodeMemo::Redo()
 {
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.Redo();
 }
 
 void TCodeMemo::CutToClipboard()
 {
     if (!d->model.HasSelection()) return;
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.ExecuteCommand(ecCut);
 }
 
@@ -498,7 +486,7 @@ void TCodeMemo::CopyToClipboard()
 
 void TCodeMemo::PasteFromClipboard()
 {
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     try {
         d->model.ExecuteCommand(ecPaste);
     } catch (const EEncodingError& error) {
@@ -508,7 +496,7 @@ void TCodeMemo::PasteFromClipboard()
 
 void TCodeMemo::SelectAll()
 {
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.SelectAll();
 }
 
@@ -612,8 +600,8 @@ void TCodeMemo::resizeEvent(QResizeEvent* event)
 void TCodeMemo::scrollContentsBy(int, int)
 {
     d->gutter->SetView(d->TopLine(), d->lineHeight, d->ascent);
-    // Inside an action its end shows the new view together with the action's changes.
-    if (d->actionDepth == 0 && !d->flushing) d->UpdateChangedRows();
+    // Inside a transaction its notice shows the new view together with its changes.
+    if (!d->model.InTransaction() && !d->flushing) d->UpdateChangedRows();
 }
 
 void TCodeMemo::paintEvent(QPaintEvent* event)

@@ -2,6 +2,7 @@
 // The private state of TCodeMemo, shared by its source files (view, input).
 
 #include "editor/widget/CodeMemo.h"
+#include "editor/EditTransaction.h"
 #include "editor/EditorModel.h"
 #include "editor/widget/GutterWidget.h"
 #include "editor/widget/LinePainter.h"
@@ -17,19 +18,9 @@
 struct TCodeMemo::Impl : TEditorHost {
     explicit Impl(TCodeMemo& owner);
 
-    // One action of the user or of a caller. Its text changes and caret moves are shown, and
-    // Changed is raised, once when the outermost action ends; changes made on the model outside
-    // any action are shown at once.
-    class Action {
-    public:
-        explicit Action(Impl& d) : d_(d) { ++d_.actionDepth; }
-        ~Action() { if (--d_.actionDepth == 0) d_.Flush(); }
-        Action(const Action&) = delete;
-        Action& operator=(const Action&) = delete;
-
-    private:
-        Impl& d_;
-    };
+    // One input event: the model's notice, and so the view's update and Changed, come once at its
+    // end; the commands inside keep their own undo steps.
+    TEditTransaction NoticeOnce() { return TEditTransaction(model, TTransactionScope::NoticeOnly); }
 
     TRowSignature SignatureOf(int line);
     int RowsInView() const;
@@ -38,7 +29,8 @@ struct TCodeMemo::Impl : TEditorHost {
     void UpdateChangedRows();
     void MoveRows(const TRowMove& move);
 
-    void Flush();
+    // Shows what one notice of the model reports.
+    void Flush(const TEditorChange& change);
     void UpdateMetrics();
     void UpdateScrollBars();
     void UpdateGutter();
@@ -90,10 +82,7 @@ struct TCodeMemo::Impl : TEditorHost {
     QTimer idleScan;
     static constexpr std::size_t kIdleScanBytes = 1 << 20;
 
-    int actionDepth = 0;
     bool flushing = false;
-    bool textChanged = false;
-    bool caretMoved = false;
     bool highlighterErrorReported = false;
 
     enum class MouseMode { Idle, Selecting, DragPending };

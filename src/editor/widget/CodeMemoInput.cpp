@@ -59,7 +59,7 @@ bool TCodeMemo::focusNextPrevChild(bool)
 void TCodeMemo::keyPressEvent(QKeyEvent* event)
 {
     emit KeyDown();
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     static const TScanCodes scanCodes = PlatformScanCodes();
     const TMappedKey key = MapQtKey(event->key(), event->modifiers(), event->nativeScanCode(), scanCodes);
     try {
@@ -88,7 +88,7 @@ void TCodeMemo::keyReleaseEvent(QKeyEvent* event)
 void TCodeMemo::inputMethodEvent(QInputMethodEvent* event)
 {
     if (!event->commitString().isEmpty()) {
-        Impl::Action action(*d);
+        const auto action = d->NoticeOnce();
         TCommandArgs args;
         args.Text = event->commitString().toStdU32String();
         try {
@@ -136,7 +136,7 @@ void TCodeMemo::mousePressEvent(QMouseEvent* event)
         d->mouseMode = Impl::MouseMode::DragPending;
         return;
     }
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.SetCaret(d->PositionAt(point), extend ? TSelectionUpdate::Extend : TSelectionUpdate::Clear);
     d->mouseMode = Impl::MouseMode::Selecting;
 }
@@ -158,7 +158,7 @@ void TCodeMemo::mouseMoveEvent(QMouseEvent* event)
         const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
         // Moved into another window: the text leaves this one.
         if (done == Qt::MoveAction && !d->dropHandledHere) {
-            Impl::Action action(*d);
+            const auto action = d->NoticeOnce();
             d->model.ReplaceSelection(U"");
         }
         return;
@@ -167,7 +167,7 @@ void TCodeMemo::mouseMoveEvent(QMouseEvent* event)
     const bool outside = !viewport()->rect().contains(point);
     if (outside && !d->autoScrollTimer.isActive()) d->autoScrollTimer.start();
     if (!outside) d->autoScrollTimer.stop();
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.SetCaret(d->PositionAt(point), TSelectionUpdate::Extend);
 }
 
@@ -176,7 +176,7 @@ void TCodeMemo::mouseReleaseEvent(QMouseEvent* event)
     d->autoScrollTimer.stop();
     if (event->button() == Qt::LeftButton && d->mouseMode == Impl::MouseMode::DragPending) {
         // A click on the selection that started no drag just places the caret.
-        Impl::Action action(*d);
+        const auto action = d->NoticeOnce();
         d->model.SetCaret(d->PositionAt(event->position().toPoint()));
     }
     d->mouseMode = Impl::MouseMode::Idle;
@@ -186,7 +186,7 @@ void TCodeMemo::mouseReleaseEvent(QMouseEvent* event)
 void TCodeMemo::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) return;
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     d->model.SetCaret(d->PositionAt(event->position().toPoint()));
     d->model.ExecuteCommand(ecSelWord);
     d->mouseMode = Impl::MouseMode::Idle;
@@ -263,7 +263,7 @@ void TCodeMemo::dropEvent(QDropEvent* event)
         return;
     }
     TEditorModel& model = d->model;
-    Impl::Action action(*d);
+    const auto action = d->NoticeOnce();
     std::int64_t target = model.CharIndexOf(d->PositionAt(point));
     const Qt::DropAction dropAction = own ? OwnDropAction(*event) : event->proposedAction();
     try {

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 TForm22::TForm22(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Label1(new QLabel(QStringLiteral("Text"), this)),
       Memo1(MakeMemo(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
@@ -25,7 +25,7 @@ TForm22::TForm22(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm22::Button2Click);
 }
 
-void TForm22::Reset()
+void TForm22::Reset(const QString&)
 {
     Memo1->clear();
     Memo1->setFocus();
@@ -46,3 +46,8 @@ void TForm22::Button1Click()
 }
 
 void TForm22::Button2Click() { reject(); }
+
+TMarkup TForm22::Markup() const
+{
+    return CommentMarkup(Text());
+}

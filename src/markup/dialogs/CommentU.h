@@ -1,7 +1,8 @@
 #pragma once
 // The "Comment" dialog: the text of an HTML comment, refused while empty.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/TextMarkup.h"
+#include "markup/dialogs/MarkupDialog.h"
 
 #include <string>
 
@@ -9,14 +10,15 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class TForm22 : public TButtonClosedDialog {
+class TForm22 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm22(QWidget* parent = nullptr);
 
     static constexpr int kHelpContext = 40;
 
-    void Reset();
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     std::u32string Text() const;  // lines joined by CR LF
 
     QLabel* Label1;

@@ -20,7 +20,7 @@ const QStringList TForm7::kFaceNames = {
 };
 
 TForm7::TForm7(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       ComboBox1(MakeChoiceList(kFaceNames, this)),
       Edit1(MakeLineEdit(this)),
       Shape1(new ColorSwatch(this)),
@@ -66,3 +66,8 @@ TFontFields TForm7::Fields() const
 void TForm7::Button1Click() { colorChooser_.ChooseInto(this, *Shape1); }
 void TForm7::Button2Click() { accept(); }
 void TForm7::Button3Click() { reject(); }
+
+TMarkup TForm7::Markup() const
+{
+    return FontMarkup(Fields());
+}

@@ -1,7 +1,7 @@
 #pragma once
 // The "Font" dialog: face from a fixed list of 30 names, size, colour and the text to wrap.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/ColorChooser.h"
 #include "markup/TextMarkup.h"
 
@@ -10,7 +10,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-class TForm7 : public TButtonClosedDialog {
+class TForm7 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm7(QWidget* parent = nullptr);
@@ -19,7 +19,8 @@ public:
     static const QStringList kFaceNames;
 
     // No face, no size, a black swatch, the text from the selection.
-    void Reset(const QString& selectedText);
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     TFontFields Fields() const;
 
     QComboBox* ComboBox1;  // Name

@@ -19,7 +19,7 @@ constexpr int kValueColumn = 1;
 }  // namespace
 
 TForm16::TForm16(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Edit1(MakeLineEdit(this)),
       Edit2(MakeLineEdit(this)),
       CheckBox1(new QCheckBox(QStringLiteral("Multiple Selections"), this)),
@@ -44,7 +44,7 @@ TForm16::TForm16(QWidget* parent)
     connect(Button4, &QPushButton::clicked, this, &TForm16::Button4Click);
 }
 
-void TForm16::Reset()
+void TForm16::Reset(const QString&)
 {
     Edit1->clear();
     Edit2->clear();
@@ -87,3 +87,8 @@ void TForm16::Button1Click()
 
 void TForm16::Button3Click() { accept(); }
 void TForm16::Button4Click() { reject(); }
+
+TMarkup TForm16::Markup() const
+{
+    return SelectListMarkup(Fields());
+}

@@ -3,7 +3,7 @@
 // grid of options, one row each, "Text" and "Value" as its column headings. The grid's heading row
 // counts towards its limit of 10000 rows, so it holds at most 9999 option rows.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/FormMarkup.h"
 
 class QCheckBox;
@@ -12,7 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
-class TForm16 : public TButtonClosedDialog {
+class TForm16 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm16(QWidget* parent = nullptr);
@@ -21,7 +21,8 @@ public:
     static constexpr int kMaxGridRows = 10000;  // the heading row included
 
     // Empty fields, no alignment, one empty option row.
-    void Reset();
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     TSelectListFields Fields() const;
 
     QLineEdit* Edit1;           // Name

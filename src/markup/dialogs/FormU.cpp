@@ -12,7 +12,7 @@
 #include <QRadioButton>
 
 TForm14::TForm14(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       RadioGroup1(new QGroupBox(QStringLiteral("Method"), this)),
       RadioButtons{},
       Edit1(MakeLineEdit(this)),
@@ -38,7 +38,7 @@ TForm14::TForm14(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm14::Button2Click);
 }
 
-void TForm14::Reset()
+void TForm14::Reset(const QString&)
 {
     RadioButtons[0]->setChecked(true);
     Edit1->clear();

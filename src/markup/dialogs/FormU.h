@@ -2,7 +2,7 @@
 // The "Form" dialog: method, address and whether the url-encoded enctype is written; refuses an
 // empty address.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/FormMarkup.h"
 
 #include <array>
@@ -14,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class TForm14 : public TButtonClosedDialog {
+class TForm14 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm14(QWidget* parent = nullptr);
@@ -22,8 +22,8 @@ public:
     static constexpr int kHelpContext = 32;
 
     // "Post", no address, no enctype.
-    void Reset();
-    TMarkup Markup() const;
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
 
     QGroupBox* RadioGroup1;                     // Method
     std::array<QRadioButton*, 3> RadioButtons;  // "Post", "Get", "Link"

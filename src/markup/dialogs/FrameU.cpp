@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 TForm20::TForm20(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Edit1(MakeLineEdit(this)),
       Edit2(MakeLineEdit(this)),
       Edit3(MakeLineEdit(this)),
@@ -28,7 +28,7 @@ TForm20::TForm20(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm20::Button2Click);
 }
 
-void TForm20::Reset()
+void TForm20::Reset(const QString&)
 {
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5})
         edit->clear();
@@ -44,3 +44,8 @@ TFrameFields TForm20::Fields() const
 
 void TForm20::Button1Click() { accept(); }
 void TForm20::Button2Click() { reject(); }
+
+TMarkup TForm20::Markup() const
+{
+    return FrameMarkup(Fields());
+}

@@ -1,14 +1,14 @@
 #pragma once
 // The "Frame" dialog: a frame's name, file, border, margins and scrolling choice.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/FrameMarkup.h"
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-class TForm20 : public TButtonClosedDialog {
+class TForm20 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm20(QWidget* parent = nullptr);
@@ -16,7 +16,8 @@ public:
     static constexpr int kHelpContext = 38;
 
     // Every field empty, no scrolling choice.
-    void Reset();
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     TFrameFields Fields() const;
 
     QLineEdit* Edit1;      // Name

@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 TForm19::TForm19(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Edit1(MakeLineEdit(this)),
       Edit2(MakeLineEdit(this)),
       Edit3(MakeLineEdit(this)),
@@ -23,7 +23,7 @@ TForm19::TForm19(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm19::Button2Click);
 }
 
-void TForm19::Reset()
+void TForm19::Reset(const QString&)
 {
     for (QLineEdit* edit : {Edit1, Edit2, Edit3})
         edit->clear();

@@ -1,21 +1,21 @@
 #pragma once
 // The "Frame Set" dialog: the rows' and columns' widths and the border width of a frame set.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/InsertionRules.h"
 
 class QLineEdit;
 class QPushButton;
 
-class TForm19 : public TButtonClosedDialog {
+class TForm19 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm19(QWidget* parent = nullptr);
 
     static constexpr int kHelpContext = 37;
 
-    void Reset();
-    TMarkup Markup() const;
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
 
     QLineEdit* Edit1;      // Rows Width
     QLineEdit* Edit2;      // Columns Width

@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 TForm10::TForm10(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       ComboBox1(MakeChoiceList({"1", "2", "3", "4", "5", "6"}, this)),
       ComboBox2(MakeChoiceList({"Left", "Center", "Right"}, this)),
       Edit1(MakeLineEdit(this)),
@@ -38,3 +38,8 @@ THeaderFields TForm10::Fields() const
 
 void TForm10::Button1Click() { accept(); }
 void TForm10::Button2Click() { reject(); }
+
+TMarkup TForm10::Markup() const
+{
+    return HeaderMarkup(Fields());
+}

@@ -1,14 +1,14 @@
 #pragma once
 // The "Header" dialog: heading level 1 to 6, an optional alignment and the heading's text.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/TextMarkup.h"
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-class TForm10 : public TButtonClosedDialog {
+class TForm10 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm10(QWidget* parent = nullptr);
@@ -16,7 +16,8 @@ public:
     static constexpr int kHelpContext = 25;
 
     // Level "1", no alignment, the text from the selection.
-    void Reset(const QString& selectedText);
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     THeaderFields Fields() const;
 
     QComboBox* ComboBox1;  // Number

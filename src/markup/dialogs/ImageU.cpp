@@ -11,7 +11,7 @@
 #include <QPushButton>
 
 TForm11::TForm11(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Edit1(MakeLineEdit(this)),
       Edit2(MakeLineEdit(this)),
       Edit3(MakeLineEdit(this)),
@@ -42,7 +42,7 @@ TForm11::TForm11(QWidget* parent)
     Reset();
 }
 
-void TForm11::Reset()
+void TForm11::Reset(const QString&)
 {
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6})
         edit->clear();
@@ -68,3 +68,8 @@ void TForm11::Button1Click()
 
 void TForm11::Button2Click() { reject(); }
 void TForm11::Button3Click() { colorChooser_.ChooseInto(this, *Shape1); }
+
+TMarkup TForm11::Markup() const
+{
+    return ImageMarkup(Fields());
+}

@@ -2,7 +2,7 @@
 // The "Image" dialog: file name, size, alignment, title, alternative text and a border with its
 // colour; refuses an empty file name.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/ColorChooser.h"
 #include "markup/LinkMarkup.h"
 
@@ -11,7 +11,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-class TForm11 : public TButtonClosedDialog {
+class TForm11 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm11(QWidget* parent = nullptr);
@@ -19,7 +19,8 @@ public:
     static constexpr int kHelpContext = 29;
 
     // Every field empty, no alignment, a black swatch.
-    void Reset();
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     TImageFields Fields() const;
 
     QLineEdit* Edit1;      // File Name

@@ -20,7 +20,7 @@ QStringList InputTypes()
 }  // namespace
 
 TForm15::TForm15(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       ComboBox1(MakeChoiceList(InputTypes(), this)),
       Edit1(MakeLineEdit(this)),
       Edit2(MakeLineEdit(this)),
@@ -34,7 +34,7 @@ TForm15::TForm15(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm15::Button2Click);
 }
 
-void TForm15::Reset()
+void TForm15::Reset(const QString&)
 {
     ComboBox1->setCurrentIndex(0);
     Edit1->clear();

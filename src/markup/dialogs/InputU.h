@@ -1,14 +1,14 @@
 #pragma once
 // The "Input" dialog: the input field's type from ten fixed ones, its name and its value.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/InsertionRules.h"
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-class TForm15 : public TButtonClosedDialog {
+class TForm15 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm15(QWidget* parent = nullptr);
@@ -16,8 +16,8 @@ public:
     static constexpr int kHelpContext = 33;
 
     // "Text", no name, no value.
-    void Reset();
-    TMarkup Markup() const;
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
 
     QComboBox* ComboBox1;  // Type
     QLineEdit* Edit1;      // Name

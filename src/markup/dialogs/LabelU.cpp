@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 TForm18::TForm18(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Edit1(MakeLineEdit(this)),
       Edit2(MakeLineEdit(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
@@ -21,7 +21,7 @@ TForm18::TForm18(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm18::Button2Click);
 }
 
-void TForm18::Reset()
+void TForm18::Reset(const QString&)
 {
     Edit1->clear();
     Edit2->clear();

@@ -1,21 +1,21 @@
 #pragma once
 // The "Label" dialog: the control the label belongs to and the label's text.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/InsertionRules.h"
 
 class QLineEdit;
 class QPushButton;
 
-class TForm18 : public TButtonClosedDialog {
+class TForm18 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm18(QWidget* parent = nullptr);
 
     static constexpr int kHelpContext = 36;
 
-    void Reset();
-    TMarkup Markup() const;
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
 
     QLineEdit* Edit1;      // Label For
     QLineEdit* Edit2;      // Text

@@ -20,7 +20,7 @@ QStringList TargetItems()
 }  // namespace
 
 TForm6::TForm6(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Edit1(MakeLineEdit(this)),
       ComboBox1(MakeChoiceList(TargetItems(), this)),
       Edit2(MakeLineEdit(this)),
@@ -62,3 +62,8 @@ void TForm6::Button1Click()
 }
 
 void TForm6::Button2Click() { reject(); }
+
+TMarkup TForm6::Markup() const
+{
+    return LinkMarkup(Fields());
+}

@@ -1,14 +1,14 @@
 #pragma once
 // The "Link" dialog: address, target window, title and the linked text; refuses an empty address.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/LinkMarkup.h"
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-class TForm6 : public TButtonClosedDialog {
+class TForm6 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm6(QWidget* parent = nullptr);
@@ -16,7 +16,8 @@ public:
     static constexpr int kHelpContext = 18;
 
     // Empty address and title, "Default Window", the text from the selection.
-    void Reset(const QString& selectedText);
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     TLinkFields Fields() const;
 
     QLineEdit* Edit1;      // URL

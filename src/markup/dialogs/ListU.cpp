@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 TForm12::TForm12(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       RadioGroup1(new QGroupBox(QStringLiteral("Type"), this)),
       RadioButtons{},
       Edit1(MakeLineEdit(this)),
@@ -70,7 +70,7 @@ TForm12::TForm12(QWidget* parent)
     Reset();
 }
 
-void TForm12::Reset()
+void TForm12::Reset(const QString&)
 {
     RadioButtons[static_cast<int>(TListType::Ordered)]->setChecked(true);
     RadioGroup1Click();
@@ -159,4 +159,9 @@ void TForm12::ShowEntries(TChoice choice)
     }
     ListBox1->setCurrentItem(nullptr);
     ListBox1->clearSelection();
+}
+
+TMarkup TForm12::Markup() const
+{
+    return ListMarkup(Entries());
 }

@@ -4,7 +4,7 @@
 // shows their texts and is rebuilt after every change. Only a delete, or a move that moved the
 // entry, leaves no entry chosen; after any other change the chosen entry stays chosen.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/ListMarkup.h"
 
 #include <array>
@@ -16,7 +16,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-class TForm12 : public TButtonClosedDialog {
+class TForm12 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm12(QWidget* parent = nullptr);
@@ -24,7 +24,8 @@ public:
     static constexpr int kHelpContext = 30;
 
     // An empty ordered list, empty fields, "Description" disabled.
-    void Reset();
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     const TListEntries& Entries() const { return entries_; }
     // The chosen type (the option that is on).
     TListType Type() const;

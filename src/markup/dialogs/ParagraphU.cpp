@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 TForm8::TForm8(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       ComboBox1(MakeChoiceList({"Left", "Center", "Right"}, this)),
       Memo1(MakeMemo(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
@@ -32,3 +32,8 @@ std::u32string TForm8::Text() const { return MemoText(*Memo1); }
 
 void TForm8::Button1Click() { accept(); }
 void TForm8::Button2Click() { reject(); }
+
+TMarkup TForm8::Markup() const
+{
+    return ParagraphMarkup(Alignment(), Text());
+}

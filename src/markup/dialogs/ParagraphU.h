@@ -1,7 +1,8 @@
 #pragma once
 // The "Paragraph" dialog: an optional alignment and the paragraph's text, several lines allowed.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/TextMarkup.h"
+#include "markup/dialogs/MarkupDialog.h"
 
 #include <string>
 
@@ -9,7 +10,7 @@ class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
 
-class TForm8 : public TButtonClosedDialog {
+class TForm8 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm8(QWidget* parent = nullptr);
@@ -17,7 +18,8 @@ public:
     static constexpr int kHelpContext = 20;
 
     // No alignment; the memo holds the selected text, one memo line per page line.
-    void Reset(const QString& selectedText);
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     std::u32string Alignment() const;
     std::u32string Text() const;  // lines joined by CR LF
 

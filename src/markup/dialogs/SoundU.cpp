@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 TForm21::TForm21(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Edit1(MakeLineEdit(this)),
       Edit2(MakeLineEdit(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
@@ -21,7 +21,7 @@ TForm21::TForm21(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm21::Button2Click);
 }
 
-void TForm21::Reset()
+void TForm21::Reset(const QString&)
 {
     Edit1->clear();
     Edit2->clear();
@@ -41,3 +41,8 @@ void TForm21::Button1Click()
 }
 
 void TForm21::Button2Click() { reject(); }
+
+TMarkup TForm21::Markup() const
+{
+    return SoundMarkup(FileName(), RepeatCount());
+}

@@ -32,7 +32,7 @@ QLayout* SwatchRow(ColorSwatch* swatch, QPushButton* select)
 }  // namespace
 
 TForm13::TForm13(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       ComboBox1(MakeChoiceList({"Left", "Center", "Right"}, this)),
       Edit1(MakeLineEdit(this)),
       Shape1(new ColorSwatch(this)),
@@ -105,7 +105,7 @@ TForm13::TForm13(QWidget* parent)
     Reset();
 }
 
-void TForm13::Reset()
+void TForm13::Reset(const QString&)
 {
     ComboBox1->setCurrentIndex(-1);
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5})
@@ -162,3 +162,8 @@ void TForm13::SpinEdit2Change()
 
 void TForm13::CheckBox1Click() { StringGrid1->setEnabled(CheckBox1->isChecked()); }
 void TForm13::CheckBox2Click() { StringGrid3->setEnabled(CheckBox2->isChecked()); }
+
+TMarkup TForm13::Markup() const
+{
+    return TableMarkup(Fields());
+}

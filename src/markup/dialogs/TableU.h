@@ -3,7 +3,7 @@
 // grids for the cells (a one-row head, the body, a one-row foot). The two counts resize the grids
 // at once, keeping the cells that stay.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/ColorChooser.h"
 #include "markup/TableMarkup.h"
 #include "markup/dialogs/GridCells.h"
@@ -16,7 +16,7 @@ class QPushButton;
 class QTableWidget;
 class TSpinEdit;
 
-class TForm13 : public TButtonClosedDialog {
+class TForm13 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm13(QWidget* parent = nullptr);
@@ -24,7 +24,8 @@ public:
     static constexpr int kHelpContext = 31;
 
     // Every field, check box and grid back to a fresh one-cell table with head and foot.
-    void Reset();
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     TTableFields Fields() const;
 
     QComboBox* ComboBox1;      // Alignment

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 TForm9::TForm9(QWidget* parent)
-    : TButtonClosedDialog(TextStyleInfo(TTextStyle::Bold).HelpContext, parent),
+    : TMarkupDialog(TextStyleInfo(TTextStyle::Bold).HelpContext, parent),
       Label1(new QLabel(QStringLiteral("Text"), this)),
       Edit1(MakeLineEdit(this)),
       Button1(MakeButton(QStringLiteral("OK"), this)),
@@ -25,11 +25,16 @@ TForm9::TForm9(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
 }
 
-void TForm9::Prepare(TTextStyle style, const QString& selectedText)
+void TForm9::SetStyle(TTextStyle style)
 {
+    style_ = style;
     const TTextStyleInfo& info = TextStyleInfo(style);
     setWindowTitle(QString::fromUtf8(info.Caption));
     SetHelpContext(info.HelpContext);
+}
+
+void TForm9::Reset(const QString& selectedText)
+{
     Edit1->setText(selectedText);
     Edit1->setFocus();
 }
@@ -41,3 +46,8 @@ std::u32string TForm9::Text() const
 
 void TForm9::Button1Click() { accept(); }
 void TForm9::Button2Click() { reject(); }
+
+TMarkup TForm9::Markup() const
+{
+    return TextStyleMarkup(style_, Text());
+}

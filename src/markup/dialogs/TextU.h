@@ -2,20 +2,23 @@
 // The "Text" dialog that the six text style commands share: one field with the text to style.
 // Each command sets the caption and help topic before showing it; they stay until the next one.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/TextMarkup.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TForm9 : public TButtonClosedDialog {
+class TForm9 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm9(QWidget* parent = nullptr);
 
-    // Caption and topic of the style, the field pre-filled with the selected text.
-    void Prepare(TTextStyle style, const QString& selectedText);
+    // Caption, topic and tags of the style, kept until the next command names another.
+    void SetStyle(TTextStyle style);
+    // The field pre-filled with the selected text.
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     std::u32string Text() const;
 
     QLabel* Label1;
@@ -26,4 +29,7 @@ public:
 public slots:
     void Button1Click();
     void Button2Click();
+
+private:
+    TTextStyle style_ = TTextStyle::Bold;
 };

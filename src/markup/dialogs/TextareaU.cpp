@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 TForm17::TForm17(QWidget* parent)
-    : TButtonClosedDialog(kHelpContext, parent),
+    : TMarkupDialog(kHelpContext, parent),
       Edit1(MakeLineEdit(this)),
       Edit2(MakeLineEdit(this)),
       Edit3(MakeLineEdit(this)),
@@ -24,7 +24,7 @@ TForm17::TForm17(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm17::Button2Click);
 }
 
-void TForm17::Reset()
+void TForm17::Reset(const QString&)
 {
     for (QLineEdit* edit : {Edit1, Edit2, Edit3})
         edit->clear();
@@ -39,3 +39,8 @@ TTextAreaFields TForm17::Fields() const
 
 void TForm17::Button1Click() { accept(); }
 void TForm17::Button2Click() { reject(); }
+
+TMarkup TForm17::Markup() const
+{
+    return TextAreaMarkup(Fields());
+}

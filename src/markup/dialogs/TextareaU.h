@@ -1,21 +1,22 @@
 #pragma once
 // The "Text Area" dialog: the text area's name, rows, columns and its starting text.
 
-#include "app/ButtonClosedDialog.h"
+#include "markup/dialogs/MarkupDialog.h"
 #include "markup/FormMarkup.h"
 
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-class TForm17 : public TButtonClosedDialog {
+class TForm17 : public TMarkupDialog {
     Q_OBJECT
 public:
     explicit TForm17(QWidget* parent = nullptr);
 
     static constexpr int kHelpContext = 35;
 
-    void Reset();
+    void Reset(const QString& selectedText = {}) override;
+    TMarkup Markup() const override;
     TTextAreaFields Fields() const;
 
     QLineEdit* Edit1;       // Name

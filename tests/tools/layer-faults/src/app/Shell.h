@@ -1,0 +1,2 @@
+#pragma once
+// A header of the upper layer.
