@@ -7,8 +7,8 @@
 // block of its size, read), and gives the medians and their ratio: the cost of the load beyond
 // what any reader pays, measured in one run.
 
-#include "editor/EditorModel.h"
-#include "editor/FileIO.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/FileIO.h"
 #include "HtmlPageGenerator.h"
 #include "highlight/HtmlHighlighter.h"
 

@@ -17,7 +17,7 @@
 
 #include "HtmlPageGenerator.h"
 #include "editor/widget/CodeMemo.h"
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 #include "highlight/HtmlHighlighter.h"
 #include "platform/Platform.h"
 

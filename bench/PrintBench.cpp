@@ -9,9 +9,9 @@
 // three runs. KEEP_PDF=1 keeps the two PDF files in the folder for a look.
 
 #include "HtmlPageGenerator.h"
-#include "editor/DocumentPrintLines.h"
-#include "editor/EditPrint.h"
-#include "editor/TextDocument.h"
+#include "editor/print/DocumentPrintLines.h"
+#include "editor/print/EditPrint.h"
+#include "editor/text/TextDocument.h"
 #include "editor/widget/EditorAppearance.h"
 #include "editor/widget/PrinterCanvas.h"
 #include "highlight/HtmlHighlighter.h"

@@ -11,13 +11,13 @@
 
 #include "HtmlPageGenerator.h"
 #include "app/ApplicationWindows.h"
-#include "app/DesktopSession.h"
+#include "desktop/widget/DesktopSession.h"
 #include "app/MainU.h"
-#include "app/RecoveryCopies.h"
-#include "app/SingleInstance.h"
+#include "desktop/widget/RecoveryCopies.h"
+#include "desktop/widget/SingleInstance.h"
 #include "editor/widget/CodeMemo.h"
-#include "editor/EditorModel.h"
-#include "editor/TextSnapshot.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/TextSnapshot.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 // stands at the top and every match is replaced by a 9-character word, as one undo step.
 
 #include "HtmlPageGenerator.h"
-#include "editor/SearchReplace.h"
+#include "editor/search/SearchReplace.h"
 
 #include <chrono>
 #include <cstdio>

@@ -8,10 +8,10 @@
 // the page N times and reports the fastest run.
 // PATTERN is UTF-8, as typed in a terminal; for a Windows-1252 page it is converted to that page's bytes.
 
-#include "editor/EditSearch.h"
-#include "editor/FileIO.h"
-#include "editor/TextBuffer.h"
-#include "editor/TextEncoding.h"
+#include "editor/search/EditSearch.h"
+#include "editor/text/FileIO.h"
+#include "editor/text/TextBuffer.h"
+#include "editor/text/TextEncoding.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // tallo-tokens [--quiet] FILE: prints the highlighter's tokens of every line of FILE, or with
 // --quiet only how long the scan took.
 
-#include "editor/FileIO.h"
+#include "editor/text/FileIO.h"
 #include "highlight/HtmlHighlighter.h"
 #include "highlight/HtmlTokenDump.h"
 

@@ -4,8 +4,8 @@
 #include "app/ReplaceU.h"
 #include "app/UHTML.h"
 #include "editor/widget/CodeMemo.h"
-#include "editor/SearchReplace.h"
-#include "platform/FindDialog.h"
+#include "editor/search/SearchReplace.h"
+#include "app/FindDialog.h"
 #include "platform/Platform.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // Find and replace on document windows: the document's two search operations on its search fields,
 // the find events of the Find dialogs, and the Replace command with its dialog.
 
-#include "editor/EditSearch.h"
+#include "editor/search/EditSearch.h"
 
 #include <QObject>
 

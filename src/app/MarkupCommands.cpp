@@ -4,8 +4,8 @@
 #include "app/MainU.h"
 
 #include "editor/widget/CodeMemo.h"
-#include "editor/EditorModel.h"
-#include "editor/TextEncoding.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/TextEncoding.h"
 #include "markup/InsertionRules.h"
 #include "markup/TextMarkup.h"
 #include "markup/dialogs/CommentU.h"

@@ -1,6 +1,6 @@
 #include "app/NewU.h"
 
-#include "markup/ColorSwatch.h"
+#include "markup/dialogs/ColorSwatch.h"
 
 #include <QComboBox>
 #include <QGridLayout>

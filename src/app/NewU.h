@@ -1,9 +1,9 @@
 #pragma once
 // The "New HTML Page" dialog: the answers from which File, New builds the page skeleton.
 
-#include "app/ButtonClosedDialog.h"
+#include "platform/ButtonClosedDialog.h"
 #include "markup/PageSkeleton.h"
-#include "markup/ColorChooser.h"
+#include "markup/dialogs/ColorChooser.h"
 
 class ColorSwatch;
 class QComboBox;

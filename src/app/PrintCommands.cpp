@@ -3,7 +3,7 @@
 #include "app/MainU.h"
 
 #include "app/PageFiles.h"
-#include "editor/EditPrint.h"
+#include "editor/print/EditPrint.h"
 #include "editor/widget/PrinterCanvas.h"
 
 #include <QPrinter>

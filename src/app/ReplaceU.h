@@ -3,7 +3,7 @@
 // Made once and never reset, so it opens with the user's last values on any page. Only its
 // buttons decide how it ends; Enter and Esc do nothing.
 
-#include "app/ButtonClosedDialog.h"
+#include "platform/ButtonClosedDialog.h"
 
 class QCheckBox;
 class QLineEdit;

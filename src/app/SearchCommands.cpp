@@ -2,7 +2,7 @@
 #include "app/DocumentSearch.h"
 #include "app/MainU.h"
 #include "app/ReplaceU.h"
-#include "platform/FindDialog.h"
+#include "app/FindDialog.h"
 
 void TForm1::Find1Click()
 {

@@ -2,8 +2,8 @@
 
 #include "app/PageFiles.h"
 #include "editor/widget/CodeMemo.h"
-#include "editor/EditPrint.h"
-#include "editor/EditorSettings.h"
+#include "editor/print/EditPrint.h"
+#include "editor/control/EditorSettings.h"
 #include "highlight/HtmlHighlighter.h"
 #include "platform/AppIcons.h"
 

@@ -1,8 +1,8 @@
 // The program's entry: the application object, the desktop platform, the windows made once, and
 // the message loop until the main window closes.
 #include "app/ApplicationWindows.h"
-#include "app/CommandLineFiles.h"
-#include "app/DesktopSession.h"
+#include "desktop/widget/CommandLineFiles.h"
+#include "desktop/widget/DesktopSession.h"
 #include "desktop/InstanceProtocol.h"
 #include "app/MainU.h"
 #include "base/ProcessUmask.h"

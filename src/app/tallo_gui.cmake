@@ -2,7 +2,6 @@
 target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AboutU.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ApplicationWindows.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ButtonClosedDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainU.cpp
@@ -25,11 +24,10 @@ target_sources(tallo_gui PRIVATE
 # At home on the desktop (Qt side): command-line files, one editor per user, dropped files,
 # recovery copies, interrupted saves and files changed behind the editor's back.
 target_sources(tallo_gui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/CommandLineFiles.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DesktopSession.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FileChangeWatch.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FileDrops.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InterruptedSaveOffer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RecoveryCopies.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
+)
+
+# The Find dialog, beside Replace.
+target_sources(tallo_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/FindDialog.cpp
 )

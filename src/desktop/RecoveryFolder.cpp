@@ -1,8 +1,8 @@
 #include "desktop/RecoveryFolder.h"
 
 #include "base/UserFolders.h"
-#include "editor/FileIO.h"
-#include "editor/TextSnapshot.h"
+#include "editor/text/FileIO.h"
+#include "editor/text/TextSnapshot.h"
 
 #include <algorithm>
 #include <utility>

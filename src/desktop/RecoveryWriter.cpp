@@ -1,6 +1,6 @@
 #include "desktop/RecoveryWriter.h"
 
-#include "editor/FileIO.h"
+#include "editor/text/FileIO.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,7 @@
 // replaces one still waiting, and removing a page's copy drops its waiting write.
 
 #include "desktop/RecoveryFolder.h"
-#include "editor/TextSnapshot.h"
+#include "editor/text/TextSnapshot.h"
 
 #include <condition_variable>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "markup/InsertionRules.h"
 
-#include "editor/EditTransaction.h"
-#include "editor/EditorModel.h"
-#include "editor/TextEncoding.h"
+#include "editor/control/EditTransaction.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/TextEncoding.h"
 
 std::u32string TMarkup::Joined() const
 {

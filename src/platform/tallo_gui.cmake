@@ -1,8 +1,7 @@
 # The platform layer: the one interface to the desktop, its Qt implementation, the help window and
-# the Find dialog.
+# the base of the modal dialogs.
 target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AppIcons.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FindDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NativePath.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Platform.cpp
@@ -32,3 +31,8 @@ qt_add_resources(tallo_gui tallo_help PREFIX "/help" BASE "${CMAKE_SOURCE_DIR}/h
 
 # Installed beside the program as well, for reading outside it (cmake/Install.cmake).
 set_property(GLOBAL PROPERTY tallo_help_files ${tallo_help_files})
+
+# The base of the program's own modal dialogs.
+target_sources(tallo_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ButtonClosedDialog.cpp
+)

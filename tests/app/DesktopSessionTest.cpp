@@ -1,16 +1,16 @@
 // The editor at home on the desktop, on real windows: files named at start or handed over by a
 // later start, files dropped on the frame, recovery copies kept and removed, and files changed by
 // another program before a save overwrites them.
-#include "app/CommandLineFiles.h"
-#include "app/DesktopSession.h"
-#include "app/FileChangeWatch.h"
-#include "app/FileDrops.h"
+#include "desktop/widget/CommandLineFiles.h"
+#include "desktop/widget/DesktopSession.h"
+#include "desktop/widget/FileChangeWatch.h"
+#include "desktop/widget/FileDrops.h"
 #include "desktop/InstanceProtocol.h"
-#include "app/RecoveryCopies.h"
-#include "app/SingleInstance.h"
+#include "desktop/widget/RecoveryCopies.h"
+#include "desktop/widget/SingleInstance.h"
 #include "app/ShellFixture.h"
-#include "editor/TextBuffer.h"
-#include "editor/TextSnapshot.h"
+#include "editor/text/TextBuffer.h"
+#include "editor/text/TextSnapshot.h"
 
 #include <QDialog>
 #include <QMimeData>

@@ -2,7 +2,7 @@
 #include "app/AboutU.h"
 #include "app/NewU.h"
 #include "markup/PageSkeleton.h"
-#include "markup/ColorSwatch.h"
+#include "markup/dialogs/ColorSwatch.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QApplication>

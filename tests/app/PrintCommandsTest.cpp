@@ -1,7 +1,7 @@
 // File, Print into a real PDF file read back with pdftotext, Print Setup, and Test, Test.
 #include "ShellFixture.h"
 
-#include "editor/EditPrint.h"
+#include "editor/print/EditPrint.h"
 #include "highlight/HtmlHighlighter.h"
 #include "editor/widget/PrinterCanvas.h"
 

@@ -2,10 +2,10 @@
 // for byte, as unsaved pages under their names; discarding leaves nothing behind. A save killed while
 // it overwrote its file in place: the next start, or the next open of the file, offers the previous
 // version and puts it back byte for byte.
-#include "app/DesktopSession.h"
-#include "app/RecoveryCopies.h"
+#include "desktop/widget/DesktopSession.h"
+#include "desktop/widget/RecoveryCopies.h"
 #include "app/ShellFixture.h"
-#include "app/SingleInstance.h"
+#include "desktop/widget/SingleInstance.h"
 #include "base/FileWrites.h"
 #include "desktop/RecoveryFolder.h"
 

@@ -3,10 +3,10 @@
 // and "ready", then waits to be killed.
 //   tallo_recovery_helper RECOVERY_FOLDER FILE
 #include "app/ApplicationWindows.h"
-#include "app/DesktopSession.h"
+#include "desktop/widget/DesktopSession.h"
 #include "app/MainU.h"
-#include "app/RecoveryCopies.h"
-#include "app/SingleInstance.h"
+#include "desktop/widget/RecoveryCopies.h"
+#include "desktop/widget/SingleInstance.h"
 #include "editor/widget/CodeMemo.h"
 #include "support/ScriptedPlatform.h"
 

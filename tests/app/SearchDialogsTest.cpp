@@ -3,9 +3,9 @@
 #include "ShellFixture.h"
 #include "app/DocumentSearch.h"
 #include "app/ReplaceU.h"
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 #include "editor/EditorTestText.h"
-#include "platform/FindDialog.h"
+#include "app/FindDialog.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 #include "ShellFixture.h"
 
 #include "app/ReplaceU.h"
-#include "platform/FindDialog.h"
+#include "app/FindDialog.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -2,9 +2,9 @@
 // writer's order of work.
 #include "desktop/RecoveryFolder.h"
 #include "desktop/RecoveryWriter.h"
-#include "editor/FileIO.h"
-#include "editor/TextBuffer.h"
-#include "editor/TextSnapshot.h"
+#include "editor/text/FileIO.h"
+#include "editor/text/TextBuffer.h"
+#include "editor/text/TextSnapshot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The byte scan under each instruction set it may use, against a plain left-to-right search, with
 // lines long and short around the vector block sizes and matches near both ends.
-#include "editor/ByteFinder.h"
+#include "editor/search/ByteFinder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The print layout on the A4 300-dpi metrics with a fixed-pitch font of 21 dots by 39: geometry,
 // columns, wrap, tabs, line numbers, pagination, copies and the cached page count.
-#include "editor/DocumentPrintLines.h"
-#include "editor/EditPrint.h"
-#include "editor/TextDocument.h"
-#include "editor/FileIO.h"
+#include "editor/print/DocumentPrintLines.h"
+#include "editor/print/EditPrint.h"
+#include "editor/text/TextDocument.h"
+#include "editor/text/FileIO.h"
 #include "highlight/HtmlHighlighter.h"
 
 #include <gtest/gtest.h>

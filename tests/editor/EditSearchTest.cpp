@@ -1,7 +1,7 @@
 // The search engine on single lines: the documented cases, Unicode folding and word characters in
 // both page encodings, and agreement with a plain reference search over many generated lines.
-#include "editor/EditSearch.h"
-#include "editor/UnicodeTables.h"
+#include "editor/search/EditSearch.h"
+#include "editor/search/UnicodeTables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The edit transaction: nesting, one notice when the outermost closes, the exception path, and one
 // undo step that restores the caret and selection of before.
-#include "editor/EditTransaction.h"
-#include "editor/EditorModel.h"
+#include "editor/control/EditTransaction.h"
+#include "editor/control/EditorModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The editor operations that commands use: SelectedText, ReplaceSelection, SelectionStart and
 // SelectionLength, over UTF-8 and Windows-1252 pages, with line breaks counting 2.
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // What a new editor starts with.
-#include "editor/EditorModel.h"
-#include "editor/EditorSettings.h"
+#include "editor/control/EditorModel.h"
+#include "editor/control/EditorSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Pages written with the caret as "|" and the selection anchor as "{", for compact command tests.
 
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // Reading page files and the safe save: a failed write never harms the old file.
-#include "editor/EditorModel.h"
-#include "editor/FileIO.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/FileIO.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The per-line end states: lazy rescans give what a full scan gives, scan only what is needed,
 // and the painter's token walk.
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 #include "highlight/CustomHighlighter.h"
 #include "highlight/HtmlHighlighter.h"
 

@@ -1,6 +1,6 @@
 // The default keystroke list, its look-ups, the unique short-cut rule and the remembered key.
-#include "editor/EditorCommands.h"
-#include "editor/KeyStrokes.h"
+#include "editor/control/EditorCommands.h"
+#include "editor/control/KeyStrokes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Columns inside long lines come from marks kept in step with edits; they must equal a count from
 // the line's start after any edit, with tabs and multi-byte characters on either side of it.
-#include "editor/LineColumns.h"
-#include "editor/TextBuffer.h"
-#include "editor/TextDocument.h"
+#include "editor/text/LineColumns.h"
+#include "editor/text/TextBuffer.h"
+#include "editor/text/TextDocument.h"
 
 #include <gtest/gtest.h>
 

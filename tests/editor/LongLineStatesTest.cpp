@@ -1,7 +1,7 @@
 // Highlight states inside long lines: after any edit, the end state and the colours of any stretch
 // must be those of a scan of the whole line, though only the stretch around the edit is rescanned.
-#include "editor/HighlightStore.h"
-#include "editor/TextBuffer.h"
+#include "editor/text/HighlightStore.h"
+#include "editor/text/TextBuffer.h"
 #include "highlight/HtmlHighlighter.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // An edited long line moves the bytes on the shorter side of an edit and keeps room on both; the
 // bytes must stay those a plain string gives, however the room is used up and rebuilt.
-#include "editor/OwnedLine.h"
+#include "editor/text/OwnedLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The safe save under hostile conditions, on real files: full disks and inode tables (a small tmpfs,
 // mounted when the tests run as root), no free descriptors, long names, kills in the middle of a
 // save, and the attributes a replaced file must keep.
-#include "editor/FileIO.h"
+#include "editor/text/FileIO.h"
 #include "base/InterruptedSaves.h"
 #include "base/NewFile.h"
 

@@ -2,7 +2,7 @@
 // selection left by a find, replace and replace all in both directions, undo, and the prompt.
 // Pages are written with "|" for the caret and "{" for the selection's anchor.
 #include "EditorTestText.h"
-#include "editor/SearchReplace.h"
+#include "editor/search/SearchReplace.h"
 
 #include <gtest/gtest.h>
 

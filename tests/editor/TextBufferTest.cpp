@@ -1,8 +1,8 @@
 // Load, replace-all and save rules of the text buffer, and its primitive edits.
-#include "editor/EditorModel.h"
-#include "editor/FileIO.h"
-#include "editor/TextBuffer.h"
-#include "editor/TextSnapshot.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/FileIO.h"
+#include "editor/text/TextBuffer.h"
+#include "editor/text/TextSnapshot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Pages beyond what the line index can hold are refused whole, and lines whose length does not fit
 // the short form of the index keep every byte through edits.
-#include "editor/EditorModel.h"
-#include "editor/FileIO.h"
-#include "editor/TextBuffer.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/FileIO.h"
+#include "editor/text/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Undo and redo: grouping of like edits, the entry limit, the redo list, caret and selection.
-#include "editor/EditTransaction.h"
-#include "editor/EditorModel.h"
+#include "editor/control/EditTransaction.h"
+#include "editor/control/EditorModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Writing a command's mark-up into a real editor model: pieces in place of the selection, the three
 // caret rules with characters counted as the editor counts them, encodings, and one undo step.
-#include "editor/EditorModel.h"
-#include "editor/TextEncoding.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/TextEncoding.h"
 #include "editor/EditorTestText.h"
 #include "markup/InsertionRules.h"
 

@@ -1,6 +1,6 @@
 // Each command's mark-up from its dialog's values, written into an empty page: the exact text, and
 // where the caret and selection end ("|" caret, "{" anchor, line breaks shown as "\n").
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 #include "editor/EditorTestText.h"
 #include "markup/FormMarkup.h"
 #include "markup/FrameMarkup.h"

@@ -3,7 +3,7 @@
 // page given as marked text ("|" caret, "{" anchor) and a scripted answer fills its dialog.
 
 #include "app/ShellFixture.h"
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 #include "editor/EditorTestText.h"
 
 #include <QPushButton>

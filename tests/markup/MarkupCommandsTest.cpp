@@ -2,9 +2,9 @@
 // answering: what each writes for its dialog's values, where the caret and selection end ("|"
 // caret, "{" anchor), refusals, cancelling, resets, encodings and undo.
 #include "MarkupCommandsFixture.h"
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 #include "editor/EditorTestText.h"
-#include "markup/ColorSwatch.h"
+#include "markup/dialogs/ColorSwatch.h"
 #include "markup/dialogs/CommentU.h"
 #include "markup/dialogs/FontU.h"
 #include "markup/dialogs/FormU.h"

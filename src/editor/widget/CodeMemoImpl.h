@@ -2,8 +2,8 @@
 // The private state of TCodeMemo, shared by its source files (view, input).
 
 #include "editor/widget/CodeMemo.h"
-#include "editor/EditTransaction.h"
-#include "editor/EditorModel.h"
+#include "editor/control/EditTransaction.h"
+#include "editor/control/EditorModel.h"
 #include "editor/widget/GutterWidget.h"
 #include "editor/widget/LinePainter.h"
 #include "editor/widget/PaintedRows.h"

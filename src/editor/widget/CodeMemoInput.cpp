@@ -1,7 +1,7 @@
 // TCodeMemo's keyboard, input-method, mouse and drag-and-drop handling.
 #include "editor/widget/CodeMemo.h"
 
-#include "editor/EditTransaction.h"
+#include "editor/control/EditTransaction.h"
 #include "editor/widget/CodeMemoImpl.h"
 #include "editor/widget/QtKeyMapping.h"
 #include "platform/Platform.h"

@@ -2,7 +2,7 @@
 // The editor settings' colours and fonts as toolkit objects: platform colour roles are resolved
 // against the widget's palette.
 
-#include "editor/EditorSettings.h"
+#include "editor/control/EditorSettings.h"
 #include "highlight/CustomHighlighter.h"
 
 #include <QColor>

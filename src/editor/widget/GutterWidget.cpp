@@ -1,7 +1,7 @@
 #include "editor/widget/GutterWidget.h"
 
 #include "editor/widget/EditorAppearance.h"
-#include "editor/EditorModel.h"
+#include "editor/control/EditorModel.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

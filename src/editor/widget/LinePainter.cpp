@@ -1,8 +1,8 @@
 #include "editor/widget/LinePainter.h"
 
 #include "editor/widget/EditorAppearance.h"
-#include "editor/EditorModel.h"
-#include "editor/TextEncoding.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/TextEncoding.h"
 #include "highlight/CustomHighlighter.h"
 
 #include <QFontMetricsF>

@@ -4,7 +4,7 @@
 // view are decoded and drawn, from the character at the view's left edge on, so that the far end of
 // a line of megabytes costs no more than its start.
 
-#include "editor/HighlightStore.h"
+#include "editor/text/HighlightStore.h"
 
 #include <QColor>
 #include <QFont>

@@ -4,7 +4,7 @@
 // a block of mark-up, an undo, a scroll) the view can move the painted pixels of the rows that
 // moved together, and repaint only the rows whose content differs from what they show.
 
-#include "editor/TextBuffer.h"
+#include "editor/text/TextBuffer.h"
 
 #include <cstddef>
 #include <optional>

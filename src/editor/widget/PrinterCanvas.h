@@ -3,7 +3,7 @@
 // from the printer, the print font measured on it, and text drawn with QPainter on the engine's
 // fixed character grid. A printer that reports no page is measured as A4 at 300 dots per inch.
 
-#include "editor/PrintDevice.h"
+#include "editor/print/PrintDevice.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,7 +1,7 @@
 #pragma once
 // Turns toolkit key events into the virtual-key codes and modifier sets of the keystroke list.
 
-#include "editor/KeyStrokes.h"
+#include "editor/control/KeyStrokes.h"
 
 #include <Qt>
 

@@ -2,7 +2,7 @@
 // The "Font" dialog: face from a fixed list of 30 names, size, colour and the text to wrap.
 
 #include "markup/dialogs/MarkupDialog.h"
-#include "markup/ColorChooser.h"
+#include "markup/dialogs/ColorChooser.h"
 #include "markup/TextMarkup.h"
 
 class ColorSwatch;

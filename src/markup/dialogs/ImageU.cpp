@@ -1,6 +1,6 @@
 #include "markup/dialogs/ImageU.h"
 
-#include "markup/ColorSwatch.h"
+#include "markup/dialogs/ColorSwatch.h"
 #include "markup/dialogs/DialogParts.h"
 #include "platform/Platform.h"
 

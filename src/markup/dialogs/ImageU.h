@@ -3,7 +3,7 @@
 // colour; refuses an empty file name.
 
 #include "markup/dialogs/MarkupDialog.h"
-#include "markup/ColorChooser.h"
+#include "markup/dialogs/ColorChooser.h"
 #include "markup/LinkMarkup.h"
 
 class ColorSwatch;

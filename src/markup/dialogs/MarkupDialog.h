@@ -2,7 +2,7 @@
 // What every mark-up dialog answers to: a command resets it from the page's selection, shows it,
 // and on "OK" takes the mark-up it gives back, built from its fields by the core builders.
 
-#include "app/ButtonClosedDialog.h"
+#include "platform/ButtonClosedDialog.h"
 #include "markup/InsertionRules.h"
 
 #include <QString>

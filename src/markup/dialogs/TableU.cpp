@@ -1,6 +1,6 @@
 #include "markup/dialogs/TableU.h"
 
-#include "markup/ColorSwatch.h"
+#include "markup/dialogs/ColorSwatch.h"
 #include "markup/dialogs/DialogParts.h"
 #include "markup/dialogs/GridCells.h"
 #include "markup/dialogs/SpinEdit.h"

@@ -4,7 +4,7 @@
 // at once, keeping the cells that stay.
 
 #include "markup/dialogs/MarkupDialog.h"
-#include "markup/ColorChooser.h"
+#include "markup/dialogs/ColorChooser.h"
 #include "markup/TableMarkup.h"
 #include "markup/dialogs/GridCells.h"
 

@@ -25,3 +25,9 @@ target_sources(tallo_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TableU.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextareaU.cpp
 )
+
+# Colour swatch and chooser shared by every dialog with "Select" buttons.
+target_sources(tallo_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ColorChooser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ColorSwatch.cpp
+)

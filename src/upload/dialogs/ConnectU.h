@@ -6,7 +6,7 @@
 // line says so. Modeless and always on top; while an upload runs its
 // buttons are locked and its panel shows the progress and can cancel it.
 
-#include "app/ButtonClosedDialog.h"
+#include "platform/ButtonClosedDialog.h"
 #include "net/FtpClient.h"
 #include "net/ServerAddress.h"
 #include "upload/ProfileFile.h"

@@ -5,7 +5,7 @@
 // into the stored Host line; a line without one is plain FTP. While a test runs its buttons are locked
 // and its panel can cancel it.
 
-#include "app/ButtonClosedDialog.h"
+#include "platform/ButtonClosedDialog.h"
 #include "net/FtpClient.h"
 #include "net/ServerAddress.h"
 #include "upload/ConnectionProfiles.h"

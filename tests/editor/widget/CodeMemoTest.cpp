@@ -1,8 +1,8 @@
 // The editor control driven as a user drives it: keys, mouse, clipboard, painting, signals.
 #include "editor/widget/CodeMemo.h"
 #include "editor/widget/CodeMemoTestSupport.h"
-#include "editor/EditorModel.h"
-#include "editor/FileIO.h"
+#include "editor/control/EditorModel.h"
+#include "editor/text/FileIO.h"
 #include "editor/widget/QtKeyMapping.h"
 #include "highlight/HtmlHighlighter.h"
 #include "support/ScriptedPlatform.h"

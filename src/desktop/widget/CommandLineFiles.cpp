@@ -1,0 +1,60 @@
+#include "desktop/widget/CommandLineFiles.h"
+
+#include "desktop/CommandLine.h"
+#include "desktop/InstanceProtocol.h"
+
+#include "platform/NativePath.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// Long enough for an editor that is just starting to begin listening.
+constexpr int kHandOverMilliseconds = 5000;
+
+std::string CurrentFolder()
+{
+    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
+    return folder ? std::string(folder.get()) : std::string("/");
+}
+
+}  // namespace
+
+std::optional<int> AnswerInformationRequest(int argc, char** argv)
+{
+    const TCommandLine commandLine = ParseCommandLine({argv + 1, argv + argc});
+    // An option unknown here may be Qt's own (-platform, -style): Qt takes those first, and
+    // ReadCommandLine judges what is left.
+    if (!commandLine.Error.empty() || commandLine.Information == TInformation::None)
+        return std::nullopt;
+    std::fputs(InformationText(commandLine.Information).c_str(), stdout);
+    return 0;
+}
+
+std::optional<int> ReadCommandLine(const std::vector<std::string>& arguments, const std::string& socketPath,
+                                   TStartFiles& start)
+{
+    const TCommandLine commandLine = ParseCommandLine(arguments);
+    if (!commandLine.Error.empty()) {
+        std::fputs(commandLine.Error.c_str(), stderr);
+        std::fputs(kCommandLineUsage, stderr);
+        return 2;
+    }
+    if (commandLine.Information != TInformation::None) {
+        std::fputs(InformationText(commandLine.Information).c_str(), stdout);
+        return 0;
+    }
+    const std::string folder = CurrentFolder();
+    TOpenRequest request;
+    for (const std::string& file : commandLine.Files)
+        request.Paths.push_back(AbsolutePath(file, folder));
+    if (!request.Paths.empty() && !commandLine.NewWindow &&
+        HandOver(socketPath, request, kHandOverMilliseconds) == THandOver::Done)
+        return 0;
+    for (const std::string& path : request.Paths)
+        start.Files << PathFromNative(path);
+    return std::nullopt;
+}

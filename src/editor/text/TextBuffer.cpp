@@ -1,0 +1,410 @@
+#include "editor/text/TextBuffer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <climits>
+#include <cstring>
+#include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Calls onBreak with the offset of every CR and LF, in order, and says whether every byte is
+// ASCII. Loading a large page is mostly this search, so it takes 16 bytes at a time and walks the
+// bits of the matches; the ASCII test rides along, so that a page of ASCII (most pages) needs no
+// pass of its own to be known as UTF-8.
+template <typename OnBreak>
+bool ForEachBreakByte(const char* data, std::size_t size, OnBreak&& onBreak)
+{
+    std::size_t base = 0;
+    unsigned highBits = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; base + 16 <= size; base += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + base));
+        highBits |= static_cast<unsigned>(_mm_movemask_epi8(chunk));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        for (; mask != 0; mask &= mask - 1) onBreak(base + static_cast<std::size_t>(__builtin_ctz(mask)));
+    }
+#endif
+    for (; base < size; ++base) {
+        highBits |= static_cast<unsigned char>(data[base]) & 0x80u;
+        if (data[base] == '\r' || data[base] == '\n') onBreak(base);
+    }
+    return highBits == 0;
+}
+
+// Lines the bytes split into (every LF, and every CR not followed by LF, ends one), so that the
+// index is allocated once at its final size instead of growing by copies. Counted 16 bytes at a
+// time in byte-wide counters, summed before they can overflow.
+std::size_t CountLineBreaks(const char* p, const char* end)
+{
+    std::size_t breaks = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+    while (end - p >= 17) {
+        __m128i counts = zero;
+        for (int round = 0; round < 255 && end - p >= 17; ++round, p += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+            const __m128i lfs = _mm_cmpeq_epi8(chunk, lf);
+            const __m128i lonelyCrs = _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(chunk, cr));
+            counts = _mm_sub_epi8(counts, _mm_or_si128(lfs, lonelyCrs));  // a match is -1
+        }
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        breaks += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                  static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n') ++breaks;
+        else if (*p == '\r' && !(p + 1 < end && p[1] == '\n')) ++breaks;
+    }
+    return breaks;
+}
+
+[[noreturn]] [[gnu::cold]] void ThrowLineTooLong(const TTextLimits& limits)
+{
+    throw ETextLimitError("A line is longer than " + std::to_string(limits.MaxLineBytes) + " characters.");
+}
+
+TTextLimits& CurrentLimits()
+{
+    static TTextLimits limits = DefaultTextLimits();
+    return limits;
+}
+
+}  // namespace
+
+TTextLimits DefaultTextLimits()
+{
+    return {static_cast<std::uint64_t>(INT_MAX), static_cast<std::uint64_t>(INT_MAX) - 1};
+}
+
+TTextLimits TextLimits()
+{
+    return CurrentLimits();
+}
+
+void SetTextLimits(const TTextLimits& limits)
+{
+    CurrentLimits() = limits;
+}
+
+std::string_view LineBreakBytes(TLineBreak lineBreak)
+{
+    switch (lineBreak) {
+    case TLineBreak::Lf: return "\n";
+    case TLineBreak::Cr: return "\r";
+    case TLineBreak::CrLf: break;
+    }
+    return "\r\n";
+}
+
+TTextBuffer::TTextBuffer() : block_(std::make_shared<std::string>())
+{
+    lines_.push_back(LineSlot{});
+}
+
+// Inlined into the load's loop, which runs once a line; the rare long view is kept out of it.
+inline TTextBuffer::LineSlot TTextBuffer::View(std::uint64_t offset, std::uint64_t length)
+{
+    if (length < LineSlot::kLongLength) [[likely]]
+        return LineSlot{offset | (length << LineSlot::kLengthShift)};
+    return LongView(offset, length);
+}
+
+TTextBuffer::LineSlot TTextBuffer::LongView(std::uint64_t offset, std::uint64_t length)
+{
+    longViews_[offset] = length;
+    return LineSlot{offset | (LineSlot::kLongLength << LineSlot::kLengthShift)};
+}
+
+std::size_t TTextBuffer::SlotLength(const LineSlot& slot) const
+{
+    if (slot.Owned()) return owned_[slot.Ref()].Size();
+    const std::uint64_t length = slot.ShortLength();
+    return length < LineSlot::kLongLength ? length : longViews_.at(slot.Ref());
+}
+
+void TTextBuffer::SetText(std::string bytes)
+{
+    Split(std::move(bytes), /*keepFinalEmptyLine=*/false, /*rememberBreak=*/false);
+}
+
+void TTextBuffer::LoadBytes(std::string bytes)
+{
+    Split(std::move(bytes), /*keepFinalEmptyLine=*/true, /*rememberBreak=*/true);
+}
+
+void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak)
+{
+    const TTextLimits limits = CurrentLimits();
+    auto block = std::make_shared<std::string>(std::move(bytes));
+    const char* data = block->data();
+    const std::size_t size = block->size();
+    if (size > LineSlot::kOffsetMask) throw ETextLimitError("The page is larger than the editor can hold.");
+    const auto checkLineCount = [&](std::size_t lines) {
+        if (lines > limits.MaxLines)
+            throw ETextLimitError("The page has more than " + std::to_string(limits.MaxLines) + " lines.");
+    };
+
+    // Built aside and swapped in, so that a page refused half-way leaves the old one untouched.
+    TTextBuffer built;
+    built.lines_.clear();
+    bool sawCrLf = false, sawCr = false, sawLf = false;
+    try {
+        // Room for lines of a usual length; the part never used costs address space only. A page
+        // of shorter lines has the rest of its lines counted once, so that the index grows once
+        // to its final size rather than by doubling.
+        built.lines_.reserve(std::min<std::size_t>(size / 24 + 16, limits.MaxLines + 1));
+        const auto addLine = [&](std::size_t start, std::size_t length) __attribute__((always_inline)) {
+            if (length > limits.MaxLineBytes) [[unlikely]]
+                ThrowLineTooLong(limits);
+            if (built.lines_.size() == built.lines_.capacity()) [[unlikely]] {
+                const std::size_t lines = built.lines_.size() + CountLineBreaks(data + start, data + size) + 1;
+                checkLineCount(lines);
+                built.lines_.ReserveWithRoom(lines);
+            }
+            built.lines_.push_back(built.View(start, length));
+        };
+        std::size_t lineStart = 0;
+        bool sawBreak = false;
+        const bool ascii = ForEachBreakByte(data, size, [&](std::size_t breakAt) __attribute__((always_inline)) {
+            if (breakAt < lineStart) return;  // the LF of a CR LF, taken with its CR
+            addLine(lineStart, breakAt - lineStart);
+            std::size_t after = breakAt + 1;
+            if (data[breakAt] == '\r' && after < size && data[after] == '\n') {
+                sawCrLf = true;
+                ++after;
+            } else if (data[breakAt] == '\r') {
+                sawCr = true;
+            } else {
+                sawLf = true;
+            }
+            lineStart = after;
+            sawBreak = true;
+        });
+        const bool endedWithBreak = sawBreak && lineStart == size;
+        if (lineStart < size || keepFinalEmptyLine || !endedWithBreak) addLine(lineStart, size - lineStart);
+        checkLineCount(built.lines_.size());
+        built.textIsUtf8_ = ascii || IsValidUtf8(*block);
+    } catch (const std::bad_alloc&) {
+        throw ETextLimitError("There is not enough memory for the page's line index.");
+    }
+
+    lines_ = std::move(built.lines_);
+    longViews_ = std::move(built.longViews_);
+    textIsUtf8_ = built.textIsUtf8_;
+    edited_ = false;
+    block_ = std::move(block);
+    owned_.clear();
+    owned_.shrink_to_fit();
+    freeOwned_.clear();
+
+    if (!rememberBreak)
+        lineBreak_ = TLineBreak::CrLf;
+    else if (sawCr && !sawLf && !sawCrLf)
+        lineBreak_ = TLineBreak::Cr;
+    else if (sawLf && !sawCr && !sawCrLf)
+        lineBreak_ = TLineBreak::Lf;
+    else
+        lineBreak_ = TLineBreak::CrLf;
+
+    for (auto* observer : observers_) observer->TextReplaced();
+}
+
+std::size_t TTextBuffer::SavedSize() const
+{
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < lines_.size(); ++i) size += SlotLength(lines_[i]);
+    return size + (lines_.size() - 1) * LineBreakBytes(lineBreak_).size();
+}
+
+std::string TTextBuffer::SavedBytes() const
+{
+    const std::string_view lineBreak = LineBreakBytes(lineBreak_);
+    std::string out;
+    out.reserve(SavedSize());
+    const int count = LineCount();
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) out.append(lineBreak);
+        out.append(Line(i));
+    }
+    return out;
+}
+
+bool TTextBuffer::WriteSaved(const std::function<bool(std::string_view)>& write) const
+{
+    const std::string_view lineBreak = LineBreakBytes(lineBreak_);
+    const int count = LineCount();
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && !write(lineBreak)) return false;
+        if (!write(Line(i))) return false;
+    }
+    return true;
+}
+
+std::string_view TTextBuffer::Line(int line) const
+{
+    const LineSlot& slot = lines_[static_cast<std::size_t>(line)];
+    if (slot.Owned()) return owned_[slot.Ref()].View();
+    const std::size_t length = SlotLength(slot);
+    if (length == 0) return {};  // an empty view may lie past a block given away (MakeOwned)
+    return std::string_view(block_->data() + slot.Ref(), length);
+}
+
+TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
+{
+    std::uint32_t index;
+    if (!freeOwned_.empty()) {
+        index = freeOwned_.back();
+        freeOwned_.pop_back();
+        owned_[index] = TOwnedLine(bytes);
+    } else {
+        index = static_cast<std::uint32_t>(owned_.size());
+        owned_.emplace_back(bytes);
+    }
+    return LineSlot{index | LineSlot::kOwnedBit};
+}
+
+void TTextBuffer::ReleaseOwned(const LineSlot& slot)
+{
+    if (!slot.Owned()) return;
+    owned_[slot.Ref()].Release();
+    freeOwned_.push_back(static_cast<std::uint32_t>(slot.Ref()));
+}
+
+TOwnedLine& TTextBuffer::MakeOwned(int line)
+{
+    LineSlot& slot = lines_[static_cast<std::size_t>(line)];
+    if (slot.Owned()) return owned_[slot.Ref()];
+    if (slot.Ref() == 0 && OnlyLineWithBytes(line) && block_.use_count() == 1) {
+        // A page of one line (a minified page) hands its block to the line instead of copying it,
+        // unless a snapshot still reads it. A snapshot let go on another thread wrote nothing to
+        // the block, but its reads must be done before the bytes change.
+        std::atomic_thread_fence(std::memory_order_acquire);
+        std::string whole = std::move(*block_);
+        whole.resize(SlotLength(slot));
+        block_ = std::make_shared<std::string>();
+        slot = NewOwned({});
+        owned_[slot.Ref()] = TOwnedLine(std::move(whole));
+    } else {
+        slot = NewOwned(Line(line));
+    }
+    return owned_[slot.Ref()];
+}
+
+bool TTextBuffer::OnlyLineWithBytes(int line) const
+{
+    if (LineCount() > 2) return false;
+    for (int other = 0; other < LineCount(); ++other) {
+        if (other != line && (lines_[static_cast<std::size_t>(other)].Owned() || !Line(other).empty())) return false;
+    }
+    return true;
+}
+
+void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view bytes)
+{
+    if (bytes.empty()) return;
+    edited_ = true;
+    assert(offset <= Line(line).size());
+    MakeOwned(line).Insert(offset, bytes);
+    for (auto* observer : observers_) observer->LineEdited(line, offset, 0, bytes.size());
+}
+
+void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
+{
+    if (length == 0) return;
+    edited_ = true;
+    assert(offset + length <= Line(line).size());
+    LineSlot& slot = lines_[static_cast<std::size_t>(line)];
+    const std::size_t slotLength = SlotLength(slot);
+    if (!slot.Owned() && offset + length == slotLength) {
+        slot = View(slot.Ref(), offset);  // a view shrinks without a copy
+    } else if (!slot.Owned() && offset == 0) {
+        slot = View(slot.Ref() + length, slotLength - length);
+    } else {
+        MakeOwned(line).Erase(offset, length);
+    }
+    for (auto* observer : observers_) observer->LineEdited(line, offset, length, 0);
+}
+
+void TTextBuffer::SplitLine(int line, std::size_t offset)
+{
+    edited_ = true;
+    const auto at = static_cast<std::size_t>(line);
+    assert(offset <= Line(line).size());
+    LineSlot tail;
+    const LineSlot slot = lines_[at];
+    if (!slot.Owned()) {
+        // Both halves stay views into the loaded block.
+        tail = View(slot.Ref() + offset, SlotLength(slot) - offset);
+        lines_[at] = View(slot.Ref(), offset);
+    } else {
+        tail = NewOwned(Line(line).substr(offset));  // may reallocate owned_, so no reference is held
+        owned_[slot.Ref()].Truncate(offset);
+    }
+    lines_.insert(at + 1, 1, tail);
+    const std::size_t tailLength = SlotLength(tail);
+    for (auto* observer : observers_) observer->LineSplit(line, offset, tailLength);
+}
+
+void TTextBuffer::JoinLine(int line)
+{
+    edited_ = true;
+    assert(line + 1 < LineCount());
+    const auto at = static_cast<std::size_t>(line);
+    const LineSlot next = lines_[at + 1];
+    const LineSlot current = lines_[at];
+    const std::size_t currentLength = SlotLength(current);
+    const std::size_t nextLength = SlotLength(next);
+    if (!current.Owned() && !next.Owned() && current.Ref() + currentLength == next.Ref()) {
+        lines_[at] = View(current.Ref(), currentLength + nextLength);  // neighbours in the block: no copy
+    } else if (current.Owned()) {
+        // Neither the owned lines nor the block move when an owned line grows: no copy of the tail
+        // first, which on a line of megabytes would cost its size again.
+        owned_[current.Ref()].Append(Line(line + 1));
+        ReleaseOwned(next);
+    } else {
+        const std::string tailCopy(Line(line + 1));  // making the line owned may move what it views
+        MakeOwned(line).Append(tailCopy);
+        ReleaseOwned(next);
+    }
+    lines_.erase(at + 1, 1);
+    for (auto* observer : observers_) observer->LinesJoined(line, currentLength, nextLength);
+}
+
+void TTextBuffer::InsertLines(int first, const std::vector<std::string_view>& lines)
+{
+    if (lines.empty()) return;
+    edited_ = true;
+    const auto at = static_cast<std::size_t>(first);
+    lines_.insert(at, lines.size(), LineSlot{});
+    for (std::size_t i = 0; i < lines.size(); ++i) lines_[at + i] = NewOwned(lines[i]);
+    for (auto* observer : observers_) observer->LinesInserted(first, static_cast<int>(lines.size()));
+}
+
+void TTextBuffer::RemoveLines(int first, int count)
+{
+    if (count <= 0) return;
+    edited_ = true;
+    assert(first + count <= LineCount() && count < LineCount());
+    for (int i = first; i < first + count; ++i) ReleaseOwned(lines_[static_cast<std::size_t>(i)]);
+    lines_.erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+    for (auto* observer : observers_) observer->LinesRemoved(first, count);
+}
+
+void TTextBuffer::AddObserver(TTextBufferObserver* observer)
+{
+    observers_.push_back(observer);
+}
+
+void TTextBuffer::RemoveObserver(TTextBufferObserver* observer)
+{
+    std::erase(observers_, observer);
+}

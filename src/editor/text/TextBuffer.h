@@ -1,0 +1,164 @@
+#pragma once
+// The lines of one page, as bytes without their line breaks. A loaded file stays in one block and
+// lines are views into it until edited, so a large page costs little more than its own size.
+// The primitive edits below are the only way the text changes; observers hear of each one.
+
+#include "editor/text/GapVector.h"
+#include "editor/text/OwnedLine.h"
+#include "editor/text/TextEncoding.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class TTextSnapshot;
+
+// The break written after every line but the last when the page is saved.
+enum class TLineBreak { CrLf, Lf, Cr };
+
+std::string_view LineBreakBytes(TLineBreak lineBreak);
+
+// The largest page the editor can hold: positions are int lines and int character columns, so a
+// line may hold at most INT_MAX bytes (a character is at least one byte) and a page at most
+// INT_MAX - 1 lines. Process-wide so that tests can lower them instead of allocating gigabytes.
+struct TTextLimits {
+    std::uint64_t MaxLineBytes;
+    std::uint64_t MaxLines;
+};
+TTextLimits DefaultTextLimits();
+TTextLimits TextLimits();
+void SetTextLimits(const TTextLimits& limits);
+
+// A text the buffer cannot hold (a limit above, or too little memory for the line index). The
+// message is the reason, a sentence for the user; the text is left as it was. Editors report it
+// as they report text the page's encoding cannot store.
+class ETextLimitError : public EEncodingError {
+public:
+    using EEncodingError::EEncodingError;
+};
+
+class TTextBufferObserver {
+public:
+    virtual ~TTextBufferObserver() = default;
+    // The bytes of one line changed; the number of lines did not.
+    virtual void LineChanged(int line) = 0;
+    // The same for an edit inside the line: removed bytes at offset became inserted ones.
+    virtual void LineEdited(int line, std::size_t /*offset*/, std::size_t /*removed*/, std::size_t /*inserted*/)
+    {
+        LineChanged(line);
+    }
+    // count lines now stand at first..first+count-1; the lines from first on moved down.
+    virtual void LinesInserted(int first, int count) = 0;
+    // The lines first..first+count-1 are gone; the lines after them moved up.
+    virtual void LinesRemoved(int first, int count) = 0;
+    // line was split at offset: its tail of tailLength bytes is now line + 1.
+    virtual void LineSplit(int line, std::size_t offset, std::size_t tailLength)
+    {
+        LineEdited(line, offset, tailLength, 0);
+        LinesInserted(line + 1, 1);
+    }
+    // line + 1, of tailLength bytes, was appended to line, which had headLength bytes.
+    virtual void LinesJoined(int line, std::size_t headLength, std::size_t tailLength)
+    {
+        LinesRemoved(line + 1, 1);
+        LineEdited(line, headLength, 0, tailLength);
+    }
+    // The whole text was replaced (load, replace all).
+    virtual void TextReplaced() = 0;
+};
+
+class TTextBuffer {
+public:
+    TTextBuffer();  // a new page: one empty line, CR LF breaks
+
+    // Replace-all rule: split at CR LF, CR or LF; a final break adds no empty line. Breaks of a
+    // replaced text are not remembered: a page whose text was replaced saves with CR LF.
+    // SetText and LoadBytes throw ETextLimitError and then change nothing.
+    void SetText(std::string bytes);
+    // Load rule: as SetText, but the break style is remembered (CR if only CR seen, LF if only LF
+    // seen, else CR LF) and a final break gives an empty last line.
+    void LoadBytes(std::string bytes);
+    // Whether the bytes last given to SetText or LoadBytes were valid UTF-8 (found while splitting
+    // them, so that a large page is not read once more for it). True for a new page.
+    bool TextIsUtf8() const { return textIsUtf8_; }
+    // Save rule: every line followed by the remembered break except the last.
+    std::string SavedBytes() const;
+    std::size_t SavedSize() const;
+    // The same bytes piece by piece; stops and returns false when write does.
+    bool WriteSaved(const std::function<bool(std::string_view)>& write) const;
+
+    TLineBreak LineBreak() const { return lineBreak_; }
+    void SetLineBreak(TLineBreak lineBreak) { lineBreak_ = lineBreak; }
+
+    int LineCount() const { return static_cast<int>(lines_.size()); }
+    // Valid until the next edit of the buffer.
+    std::string_view Line(int line) const;
+
+    // Primitive edits. Byte offsets must lie within the line and on character starts.
+    void InsertText(int line, std::size_t offset, std::string_view bytes);  // bytes hold no breaks
+    void RemoveText(int line, std::size_t offset, std::size_t length);
+    void SplitLine(int line, std::size_t offset);  // the tail becomes line + 1
+    void JoinLine(int line);                       // line + 1 is appended to line
+    // Bulk forms for many whole lines at once.
+    void InsertLines(int first, const std::vector<std::string_view>& lines);
+    void RemoveLines(int first, int count);
+
+    void AddObserver(TTextBufferObserver* observer);
+    void RemoveObserver(TTextBufferObserver* observer);
+
+    // Lines held as copies of their own rather than views into the loaded block.
+    std::size_t OwnedLineCount() const { return owned_.size() - freeOwned_.size(); }
+
+    // The bytes last given to SetText or LoadBytes while no edit has changed the lines since (the
+    // lines are then those bytes split by the load rule); none after an edit.
+    std::shared_ptr<const std::string> UneditedText() const { return edited_ ? nullptr : block_; }
+
+    // The saved bytes frozen as they are now, cheaply: the loaded block is shared, not copied.
+    TTextSnapshot Snapshot() const;
+
+private:
+    friend class TTextSnapshot;
+
+    // 8 bytes a line, so that a page of millions of short lines costs little beyond its bytes. A
+    // line is a string of owned_ (top bit set, the rest its index) or a view into block_: 40 bits
+    // of offset and 23 of length, where the largest length says the length is in longViews_
+    // under the view's offset.
+    struct LineSlot {
+        std::uint64_t Bits = 0;
+
+        static constexpr std::uint64_t kOwnedBit = 1ull << 63;
+        static constexpr int kLengthShift = 40;
+        static constexpr std::uint64_t kOffsetMask = (1ull << kLengthShift) - 1;
+        static constexpr std::uint64_t kLongLength = (1ull << 23) - 1;
+
+        bool Owned() const { return (Bits & kOwnedBit) != 0; }
+        std::uint64_t Ref() const { return Owned() ? Bits & ~kOwnedBit : Bits & kOffsetMask; }
+        std::uint64_t ShortLength() const { return (Bits & ~kOwnedBit) >> kLengthShift; }
+    };
+
+    void Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak);
+    TOwnedLine& MakeOwned(int line);
+    void ReleaseOwned(const LineSlot& slot);
+    LineSlot NewOwned(std::string_view bytes);
+    LineSlot View(std::uint64_t offset, std::uint64_t length);
+    [[gnu::cold]] LineSlot LongView(std::uint64_t offset, std::uint64_t length);
+    std::size_t SlotLength(const LineSlot& slot) const;
+    bool OnlyLineWithBytes(int line) const;
+
+    // Shared so that a snapshot written out on another thread keeps it alive after a reload or
+    // after the block is handed to an edited line (the hand-over copies while a snapshot holds it).
+    std::shared_ptr<std::string> block_;
+    TGapVector<LineSlot> lines_;
+    std::unordered_map<std::uint64_t, std::uint64_t> longViews_;  // stale entries are harmless
+    std::vector<TOwnedLine> owned_;
+    std::vector<std::uint32_t> freeOwned_;
+    TLineBreak lineBreak_ = TLineBreak::CrLf;
+    bool textIsUtf8_ = true;
+    bool edited_ = false;  // since the last SetText or LoadBytes
+    std::vector<TTextBufferObserver*> observers_;
+};
