@@ -1,5 +1,7 @@
 #include "transfer/FtpListing.h"
 
+#include "net/ReplyParsing.h"
+
 #include <array>
 #include <charconv>
 #include <ctime>
@@ -15,13 +17,6 @@ std::string Lower(std::string_view text)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return lower;
-}
-
-std::string_view WithoutLineEnd(std::string_view line)
-{
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.remove_suffix(1);
-    return line;
 }
 
 template <typename T>
