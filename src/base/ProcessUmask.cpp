@@ -7,7 +7,7 @@
 
 namespace {
 
-std::once_flag read;
+std::once_flag umaskRead;
 mode_t mask = 022;
 
 mode_t UmaskFromProc()
@@ -26,7 +26,7 @@ mode_t UmaskFromProc()
 
 void ReadProcessUmask()
 {
-    std::call_once(read, [] {
+    std::call_once(umaskRead, [] {
         mask = ::umask(022);
         ::umask(mask);
     });
@@ -34,6 +34,6 @@ void ReadProcessUmask()
 
 mode_t ProcessUmask()
 {
-    std::call_once(read, [] { mask = UmaskFromProc(); });
+    std::call_once(umaskRead, [] { mask = UmaskFromProc(); });
     return mask;
 }

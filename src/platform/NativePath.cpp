@@ -1,12 +1,13 @@
 #include "platform/NativePath.h"
 
+#include "base/TextBytes.h"
+
 namespace {
 
 constexpr char16_t kFirstKeptByte = 0xDC80;  // stands for the byte 0x80; the bytes up to 0xFF follow
 
 bool IsKeptByte(char16_t unit) { return unit >= kFirstKeptByte && unit <= kFirstKeptByte + 0x7F; }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // The length of the well-formed UTF-8 sequence at the start of bytes, 0 when there is none there
 // (overlong forms, surrogates and code points past U+10FFFF are not well-formed).
@@ -27,7 +28,7 @@ std::size_t SequenceLength(std::string_view bytes)
     if (lead == 0xF4) high = 0x8F;
     if (bytes.size() < length || at(1) < low || at(1) > high) return 0;
     for (std::size_t i = 2; i < length; ++i)
-        if (!IsContinuation(at(i))) return 0;
+        if (!IsUtf8Continuation(at(i))) return 0;
     return length;
 }
 

@@ -1,5 +1,6 @@
 #include "site/LinkCheck.h"
 
+#include "base/TextBytes.h"
 #include "site/PageReferences.h"
 #include "site/TextFiles.h"
 
@@ -11,13 +12,6 @@
 #include <unordered_map>
 
 namespace {
-
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-    return out;
-}
 
 bool HasScheme(std::string_view reference)
 {
@@ -93,7 +87,7 @@ void CheckReference(const std::string& siteFolder, const TSiteIndex& index, cons
     struct stat info {};
     if (::stat((siteFolder + "/" + *target).c_str(), &info) == 0) {
         problem.Kind = TLinkProblemKind::LeftOut;
-    } else if (auto found = index.ByLowerCase.find(Lower(*target)); found != index.ByLowerCase.end()) {
+    } else if (auto found = index.ByLowerCase.find(AsciiLower(*target)); found != index.ByLowerCase.end()) {
         problem.Kind = TLinkProblemKind::CaseMismatch;
         problem.Found = found->second;
     }
@@ -114,7 +108,7 @@ std::int64_t NowNs()
 
 bool IsPagePath(std::string_view path)
 {
-    const std::string lowered = Lower(path.substr(path.size() > 5 ? path.size() - 5 : 0));
+    const std::string lowered = AsciiLower(path.substr(path.size() > 5 ? path.size() - 5 : 0));
     return lowered.ends_with(".html") || lowered.ends_with(".htm");
 }
 
@@ -160,9 +154,9 @@ TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& fil
 {
     TSiteIndex index{files, FoldersOf(files), {}};
     for (const auto& [path, file] : files)
-        index.ByLowerCase.emplace(Lower(path), path);
+        index.ByLowerCase.emplace(AsciiLower(path), path);
     for (const std::string& folder : index.Folders)
-        index.ByLowerCase.emplace(Lower(folder), folder);
+        index.ByLowerCase.emplace(AsciiLower(folder), folder);
     std::vector<std::string> toCheck = pages;
     if (toCheck.empty())
         for (const auto& [path, file] : files)

@@ -1,5 +1,6 @@
 #include "site/PageReferences.h"
 
+#include "base/TextBytes.h"
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -9,13 +10,6 @@ namespace {
 bool IsSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-    return out;
 }
 
 void AppendUtf8(std::string& out, unsigned long code)
@@ -113,7 +107,7 @@ private:
         std::size_t end = pos_;
         for (;;) {
             end = page_.find("</", end);
-            if (end == std::string_view::npos || Lower(page_.substr(end + 2, tag.size())) == tag)
+            if (end == std::string_view::npos || AsciiLower(page_.substr(end + 2, tag.size())) == tag)
                 break;
             end += 2;
         }
@@ -126,7 +120,7 @@ private:
 
     void FindUrls(std::size_t from, std::size_t to)
     {
-        const std::string lowered = Lower(page_.substr(from, to - from));
+        const std::string lowered = AsciiLower(page_.substr(from, to - from));
         for (std::size_t at = lowered.find("url("); at != std::string::npos; at = lowered.find("url(", at + 4)) {
             std::size_t start = from + at + 4;
             std::size_t end = page_.find(')', start);
@@ -154,7 +148,7 @@ private:
         while (pos_ < page_.size() && !IsSpace(page_[pos_]) && page_[pos_] != '>' && page_[pos_] != '/' &&
                page_[pos_] != '=')
             ++pos_;
-        return Lower(page_.substr(start, pos_ - start));
+        return AsciiLower(page_.substr(start, pos_ - start));
     }
 
     void SkipSpaces()

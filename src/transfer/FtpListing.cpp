@@ -1,5 +1,6 @@
 #include "transfer/FtpListing.h"
 
+#include "base/TextBytes.h"
 #include "net/ReplyParsing.h"
 
 #include <array>
@@ -9,15 +10,6 @@
 #include <vector>
 
 namespace {
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 template <typename T>
 std::optional<T> Number(std::string_view text)
@@ -71,7 +63,7 @@ std::optional<int> MonthOf(std::string_view text)
 {
     static constexpr std::array<std::string_view, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
                                                                  "jul", "aug", "sep", "oct", "nov", "dec"};
-    const std::string lower = Lower(text);
+    const std::string lower = AsciiLower(text);
     for (std::size_t i = 0; i < kMonths.size(); ++i)
         if (lower == kMonths[i])
             return static_cast<int>(i) + 1;
@@ -156,7 +148,7 @@ std::optional<TRemoteEntry> ParseWindowsLine(std::string_view line)
     const std::optional<int> month = Number<int>(date.substr(0, 2));
     const std::optional<int> day = Number<int>(date.substr(3, 2));
     std::optional<int> year = Number<int>(date.substr(6));
-    const std::string meridiem = Lower(time.substr(time.size() - 2));
+    const std::string meridiem = AsciiLower(time.substr(time.size() - 2));
     const std::optional<int> hour = Number<int>(time.substr(0, 2));
     const std::optional<int> minute = Number<int>(time.substr(3, 2));
     if (!month || !day || !year || !hour || !minute || time[2] != ':' || (meridiem != "am" && meridiem != "pm") ||
@@ -220,10 +212,10 @@ std::optional<TRemoteEntry> ParseMlsdLine(std::string_view line)
         const std::size_t equals = fact.find('=');
         if (equals == std::string_view::npos)
             continue;
-        const std::string key = Lower(fact.substr(0, equals));
+        const std::string key = AsciiLower(fact.substr(0, equals));
         const std::string_view value = fact.substr(equals + 1);
         if (key == "type") {
-            const std::string type = Lower(value);
+            const std::string type = AsciiLower(value);
             if (type == "cdir" || type == "pdir")
                 return std::nullopt;
             entry.Kind = type == "file" ? TRemoteKind::File

@@ -58,7 +58,7 @@ TEST_F(MarkupCommands, ListDialogKeepsTheChosenEntryUntilAMoveOrADelete)
         {"down", 1, [](TForm12& l) { l.Button4->click(); }, -1},
         {"delete", 1, [](TForm12& l) { l.Button2->click(); }, -1},
     };
-    TForm12& list = *mainWindow->Form12;
+    TForm12& list = *mainWindow->Dialog<TForm12>();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         list.Reset();

@@ -153,7 +153,7 @@ TEST_F(SftpSessionTest, KeysTheUsersOpenSshKnowsAreTrustedAndNeverWritten)
         RemoveTree(home);
         mkdir(home.c_str(), 0700);
         mkdir((home + "/.ssh").c_str(), 0700);
-        WriteFile(openSsh, c.line);
+        WriteTestFile(openSsh, c.line);
         if (c.hashed)
             ASSERT_EQ(std::system(("ssh-keygen -q -H -f '" + openSsh + "' >/dev/null 2>&1").c_str()), 0);
         const std::string listed = ReadFile(openSsh);

@@ -1,8 +1,8 @@
 #include "editor/search/SearchCharacters.h"
 
-namespace {
+#include "base/TextBytes.h"
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+namespace {
 
 // Length of the valid sequence starting at `offset`, or 0 when the byte there starts none.
 std::size_t ValidSequenceLength(std::string_view line, std::size_t offset)
@@ -33,7 +33,7 @@ std::size_t ValidSequenceLength(std::string_view line, std::size_t offset)
     if (available < length || at(1) < secondLow || at(1) > secondHigh)
         return 0;
     for (std::size_t i = 2; i < length; ++i)
-        if (!IsContinuation(at(i)))
+        if (!IsUtf8Continuation(at(i)))
             return 0;
     return length;
 }
@@ -59,7 +59,7 @@ DecodedCharacter DecodeUtf8Before(std::string_view line, std::size_t offset)
     // A multi-byte character is its lead byte and up to three continuation bytes; anything else
     // before `offset` is a single stray byte.
     std::size_t start = offset - 1;
-    while (start > 0 && offset - start < 4 && IsContinuation(static_cast<unsigned char>(line[start])))
+    while (start > 0 && offset - start < 4 && IsUtf8Continuation(static_cast<unsigned char>(line[start])))
         --start;
     if (start + 1 < offset) {
         const DecodedCharacter candidate = DecodeUtf8At(line, start);

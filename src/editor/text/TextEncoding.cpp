@@ -1,5 +1,6 @@
 #include "editor/text/TextEncoding.h"
 
+#include "base/TextBytes.h"
 #include <array>
 #include <cstdio>
 #if defined(__SSE2__)
@@ -14,7 +15,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 std::size_t Utf8SequenceLength(unsigned char lead)
 {
@@ -65,7 +65,7 @@ bool IsValidUtf8(std::string_view bytes)
         }
         if (static_cast<std::size_t>(end - p) < length) return false;
         for (std::size_t i = 1; i < length; ++i) {
-            if (!IsContinuation(p[i])) return false;
+            if (!IsUtf8Continuation(p[i])) return false;
             value = (value << 6) | (p[i] & 0x3F);
         }
         if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
@@ -107,7 +107,7 @@ std::size_t CharacterCount(std::string_view bytes, TDocumentEncoding encoding)
             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(chunk, limit)))));
     }
 #endif
-    for (; i < bytes.size(); ++i) count += !IsContinuation(static_cast<unsigned char>(bytes[i]));
+    for (; i < bytes.size(); ++i) count += !IsUtf8Continuation(static_cast<unsigned char>(bytes[i]));
     return count;
 }
 
@@ -147,7 +147,7 @@ std::size_t PreviousCharOffset(std::string_view bytes, std::size_t offset, TDocu
     if (offset == 0) return 0;
     --offset;
     if (encoding == TDocumentEncoding::Utf8) {
-        while (offset > 0 && IsContinuation(static_cast<unsigned char>(bytes[offset]))) --offset;
+        while (offset > 0 && IsUtf8Continuation(static_cast<unsigned char>(bytes[offset]))) --offset;
     }
     return offset;
 }

@@ -7,6 +7,7 @@
 #include "base/UserFolders.h"
 #include "platform/Platform.h"
 #include "site/FileHash.h"
+#include "site/widget/DecodedText.h"
 #include "site/widget/EditorLink.h"
 #include "site/widget/SiteJobs.h"
 
@@ -18,8 +19,6 @@
 #include <filesystem>
 
 namespace {
-
-QString Decoded(const std::string& bytes) { return QString::fromStdString(bytes); }
 
 std::string ParentOf(const std::string& path)
 {

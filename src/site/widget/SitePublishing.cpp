@@ -6,6 +6,7 @@
 #include "base/UserFolders.h"
 #include "platform/Platform.h"
 #include "site/RemoteEdits.h"
+#include "site/widget/DecodedText.h"
 #include "site/widget/EditorLink.h"
 #include "site/widget/ProfileChoice.h"
 #include "site/widget/PublishBridge.h"
@@ -21,8 +22,6 @@ namespace {
 
 // The buttons of the conflict question; skipping comes first, so that Enter overwrites nothing.
 enum TConflictAnswer { kSkip = 0, kOverwrite = 1, kCompare = 2 };
-
-QString Decoded(const std::string& bytes) { return QString::fromStdString(bytes); }
 
 }  // namespace
 

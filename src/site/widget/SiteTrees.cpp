@@ -3,6 +3,7 @@
 #include "site/widget/SiteWindow.h"
 
 #include "platform/Platform.h"
+#include "site/widget/DecodedText.h"
 #include "site/widget/ProfileChoice.h"
 #include "site/widget/SiteJobs.h"
 
@@ -18,8 +19,6 @@
 #include <map>
 
 namespace {
-
-QString Decoded(const std::string& bytes) { return QString::fromStdString(bytes); }
 
 // The item of a folder path, made with its parents as needed.
 QTreeWidgetItem* FolderItem(QTreeWidget* tree, std::map<std::string, QTreeWidgetItem*>& folders, const std::string& path)
