@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -117,22 +118,21 @@ int main(int argc, char** argv)
         using Clock = std::chrono::steady_clock;
         Clock::time_point start;
         double transferSeconds = 0;
-        const auto panelStart = form3.FtpClient1.OnTransactionStart;
-        const auto panelStop = form3.FtpClient1.OnTransactionStop;
-        form3.FtpClient1.OnTransactionStart = [&](TSocketConnection& sender) {
-            panelStart(sender);
-            counter.counting = true;
-            start = Clock::now();
-        };
-        form3.FtpClient1.OnTransactionStop = [&](TSocketConnection& sender) {
-            transferSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-            counter.counting = false;
-            panelStop(sender);
-        };
+        // The bytes flow while the session sends; its next step is the goodbye.
+        QObject::connect(form3.Panel, &TTransferPanel::StepEntered, &form3, [&](TTransferStep step) {
+            if (step == TTransferStep::Send && !counter.counting) {
+                counter.counting = true;
+                start = Clock::now();
+            } else if (step == TTransferStep::Closing && counter.counting) {
+                transferSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+                counter.counting = false;
+            }
+        });
 
         form3.ListBox1->setCurrentRow(0);
         form3.Button3Click();
-        const double bytes = static_cast<double>(form3.FtpClient1.BytesTotal());
+        struct stat file {};
+        const double bytes = ::stat(options.file.c_str(), &file) == 0 ? static_cast<double>(file.st_size) : 0.0;
         std::printf("transfer %.0f bytes in %.3f s (%.1f MB/s); progress bar painted %ld times (%.1f per second)\n",
                     bytes, transferSeconds, transferSeconds > 0 ? bytes / transferSeconds / 1e6 : 0.0,
                     counter.paints, transferSeconds > 0 ? counter.paints / transferSeconds : 0.0);

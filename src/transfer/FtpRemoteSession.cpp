@@ -352,7 +352,7 @@ void TFtpRemoteSession::RemoveQuietly(const std::string& path)
 
 TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std::string& remotePath)
 {
-    if (learnedMode_ == TReplaceMode::Direct) {
+    if (learnedMode_ == TReplaceMode::Direct || options_.PutWrite == TPutWrite::Direct) {
         client_->Upload(localPath, remotePath);
         return TReplaceMode::Direct;
     }

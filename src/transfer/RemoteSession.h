@@ -74,6 +74,11 @@ public:
     virtual TTrustAnswer AskHostKey(const THostKeyQuestion&) { return TTrustAnswer::Refuse; }
 };
 
+// How Put writes: SafeReplace sends to a temporary name and renames it over the target; Direct stores
+// straight under the name, for a caller that must send nothing but the one STOR (an upload to a server
+// whose user may store files but not rename them). SFTP sessions replace safely either way for now.
+enum class TPutWrite : std::uint8_t { SafeReplace, Direct };
+
 struct TSessionOptions {
     int TimeoutSeconds = 60;  // a wait without progress gives up after this long; 0 never
     // An operation after this long without one first checks that the connection still lives (NOOP, or
@@ -81,6 +86,7 @@ struct TSessionOptions {
     int KeepAliveSeconds = 30;
     std::string TrustedServersPath;  // empty: the default file
     std::string KnownHostsPath;      // empty: the default file
+    TPutWrite PutWrite = TPutWrite::SafeReplace;
 };
 
 // Paths name files on the server: one starting with "/" is absolute, any other is relative to the

@@ -188,22 +188,39 @@ TEST_F(RemoteSessionTest, AStoppedUploadLeavesTheOldFileWhole)
 
 TEST_F(RemoteSessionTest, AServerThatRefusesRenamesGetsTheBytesStraightAndSaysSo)
 {
-    ScriptedFtpServer server;
-    server.On("RNFR", {{"553 Renaming is not allowed\r\n"}});
-    server.On("SIZE", {{"213 5\r\n"}});
-    server.On("MDTM", {{"213 20240101000000\r\n"}});
-    server.Start();
-    WriteBytes(work + "/page.html", "hello");
-    const TConnectionProfile profile{"", "ann", "secret", "127.0.0.1", true, std::to_string(server.Port()), ""};
-    const std::unique_ptr<TRemoteSession> session = OpenRemoteSession(profile, Options(), listener);
-    const TPutResult result = session->Put(work + "/page.html", "page.html");
-    session->Close();
-    EXPECT_EQ(result.Mode, TReplaceMode::Direct);
-    std::vector<std::string> stores;
-    for (const std::string& line : server.Transcript())
-        if (line.rfind("STOR ", 0) == 0 || line.rfind("RNFR ", 0) == 0 || line.rfind("DELE ", 0) == 0)
-            stores.push_back(line.substr(0, 5) + (IsSafeReplaceTemporaryName(line.substr(5)) ? "<temporary>" : line.substr(5)));
-    EXPECT_EQ(stores, (std::vector<std::string>{"STOR <temporary>", "RNFR <temporary>", "DELE <temporary>", "STOR page.html"}));
+    // Asked for the direct write, the session sends the one STOR and nothing else.
+    struct Case {
+        const char* what;
+        TPutWrite write;
+        std::vector<std::string> stores;
+    };
+    const Case cases[] = {
+        {"safe replace", TPutWrite::SafeReplace,
+         {"STOR <temporary>", "RNFR <temporary>", "DELE <temporary>", "STOR page.html"}},
+        {"direct", TPutWrite::Direct, {"STOR page.html"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedFtpServer server;
+        server.On("RNFR", {{"553 Renaming is not allowed\r\n"}});
+        server.On("SIZE", {{"213 5\r\n"}});
+        server.On("MDTM", {{"213 20240101000000\r\n"}});
+        server.Start();
+        WriteBytes(work + "/page.html", "hello");
+        const TConnectionProfile profile{"", "ann", "secret", "127.0.0.1", true, std::to_string(server.Port()), ""};
+        TSessionOptions options = Options();
+        options.PutWrite = c.write;
+        const std::unique_ptr<TRemoteSession> session = OpenRemoteSession(profile, options, listener);
+        const TPutResult result = session->Put(work + "/page.html", "page.html");
+        session->Close();
+        EXPECT_EQ(result.Mode, TReplaceMode::Direct);
+        std::vector<std::string> stores;
+        for (const std::string& line : server.Transcript())
+            if (line.rfind("STOR ", 0) == 0 || line.rfind("RNFR ", 0) == 0 || line.rfind("DELE ", 0) == 0)
+                stores.push_back(line.substr(0, 5) +
+                                 (IsSafeReplaceTemporaryName(line.substr(5)) ? "<temporary>" : line.substr(5)));
+        EXPECT_EQ(stores, c.stores);
+    }
 }
 
 }  // namespace

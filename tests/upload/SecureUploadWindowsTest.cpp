@@ -400,7 +400,7 @@ TEST_F(SecureUploadWindowsTest, FtpsUploadStoresThePageOnceTheServerIsTrusted)
             EXPECT_EQ(desktop.MessageTexts(MessageKind::Error), std::vector<QString>{});
             EXPECT_EQ(ReadBytes(stored), pageBytes);
         }
-        EXPECT_FALSE(form3.FtpClient1.Connected());
+        EXPECT_EQ(OpenConnectionsTo(port), 0);
     }
 }
 
@@ -435,38 +435,47 @@ TEST_F(SecureUploadWindowsTest, FtpTestNamesTheStepThatFailed)
         form4.Button2Click();
         EXPECT_EQ(form4.Panel->StatusLabel->text(), c.status);
         EXPECT_EQ(Questions().size(), c.answers.size());
-        EXPECT_FALSE(form4.FtpClient1.Connected());
+        EXPECT_EQ(OpenConnectionsTo(std::stoi(c.profile.Port)), 0);
     }
 }
 
-TEST_F(SecureUploadWindowsTest, TheFtpClientFollowsTheProfilesProtocol)
+TEST_F(SecureUploadWindowsTest, TheSessionFollowsTheProfilesProtocol)
 {
+    // TLS only where the Host line asks for it, the host without its scheme (the certificate is
+    // remembered under it), and the window's own file of trusted servers.
     struct Case {
+        Ftp server;
         const char* hostLine;
-        TFtpSecurity security;
-        const char* host;
+        size_t questions;
+        const char* rememberedAs;  // nullptr: nothing remembered
     };
     const Case cases[] = {
-        {"ftps://127.0.0.1", TFtpSecurity::ExplicitTls, "127.0.0.1"},
-        {"127.0.0.1", TFtpSecurity::None, "127.0.0.1"},
+        {Ftp::SelfSigned, "ftps://localhost", 1, "localhost"},
+        {Ftp::Plain, "127.0.0.1", 0, nullptr},
     };
-    const std::string closedPort = std::to_string(FreeLoopbackPort());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.hostLine);
-        SaveProfile({"site", "u", "p", c.hostLine, true, closedPort, ""});
+        const std::string stored = FtpServer(c.server).UploadPath() + "/page.html";
+        std::remove(stored.c_str());
+        SaveProfile(FtpProfile(c.server, c.hostLine, true, "upload"));
         form3.TrustedServersPath = folder + "/trusted";
+        desktop.ClearRecords();
+        desktop.askAnswers = {kTrust};
         form3.Button3Click();
-        EXPECT_EQ(form3.FtpClient1.Security, c.security);
-        EXPECT_EQ(form3.FtpClient1.Host, c.host);
-        EXPECT_EQ(form3.FtpClient1.TrustedServersPath, folder + "/trusted");
+        EXPECT_EQ(Questions().size(), c.questions);
+        EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Upload is successfully!"});
+        EXPECT_EQ(ReadBytes(stored), pageBytes);
+        const TTrustedServers trusted(folder + "/trusted");
+        EXPECT_EQ(trusted.FingerprintOf(c.rememberedAs ? c.rememberedAs : "127.0.0.1", FtpServer(c.server).Port()),
+                  c.rememberedAs ? TestCertificates().SelfSignedFingerprint : "");
     }
     // An unverified certificate is put to the user, with what identifies it; Esc refuses.
     const TUntrustedCertificate certificate{
         "127.0.0.1", 21, {"CN=www.example.com", "CN=Example CA", "AB:CD", "self-signed certificate"}, ""};
     desktop.ClearRecords();
     desktop.askAnswers = {kTrust};
-    EXPECT_EQ(form3.FtpClient1.OnUntrustedCertificate(certificate), TTrustAnswer::TrustAndRemember);
-    EXPECT_EQ(form3.FtpClient1.OnUntrustedCertificate(certificate), TTrustAnswer::Refuse);
+    EXPECT_EQ(form3.Panel->AskCertificate(certificate), TTrustAnswer::TrustAndRemember);
+    EXPECT_EQ(form3.Panel->AskCertificate(certificate), TTrustAnswer::Refuse);
     ASSERT_EQ(Questions().size(), 2u);
     for (const char* part : {"127.0.0.1", "CN=www.example.com", "CN=Example CA", "AB:CD", "self-signed"})
         EXPECT_TRUE(Questions().front().contains(part)) << part;

@@ -174,7 +174,7 @@ TEST_F(UploadWindowsTest, TestReportsEachOutcome)
         form4.Button2Click();
         EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), c.messages);
         EXPECT_EQ(ErrorCodes(), c.errorCodes);
-        EXPECT_FALSE(form4.FtpClient1.Connected());
+        EXPECT_EQ(OpenConnectionsTo(server.Port()), 0);
         EXPECT_FALSE(std::ifstream(profilePath).good());  // a test saves nothing
         ExpectNoPasswordShown(server.Password());
     }
@@ -206,7 +206,7 @@ TEST_F(UploadWindowsTest, UploadStoresTheSavedPageByteForByte)
         EXPECT_TRUE(desktop.MessageTexts(MessageKind::Error).empty());
         EXPECT_EQ(ReadBytes(stored), pageBytes);
         EXPECT_EQ(form3.Panel->ProgressBar->value(), form3.Panel->ProgressBar->maximum());
-        EXPECT_FALSE(form3.FtpClient1.Connected());
+        EXPECT_EQ(OpenConnectionsTo(server.Port()), 0);
         ExpectNoPasswordShown(server.Password());
     }
 }
@@ -226,7 +226,7 @@ TEST_F(UploadWindowsTest, ARefusedUploadShowsItsMessageOnceThenTheErrorOnce)
     UploadWith(0);
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Plain), std::vector<QString>{"Bad Directory!"});
     EXPECT_EQ(ErrorCodes(), std::vector<std::string>{"550"});
-    EXPECT_FALSE(form3.FtpClient1.Connected());
+    EXPECT_EQ(OpenConnectionsTo(Server(FtpServerKind::Pyftpdlib).Port()), 0);
 }
 
 TEST_F(UploadWindowsTest, StopOrClosingEndsALargeUploadAndTheNextOneWorks)
@@ -272,7 +272,7 @@ TEST_F(UploadWindowsTest, StopOrClosingEndsALargeUploadAndTheNextOneWorks)
         EXPECT_EQ(StatesOf({form3.Button1, form3.Button2, form3.Button5, form3.Button3, form3.Panel->StopButton}),
                   (Buttons{{true, true, true, true, false}}));
         EXPECT_FALSE(form3.Panel->StopButton->isVisibleTo(&form3));
-        EXPECT_FALSE(form3.FtpClient1.Connected());
+        EXPECT_EQ(OpenConnectionsTo(server.Port()), 0);
     }
 
     form3.UploadPath = QString::fromStdString(pagePath);
@@ -288,11 +288,9 @@ TEST_F(UploadWindowsTest, TestLocksTheDialogsButtonsWhileItRuns)
     RealFtpServer& server = Server(FtpServerKind::Pyftpdlib);
     FillForm4(ProfileOf(server, "test", true, "upload"));
     Buttons during;
-    const auto panelStatus = form4.FtpClient1.OnStatus;
-    form4.FtpClient1.OnStatus = [&](TSocketConnection& sender, const std::string& text) {
+    QObject::connect(form4.Panel, &TTransferPanel::StepEntered, &form4, [&] {
         during = StatesOf({form4.Button1, form4.Button2, form4.Button3, form4.Panel->StopButton});
-        panelStatus(sender, text);
-    };
+    });
     form4.Button2Click();
     EXPECT_EQ(during, (Buttons{{false, false, false, true}}));
     EXPECT_EQ(StatesOf({form4.Button1, form4.Button2, form4.Button3, form4.Panel->StopButton}),

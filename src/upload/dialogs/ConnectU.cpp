@@ -1,11 +1,12 @@
 #include "upload/dialogs/ConnectU.h"
 
 #include "base/PathName.h"
+#include "net/ServerAddress.h"
 #include "platform/NativePath.h"
 #include "platform/Platform.h"
+#include "transfer/RemoteSession.h"
 #include "upload/dialogs/FTPU.h"
 #include "upload/dialogs/ProfileText.h"
-#include "upload/dialogs/ProtocolTransfer.h"
 #include "upload/dialogs/TransferPanel.h"
 
 #include <QDialog>
@@ -47,7 +48,7 @@ TForm3::TForm3(TForm4& profileDialog, std::string profilePath, QWidget* parent)
       Button5(MakeButton(QStringLiteral("Edit"), this)),
       Button3(MakeButton(QStringLiteral("Upload"), this)),
       Button4(MakeButton(QStringLiteral("Close"), this)),
-      Panel(new TTransferPanel(FtpClient1, this)),
+      Panel(new TTransferPanel(this)),
       form4_(profileDialog),
       file_(std::move(profilePath))
 {
@@ -57,7 +58,6 @@ TForm3::TForm3(TForm4& profileDialog, std::string profilePath, QWidget* parent)
     setModal(false);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     BuildLayout();
-    BindClientEvents();
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
     connect(Button5, &QPushButton::clicked, this, &TForm3::Button5Click);
@@ -93,43 +93,6 @@ void TForm3::BuildLayout()
     QWidget* const order[] = {ListBox1, Button1, Button2, Button5, Button3, Button4};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-}
-
-void TForm3::BindClientEvents()
-{
-    FtpClient1.OnConnect = [this](TSocketConnection&) {
-        if (directory_.empty()) {
-            UploadAndDisconnect();
-            return;
-        }
-        Panel->SetPhase(QStringLiteral("Changing folder..."));
-        FtpClient1.ChangeDirectory(directory_);
-    };
-    FtpClient1.OnSuccess = [this](TFtpClient&, TCmdType type) {
-        if (type == ctChangeDirectory)
-            UploadAndDisconnect();
-        else if (type == ctUpload)
-            platform().ShowMessage(QStringLiteral("Upload is successfully!"));
-    };
-    // Handled stays false: after the message the refusal goes on as an error for the error box. The
-    // client reports one refusal of the upload once.
-    FtpClient1.OnFailure = [this](TFtpClient&, bool&, TCmdType type) {
-        if (Panel->CancelRequested())
-            return;
-        if (type == ctChangeDirectory)
-            platform().ShowMessage(QStringLiteral("Bad Directory!"));
-        else if (type == ctUpload)
-            platform().ShowMessage(QStringLiteral("Upload is failed!"));
-    };
-}
-
-void TForm3::UploadAndDisconnect()
-{
-    const std::string name = FileNamePart(transferPath_);
-    Panel->SetPhase(QStringLiteral("Sending ") + ProfileText(name) + QStringLiteral("..."));
-    FtpClient1.Upload(transferPath_, name);
-    Panel->SetPhase(QStringLiteral("Disconnecting..."));
-    FtpClient1.Disconnect();
 }
 
 std::optional<TProfileLines> TForm3::ReadProfiles()
@@ -242,30 +205,39 @@ void TForm3::Button3Click()
         platform().ShowMessage(QStringLiteral("The Port must be number!"));
         return;
     }
-    transferPath_ = NativePath(UploadPath);
-    const TServerAddress address = ParseServerAddress(profile.Host);
-    const TTransferEnd end = address.Protocol == TTransferProtocol::Sftp ? UploadSftp(profile, address, *port)
-                                                                         : UploadFtp(profile, address, *port);
+    const std::string page = NativePath(UploadPath);
+    const TTransferEnd end = Upload(profile, page);
     if (end == TTransferEnd::Completed)
         Panel->SetPhase(QStringLiteral("Upload finished."));
     else if (end == TTransferEnd::Failed)
         Panel->SetPhase(QStringLiteral("Upload failed."));
 }
 
-TTransferEnd TForm3::UploadFtp(const TConnectionProfile& profile, const TServerAddress& address, int port)
+TTransferEnd TForm3::Upload(const TConnectionProfile& profile, const std::string& page)
 {
-    PrepareFtpClient(FtpClient1, profile, address, port, TrustedServersPath);
-    directory_ = profile.Directory;
-    return Panel->Run(QStringLiteral("Connecting to ") + ProfileText(address.Host) + QStringLiteral("..."),
-                      QStringLiteral("Upload cancelled."), [this] { FtpClient1.Connect(); });
-}
-
-TTransferEnd TForm3::UploadSftp(const TConnectionProfile& profile, const TServerAddress& address, int port)
-{
-    return RunSftpJob(*Panel, {SftpTargetOf(profile, address, port), transferPath_, KnownHostsPath,
-                               QStringLiteral("Upload cancelled."), QStringLiteral("Upload is successfully!"),
-                               UploadFailureMessage})
-        .End;
+    TSessionOptions options;
+    options.TimeoutSeconds = TTransferPanel::kTimeOutSeconds;
+    options.TrustedServersPath = TrustedServersPath;
+    options.KnownHostsPath = KnownHostsPath;
+    // One STOR under the page's name, as the user's server expects it; no temporary name, no rename.
+    options.PutWrite = TPutWrite::Direct;
+    const std::unique_ptr<TRemoteSession> session = MakeRemoteSession(profile, options, *Panel);
+    const std::string name = FileNamePart(page);
+    const TTransferPanel::TNames names{ProfileText(ParseServerAddress(profile.Host).Host), ProfileText(name)};
+    return Panel->Run(names, QStringLiteral("Upload cancelled."), [&session] { session->Cancel(); }, [&] {
+        try {
+            session->Open();
+            session->Put(page, name);
+        } catch (const ETransferError& error) {
+            const QString message = UploadFailureMessage(error.Step());
+            if (!message.isEmpty() && !Panel->CancelRequested())
+                platform().ShowMessage(message);
+            CloseQuietly(*session);
+            throw;
+        }
+        platform().ShowMessage(QStringLiteral("Upload is successfully!"));
+        session->Close();
+    });
 }
 
 void TForm3::Button4Click()

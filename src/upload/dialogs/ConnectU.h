@@ -1,16 +1,17 @@
 #pragma once
 // The "Upload" window: lists the connection profiles of connect.set, adds, edits and deletes them
 // through the "New FTP Connection" dialog, and sends the page recorded by File, Upload to the chosen
-// profile's server: over FTP or FTPS with its own FTP client (connect, log in, change folder if the
-// profile names one, store the page under its file name, log out), or over SFTP when the profile's Host
-// line says so. Modeless and always on top; while an upload runs its
-// buttons are locked and its panel shows the progress and can cancel it.
+// profile's server through a transfer session (connect, log in, change folder if the profile names one,
+// store the page under its file name, log out) over FTP, FTPS or SFTP as the profile's Host line says.
+// Modeless and always on top; while an upload runs its buttons are locked and its panel, the session's
+// listener, shows the progress and can cancel it.
 
 #include "platform/ButtonClosedDialog.h"
-#include "net/FtpClient.h"
-#include "net/ServerAddress.h"
+#include "net/SftpSession.h"
+#include "net/TrustedServers.h"
+#include "upload/ConnectionProfiles.h"
 #include "upload/ProfileFile.h"
-#include "upload/dialogs/ProtocolTransfer.h"
+#include "upload/dialogs/TransferPanel.h"
 
 #include <QString>
 #include <optional>
@@ -19,7 +20,6 @@
 class QListWidget;
 class QPushButton;
 class TForm4;
-class TTransferPanel;
 
 class TForm3 : public TButtonClosedDialog {
     Q_OBJECT
@@ -38,8 +38,6 @@ public:
     std::string KnownHostsPath = DefaultKnownHostsPath();
     std::string TrustedServersPath = DefaultTrustedServersPath();
 
-    // First, so that it exists before the panel that binds its events.
-    TFtpClient FtpClient1;
     QListWidget* ListBox1;
     QPushButton* Button1;   // New
     QPushButton* Button2;   // Delete
@@ -60,7 +58,6 @@ protected:
 
 private:
     void BuildLayout();
-    void BindClientEvents();
     // The file's lines; nothing when it is missing or cannot be read (then after the error box).
     std::optional<TProfileLines> ReadProfiles();
     // The selected profile's name as the file holds it, after the messages for an empty list or no
@@ -74,14 +71,9 @@ private:
     };
     std::optional<TSelectedProfile> SelectedProfile(TEmptyListCheck check);
     void ShowProfileDialog();
-    void UploadAndDisconnect();
-    TTransferEnd UploadFtp(const TConnectionProfile& profile, const TServerAddress& address, int port);
-    TTransferEnd UploadSftp(const TConnectionProfile& profile, const TServerAddress& address, int port);
+    TTransferEnd Upload(const TConnectionProfile& profile, const std::string& page);
     void LockButtons(bool busy);
 
     TForm4& form4_;
     TProfileFile file_;
-    std::string directory_;
-    // The page of the upload that runs: File, Upload may record another one meanwhile.
-    std::string transferPath_;
 };

@@ -1,7 +1,10 @@
 #include "upload/dialogs/FTPU.h"
 
+#include "net/ServerAddress.h"
 #include "platform/Platform.h"
+#include "transfer/RemoteSession.h"
 #include "upload/dialogs/ProfileText.h"
+#include "upload/dialogs/ProtocolTransfer.h"
 #include "upload/dialogs/TransferPanel.h"
 
 #include <QCheckBox>
@@ -45,10 +48,11 @@ constexpr TProtocolChoice kProtocols[] = {
     {"SFTP (secure)", "Secure: SSH encrypts the password and the page."},
 };
 
-QString ProtocolFailureMessage(TTransferStep step)
+// A name that cannot be looked up never reached a server: the error box alone says so.
+QString TestFailureMessage(TTransferStep step)
 {
     switch (step) {
-    case TTransferStep::LookUp: return QString();  // as for FTP: the error box alone
+    case TTransferStep::LookUp: return QString();
     case TTransferStep::Directory: return QStringLiteral("Bad Directory!");
     default: return QStringLiteral("Connection is failed!");
     }
@@ -77,7 +81,7 @@ TForm4::TForm4(std::string profilePath, QWidget* parent)
       Button1(MakeButton(QStringLiteral("OK"), this)),
       Button2(MakeButton(QStringLiteral("Test"), this)),
       Button3(MakeButton(QStringLiteral("Cancel"), this)),
-      Panel(new TTransferPanel(FtpClient1, this)),
+      Panel(new TTransferPanel(this)),
       file_(std::move(profilePath))
 {
     for (const TProtocolChoice& choice : kProtocols)
@@ -95,7 +99,6 @@ TForm4::TForm4(std::string profilePath, QWidget* parent)
     Edit3->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     CheckBox1->setChecked(true);
     BuildLayout();
-    BindClientEvents();
     connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
@@ -148,45 +151,6 @@ void TForm4::BuildLayout()
     QWidget* const order[] = {Edit1, Edit2, Edit3, Edit4, ComboBox1, CheckBox1, Edit5, Edit6, Button1, Button2, Button3};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-}
-
-void TForm4::BindClientEvents()
-{
-    FtpClient1.OnConnect = [this](TSocketConnection&) {
-        if (directory_.empty()) {
-            Succeed();
-            return;
-        }
-        Panel->SetPhase(QStringLiteral("Changing folder..."));
-        FtpClient1.ChangeDirectory(directory_);
-    };
-    FtpClient1.OnSuccess = [this](TFtpClient&, TCmdType type) {
-        if (type == ctChangeDirectory)
-            Succeed();
-    };
-    // Handled stays false: the refusal goes on as an error, whose text the error box shows.
-    FtpClient1.OnFailure = [this](TFtpClient&, bool&, TCmdType type) {
-        if (type != ctChangeDirectory)
-            return;
-        if (!Panel->CancelRequested())
-            platform().ShowMessage(QStringLiteral("Bad Directory!"));
-        try {
-            FtpClient1.Disconnect();
-        } catch (const std::exception&) {
-            // The refused directory is the error to report, not a failed log-out after it.
-        }
-    };
-    FtpClient1.OnConnectionFailed = [this](TSocketConnection&) {
-        if (!Panel->CancelRequested())
-            platform().ShowMessage(QStringLiteral("Connection is failed!"));
-    };
-}
-
-void TForm4::Succeed()
-{
-    platform().ShowMessage(QStringLiteral("Connection is successfully!"));
-    Panel->SetPhase(QStringLiteral("Disconnecting..."));
-    FtpClient1.Disconnect();
 }
 
 void TForm4::PrepareNewProfile()
@@ -322,35 +286,39 @@ void TForm4::Button2Click()
         platform().ShowMessage(QStringLiteral("The Port must be number!"));
         return;
     }
-    const TServerAddress address = ParseServerAddress(profile.Host);
-    const TTransferOutcome outcome = address.Protocol == TTransferProtocol::Sftp
-                                         ? TestSftp(profile, address, *port)
-                                         : TestFtp(profile, address, *port);
-    if (outcome.End == TTransferEnd::Completed)
+    std::optional<TTransferStep> failedStep;
+    const TTransferEnd end = Test(profile, failedStep);
+    if (end == TTransferEnd::Completed)
         Panel->SetPhase(QStringLiteral("Test passed."));
-    else if (outcome.End == TTransferEnd::Failed && outcome.FailedStep)
-        Panel->SetPhase(QStringLiteral("Test failed: ") + StepFailureText(*outcome.FailedStep) + QStringLiteral("."));
-    else if (outcome.End == TTransferEnd::Failed)
+    else if (end == TTransferEnd::Failed && failedStep)
+        Panel->SetPhase(QStringLiteral("Test failed: ") + StepFailureText(*failedStep) + QStringLiteral("."));
+    else if (end == TTransferEnd::Failed)
         Panel->SetPhase(QStringLiteral("Test failed."));
 }
 
-TTransferOutcome TForm4::TestFtp(const TConnectionProfile& profile, const TServerAddress& address, int port)
+TTransferEnd TForm4::Test(const TConnectionProfile& profile, std::optional<TTransferStep>& failedStep)
 {
-    PrepareFtpClient(FtpClient1, profile, address, port, TrustedServersPath);
-    directory_ = profile.Directory;
-    const TTransferEnd end = Panel->Run(QStringLiteral("Connecting to ") + ProfileText(address.Host) +
-                                            QStringLiteral("..."),
-                                        QStringLiteral("Test cancelled."), [this] { FtpClient1.Connect(); });
-    if (end == TTransferEnd::Failed)
-        return {end, FtpClient1.Step()};
-    return {end, std::nullopt};
-}
-
-TTransferOutcome TForm4::TestSftp(const TConnectionProfile& profile, const TServerAddress& address, int port)
-{
-    return RunSftpJob(*Panel, {SftpTargetOf(profile, address, port), std::string(), KnownHostsPath,
-                               QStringLiteral("Test cancelled."), QStringLiteral("Connection is successfully!"),
-                               ProtocolFailureMessage});
+    TSessionOptions options;
+    options.TimeoutSeconds = TTransferPanel::kTimeOutSeconds;
+    options.TrustedServersPath = TrustedServersPath;
+    options.KnownHostsPath = KnownHostsPath;
+    const std::unique_ptr<TRemoteSession> session = MakeRemoteSession(profile, options, *Panel);
+    const TTransferPanel::TNames names{ProfileText(ParseServerAddress(profile.Host).Host), QString()};
+    // Opening goes as far as the folder and sends nothing.
+    return Panel->Run(names, QStringLiteral("Test cancelled."), [&session] { session->Cancel(); }, [&] {
+        try {
+            session->Open();
+        } catch (const ETransferError& error) {
+            failedStep = error.Step();
+            const QString message = TestFailureMessage(error.Step());
+            if (!message.isEmpty() && !Panel->CancelRequested())
+                platform().ShowMessage(message);
+            CloseQuietly(*session);
+            throw;
+        }
+        platform().ShowMessage(QStringLiteral("Connection is successfully!"));
+        session->Close();
+    });
 }
 
 void TForm4::Button3Click()

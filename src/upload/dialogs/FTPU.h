@@ -1,18 +1,21 @@
 #pragma once
 // The "New FTP Connection" dialog: one connection profile typed in, checked, tried against the server
-// with its own FTP client ("Test") and saved to connect.set ("OK"), either on top as a new profile or
-// in place of the one being edited. The protocol list beside Host (FTP, FTPS or SFTP) writes its scheme
+// through a transfer session ("Test": as far as the folder, sending nothing) and saved to connect.set
+// ("OK"), either on top as a new profile or in place of the one being edited. The protocol list beside Host (FTP, FTPS or SFTP) writes its scheme
 // into the stored Host line; a line without one is plain FTP. While a test runs its buttons are locked
 // and its panel can cancel it.
 
 #include "platform/ButtonClosedDialog.h"
-#include "net/FtpClient.h"
 #include "net/ServerAddress.h"
+#include "net/SftpSession.h"
+#include "net/TransferStep.h"
+#include "net/TrustedServers.h"
 #include "upload/ConnectionProfiles.h"
 #include "upload/ProfileFile.h"
-#include "upload/dialogs/ProtocolTransfer.h"
+#include "upload/dialogs/TransferPanel.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -20,7 +23,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TTransferPanel;
 
 class TForm4 : public TButtonClosedDialog {
     Q_OBJECT
@@ -41,8 +43,6 @@ public:
     std::string KnownHostsPath = DefaultKnownHostsPath();
     std::string TrustedServersPath = DefaultTrustedServersPath();
 
-    // First, so that it exists before the panel that binds its events.
-    TFtpClient FtpClient1;
     QLineEdit* Edit1;       // Name
     QLineEdit* Edit2;       // User ID
     QLineEdit* Edit3;       // Password, shown as "*"
@@ -69,16 +69,13 @@ protected:
 
 private:
     void BuildLayout();
-    void BindClientEvents();
     // The first empty one of Name, User ID, Password, Host is reported; true when none is empty.
     bool CheckFields();
     TConnectionProfile ProfileFromFields() const;
     std::string HostLine() const;
     void SetProtocol(TTransferProtocol protocol);
     void ShowSecurity();
-    TTransferOutcome TestFtp(const TConnectionProfile& profile, const TServerAddress& address, int port);
-    TTransferOutcome TestSftp(const TConnectionProfile& profile, const TServerAddress& address, int port);
-    void Succeed();
+    TTransferEnd Test(const TConnectionProfile& profile, std::optional<TTransferStep>& failedStep);
     void LockButtons(bool busy);
 
     TProfileFile file_;
@@ -86,6 +83,5 @@ private:
     std::size_t startLine_ = 0;
     // The profile as it was shown, so untouched fields keep their bytes.
     TConnectionProfile shown_;
-    std::string directory_;
     TTransferProtocol protocol_ = TTransferProtocol::Ftp;
 };

@@ -1,8 +1,5 @@
 #include "upload/dialogs/ProtocolTransfer.h"
 
-#include "base/FileError.h"
-#include "base/PathName.h"
-#include "net/FtpClient.h"
 #include "platform/Platform.h"
 #include "upload/dialogs/ProfileText.h"
 
@@ -38,20 +35,6 @@ TTrustAnswer AskToReplace(const TUntrustedCertificate& question)
     const QStringList buttons = {QStringLiteral("&Refuse"), QStringLiteral("Re&place the trusted certificate")};
     return platform().Ask(QStringLiteral("Certificate changed"), text, buttons) == 1 ? TTrustAnswer::ReplaceRemembered
                                                                                    : TTrustAnswer::Refuse;
-}
-
-QString PhaseOf(TTransferStep step, const TSftpJob& job)
-{
-    switch (step) {
-    case TTransferStep::LookUp: return QStringLiteral("Looking up ") + ProfileText(job.Target.Host) + QStringLiteral("...");
-    case TTransferStep::Connect: return QStringLiteral("Connecting to ") + ProfileText(job.Target.Host) + QStringLiteral("...");
-    case TTransferStep::Secure: return QStringLiteral("Checking the server's key...");
-    case TTransferStep::LogIn: return QStringLiteral("Logging in...");
-    case TTransferStep::Directory: return QStringLiteral("Changing folder...");
-    case TTransferStep::Send: return QStringLiteral("Sending ") + ProfileText(FileNamePart(job.LocalPath)) + QStringLiteral("...");
-    case TTransferStep::Closing: return QStringLiteral("Disconnecting...");
-    }
-    return QString();
 }
 
 }  // namespace
@@ -95,60 +78,4 @@ QString StepFailureText(TTransferStep step)
     case TTransferStep::Closing: return QStringLiteral("the server did not take the goodbye");
     }
     return QString();
-}
-
-void PrepareFtpClient(TFtpClient& client, const TConnectionProfile& profile, const TServerAddress& address,
-                      int port, const std::string& trustedServersPath)
-{
-    client.UserID = profile.UserID;
-    client.Password = profile.Password;
-    client.Host = address.Host;
-    client.Passive = profile.Passive;
-    client.Port = port;
-    // A client used for an FTPS profile before must not stay secure for a plain one, nor the reverse.
-    client.Security = address.Protocol == TTransferProtocol::Ftps ? TFtpSecurity::ExplicitTls : TFtpSecurity::None;
-    client.TrustedServersPath = trustedServersPath;
-    client.OnUntrustedCertificate = AskAboutCertificate;
-}
-
-TSftpTarget SftpTargetOf(const TConnectionProfile& profile, const TServerAddress& address, int port)
-{
-    return {address.Host, port, profile.UserID, profile.Password, profile.Directory};
-}
-
-TTransferOutcome RunSftpJob(TTransferPanel& panel, const TSftpJob& job)
-{
-    TSftpSession session(job.KnownHostsPath);
-    session.Timeout = TTransferPanel::kTimeOutMs / 1000;
-    session.OnNewHostKey = AskAboutHostKey;
-    session.OnStep = [&](TTransferStep step) { panel.SetPhase(PhaseOf(step, job)); };
-    session.OnProgress = [&](std::uint64_t sent, std::uint64_t total) {
-        panel.ShowProgress(static_cast<long long>(sent), static_cast<long long>(total));
-    };
-    panel.OnCancel = [&session] { session.Abort(); };
-
-    TTransferOutcome outcome;
-    auto fail = [&](TTransferStep step) {
-        outcome.FailedStep = step;
-        const QString message = job.FailureMessage(step);
-        if (!message.isEmpty() && !panel.CancelRequested())
-            platform().ShowMessage(message);
-    };
-    outcome.End = panel.Run(PhaseOf(TTransferStep::LookUp, job), job.CancelledText, [&] {
-        try {
-            if (job.LocalPath.empty())
-                session.Check(job.Target);
-            else
-                session.Upload(job.Target, job.LocalPath);
-        } catch (const ESftpError& error) {
-            fail(error.Step());
-            throw;
-        } catch (const EFileError&) {
-            fail(TTransferStep::Send);
-            throw;
-        }
-        platform().ShowMessage(job.SuccessMessage);
-    });
-    panel.OnCancel = nullptr;
-    return outcome;
 }

@@ -1,15 +1,16 @@
 #include "upload/dialogs/TransferPanel.h"
 
-#include "net/FtpClient.h"
 #include "net/ReadableText.h"
 #include "net/ReplyParsing.h"
 #include "platform/Platform.h"
+#include "upload/dialogs/ProtocolTransfer.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kBarSteps = 1000;
@@ -23,12 +24,20 @@ QString ErrorText(const std::exception& error)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-TTransferPanel::TTransferPanel(TFtpClient& client, QWidget* parent)
+void CloseQuietly(TRemoteSession& session)
+{
+    try {
+        session.Close();
+    } catch (const std::exception&) {
+        // The connection is gone either way.
+    }
+}
+
+TTransferPanel::TTransferPanel(QWidget* parent)
     : QWidget(parent),
       StatusLabel(new QLabel(this)),
       ProgressBar(new QProgressBar(this)),
-      StopButton(new QPushButton(QStringLiteral("Stop"), this)),
-      client_(client)
+      StopButton(new QPushButton(QStringLiteral("Stop"), this))
 {
     StatusLabel->setTextFormat(Qt::PlainText);
     StatusLabel->setMinimumWidth(120);
@@ -55,62 +64,56 @@ TTransferPanel::TTransferPanel(TFtpClient& client, QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(StatusLabel);
     layout->addLayout(bar);
-    BindClientEvents();
 }
 
-void TTransferPanel::BindClientEvents()
+QString TTransferPanel::PhaseOf(TTransferStep step) const
 {
-    client_.TimeOut = kTimeOutMs;
-    // Level 1 brings the commands as the client sends them; the panel only names the phase they begin
-    // and shows none of the texts (the password is never among them).
-    client_.ReportLevel = 1;
-    client_.OnStatus = [this](TSocketConnection&, const std::string& status) {
-        if (!busy_)
-            return;
-        if (status.rfind("AUTH ", 0) == 0)
-            SetPhase(QStringLiteral("Securing the connection..."));
-        else if (status.rfind("USER ", 0) == 0)
-            SetPhase(QStringLiteral("Logging in..."));
-        // After a cancel the client still logs out; a server that stopped answering must not hold the
-        // window until the time-out, so the log-out is cut short as well.
-        if (status == "QUIT" && cancelRequested_)
-            client_.Cancel();
-    };
-    client_.OnTransactionStart = [this](TSocketConnection&) {
-        ProgressBar->setRange(0, kBarSteps);
-        bytesSent_ = 0;
-        ShowBytesSent(client_.BytesTotal());
-    };
-    client_.OnTransactionStop = [this](TSocketConnection&) {
-        ShowBytesSent(client_.BytesTotal());
-        if (!cancelRequested_)
-            SetPhase(QStringLiteral("Waiting for the server..."));
-    };
-    // The data connection reports each block it sent; its own count is the progress. The bar follows
-    // it a few dozen times a second: smooth to the eye, and painting no more often keeps the transfer fast.
-    client_.OnPacketSent = [this](TSocketConnection& data) {
-        bytesSent_ = data.BytesSent();
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastShown_ >= kBarInterval)
-            ShowBytesSent(client_.BytesTotal());
-    };
+    switch (step) {
+    case TTransferStep::LookUp: return QStringLiteral("Looking up ") + names_.Host + QStringLiteral("...");
+    case TTransferStep::Connect: return QStringLiteral("Connecting to ") + names_.Host + QStringLiteral("...");
+    case TTransferStep::Secure: return QStringLiteral("Securing the connection...");
+    case TTransferStep::LogIn: return QStringLiteral("Logging in...");
+    case TTransferStep::Directory: return QStringLiteral("Changing folder...");
+    case TTransferStep::Send: return QStringLiteral("Sending ") + names_.FileName + QStringLiteral("...");
+    case TTransferStep::Closing: return QStringLiteral("Disconnecting...");
+    }
+    return QString();
 }
 
-void TTransferPanel::ShowProgress(long long sent, long long total)
+void TTransferPanel::StepStarted(TTransferStep step)
+{
+    // After a cancel the panel keeps saying so, whatever the session still does on its way out.
+    if (!cancelRequested_)
+        SetPhase(PhaseOf(step));
+    emit StepEntered(step);
+}
+
+// The bar follows the bytes a few dozen times a second: smooth to the eye, and painting no more often
+// keeps the transfer fast.
+void TTransferPanel::BytesMoved(std::uint64_t done, std::uint64_t total)
 {
     if (ProgressBar->maximum() == 0)
         ProgressBar->setRange(0, kBarSteps);
-    bytesSent_ = sent;
-    if (sent == total || std::chrono::steady_clock::now() - lastShown_ >= kBarInterval)
-        ShowBytesSent(total);
+    if (done == total || std::chrono::steady_clock::now() - lastShown_ >= kBarInterval)
+        ShowBytesSent(done, total);
 }
 
-void TTransferPanel::ShowBytesSent(long long total)
+void TTransferPanel::ShowBytesSent(std::uint64_t done, std::uint64_t total)
 {
     lastShown_ = std::chrono::steady_clock::now();
-    const int step = total > 0 ? static_cast<int>(bytesSent_ * kBarSteps / total) : kBarSteps;
+    const int step = total > 0 ? static_cast<int>(std::min(done, total) * kBarSteps / total) : kBarSteps;
     if (step != ProgressBar->value())
         ProgressBar->setValue(step);
+}
+
+TTrustAnswer TTransferPanel::AskCertificate(const TCertificateQuestion& question)
+{
+    return AskAboutCertificate(question);
+}
+
+TTrustAnswer TTransferPanel::AskHostKey(const THostKeyQuestion& question)
+{
+    return AskAboutHostKey(question);
 }
 
 void TTransferPanel::SetPhase(const QString& phase)
@@ -118,14 +121,16 @@ void TTransferPanel::SetPhase(const QString& phase)
     StatusLabel->setText(phase);
 }
 
-TTransferEnd TTransferPanel::Run(const QString& firstPhase, const QString& cancelledText,
-                                 const std::function<void()>& work)
+TTransferEnd TTransferPanel::Run(const TNames& names, const QString& cancelledText,
+                                 const std::function<void()>& cancel, const std::function<void()>& work)
 {
     busy_ = true;
     cancelRequested_ = false;
+    names_ = names;
+    cancel_ = cancel;
     // Until data flows there is nothing to count: the bar only shows that something is going on.
     ProgressBar->setRange(0, 0);
-    SetPhase(firstPhase);
+    SetPhase(PhaseOf(TTransferStep::LookUp));
     StopButton->setEnabled(true);
     StopButton->show();
     emit BusyChanged(true);
@@ -147,6 +152,7 @@ TTransferEnd TTransferPanel::Run(const QString& firstPhase, const QString& cance
         ProgressBar->setValue(0);
     StopButton->setEnabled(false);
     StopButton->hide();
+    cancel_ = nullptr;
     busy_ = false;
     emit BusyChanged(false);
     return end;
@@ -164,9 +170,6 @@ void TTransferPanel::CancelClick()
         return;
     cancelRequested_ = true;
     SetPhase(QStringLiteral("Cancelling..."));
-    // Abort ends the data connection's wait or send; Cancel ends a wait on the control connection.
-    client_.Abort();
-    client_.Cancel();
-    if (OnCancel)
-        OnCancel();
+    if (cancel_)
+        cancel_();
 }

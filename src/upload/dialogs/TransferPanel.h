@@ -1,8 +1,12 @@
 #pragma once
-// The strip at the bottom of both FTP windows: what the window's client is doing now (connecting,
-// logging in, changing folder, sending), how much of the file has gone out, and a "Stop" button, shown
-// only while a transfer runs, that stops it. The window runs its work through Run; the panel follows the client's events meanwhile and
-// says busy or idle, so the window can lock its own buttons while a transfer runs.
+// The strip at the bottom of both FTP windows: the listener of the window's transfer session. It names
+// the step now running (looking up, connecting, securing, logging in, changing folder, sending), shows
+// how much of the file has gone out, puts a new certificate or host key to the user, and shows a "Stop"
+// button, only while a transfer runs, that cancels the session. The window runs its work through Run;
+// the panel says busy or idle meanwhile, so the window can lock its own buttons.
+
+#include "net/TransferStep.h"
+#include "transfer/RemoteSession.h"
 
 #include <QString>
 #include <QWidget>
@@ -12,30 +16,36 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class TFtpClient;
 
 enum class TTransferEnd { Completed, Failed, Cancelled };
 
-class TTransferPanel : public QWidget {
+class TTransferPanel : public QWidget, public TTransferListener {
     Q_OBJECT
 public:
-    // Waits of the panel's client give up after this long without progress.
-    static constexpr int kTimeOutMs = 60000;
+    // Waits of a session give up after this long without progress.
+    static constexpr int kTimeOutSeconds = 60;
 
-    TTransferPanel(TFtpClient& client, QWidget* parent);
+    explicit TTransferPanel(QWidget* parent);
 
-    // Runs the work (a connect and all that the client's events do inside it). An error that leaves it
-    // goes to the error box, unless the user cancelled; then the panel says so with cancelledText.
-    TTransferEnd Run(const QString& firstPhase, const QString& cancelledText, const std::function<void()>& work);
+    // What the steps name: the server's host and the file being sent (empty for a test).
+    struct TNames {
+        QString Host;
+        QString FileName;
+    };
+
+    // Runs the work (a session opened and used). An error that leaves it goes to the error box, unless
+    // the user cancelled; then the panel says so with cancelledText. Stop and closing run cancel.
+    TTransferEnd Run(const TNames& names, const QString& cancelledText, const std::function<void()>& cancel,
+                     const std::function<void()>& work);
     void SetPhase(const QString& phase);
-    // Progress of a transfer that does not go through the panel's FTP client (SFTP).
-    void ShowProgress(long long sent, long long total);
-
-    // Also run by Cancel, for work that does not go through the panel's FTP client.
-    std::function<void()> OnCancel;
 
     bool Busy() const { return busy_; }
     bool CancelRequested() const { return cancelRequested_; }
+
+    void StepStarted(TTransferStep step) override;
+    void BytesMoved(std::uint64_t done, std::uint64_t total) override;
+    TTrustAnswer AskCertificate(const TCertificateQuestion& question) override;
+    TTrustAnswer AskHostKey(const THostKeyQuestion& question) override;
 
     QLabel* StatusLabel;
     QProgressBar* ProgressBar;
@@ -48,17 +58,21 @@ public slots:
 
 signals:
     void BusyChanged(bool busy);
+    void StepEntered(TTransferStep step);
 
 private:
-    void BindClientEvents();
-    void ShowBytesSent(long long total);
+    QString PhaseOf(TTransferStep step) const;
+    void ShowBytesSent(std::uint64_t done, std::uint64_t total);
 
-    TFtpClient& client_;
     bool busy_ = false;
     bool cancelRequested_ = false;
-    long long bytesSent_ = 0;
+    TNames names_;
+    std::function<void()> cancel_;
     std::chrono::steady_clock::time_point lastShown_{};
 };
 
 // The text of an error for a message box: without its line end, control characters and endless text.
 QString ErrorText(const std::exception& error);
+
+// Says goodbye after a failure without a second error: the failure is the one to report.
+void CloseQuietly(TRemoteSession& session);

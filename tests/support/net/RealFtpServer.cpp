@@ -63,6 +63,26 @@ socklen_t LoopbackAddress(const std::string& text, int port, sockaddr_storage& a
 
 }  // namespace
 
+int OpenConnectionsTo(int port)
+{
+    // Each line: "sl local_address rem_address st ...", addresses as HEX:PORT, st 01 = established.
+    int open = 0;
+    for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        std::ifstream lines(table);
+        std::string line;
+        std::getline(lines, line);
+        while (std::getline(lines, line)) {
+            std::istringstream fields(line);
+            std::string slot, local, remote, state;
+            fields >> slot >> local >> remote >> state;
+            const std::size_t colon = remote.rfind(':');
+            if (colon != std::string::npos && std::stoi(remote.substr(colon + 1), nullptr, 16) == port && state == "01")
+                ++open;
+        }
+    }
+    return open;
+}
+
 int FreeLoopbackPort(const std::string& text)
 {
     sockaddr_storage address{};

@@ -55,6 +55,9 @@ private:
 
 // A free TCP port on 127.0.0.1 or ::1 (free when asked; the caller binds it soon after).
 int FreeLoopbackPort(const std::string& address = "127.0.0.1");
+// Connections to the port that are still up on this side (the kernel's table of this network
+// namespace): a client that hung up leaves none.
+int OpenConnectionsTo(int port);
 // True when the machine has the IPv6 loopback address ::1.
 bool HasIpv6Loopback();
 // Temporary directory; RemoveTree deletes it with everything inside.
