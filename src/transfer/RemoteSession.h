@@ -74,8 +74,13 @@ public:
     virtual TTrustAnswer AskHostKey(const THostKeyQuestion&) { return TTrustAnswer::Refuse; }
 };
 
+// What Put does once the file is in place: Stat fills TPutResult::After (a round trip or two a file);
+// Nothing leaves it empty, for a caller that lists the folder afterwards anyway.
+enum class TAfterPut : std::uint8_t { Stat, Nothing };
+
 struct TSessionOptions {
     int TimeoutSeconds = 60;  // a wait without progress gives up after this long; 0 never
+    TAfterPut AfterPut = TAfterPut::Stat;
     std::string TrustedServersPath;  // empty: the default file
     std::string KnownHostsPath;      // empty: the default file
 };

@@ -39,6 +39,7 @@ private:
 
     TSftpTarget target_;
     TTransferListener& listener_;
+    TAfterPut afterPut_;
     TSftpSession session_;
     TTransferStep step_ = TTransferStep::LookUp;
     std::atomic<bool> cancelled_ = false;
