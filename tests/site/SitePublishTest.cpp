@@ -48,7 +48,7 @@ pid_t StartTool(const fs::path& work, const std::vector<std::string>& arguments,
 {
     std::vector<std::string> words{TALLO_SITE_TOOL, "--site", "site"};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    // The SFTP server's host key is new to every run (remembered under the test home, never the user's).
+    // The SFTP server's host key is new to every run (remembered in the work folder, never the user's).
     if (!arguments.empty() && (arguments.front() == "publish" || arguments.front() == "status"))
         words.push_back("--trust-new");
     std::vector<char*> argv;
@@ -60,6 +60,8 @@ pid_t StartTool(const fs::path& work, const std::vector<std::string>& arguments,
         const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(out, 2);
+        // Host keys remembered per world: another test's server may have had this port with another key.
+        ::setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
         if (::chdir(work.c_str()) == 0)
             ::execv(argv[0], argv.data());
         ::_exit(127);
