@@ -79,8 +79,23 @@ TFtpClient::Reply TFtpClient::Ask(const std::string& command)
     Report(8, "Transaction");
     SetReplyNumber(0);
     // Telnet rules on the control connection: a 0xFF in a name must not be read as a Telnet command.
+    // The transfer type holds until the next TYPE (or a new log-in), so uploads need not set it each time.
+    const bool setsType = command.starts_with("TYPE") || command == "REIN";
+    if (setsType)
+        dataType_ = TDataType::Unknown;
     Writeln(TelnetEscaped(command));
-    return ReadReply();
+    Reply reply = ReadReply();
+    if (setsType && command == "TYPE I" && reply.code == 200)
+        dataType_ = TDataType::Image;
+    return reply;
+}
+
+bool TFtpClient::ImageTypeRefused(Reply& refusal)
+{
+    if (dataType_ == TDataType::Image)
+        return false;
+    refusal = Exchange("TYPE I");
+    return refusal.Refuses(301, 599);
 }
 
 std::string TFtpClient::Transaction(const std::string& command)
@@ -146,6 +161,7 @@ void TFtpClient::Connect()
     // The passwords of the session stay masked until the next log-in.
     ForgetSecrets();
     DiscardWaitingInput();
+    dataType_ = TDataType::Unknown;
     TSocketConnection::Connect();
     try {
         LogIn();

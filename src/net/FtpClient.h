@@ -138,6 +138,8 @@ private:
     Reply ReadGreeting();
     // Sends a command and reads its reply.
     Reply Ask(const std::string& command);
+    // Sends TYPE I unless the session is in the image type already; true when the server refused it.
+    bool ImageTypeRefused(Reply& refusal);
     // Ask, treating a connection closed by the server as an error.
     Reply Exchange(const std::string& command);
     // The password is masked from here on, for the rest of the session.
@@ -162,4 +164,6 @@ private:
     std::recursive_mutex transferLock_;
     bool uploadFailureReported_ = false;
     TTransferStep step_ = TTransferStep::LookUp;
+    enum class TDataType : std::uint8_t { Unknown, Image };
+    TDataType dataType_ = TDataType::Unknown;
 };

@@ -38,8 +38,8 @@ void TFtpClient::Retrieve(const std::string& command, const std::function<void(s
         SetDataConnection(std::make_unique<TSocketConnection>());
         TSocketConnection& data = *dataConnection_;
         data.TimeOut = TimeOut;
-        Reply reply = Exchange("TYPE I");
-        if (reply.Refuses(301, 599))
+        Reply reply;
+        if (ImageTypeRefused(reply))
             throw FTPException(reply.Message());
         // Without OnFailure handlers, a refused PASV or PORT raises rather than returning false.
         const auto failure = std::move(OnFailure);

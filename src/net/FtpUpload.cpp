@@ -132,8 +132,8 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     RequireClean(storeName, "file name");
 
     // Image type: in the default ASCII type a server may rewrite the page's line ends.
-    Reply reply = Exchange("TYPE I");
-    if (reply.Refuses(301, 599))
+    Reply reply;
+    if (ImageTypeRefused(reply))
         return RefuseUpload(reply.Message());
     if (!OpenDataConnection(data))
         return false;

@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <ctime>
+#include <future>
+#include <string_view>
 #include <thread>
 
 namespace {
 
 constexpr int kRetries = 3;
+constexpr std::uint64_t kHashBesideUpload = 256 << 10;
 
 std::string FolderOf(const std::string& path)
 {
@@ -60,6 +63,31 @@ public:
             if (item == nullptr)
                 return;
             owner_.Finish(*item, Process(*item));
+            std::vector<std::pair<std::string, TRecordEntry>> awaiting;
+            if (item->Action == TPublishAction::Upload && owner_.LastUploadOf(FolderOf(item->Status.Path), awaiting))
+                RecordListedTimes(FolderOf(item->Status.Path), awaiting);
+        }
+    }
+
+    // The times the server lists for the folder's new files go into the record. A file listed with
+    // another size than was sent has changed since (a colleague): it keeps no time, and the size tells.
+    void RecordListedTimes(const std::string& folder, std::vector<std::pair<std::string, TRecordEntry>>& awaiting)
+    {
+        if (awaiting.empty() || owner_.Cancelled())
+            return;
+        std::vector<TRemoteEntry> listed;
+        std::string error;
+        if (!Attempt([&] { listed = session_->List(RemotePath(owner_.remoteFolder_, folder)); }, nullptr, error))
+            return;  // the record keeps the sizes; the times come with the next upload
+        std::map<std::string_view, const TRemoteEntry*> byName;
+        for (const TRemoteEntry& entry : listed)
+            byName.emplace(entry.Name, &entry);
+        for (auto& [path, entry] : awaiting) {
+            const auto found = byName.find(std::string_view(path).substr(folder.empty() ? 0 : folder.size() + 1));
+            if (found == byName.end() || !found->second->ModifiedUtc || found->second->Size != entry.RemoteSize)
+                continue;
+            entry.RemoteTime = found->second->ModifiedUtc;
+            owner_.record_.Store(path, entry);
         }
     }
 
@@ -198,23 +226,28 @@ private:
             return false;
         }
         TRecordEntry entry{before.Size, before.ModifiedNs, {}, std::time(nullptr), {}, {}};
+        // A large file is hashed while it goes up; the bytes come from the page cache both times.
+        std::future<std::string> hash = std::async(before.Size >= kHashBesideUpload ? std::launch::async : std::launch::deferred,
+                                                   [local] { return FileSha256(local); });
+        TPutResult put;
+        const bool sent = Attempt([&] { put = session_->Put(local, remote); }, &item, result.Error, &result.Attempts);
         try {
-            entry.Hash = FileSha256(local);
+            entry.Hash = hash.get();
         } catch (const EFileError& failure) {
             result.Error = failure.what();
             return false;
         }
-        return Attempt([&] {
-            const TPutResult put = session_->Put(local, remote);
-            std::optional<TRemoteEntry> after = put.After;
-            if (!after)
-                after = session_->Stat(remote);
-            if (after) {
-                entry.RemoteSize = after->Size;
-                entry.RemoteTime = after->ModifiedUtc;
-            }
-            owner_.record_.Store(item.Status.Path, entry);
-        }, &item, result.Error, &result.Attempts);
+        if (!sent)
+            return false;
+        entry.RemoteSize = put.After ? put.After->Size : put.Bytes;
+        if (put.After)
+            entry.RemoteTime = put.After->ModifiedUtc;
+        owner_.record_.Store(item.Status.Path, entry);
+        if (!entry.RemoteTime) {
+            const std::lock_guard lock(owner_.mutex_);
+            owner_.awaitingTimes_[FolderOf(item.Status.Path)].emplace_back(item.Status.Path, entry);
+        }
+        return true;
     }
 
     TSitePublisher& owner_;
@@ -247,6 +280,7 @@ TPublishReport TSitePublisher::Run(const TPublishPlan& plan, std::unique_ptr<TRe
             record_.Forget(item.Status.Path);
         } else if (item.Action == TPublishAction::Upload) {
             ++uploads;
+            ++uploadsLeft_[FolderOf(item.Status.Path)];
             progress_.BytesTotal += item.Status.LocalFile ? item.Status.LocalFile->Size : 0;
             if (!remoteFolders.contains(FolderOf(item.Status.Path)))
                 folders.insert(FolderOf(item.Status.Path));
@@ -310,6 +344,15 @@ void TSitePublisher::Finish(const TPublishItem& item, TItemResult result)
     observer_.ItemFinished(result);
     report_.Results.push_back(std::move(result));
     observer_.Progress(ProgressNow());
+}
+
+bool TSitePublisher::LastUploadOf(const std::string& folder, std::vector<std::pair<std::string, TRecordEntry>>& awaiting)
+{
+    const std::lock_guard lock(mutex_);
+    if (--uploadsLeft_[folder] > 0)
+        return false;
+    awaiting = std::move(awaitingTimes_[folder]);
+    return true;
 }
 
 void TSitePublisher::Moved(std::uint64_t bytes)

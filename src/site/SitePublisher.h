@@ -3,7 +3,8 @@
 // of its own; then the removals and the record updates. A transient failure (a 4xx reply, a reset, a
 // time-out) is tried again after a pause (0.5, 1, 2 s) on a fresh session, at most 3 times; a permanent
 // one ends that file and the others go on. Each upload that ends is written to the record at once, so a
-// publish stopped in the middle resumes where it was. Cancel (any thread) ends the waits in progress.
+// publish stopped in the middle resumes where it was. Where the session did not say how the server lists
+// an uploaded file, the folder is listed once its last upload ends and the record takes the times from there. Cancel (any thread) ends the waits in progress.
 //
 // The observer hears, from the worker threads but one call at a time, what starts, what ends and the
 // progress of all transfers together; it also answers the sessions' trust questions.
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -97,6 +99,9 @@ private:
 
     const TPublishItem* NextItem();
     void Finish(const TPublishItem& item, TItemResult result);
+    // Counts an upload of the folder as ended; when it was the last, hands over the entries that wait for
+    // the folder's listing (true).
+    bool LastUploadOf(const std::string& folder, std::vector<std::pair<std::string, TRecordEntry>>& awaiting);
     void Moved(std::uint64_t bytes);
     TPublishProgress ProgressNow() const;
     bool Cancelled() const { return cancelled_; }
@@ -112,6 +117,8 @@ private:
     std::vector<const TPublishItem*> queue_;
     std::size_t next_ = 0;
     std::vector<TRemoteSession*> live_;
+    std::map<std::string, std::size_t> uploadsLeft_;  // by folder
+    std::map<std::string, std::vector<std::pair<std::string, TRecordEntry>>> awaitingTimes_;  // by folder
     TPublishReport report_;
     TPublishProgress progress_;
     std::uint64_t bytesFinished_ = 0;

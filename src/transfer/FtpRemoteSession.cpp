@@ -387,6 +387,8 @@ TPutResult TFtpRemoteSession::Put(const std::string& localPath, const std::strin
         result.Mode = PutOnce(localPath, remotePath);
         result.Bytes = LocalSize(localPath);
         listener_.BytesMoved(result.Bytes, result.Bytes);
+        if (options_.AfterPut == TAfterPut::Nothing)
+            return;
         try {
             result.After = StatOnce(remotePath);
         } catch (const std::exception&) {

@@ -74,6 +74,10 @@ public:
     virtual TTrustAnswer AskHostKey(const THostKeyQuestion&) { return TTrustAnswer::Refuse; }
 };
 
+// What Put does once the file is in place: Stat fills TPutResult::After (a round trip or two a file);
+// Nothing leaves it empty, for a caller that lists the folder afterwards anyway.
+enum class TAfterPut : std::uint8_t { Stat, Nothing };
+
 // How Put writes: SafeReplace sends to a temporary name and renames it over the target; Direct stores
 // straight under the name, for a caller that must send nothing but the one STOR (an upload to a server
 // whose user may store files but not rename them). SFTP sessions replace safely either way for now.
@@ -84,6 +88,7 @@ struct TSessionOptions {
     // An operation after this long without one first checks that the connection still lives (NOOP, or
     // an SFTP keep-alive), so a server's idle limit costs a reconnection rather than a failure.
     int KeepAliveSeconds = 30;
+    TAfterPut AfterPut = TAfterPut::Stat;
     std::string TrustedServersPath;  // empty: the default file
     std::string KnownHostsPath;      // empty: the default file
     TPutWrite PutWrite = TPutWrite::SafeReplace;

@@ -21,6 +21,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kChunkSize = 64 * 1024;  // every SFTP server takes reads and writes of this size
 
+std::uint64_t LocalFileBytes(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
 struct AttributesFree {
     void operator()(sftp_attributes attributes) const { sftp_attributes_free(attributes); }
 };
@@ -136,6 +142,7 @@ TSftpRemoteSession::TSftpRemoteSession(const TConnectionProfile& profile, const 
     : target_{address.Host, port, profile.UserID, profile.Password, profile.Directory},
       listener_(listener),
       keepAlive_(std::chrono::seconds(options.KeepAliveSeconds)),
+      afterPut_(options.AfterPut),
       session_(options.KnownHostsPath.empty() ? DefaultKnownHostsPath() : options.KnownHostsPath)
 {
     session_.Timeout = options.TimeoutSeconds;
@@ -343,6 +350,10 @@ TPutResult TSftpRemoteSession::Put(const std::string& localPath, const std::stri
                 result.Mode = TReplaceMode::Direct;
                 Store(connection, localPath, target);
             }
+        }
+        if (afterPut_ == TAfterPut::Nothing) {
+            result.Bytes = LocalFileBytes(localPath);
+            return;
         }
         result.After = StatOn(connection, target);
         result.Bytes = result.After && result.After->Size ? *result.After->Size : 0;

@@ -40,6 +40,7 @@ private:
     TSftpTarget target_;
     TTransferListener& listener_;
     std::chrono::seconds keepAlive_;
+    TAfterPut afterPut_;
     TSftpSession session_;
     TTransferStep step_ = TTransferStep::LookUp;
     std::atomic<bool> cancelled_ = false;

@@ -248,6 +248,18 @@ TEST_F(FtpClientScriptedTest, PassiveUploadSendsTheFileInImageType)
     EXPECT_EQ(server.ReceivedData(), pageContent);
 }
 
+TEST_F(FtpClientScriptedTest, ImageTypeIsSetOncePerLogInUntilAnotherTypeIsAsked)
+{
+    server.Start();
+    client.Connect();
+    client.Upload(pagePath, "a.html");
+    client.Upload(pagePath, "b.html");
+    client.Command("TYPE A");
+    client.Upload(pagePath, "c.html");
+    EXPECT_EQ(Finish(), (Lines{"USER ann", "PASS secret", "TYPE I", "PASV", "STOR a.html", "PASV", "STOR b.html",
+                               "TYPE A", "TYPE I", "PASV", "STOR c.html", "QUIT"}));
+}
+
 TEST_F(FtpClientScriptedTest, ActiveUploadNamesTheControlConnectionsAddress)
 {
     client.Passive = false;

@@ -3,6 +3,7 @@
 // broken page, a publish killed in the middle, the HTTP check), on each server.
 
 #include "support/net/RealFtpServer.h"
+#include "support/net/SftpTestServer.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,9 @@ pid_t StartTool(const fs::path& work, const std::vector<std::string>& arguments,
 {
     std::vector<std::string> words{TALLO_SITE_TOOL, "--site", "site"};
     words.insert(words.end(), arguments.begin(), arguments.end());
+    // The SFTP server's host key is new to every run (remembered in the work folder, never the user's).
+    if (!arguments.empty() && (arguments.front() == "publish" || arguments.front() == "status"))
+        words.push_back("--trust-new");
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
@@ -56,6 +60,8 @@ pid_t StartTool(const fs::path& work, const std::vector<std::string>& arguments,
         const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(out, 2);
+        // Host keys remembered per world: another test's server may have had this port with another key.
+        ::setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
         if (::chdir(work.c_str()) == 0)
             ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -92,15 +98,26 @@ std::set<std::string> JournalPaths(const fs::path& site)
     return paths;
 }
 
+enum class TServerKind { Pyftpdlib, Vsftpd, Sftp };
+
 class TSiteWorld {
 public:
-    explicit TSiteWorld(FtpServerKind kind)
-        : server_(RealFtpServer::Start(kind, FtpServerOptions{.AnonymousMayChange = true})),
-          work_(MakeTempDirectory("tallo-site-"))
+    explicit TSiteWorld(TServerKind kind) : work_(MakeTempDirectory("tallo-site-"))
     {
-        WriteFile(Work() / "connect.set", "web\r\n" + server_->User() + "\r\n" + server_->Password() +
-                                              "\r\n127.0.0.1\r\nYes\r\n" + std::to_string(server_->Port()) + "\r\n" +
-                                              server_->UploadDirectory() + "\r\n");
+        std::string user, password, host = "127.0.0.1";
+        int port = 0;
+        if (kind == TServerKind::Sftp) {
+            sftp_ = SftpTestServer::Start();
+            user = sftp_->User(), password = sftp_->Password(), port = sftp_->Port(), host = "sftp://127.0.0.1";
+            remote_ = sftp_->Root() + "/upload";
+        } else {
+            ftp_ = RealFtpServer::Start(kind == TServerKind::Vsftpd ? FtpServerKind::Vsftpd : FtpServerKind::Pyftpdlib,
+                                        FtpServerOptions{.AnonymousMayChange = true});
+            user = ftp_->User(), password = ftp_->Password(), port = ftp_->Port();
+            remote_ = ftp_->UploadPath();
+        }
+        WriteFile(Work() / "connect.set", "web\r\n" + user + "\r\n" + password + "\r\n" + host + "\r\nYes\r\n" +
+                                              std::to_string(port) + "\r\nupload\r\n");
         for (int i = 0; i < 12; ++i)
             WriteFile(Site() / ("page" + std::to_string(i) + ".html"),
                       "<html><body>\n<img src=\"img/pic" + std::to_string(i % 8) + ".png\">\n<a href=\"index.html\">home</a>\n"
@@ -119,12 +136,14 @@ public:
 
     fs::path Work() const { return work_; }
     fs::path Site() const { return Work() / "site"; }
-    fs::path Remote() const { return server_->UploadPath(); }
+    fs::path Remote() const { return remote_; }
     TToolRun Tool(const std::vector<std::string>& arguments) const { return RunTool(Work(), arguments); }
 
 private:
-    std::unique_ptr<RealFtpServer> server_;
+    std::unique_ptr<RealFtpServer> ftp_;
+    std::unique_ptr<SftpTestServer> sftp_;
     std::string work_;
+    std::string remote_;
 };
 
 // Serves a folder over HTTP (python3 -m http.server) on a free port while it lives.
@@ -230,6 +249,17 @@ const std::vector<TStep> kLife = {
          EXPECT_FALSE(fs::exists(world.Remote() / "docs/deep/note3.txt"));
          EXPECT_NE(run.Out.find("removed docs/deep/note3.txt"), std::string::npos) << run.Out;
      }},
+    {"a same-size change on the server is held back by its time",
+     [](TSiteWorld& world) {
+         WriteFile(world.Remote() / "docs/deep/note1.txt", "NOTE 1");
+         fs::last_write_time(world.Remote() / "docs/deep/note1.txt", fs::file_time_type::clock::now() - std::chrono::hours(2));
+         WriteFile(world.Site() / "docs/deep/note1.txt", "note 1, longer");
+     },
+     {"publish"}, 3, {},
+     [](TSiteWorld& world, const TToolRun& run) {
+         EXPECT_EQ(ReadFile(world.Remote() / "docs/deep/note1.txt"), "NOTE 1");
+         EXPECT_NE(run.Out.find("held: changed on the server docs/deep/note1.txt"), std::string::npos) << run.Out;
+     }},
     {"a file changed on the server is held back",
      [](TSiteWorld& world) {
          WriteFile(world.Remote() / "css/site.css", "body { color: red } /* a colleague's fix */");
@@ -241,7 +271,7 @@ const std::vector<TStep> kLife = {
          EXPECT_NE(world.Tool({"status"}).Out.find("conflict    css/site.css"), std::string::npos);
          EXPECT_NE(run.Out.find("held: changed on the server css/site.css"), std::string::npos) << run.Out;
      }},
-    {"--force overwrites it", nullptr, {"publish", "--force"}, 0, {"css/site.css"},
+    {"--force overwrites it", nullptr, {"publish", "--force"}, 0, {"css/site.css", "docs/deep/note1.txt"},
      [](TSiteWorld& world, const TToolRun&) { EXPECT_EQ(ReadFile(world.Remote() / "css/site.css"), "body { color: blue }"); }},
     {"a broken link and a case mismatch hold the page back",
      [](TSiteWorld& world) {
@@ -266,7 +296,7 @@ const std::vector<TStep> kLife = {
      NoCheck},
 };
 
-class SitePublishTest : public ::testing::TestWithParam<FtpServerKind> {};
+class SitePublishTest : public ::testing::TestWithParam<TServerKind> {};
 
 TEST_P(SitePublishTest, LifeOfASite)
 {
@@ -335,7 +365,17 @@ TEST_P(SitePublishTest, PublishedPagesAreCheckedOverHttp)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, SitePublishTest, ::testing::Values(FtpServerKind::Pyftpdlib, FtpServerKind::Vsftpd),
-                         [](const auto& info) { return info.param == FtpServerKind::Vsftpd ? "vsftpd" : "pyftpdlib"; });
+std::string ServerName(const ::testing::TestParamInfo<TServerKind>& info)
+{
+    switch (info.param) {
+    case TServerKind::Pyftpdlib: return "pyftpdlib";
+    case TServerKind::Vsftpd: return "vsftpd";
+    case TServerKind::Sftp: return "sftp";
+    }
+    return "?";
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SitePublishTest,
+                         ::testing::Values(TServerKind::Pyftpdlib, TServerKind::Vsftpd, TServerKind::Sftp), ServerName);
 
 }  // namespace

@@ -12,6 +12,8 @@ TSessionOptions SessionOptionsFor(const TSiteCommand& command)
 {
     TSessionOptions options;
     options.TimeoutSeconds = command.TimeoutSeconds;
+    // The publisher lists each folder once its uploads end: a stat after every upload costs more.
+    options.AfterPut = TAfterPut::Nothing;
     return options;
 }
 
