@@ -9,6 +9,7 @@
 
 struct TStartFiles {
     QStringList Files;  // absolute paths, in the order given, every byte kept (PathFromNative)
+    QList<int> Lines;   // one per file: the line to show (from 1), 0 where none was named
 };
 
 // Arguments without the program's name, as the bytes the program was given: Qt's own list of
