@@ -40,7 +40,7 @@ int main(int argc, char** argv)
     // Covering the screen first keeps the frame full-size where no window manager maximises it.
     mainWindow->setGeometry(QApplication::primaryScreen()->availableGeometry());
     mainWindow->showMaximized();
-    QTimer::singleShot(0, session.get(), [&] { session->Start(start.Files); });
+    QTimer::singleShot(0, session.get(), [&] { session->Start(start.Files, start.Lines); });
     const int exitCode = QApplication::exec();
     mainWindow.reset();
     SetMessagePump(nullptr);

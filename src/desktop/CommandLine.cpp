@@ -1,11 +1,38 @@
 #include "desktop/CommandLine.h"
 
 #include "base/Version.h"
+#include "desktop/InstanceProtocol.h"
+
+#include <charconv>
+#include <utility>
+
+namespace {
+
+bool IsLineArgument(const std::string& argument)
+{
+    return argument.size() > 1 && argument.starts_with('+') &&
+           argument.find_first_not_of("0123456789", 1) == std::string::npos;
+}
+
+// The line of "+LINE", 0 when it is none a page has.
+int LineOf(const std::string& argument)
+{
+    int line = 0;
+    const auto [end, error] = std::from_chars(argument.data() + 1, argument.data() + argument.size(), line);
+    return error == std::errc() && end == argument.data() + argument.size() && line <= kMaxRequestLine ? line : 0;
+}
+
+}  // namespace
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {
     TCommandLine commandLine;
     bool options = true;
+    int line = 0;
+    std::string lineArgument;
+    const auto fail = [&commandLine](const std::string& error) {
+        if (commandLine.Error.empty()) commandLine.Error = error;
+    };
     for (const std::string& argument : arguments) {
         if (options && argument == "--") {
             options = false;
@@ -16,11 +43,18 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         } else if (options && argument == "--version") {
             commandLine.Information = TInformation::Version;
         } else if (options && argument.size() > 1 && argument.starts_with('-')) {
-            if (commandLine.Error.empty()) commandLine.Error = "tallo: unknown option " + argument + "\n";
+            fail("tallo: unknown option " + argument + "\n");
+        } else if (options && IsLineArgument(argument)) {
+            line = LineOf(argument);
+            lineArgument = argument;
+            if (line == 0) fail("tallo: no such line " + argument + "\n");
         } else {
             commandLine.Files.push_back(argument);
+            commandLine.Lines.push_back(std::exchange(line, 0));
+            lineArgument.clear();
         }
     }
+    if (!lineArgument.empty()) fail("tallo: " + lineArgument + " names no file\n");
     return commandLine;
 }
 

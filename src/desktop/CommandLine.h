@@ -1,5 +1,6 @@
 #pragma once
-// The program's arguments: files to open, and whether this start must have a window of its own.
+// The program's arguments: files to open (each with the line to show, "+LINE" before it), and whether
+// this start must have a window of its own.
 
 #include <string>
 #include <vector>
@@ -11,17 +12,20 @@ struct TCommandLine {
     bool NewWindow = false;  // --new-window: never hand the files to a running editor
     TInformation Information = TInformation::None;
     std::vector<std::string> Files;
+    std::vector<int> Lines;  // one per file: the line named by "+LINE" before it (from 1), 0 where none
     std::string Error;       // an option the program does not know; empty when all were understood
 };
 
-// Arguments without the program's name. "--" ends the options, so that "-file.html" can be named.
+// Arguments without the program's name. "--" ends the options, so that "-file.html" and "+1" can be
+// named as files; "+" followed by anything but digits is a file too.
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 constexpr const char* kCommandLineUsage =
-    "Usage: tallo [--new-window] [--] [FILE...]\n"
+    "Usage: tallo [--new-window] [--] [[+LINE] FILE...]\n"
     "       tallo --help | --version\n"
     "Opens each FILE as a page. While an editor runs, the files open there;\n"
-    "--new-window starts an editor of its own.\n"
+    "--new-window starts an editor of its own. +LINE puts the caret at the\n"
+    "start of that line (from 1) of the FILE after it.\n"
     "Exit codes: 0 the editor closed, or the files were handed to the running editor;\n"
     "            2 an unknown option.\n";
 

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr std::string_view kRequestTag = "tallo-open/1";
+constexpr std::string_view kLinesRequestTag = "tallo-open/2";
 constexpr std::string_view kReply = "ok";
 constexpr std::size_t kMaxFiles = 65536;
 
@@ -111,16 +112,27 @@ bool OwnerOnlySocketFile(const std::string& socketPath)
     return (info.st_mode & 077) == 0 || ::chmod(socketPath.c_str(), S_IRUSR | S_IWUSR) == 0;
 }
 
+// A count or line in decimal digits only, at most limit.
+bool ParseCount(std::string_view field, std::size_t limit, std::size_t& value)
+{
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    return error == std::errc() && end == field.data() + field.size() && !field.empty() && value <= limit;
+}
+
 }  // namespace
 
 std::string EncodeOpenRequest(const TOpenRequest& request)
 {
-    std::string bytes(kRequestTag);
+    const bool withLines = !request.Lines.empty();
+    std::string bytes(withLines ? kLinesRequestTag : kRequestTag);
     bytes += '\0';
     bytes += std::to_string(request.Paths.size());
     bytes += '\0';
-    for (const std::string& path : request.Paths) {
-        bytes += path;
+    for (std::size_t i = 0; i < request.Paths.size(); ++i) {
+        bytes += request.Paths[i];
+        bytes += '\0';
+        if (!withLines) continue;
+        bytes += std::to_string(i < request.Lines.size() ? request.Lines[i] : 0);
         bytes += '\0';
     }
     return bytes;
@@ -131,19 +143,24 @@ TRequestState DecodeOpenRequest(std::string_view bytes, TOpenRequest& request)
     if (bytes.size() > kMaxOpenRequestBytes) return TRequestState::Invalid;
     std::string_view rest = bytes, tag, count;
     if (!NextField(rest, tag))
-        return kRequestTag.starts_with(bytes) ? TRequestState::Incomplete : TRequestState::Invalid;
-    if (tag != kRequestTag) return TRequestState::Invalid;
+        return kRequestTag.starts_with(bytes) || kLinesRequestTag.starts_with(bytes) ? TRequestState::Incomplete
+                                                                                     : TRequestState::Invalid;
+    if (tag != kRequestTag && tag != kLinesRequestTag) return TRequestState::Invalid;
+    const bool withLines = tag == kLinesRequestTag;
     if (!NextField(rest, count)) return TRequestState::Incomplete;
     std::size_t files = 0;
-    const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), files);
-    if (error != std::errc() || end != count.data() + count.size() || count.empty() || files > kMaxFiles)
-        return TRequestState::Invalid;
+    if (!ParseCount(count, kMaxFiles, files)) return TRequestState::Invalid;
     TOpenRequest decoded;
     for (std::size_t i = 0; i < files; ++i) {
-        std::string_view path;
+        std::string_view path, line;
         if (!NextField(rest, path)) return TRequestState::Incomplete;
         if (!path.starts_with('/')) return TRequestState::Invalid;
         decoded.Paths.emplace_back(path);
+        if (!withLines) continue;
+        if (!NextField(rest, line)) return TRequestState::Incomplete;
+        std::size_t number = 0;
+        if (!ParseCount(line, kMaxRequestLine, number)) return TRequestState::Invalid;
+        decoded.Lines.push_back(static_cast<int>(number));
     }
     if (!rest.empty()) return TRequestState::Invalid;
     request = std::move(decoded);
@@ -234,7 +251,9 @@ void SendOpenReply(int fd)
 
 // --- a later start's end -------------------------------------------------------------------------
 
-THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, int timeoutMilliseconds)
+namespace {
+
+THandOver HandOverOnce(const std::string& socketPath, const TOpenRequest& request, int timeoutMilliseconds)
 {
     sockaddr_un address{};
     if (!SocketAddress(socketPath, address)) return THandOver::NoEditor;
@@ -257,4 +276,13 @@ THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, i
     const bool done = SendAll(fd, EncodeOpenRequest(request), deadline) && ReceiveReply(fd, deadline);
     ::close(fd);
     return done ? THandOver::Done : THandOver::Failed;
+}
+
+}  // namespace
+
+THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, int timeoutMilliseconds)
+{
+    const THandOver handed = HandOverOnce(socketPath, request, timeoutMilliseconds);
+    if (handed != THandOver::Failed || request.Lines.empty()) return handed;
+    return HandOverOnce(socketPath, TOpenRequest{request.Paths, {}}, timeoutMilliseconds);
 }

@@ -5,7 +5,10 @@
 // left by a crashed run is known stale and taken over, and two starts never both listen.
 //
 // A request is NUL-terminated fields: "tallo-open/1", the number of files in decimal, then each
-// file's absolute path. The editor answers "ok" once it has taken the files.
+// file's absolute path. A request that names lines is "tallo-open/2", the number of files, then each
+// file's absolute path followed by its line in decimal (from 1; 0: none). Requests without lines stay
+// in the first form, so editors that know only it keep taking them. The editor answers "ok" once it
+// has taken the files.
 
 #include <cstddef>
 #include <memory>
@@ -15,6 +18,8 @@
 
 struct TOpenRequest {
     std::vector<std::string> Paths;
+    // Empty, or one per path: the line the caret goes to (from 1), 0 where none was named.
+    std::vector<int> Lines;
     bool operator==(const TOpenRequest&) const = default;
 };
 
@@ -23,6 +28,8 @@ std::string EncodeOpenRequest(const TOpenRequest& request);
 enum class TRequestState { Incomplete, Complete, Invalid };
 // A request larger than this is refused rather than buffered.
 constexpr std::size_t kMaxOpenRequestBytes = 1 << 20;
+// A line beyond this is refused as nonsense rather than clamped.
+constexpr int kMaxRequestLine = 1 << 30;
 TRequestState DecodeOpenRequest(std::string_view bytes, TOpenRequest& request);
 
 // "$XDG_RUNTIME_DIR/tallo.socket"; empty when the runtime folder is not set or is not private.
@@ -67,5 +74,6 @@ void SendOpenReply(int fd);
 
 enum class THandOver { Done, NoEditor, Failed };
 // A later start's end: gives the files to the running editor and waits for its answer. A listener
-// of another user counts as no editor: the files are not sent.
+// of another user counts as no editor: the files are not sent. An editor that refuses the lines (one
+// that knows only the first form) is given the paths alone.
 THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, int timeoutMilliseconds);

@@ -107,6 +107,33 @@ TEST_F(DesktopTest, ALaterStartHandsItsFilesToTheRunningEditor)
     EXPECT_EQ(mainWindow->ActiveDocument()->FileName, PathOf("later.html"));
 }
 
+// A later start naming a line (the site window's link problems): the page opens with the caret at
+// the line's start and the line in view; asked again, the open page comes to the front and moves.
+TEST_F(DesktopTest, ALaterStartNamingALineShowsThePageThere)
+{
+    QByteArray text;
+    for (int line = 1; line <= 300; ++line) text += "  line " + QByteArray::number(line) + "\n";
+    WriteFile(PathOf("long.html"), text);
+    WriteFile(PathOf("other.html"), "other");
+    session->Start({PathOf("other.html")});
+    const std::string path = PathOf("long.html").toStdString();
+    for (const int line : {250, 7, 1000}) {
+        SCOPED_TRACE(line);
+        mainWindow->Documents().back()->BringToFront();  // the page asked for is behind
+        auto handOver = std::async(std::launch::async, [&] { return HandOver(SocketPath(), {{path}, {line}}, 5000); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return handOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+        EXPECT_EQ(handOver.get(), THandOver::Done);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->ActiveDocument()->FileName == PathOf("long.html"); }));
+        EXPECT_EQ(mainWindow->DocumentCount(), 2);
+        const TCodeMemo& editor = *mainWindow->ActiveDocument()->CodeMemo1;
+        const int shown = std::min(line, editor.LineCount());
+        EXPECT_EQ(editor.CaretLine(), shown);
+        EXPECT_EQ(editor.CaretColumn(), 1);
+        EXPECT_LE(editor.TopLine(), shown - 1);
+        EXPECT_LT(shown - 1, editor.TopLine() + editor.LinesInView());
+    }
+}
+
 TEST_F(DesktopTest, FilesDroppedOnTheFrameOpenAsPagesAndTextDroppedOnAPageIsTyped)
 {
     WriteFile(PathOf("dropped.html"), "dropped");

@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RequestCase{"Empty", "", TRequestState::Incomplete},
                     RequestCase{"HalfTag", "tallo-op", TRequestState::Incomplete},
                     RequestCase{"LastPathCut", kTwoFiles.substr(0, kTwoFiles.size() - 1), TRequestState::Incomplete},
-                    RequestCase{"OtherTag", "tallo-open/2\0" "0\0"s, TRequestState::Invalid},
+                    RequestCase{"OtherTag", "tallo-open/3\0" "0\0"s, TRequestState::Invalid},
                     RequestCase{"NotOurs", "GET / HTTP/1.0\r\n", TRequestState::Invalid},
                     RequestCase{"RelativePath", "tallo-open/1\0" "1\0a.html\0"s, TRequestState::Invalid},
                     RequestCase{"BadCount", "tallo-open/1\0" "x\0"s, TRequestState::Invalid},
@@ -56,6 +56,36 @@ TEST(OpenRequestFormat, KeepsPathsAsTheyAre)
     TOpenRequest request;
     ASSERT_EQ(DecodeOpenRequest(kTwoFiles, request), TRequestState::Complete);
     EXPECT_EQ(request.Paths, (std::vector<std::string>{"/a b.html", "/x/\xff.htm"}));
+}
+
+// Requests with lines: the first form is still what a request without lines is sent as, so editors
+// that know only it keep working.
+TEST(OpenRequestFormat, CarriesLinesInTheSecondFormOnly)
+{
+    EXPECT_EQ(kTwoFiles, "tallo-open/1\0" "2\0" "/a b.html\0" "/x/\xff.htm\0"s);
+    const TOpenRequest withLines{{"/a.html", "/b.html"}, {12, 0}};
+    EXPECT_EQ(EncodeOpenRequest(withLines), "tallo-open/2\0" "2\0" "/a.html\0" "12\0" "/b.html\0" "0\0"s);
+    const struct {
+        const char* name;
+        std::string bytes;
+        TRequestState state;
+        std::vector<int> lines;
+    } cases[] = {
+        {"paths only", kTwoFiles, TRequestState::Complete, {}},
+        {"lines", EncodeOpenRequest(withLines), TRequestState::Complete, {12, 0}},
+        {"line not yet arrived", "tallo-open/2\0" "1\0" "/a.html\0" "1"s, TRequestState::Incomplete, {}},
+        {"line missing", "tallo-open/2\0" "1\0" "/a.html\0"s, TRequestState::Incomplete, {}},
+        {"line not a number", "tallo-open/2\0" "1\0" "/a.html\0" "x\0"s, TRequestState::Invalid, {}},
+        {"negative line", "tallo-open/2\0" "1\0" "/a.html\0" "-3\0"s, TRequestState::Invalid, {}},
+        {"empty line", "tallo-open/2\0" "1\0" "/a.html\0" "\0"s, TRequestState::Invalid, {}},
+        {"huge line", "tallo-open/2\0" "1\0" "/a.html\0" "99999999999\0"s, TRequestState::Invalid, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TOpenRequest request;
+        EXPECT_EQ(DecodeOpenRequest(c.bytes, request), c.state);
+        if (c.state == TRequestState::Complete) EXPECT_EQ(request.Lines, c.lines);
+    }
 }
 
 class InstanceSocket : public testing::Test {
@@ -211,6 +241,7 @@ struct CommandLineCase {
     std::vector<std::string> files;
     bool error;
     TInformation information = TInformation::None;
+    std::vector<int> lines = {};  // empty: none named
 };
 
 class CommandLineParsing : public testing::TestWithParam<CommandLineCase> {};
@@ -223,6 +254,7 @@ TEST_P(CommandLineParsing, Parses)
     EXPECT_EQ(parsed.Files, c.files);
     EXPECT_EQ(!parsed.Error.empty(), c.error);
     EXPECT_EQ(parsed.Information, c.information);
+    if (!c.error) EXPECT_EQ(parsed.Lines, c.lines.empty() ? std::vector<int>(c.files.size(), 0) : c.lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -236,7 +268,14 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandLineCase{"UnknownOption", {"--bogus", "a.html"}, false, {"a.html"}, true},
                     CommandLineCase{"Help", {"-h", "a.html"}, false, {"a.html"}, false, TInformation::Usage},
                     CommandLineCase{"Version", {"--version"}, false, {}, false, TInformation::Version},
-                    CommandLineCase{"VersionAfterEndIsAFile", {"--", "--version"}, false, {"--version"}, false}),
+                    CommandLineCase{"VersionAfterEndIsAFile", {"--", "--version"}, false, {"--version"}, false},
+                    CommandLineCase{"LineBeforeAFile", {"+12", "a.html", "b.html"}, false, {"a.html", "b.html"},
+                                    false, TInformation::None, {12, 0}},
+                    CommandLineCase{"PlusNotDigitsIsAFile", {"+x", "+"}, false, {"+x", "+"}, false},
+                    CommandLineCase{"PlusAfterEndIsAFile", {"--", "+3"}, false, {"+3"}, false},
+                    CommandLineCase{"LineZero", {"+0", "a.html"}, false, {"a.html"}, true},
+                    CommandLineCase{"LineTooLarge", {"+99999999999", "a.html"}, false, {"a.html"}, true},
+                    CommandLineCase{"LineWithoutFile", {"a.html", "+4"}, false, {"a.html"}, true}),
     [](const auto& info) { return info.param.name; });
 
 TEST(AbsolutePath, ResolvesAgainstTheFolder)

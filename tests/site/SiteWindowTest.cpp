@@ -1,6 +1,8 @@
 // The site window offscreen against pyftpdlib on 127.0.0.1: a site made from a folder, its statuses,
-// a publish, a conflict answered both ways, and a file on the server opened in a stand-in editor
-// (a listener on the instance socket), saved and put back, once over a server copy changed meanwhile.
+// a publish, a conflict answered both ways, a link problem opened at its line, and a file on the server
+// opened in a stand-in editor (a listener on the instance socket), saved and put back, once over a
+// server copy changed meanwhile; publish on save, the server's folders made, renamed and deleted as
+// answered, and closing during a publish.
 
 #include "desktop/InstanceProtocol.h"
 #include "site/widget/PublishQueue.h"
@@ -12,8 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -73,6 +77,11 @@ public:
         const std::lock_guard lock(mutex_);
         return opened_;
     }
+    std::vector<int> Lines()
+    {
+        const std::lock_guard lock(mutex_);
+        return lines_;
+    }
 
 private:
     void Serve()
@@ -92,6 +101,7 @@ private:
                 SendOpenReply(fd);
                 const std::lock_guard lock(mutex_);
                 opened_.insert(opened_.end(), reader.Request().Paths.begin(), reader.Request().Paths.end());
+                lines_.insert(lines_.end(), reader.Request().Lines.begin(), reader.Request().Lines.end());
             }
             ::close(fd);
         }
@@ -102,6 +112,7 @@ private:
     std::thread thread_;
     std::mutex mutex_;
     std::vector<std::string> opened_;
+    std::vector<int> lines_;
 };
 
 class SiteWindowTest : public testing::Test {
@@ -155,6 +166,20 @@ protected:
         return found.isEmpty() ? QStringLiteral("(not listed)") : found.front()->text(1);
     }
 
+    QTreeWidgetItem* Row(QTreeWidget* tree, const QString& name) const
+    {
+        const auto found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+
+    void Trigger(const QString& text)
+    {
+        for (QAction* action : window_->findChildren<QAction*>())
+            if (action->text() == text)
+                return action->trigger();
+        ADD_FAILURE() << "no action " << text.toStdString();
+    }
+
     void PublishAll()
     {
         window_->Publish(TPublishScope::All);
@@ -181,6 +206,10 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
     ASSERT_EQ(window_->ProblemList->topLevelItemCount(), 1);
     EXPECT_EQ(window_->ProblemList->topLevelItem(0)->text(0), "about.html");
     EXPECT_EQ(window_->ProblemList->topLevelItem(0)->text(1), "2");
+    emit window_->ProblemList->itemActivated(window_->ProblemList->topLevelItem(0), 0);
+    ASSERT_TRUE(WaitFor([&] { return !editor_->Opened().empty(); }));
+    EXPECT_EQ(editor_->Opened(), std::vector<std::string>{(Site() / "about.html").string()});
+    EXPECT_EQ(editor_->Lines(), std::vector<int>{2});
 
     PublishAll();
     EXPECT_TRUE(platform_.MessageTexts(MessageKind::Plain).back().startsWith("2 sent, 0 removed, 0 failed."));
@@ -243,6 +272,105 @@ TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedBut
     struct stat info {};
     ASSERT_EQ(::stat((cache_ + "/tallo").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST_F(SiteWindowTest, ThePagesOpenedFromTheWindowArePublishedOnSaveOnlyWhenSwitchedOn)
+{
+    MakeSite();
+    PublishAll();
+    emit window_->SiteTree->itemActivated(Row(window_->SiteTree, "index.html"), 0);
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 1; }));
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on);
+        window_->SetPublishOnSave(on);
+        const std::string saved = on ? "saved with publish on save\n" : "saved without\n";
+        WriteFile(Site() / "index.html", saved);  // the editor saves
+        if (on) {
+            ASSERT_TRUE(WaitFor([&] { return ReadFile(Remote() / "index.html") == saved; }));
+            ASSERT_TRUE(Idle());
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            window_->Refresh();
+            ASSERT_TRUE(Idle());
+            EXPECT_EQ(StatusOf("index.html"), "changed");
+            EXPECT_NE(ReadFile(Remote() / "index.html"), saved);
+        }
+    }
+}
+
+TEST_F(SiteWindowTest, TheServersFoldersAreMadeRenamedAndDeletedOnlyAsAnswered)
+{
+    WriteFile(Remote() / "news.html", "news");
+    MakeSite();
+    const auto name = [this](const QString& text) {
+        platform_.AnswerModal([text](QDialog& dialog) {
+            dynamic_cast<QInputDialog&>(dialog).setTextValue(text);
+            return int(QDialog::Accepted);
+        });
+    };
+    const struct {
+        const char* name;
+        QString select;  // the server row chosen first; empty: none
+        QString action;
+        std::function<void()> answer;
+        std::vector<std::string> present, absent;
+        std::size_t errors = 0;
+    } cases[] = {
+        {"new folder", "", "&New Folder...", [&] { name("made"); }, {"made"}, {}},
+        {"new folder cancelled", "", "&New Folder...", [&] { platform_.RejectNextModal(); }, {}, {""}},
+        {"a name reaching out", "news.html", "Re&name...", [&] { name("../escaped.html"); }, {"news.html"},
+         {"../escaped.html"}, 1},
+        {"rename", "news.html", "Re&name...", [&] { name("renamed.html"); }, {"renamed.html"}, {"news.html"}},
+        {"delete declined", "renamed.html", "&Delete...", [&] { platform_.confirmAnswers.push_back(false); },
+         {"renamed.html"}, {}},
+        {"delete", "renamed.html", "&Delete...", [&] { platform_.confirmAnswers.push_back(true); }, {},
+         {"renamed.html"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform_.ClearRecords();
+        const std::size_t entries = std::distance(fs::directory_iterator(Remote()), fs::directory_iterator());
+        window_->ServerTree->setCurrentItem(c.select.isEmpty() ? nullptr : Row(window_->ServerTree, c.select));
+        ASSERT_EQ(window_->ServerTree->currentItem() != nullptr, !c.select.isEmpty());
+        c.answer();
+        Trigger(c.action);
+        ASSERT_TRUE(Idle());
+        for (const std::string& path : c.present) EXPECT_TRUE(fs::exists(Remote() / path)) << path;
+        for (const std::string& path : c.absent)
+            if (path.empty())
+                EXPECT_EQ(std::distance(fs::directory_iterator(Remote()), fs::directory_iterator()), entries);
+            else
+                EXPECT_FALSE(fs::exists(Remote() / path)) << path;
+        EXPECT_EQ(platform_.MessageTexts(MessageKind::Error).size(), c.errors);
+    }
+}
+
+// The server stops mid-publish (paused), so the publish is surely running when the window closes.
+TEST_F(SiteWindowTest, ClosingDuringAPublishAsksAndCancellingLeavesNoHalfFile)
+{
+    MakeSite();
+    const std::string big(32 << 20, 'B');
+    WriteFile(Site() / "big.bin", big);
+    window_->Refresh();
+    ASSERT_TRUE(Idle());
+    window_->show();
+    window_->Publish(TPublishScope::All);
+    ASSERT_TRUE(WaitFor([&] { return window_->Queue->RowPercent("big.bin") >= 0; }));
+    server_->Pause();
+    platform_.confirmAnswers = {false, true};
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(window_->Busy());
+    // The server goes on a moment later: a cancel does not yet end every wait on a silent server.
+    std::thread late([this] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        server_->Resume();
+    });
+    EXPECT_TRUE(window_->close());
+    late.join();
+    EXPECT_EQ(platform_.MessageTexts(MessageKind::Confirm).size(), 2u);
+    for (const auto& entry : fs::directory_iterator(Remote()))
+        if (entry.path().filename() == "big.bin") EXPECT_EQ(fs::file_size(entry.path()), big.size());
+        else EXPECT_FALSE(entry.path().filename().string().starts_with(".tallo-part-")) << entry.path();
 }
 
 }  // namespace

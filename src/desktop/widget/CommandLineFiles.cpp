@@ -5,6 +5,7 @@
 
 #include "platform/NativePath.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -51,10 +52,15 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& arguments, co
     TOpenRequest request;
     for (const std::string& file : commandLine.Files)
         request.Paths.push_back(AbsolutePath(file, folder));
+    // Only a start that names lines needs the second form of the request.
+    if (std::any_of(commandLine.Lines.begin(), commandLine.Lines.end(), [](int line) { return line > 0; }))
+        request.Lines = commandLine.Lines;
     if (!request.Paths.empty() && !commandLine.NewWindow &&
         HandOver(socketPath, request, kHandOverMilliseconds) == THandOver::Done)
         return 0;
-    for (const std::string& path : request.Paths)
-        start.Files << PathFromNative(path);
+    for (std::size_t i = 0; i < request.Paths.size(); ++i) {
+        start.Files << PathFromNative(request.Paths[i]);
+        start.Lines << commandLine.Lines[i];
+    }
     return std::nullopt;
 }

@@ -9,6 +9,7 @@
 
 struct TStartFiles {
     QStringList Files;  // absolute paths, in the order given, every byte kept (PathFromNative)
+    QList<int> Lines;   // one per file: the line to show (from 1), 0 where none was named
 };
 
 // "--help" and "--version" answered from the raw arguments before Qt starts, so that they need no

@@ -1,21 +1,32 @@
 #include "desktop/widget/DesktopSession.h"
 
+#include "app/MainU.h"
+#include "app/UHTML.h"
+#include "base/FileWrites.h"
+#include "desktop/InstanceProtocol.h"
+#include "desktop/RecoveryFolder.h"
 #include "desktop/widget/FileChangeWatch.h"
 #include "desktop/widget/FileDrops.h"
-#include "desktop/InstanceProtocol.h"
-#include "app/MainU.h"
 #include "desktop/widget/RecoveryCopies.h"
 #include "desktop/widget/SingleInstance.h"
-#include "base/FileWrites.h"
-#include "desktop/RecoveryFolder.h"
+#include "editor/control/EditorModel.h"
+#include "editor/widget/CodeMemo.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
 // How often files that arrived while a dialog was open look again.
 constexpr int kDialogRetryMilliseconds = 250;
+
+// The caret at the start of the line (the last one when the page is shorter), scrolled into view.
+void PutCaretOnLine(TCodeMemo& editor, int line)
+{
+    const int index = std::clamp(line, 1, editor.LineCount()) - 1;
+    editor.SetSelectionStart(static_cast<int>(editor.Model().CharIndexOf(TTextPosition{index, 0})));
+}
 
 }  // namespace
 
@@ -25,7 +36,8 @@ TDesktopSession::TDesktopSession(TForm1& mainWindow, std::unique_ptr<TRecoveryCo
 {
     connect(&mainWindow, &TForm1::DocumentCreated, this, &TDesktopSession::Attach);
     if (instance_)
-        connect(instance_.get(), &TSingleInstance::FilesRequested, this, &TDesktopSession::OpenFiles);
+        connect(instance_.get(), &TSingleInstance::FilesRequested, this,
+                [this](const QStringList& files, const QList<int>& lines) { OpenFiles(files, lines); });
     new TFileDrops(mainWindow, [this](const QStringList& files) { OpenFiles(files); });
     // Coming back to the editor from another program counts as activating the page in front.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -50,18 +62,22 @@ void TDesktopSession::Attach(TForm2* document)
         recovery_->Attach(*document);
 }
 
-void TDesktopSession::Start(const QStringList& files)
+void TDesktopSession::Start(const QStringList& files, const QList<int>& lines)
 {
     if (recovery_)
         recovery_->OfferLeftovers(mainWindow_);
     started_ = true;
-    pending_ = files + pending_;
+    const QList<PendingFile> waiting = std::exchange(pending_, {});
+    for (qsizetype i = 0; i < files.size(); ++i)
+        pending_.append({files[i], i < lines.size() ? lines[i] : 0});
+    pending_ += waiting;
     OpenPending();
 }
 
-void TDesktopSession::OpenFiles(const QStringList& files)
+void TDesktopSession::OpenFiles(const QStringList& files, const QList<int>& lines)
 {
-    pending_ += files;
+    for (qsizetype i = 0; i < files.size(); ++i)
+        pending_.append({files[i], i < lines.size() ? lines[i] : 0});
     // Not inside the drop or socket event that brought them: opening may show an error box.
     QTimer::singleShot(0, this, &TDesktopSession::OpenPending);
 }
@@ -74,10 +90,31 @@ void TDesktopSession::OpenPending()
         QTimer::singleShot(kDialogRetryMilliseconds, this, &TDesktopSession::OpenPending);
         return;
     }
-    const QStringList files = std::exchange(pending_, {});
+    const QList<PendingFile> files = std::exchange(pending_, {});
     Raise();
-    for (const QString& file : files)
-        mainWindow_.OpenPage(file);
+    for (const PendingFile& file : files) {
+        if (file.Line > 0)
+            OpenAtLine(file.Path, file.Line);
+        else
+            mainWindow_.OpenPage(file.Path);
+    }
+}
+
+void TDesktopSession::OpenAtLine(const QString& file, int line)
+{
+    TForm2* page = nullptr;
+    for (TForm2* document : mainWindow_.Documents()) {
+        if (document->FileName == file) {
+            page = document;
+            break;
+        }
+    }
+    if (page)
+        page->BringToFront();
+    else
+        page = mainWindow_.OpenPage(file);
+    if (page)
+        PutCaretOnLine(*page->CodeMemo1, line);
 }
 
 void TDesktopSession::CheckActiveDocument()

@@ -23,11 +23,12 @@ public:
     ~TDesktopSession() override;
 
     // Once the main window is shown: offers the copies a crashed run left, then opens the files.
-    // Files asked for before this wait for it.
-    void Start(const QStringList& files);
+    // Files asked for before this wait for it. lines: as for OpenFiles.
+    void Start(const QStringList& files, const QList<int>& lines = {});
     // Opens files as File, Open does and brings the main window to the front; waits while a
-    // dialog is open.
-    void OpenFiles(const QStringList& files);
+    // dialog is open. lines: empty, or one per file: the line (from 1) the caret goes to, 0 for
+    // none. A file with a line that is open already is brought to the front instead of opened again.
+    void OpenFiles(const QStringList& files, const QList<int>& lines = {});
 
     TRecoveryCopies* Recovery() const { return recovery_.get(); }
 
@@ -36,10 +37,16 @@ private:
     void OpenPending();
     void CheckActiveDocument();
     void Raise();
+    void OpenAtLine(const QString& file, int line);
+
+    struct PendingFile {
+        QString Path;
+        int Line = 0;
+    };
 
     TForm1& mainWindow_;
     std::unique_ptr<TRecoveryCopies> recovery_;
     std::unique_ptr<TSingleInstance> instance_;
-    QStringList pending_;
+    QList<PendingFile> pending_;
     bool started_ = false;
 };

@@ -72,9 +72,11 @@ void TSingleInstance::ReadFrom(int fd)
     QStringList paths;
     for (const std::string& path : reader.Request().Paths)
         paths << PathFromNative(path);
+    const std::vector<int>& requested = reader.Request().Lines;
+    const QList<int> lines(requested.begin(), requested.end());
     SendOpenReply(fd);
     Drop(fd);
-    emit FilesRequested(paths);
+    emit FilesRequested(paths, lines);
 }
 
 void TSingleInstance::Drop(int fd)

@@ -1,6 +1,6 @@
 #pragma once
 // The listening end of the one-editor-per-user socket in the running editor: requests from later
-// starts arrive through the event loop and come out as lists of files to open.
+// starts arrive through the event loop and come out as lists of files to open, with the lines to show.
 
 #include "desktop/InstanceProtocol.h"
 
@@ -19,7 +19,8 @@ public:
     ~TSingleInstance() override;
 
 signals:
-    void FilesRequested(const QStringList& paths);
+    // lines: one per path (from 1, 0 where none), or empty when the request named none.
+    void FilesRequested(const QStringList& paths, const QList<int>& lines);
 
 private:
     struct Connection;

@@ -21,13 +21,33 @@ std::string EditorProgram()
     return beside.isExecutable() ? beside.filePath().toStdString() : std::string("tallo");
 }
 
-TEditorStart OpenInEditor(const std::vector<std::string>& paths)
+namespace {
+
+TEditorStart HandOverOrStart(const TOpenRequest& request)
 {
-    if (HandOver(DefaultInstanceSocketPath(), TOpenRequest{paths}, kHandOverMilliseconds) == THandOver::Done)
+    if (HandOver(DefaultInstanceSocketPath(), request, kHandOverMilliseconds) == THandOver::Done)
         return TEditorStart::HandedOver;
-    QStringList arguments{QStringLiteral("--")};
-    for (const std::string& path : paths)
-        arguments << QFile::decodeName(QByteArray::fromStdString(path));
+    // The paths are absolute, so none reads as an option; "--" would make a "+LINE" after it a file.
+    QStringList arguments;
+    if (request.Lines.empty())
+        arguments << QStringLiteral("--");
+    for (std::size_t i = 0; i < request.Paths.size(); ++i) {
+        if (i < request.Lines.size() && request.Lines[i] > 0)
+            arguments << QStringLiteral("+%1").arg(request.Lines[i]);
+        arguments << QFile::decodeName(QByteArray::fromStdString(request.Paths[i]));
+    }
     return QProcess::startDetached(QString::fromStdString(EditorProgram()), arguments) ? TEditorStart::Started
                                                                                        : TEditorStart::Failed;
+}
+
+}  // namespace
+
+TEditorStart OpenInEditor(const std::vector<std::string>& paths)
+{
+    return HandOverOrStart(TOpenRequest{paths, {}});
+}
+
+TEditorStart OpenInEditorAtLine(const std::string& path, int line)
+{
+    return HandOverOrStart(TOpenRequest{{path}, {line}});
 }

@@ -12,8 +12,8 @@
 #include "site/widget/SiteJobs.h"
 
 #include <QFile>
-#include <QInputDialog>
 #include <QFileSystemWatcher>
+#include <QInputDialog>
 #include <QTreeWidget>
 #include <ctime>
 #include <filesystem>
@@ -24,6 +24,27 @@ std::string ParentOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// A name for a file or folder on the server, asked through the platform; none when cancelled or
+// left unchanged. A name that would reach into another folder is refused, saying why.
+std::optional<std::string> AskName(QWidget* parent, const QString& caption, const QString& label,
+                                   const QString& initial)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(label);
+    dialog.setTextValue(initial);
+    if (platform().ExecModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    const QString name = dialog.textValue();
+    if (name.isEmpty() || name == initial)
+        return std::nullopt;
+    if (name.contains(QLatin1Char('/')) || name == QStringLiteral(".") || name == QStringLiteral("..")) {
+        platform().ShowError(QStringLiteral("\"%1\" is no name for a file or folder.").arg(name));
+        return std::nullopt;
+    }
+    return name.toStdString();
 }
 
 }  // namespace
@@ -183,10 +204,13 @@ void TSiteWindow::PutBack(const std::string& localPath, bool overwriteChanged)
         });
 }
 
-void TSiteWindow::OpenInEditorLater(std::vector<std::string> paths)
+void TSiteWindow::OpenInEditorLater(std::vector<std::string> paths, int line)
 {
     auto started = std::make_shared<TEditorStart>(TEditorStart::Failed);
-    jobs_->Start([paths = std::move(paths), started] { *started = OpenInEditor(paths); },
+    jobs_->Start(
+        [paths = std::move(paths), line, started] {
+            *started = line > 0 && paths.size() == 1 ? OpenInEditorAtLine(paths.front(), line) : OpenInEditor(paths);
+        },
                  [started](std::exception_ptr) {
                      if (*started == TEditorStart::Failed)
                          platform().ShowError(QStringLiteral("The editor could not be started: ") +
@@ -250,11 +274,8 @@ void TSiteWindow::NewFolderClick()
             at = RemotePath(site_->RemoteFolder(*profile), "");
     if (!isFolder)
         at = ParentOf(at);
-    bool confirmed = false;
-    const QString name = QInputDialog::getText(this, QStringLiteral("New Folder"), QStringLiteral("&Name:"),
-                                               QLineEdit::Normal, QString(), &confirmed);
-    if (confirmed && !name.isEmpty())
-        MakeRemoteFolder(at == "." ? name.toStdString() : at + "/" + name.toStdString());
+    if (const auto name = AskName(this, QStringLiteral("New Folder"), QStringLiteral("&Name:"), QString()))
+        MakeRemoteFolder(at == "." ? *name : at + "/" + *name);
 }
 
 void TSiteWindow::RenameClick()
@@ -264,13 +285,11 @@ void TSiteWindow::RenameClick()
     if (!item)
         return;
     const std::string from = CurrentServerPath(isFolder);
-    bool confirmed = false;
-    const QString name = QInputDialog::getText(this, QStringLiteral("Rename"), QStringLiteral("&New name:"),
-                                               QLineEdit::Normal, item->text(0), &confirmed);
-    if (!confirmed || name.isEmpty() || name == item->text(0))
+    const auto name = AskName(this, QStringLiteral("Rename"), QStringLiteral("&New name:"), item->text(0));
+    if (!name)
         return;
     const std::string parent = ParentOf(from);
-    RenameRemote(from, parent == "." ? name.toStdString() : parent + "/" + name.toStdString());
+    RenameRemote(from, parent == "." ? *name : parent + "/" + *name);
 }
 
 void TSiteWindow::DeleteClick()

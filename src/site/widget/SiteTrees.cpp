@@ -279,7 +279,8 @@ void TSiteWindow::ServerItemActivated(QTreeWidgetItem* item)
 void TSiteWindow::ProblemActivated(QTreeWidgetItem* item)
 {
     if (site_)
-        OpenInEditorLater({site_->Folder() + "/" + item->data(0, kPathRole).toString().toStdString()});
+        OpenInEditorLater({site_->Folder() + "/" + item->data(0, kPathRole).toString().toStdString()},
+                          item->data(0, kLineRole).toInt());
 }
 
 std::set<std::string> TSiteWindow::SelectedSitePaths() const

@@ -128,7 +128,8 @@ private:
     void WatchedFileChanged(const QString& path);
     void PutBack(const std::string& localPath, bool overwriteChanged);
     void RecordSiteFile(const TFetchedFile& file);
-    void OpenInEditorLater(std::vector<std::string> paths);
+    // line: where the caret goes in the one page given (from 1); 0: none.
+    void OpenInEditorLater(std::vector<std::string> paths, int line = 0);
     void RemoteOperation(std::function<void(TRemoteSession&)> operation, const QString& doneText);
 
     TSessionOptions SessionOptions() const;

@@ -250,9 +250,20 @@ std::string RealFtpServer::Log() const
     return exitNote_ + (log.empty() ? "(no output)" : log);
 }
 
+void RealFtpServer::Pause()
+{
+    if (pid_ > 0) ::kill(pid_, SIGSTOP);
+}
+
+void RealFtpServer::Resume()
+{
+    if (pid_ > 0) ::kill(pid_, SIGCONT);
+}
+
 RealFtpServer::~RealFtpServer()
 {
     if (pid_ > 0) {
+        ::kill(pid_, SIGCONT);  // a paused server could not end on SIGTERM
         ::kill(pid_, SIGTERM);
         int status = 0;
         auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);

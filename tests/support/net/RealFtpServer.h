@@ -34,6 +34,10 @@ public:
     // A writable directory below the log-in directory, as named in CWD, and where it is on disk.
     std::string UploadDirectory() const { return "upload"; }
     std::string UploadPath() const { return root_ + "/upload"; }
+    // Stops the server where it is, so a transfer stalls mid-way, and lets it go on (pyftpdlib only:
+    // vsftpd serves each connection from a process of its own).
+    void Pause();
+    void Resume();
 
 private:
     RealFtpServer(FtpServerKind kind, std::string root, FtpServerOptions options);
