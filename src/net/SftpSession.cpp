@@ -43,30 +43,30 @@ void TSftpSession::Abort()
     if (const std::shared_ptr<State> state = CurrentState()) AbortSftpWorker(*state, TSftpAbortReason::Cancel);
 }
 
-void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPath)
+std::shared_ptr<TSftpSession::State> TSftpSession::StartWorker(std::function<void(State&)> work)
 {
     Close();
     auto state = std::make_shared<State>();
-    {
-        std::lock_guard guard(stateLock_);
-        state_ = state;
-    }
-    std::thread([state, target, localPath, knownHosts = TKnownHostsFiles{knownHostsPath_, OpenSshKnownHostsPath()}] {
-        RunSftpUpload(*state, target, localPath, knownHosts);
-    }).detach();
+    std::thread worker([state, work = std::move(work)] { work(*state); });
+    std::lock_guard guard(stateLock_);
+    state_ = state;
+    worker_ = std::move(worker);
+    return state;
+}
+
+void TSftpSession::Upload(const TSftpTarget& target, const std::string& localPath)
+{
+    const TKnownHostsFiles knownHosts{knownHostsPath_, OpenSshKnownHostsPath()};
+    const std::shared_ptr<State> state = StartWorker(
+        [target, localPath, knownHosts](State& shared) { RunSftpUpload(shared, target, localPath, knownHosts); });
     Await(*state, TAbortWait::Leave);
 }
 
 void TSftpSession::Open(const TSftpTarget& target)
 {
-    Close();
-    auto state = std::make_shared<State>();
-    {
-        std::lock_guard guard(stateLock_);
-        state_ = state;
-    }
-    std::thread([state, target, knownHosts = TKnownHostsFiles{knownHostsPath_, OpenSshKnownHostsPath()}] { RunSftpConnection(*state, target, knownHosts); })
-        .detach();
+    const TKnownHostsFiles knownHosts{knownHostsPath_, OpenSshKnownHostsPath()};
+    const std::shared_ptr<State> state =
+        StartWorker([target, knownHosts](State& shared) { RunSftpConnection(shared, target, knownHosts); });
     Await(*state, TAbortWait::Leave);
 }
 
@@ -88,11 +88,17 @@ void TSftpSession::Run(TTransferStep step, const std::function<void(TSftpConnect
 void TSftpSession::Close()
 {
     std::shared_ptr<State> state;
+    std::thread worker;
     {
         std::lock_guard guard(stateLock_);
         state.swap(state_);
+        worker.swap(worker_);
     }
-    if (state) CloseSftpWorker(*state);
+    if (!state) return;
+    // The worker keeps its state alive by itself; only libssh, torn down when the process ends, must
+    // not be left in use.
+    if (CloseSftpWorker(*state) == TSftpWorkerRelease::Join) worker.join();
+    else worker.detach();
 }
 
 void TSftpSession::Await(State& stateRef, TAbortWait abortWait)

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 struct ssh_session_struct;
 struct sftp_session_struct;
@@ -81,7 +82,9 @@ public:
     // is thrown here. After an abort or a lost connection the session must be opened again.
     void Run(TTransferStep step, const std::function<void(TSftpConnection&)>& job);
     bool IsOpen() const;
-    // Disconnects (on the worker, without waiting).
+    // Disconnects. Returns once the worker is done with every libssh object, so nothing of libssh is
+    // still in use when the caller or the process goes on to end; a worker aborted before it made any
+    // (in a slow name look-up) is left to finish on its own.
     void Close();
 
     struct State;
@@ -91,9 +94,12 @@ private:
     // Waits for the worker's request, answering its host-key question; throws its failure.
     void Await(State& state, TAbortWait abortWait);
     std::shared_ptr<State> CurrentState() const;
+    // Closes what runs, then starts work on a worker of its own.
+    std::shared_ptr<State> StartWorker(std::function<void(State&)> work);
 
     mutable std::mutex stateLock_;  // Abort may come from another thread
     std::shared_ptr<State> state_;
+    std::thread worker_;  // runs on state_; guarded by stateLock_
     std::string knownHostsPath_;
 };
 

@@ -56,6 +56,15 @@ std::string HostForMessages(const TSftpTarget& target)
     return (literalV6 ? "[" + host + "]" : host) + ":" + std::to_string(target.Port);
 }
 
+// A closed session no longer waits for its worker unless the worker uses libssh: past that point it
+// must make none.
+void ClaimLibssh(State& state)
+{
+    std::lock_guard guard(state.lock);
+    if (state.closing) throw ESftpError(TTransferStep::Connect, "Aborted");
+    state.usesLibssh = true;
+}
+
 // Abort shuts the connection down through a descriptor of its own: libssh may close its descriptor at
 // any time, and the number may then name another file of the process.
 void PublishSocket(State& state, int fd)
@@ -168,7 +177,7 @@ TTrustAnswer AskAboutHostKey(State& state, THostKeyQuestion question)
     std::unique_lock guard(state.lock);
     state.question = std::move(question);
     state.changed.notify_all();
-    state.changed.wait(guard, [&] { return state.answer.has_value() || Aborted(state); });
+    state.changed.wait(guard, [&] { return state.answer.has_value() || Aborted(state) || state.closing; });
     return state.answer.value_or(TTrustAnswer::Refuse);
 }
 
@@ -350,7 +359,12 @@ public:
         sftp_.reset();
         if (session_) ssh_disconnect(session_.get());
         session_.reset();
-        if (ownSocket_ >= 0) close(ownSocket_);
+        // libssh leaves a descriptor it was given open, or may close it; by then the number may name
+        // another file of the process, so it is closed only while it still names this connection.
+        struct stat now {};
+        if (ownSocket_ >= 0 && fstat(ownSocket_, &now) == 0 && now.st_dev == socketFile_.st_dev &&
+            now.st_ino == socketFile_.st_ino)
+            close(ownSocket_);
     }
 
     TSftpConnection Connection()
@@ -368,10 +382,11 @@ public:
         if (knownHosts.Own.empty())
             throw ESftpError(TTransferStep::Secure, "No home folder was found to keep the servers' keys in");
         ownSocket_ = ConnectSocket(state_, target);
+        fstat(ownSocket_, &socketFile_);
+        ClaimLibssh(state_);
         session_.reset(ssh_new());
         if (!session_) throw ESftpError(TTransferStep::Connect, "Out of memory");
         SetUpSession(session_.get(), target, ownSocket_, knownHosts);
-        ownSocket_ = -1;  // libssh closes it from here on
         if (ssh_connect(session_.get()) != SSH_OK) throw ESftpError(TTransferStep::Connect, ssh_get_error(session_.get()));
         VerifyHostKey(state_, session_.get(), target, knownHosts);
         LogIn(state_, session_.get(), target);
@@ -386,6 +401,7 @@ public:
 private:
     State& state_;
     int ownSocket_ = -1;
+    struct stat socketFile_ {};  // tells the connection from a file that later got its number
     std::unique_ptr<ssh_session_struct, SessionFree> session_;
     std::unique_ptr<sftp_session_struct, SftpFree> sftp_;
 };
@@ -468,11 +484,12 @@ void PostSftpJob(State& state, TTransferStep step, std::function<void(TSftpConne
     state.changed.notify_all();
 }
 
-void CloseSftpWorker(State& state)
+TSftpWorkerRelease CloseSftpWorker(State& state)
 {
     std::lock_guard guard(state.lock);
     state.closing = true;
     state.changed.notify_all();
+    return state.usesLibssh ? TSftpWorkerRelease::Join : TSftpWorkerRelease::Detach;
 }
 
 void AbortSftpWorker(State& state, TSftpAbortReason reason)

@@ -35,6 +35,7 @@ struct TSftpSession::State {
     std::string message;
     std::function<void(TSftpConnection&)> job;  // the next job for an open connection
     bool closing = false;
+    bool usesLibssh = false;  // the worker made libssh objects (or is about to); Close then waits for it
 };
 
 // The known-hosts files a server's key is looked up in. New keys the user trusts go into Own only.
@@ -50,7 +51,9 @@ void RunSftpUpload(TSftpSession::State& state, const TSftpTarget& target, const 
 // Opens the connection, then runs posted jobs until closed, aborted or the connection is lost.
 void RunSftpConnection(TSftpSession::State& state, const TSftpTarget& target, const TKnownHostsFiles& knownHosts);
 void PostSftpJob(TSftpSession::State& state, TTransferStep step, std::function<void(TSftpConnection&)> job);
-void CloseSftpWorker(TSftpSession::State& state);
+enum class TSftpWorkerRelease { Join, Detach };
+// Tells the worker to end; Join when it has libssh objects to let go of first, Detach when it never will.
+TSftpWorkerRelease CloseSftpWorker(TSftpSession::State& state);
 
 void AbortSftpWorker(TSftpSession::State& state, TSftpAbortReason reason);
 std::optional<THostKeyQuestion> TakeHostKeyQuestion(TSftpSession::State& state);

@@ -219,11 +219,11 @@ TEST(SftpAbort, NeverTouchesADescriptorNumberTheWorkerNoLongerOwns)
     // Once the worker is connected, its descriptor number is made to name another socket, as when libssh
     // closes it and the process opens something else under that number. That socket stays open here as
     // well, so only a shutdown (not libssh closing the number) reaches its other end.
+    const std::string work = MakeTempDirectory("tallo-sftp-abort-");
+    TSftpSession session(work + "/known_hosts");
     int other[2] = {-1, -1};
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, other), 0);
     TFileDescriptor otherSocket(other[0]), otherEnd(other[1]);
-    const std::string work = MakeTempDirectory("tallo-sftp-abort-");
-    TSftpSession session(work + "/known_hosts");
     bool replaced = false;
     SetMessagePump([&] {
         pollfd pending{silent.Get(), POLLIN, 0};
@@ -241,7 +241,29 @@ TEST(SftpAbort, NeverTouchesADescriptorNumberTheWorkerNoLongerOwns)
     pollfd touched{otherEnd.Get(), POLLIN, 0};
     EXPECT_EQ(::poll(&touched, 1, 200), 0) << "the abort shut down a socket that was not the worker's";
     RemoveTree(work);
-    // Closing the other socket lets the worker, still waiting in libssh on that number, come to its end.
+    // Closing the other socket (before the session, which waits for its worker) lets the worker, still
+    // waiting in libssh on that number, come to its end.
+}
+
+// libssh is torn down when the process ends: a worker still letting go of its connection then crashes
+// it. So the connection is gone by the time Close, or the session's end, returns.
+TEST_F(SftpSessionTest, TheWorkerHasLetGoOfTheConnectionWhenTheSessionCloses)
+{
+    enum class TEnd { Close, Destroy };
+    for (const TEnd end : {TEnd::Close, TEnd::Destroy}) {
+        SCOPED_TRACE(end == TEnd::Close ? "Close" : "destroyed");
+        auto session = std::make_unique<TSftpSession>(knownHosts_);
+        session->OnNewHostKey = [](const THostKeyQuestion&) { return TTrustAnswer::TrustAndRemember; };
+        session->Open(Target());
+        session->Run(TTransferStep::Directory, [](TSftpConnection&) {});
+        const int worker = DescriptorConnectedTo(server_->Port());
+        ASSERT_GE(worker, 0);
+        if (end == TEnd::Close) session->Close();
+        else session.reset();
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        EXPECT_NE(::getpeername(worker, reinterpret_cast<sockaddr*>(&peer), &length), 0);
+    }
 }
 
 }  // namespace
