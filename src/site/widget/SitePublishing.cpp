@@ -48,25 +48,12 @@ void TSiteWindow::Publish(TPublishScope scope, TPublishSummary summary, std::set
             pendingSaves_.insert(paths.begin(), paths.end());
         return;
     }
-    refreshing_ = true;
-    UpdateActions();
-    auto snapshot = std::make_shared<TSiteSnapshot>();
-    const TSite site = *site_;
-    const std::optional<TConnectionProfile> profile = CurrentProfile();
-    const TSessionOptions options = SessionOptions();
-    jobs_->Start(
-        [snapshot, site, profile, options, cache = linkCache_] {
-            TWindowTrustListener listener;
-            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener, cache.get());
-        },
-        [this, snapshot, scope, summary, paths](std::exception_ptr failure) {
-            refreshing_ = false;
-            UpdateActions();
-            if (failure)
-                return ReportFailure(failure);
-            ShowSnapshot(std::move(*snapshot));
-            PlanAndRun(scope, summary, paths);
-        });
+    TakeSnapshotThen([this, scope, summary, paths](std::exception_ptr failure) {
+        UpdateActions();
+        if (failure)
+            return ReportFailure(failure);
+        PlanAndRun(scope, summary, paths);
+    });
 }
 
 void TSiteWindow::PlanAndRun(TPublishScope scope, TPublishSummary summary, const std::set<std::string>& paths)

@@ -68,8 +68,22 @@ void TSiteWindow::Refresh()
         }
         return;
     }
-    refreshing_ = true;
     SummaryLabel->setText(QStringLiteral("Reading the site and the server..."));
+    TakeSnapshotThen([this](std::exception_ptr failure) {
+        if (failure) {
+            SummaryLabel->setText(QString());
+            ReportFailure(failure);
+        }
+        UpdateActions();
+        if (!pendingSaves_.empty())
+            Publish(TPublishScope::Selection, TPublishSummary::StatusBar, std::exchange(pendingSaves_, {}));
+        emit WorkDone();
+    });
+}
+
+void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure)> done)
+{
+    refreshing_ = true;
     UpdateActions();
     auto snapshot = std::make_shared<TSiteSnapshot>();
     const TSite site = *site_;
@@ -80,18 +94,11 @@ void TSiteWindow::Refresh()
             TWindowTrustListener listener;
             *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener, cache.get());
         },
-        [this, snapshot](std::exception_ptr failure) {
+        [this, snapshot, done = std::move(done)](std::exception_ptr failure) {
             refreshing_ = false;
-            if (failure) {
-                SummaryLabel->setText(QString());
-                ReportFailure(failure);
-            } else {
+            if (!failure)
                 ShowSnapshot(std::move(*snapshot));
-            }
-            UpdateActions();
-            if (!pendingSaves_.empty())
-                Publish(TPublishScope::Selection, TPublishSummary::StatusBar, std::exchange(pendingSaves_, {}));
-            emit WorkDone();
+            done(failure);
         });
 }
 

@@ -10,6 +10,8 @@
 #include "site/SiteSnapshot.h"
 
 #include <QMainWindow>
+#include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -103,6 +105,8 @@ private:
     void ProfileChosen(int index);
     void ShowHelp();
 
+    // Reads the site and the server on a worker, shows what it found, then calls done (on this thread).
+    void TakeSnapshotThen(std::function<void(std::exception_ptr failure)> done);
     void ShowSnapshot(TSiteSnapshot snapshot);
     void FillSiteTree();
     void FillServerTreeFromSite();
