@@ -404,3 +404,9 @@ void TFtpClient::Abort()
     // The control connection's wait ends too: a silent server must not hold the client.
     Cancel();
 }
+
+void TFtpClient::AbortOperation()
+{
+    HoldCancel();
+    Abort();
+}

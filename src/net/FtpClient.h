@@ -89,6 +89,9 @@ public:
     void Upload(const std::string& localPath, const std::string& remoteName);
     // Ends the wait in progress: the data connection's of an upload, and the control connection's.
     void Abort() override;
+    // Abort, kept in force for every later exchange until ReleaseCancel: the caller gives up the whole
+    // operation, however many commands it still has to send.
+    void AbortOperation();
     // One command and its whole reply (continuation lines read); returns the first line.
     std::string Transaction(const std::string& command) override;
     // One command and its whole reply, judged by nobody: no events fire. Refuses a command holding a

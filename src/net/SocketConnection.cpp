@@ -264,6 +264,18 @@ void TSocketConnection::Cancel()
     cancel_ = true;
 }
 
+void TSocketConnection::HoldCancel()
+{
+    cancelHeld_ = true;
+    cancel_ = true;
+}
+
+void TSocketConnection::ReleaseCancel()
+{
+    cancelHeld_ = false;
+    cancel_ = false;
+}
+
 TSocketConnection::LookupOutcome TSocketConnection::Resolve()
 {
     const std::string name = WithoutBrackets(Proxy.empty() ? Host : Proxy);
@@ -291,7 +303,7 @@ TSocketConnection::LookupOutcome TSocketConnection::Resolve()
     if (timedOut_)
         return LookupOutcome::TimedOut;
     if (cancel_) {
-        cancel_ = false;
+        ClearCancel();
         return LookupOutcome::Canceled;
     }
     if (lookup.ErrorCode() != 0) {
@@ -400,7 +412,7 @@ void TSocketConnection::Connect()
     // the waiting attempt, which then never ends.
     if (phase_ == TSocketPhase::Resolving || phase_ == TSocketPhase::Connecting)
         CheckError(EALREADY);
-    cancel_ = false;
+    ClearCancel();
     if (Connected())
         throw ESockError("Already connected");
     if (phase_ != TSocketPhase::Idle)
@@ -426,7 +438,7 @@ void TSocketConnection::Connect()
     if (OnConnectionFailed)
         OnConnectionFailed(*this);
     bool canceled = cancel_;
-    cancel_ = false;
+    ClearCancel();
     if (timedOut_)
         throw ESockError("Connection Timed out");
     if (canceled)
@@ -534,7 +546,7 @@ int TSocketConnection::Accept()
                     cancel_ = true;
             }
             if (cancel_) {
-                cancel_ = false;
+                ClearCancel();
                 throw ESockError(timedOut_ ? "Accepting Timed Out" : "Accepting Canceled");
             }
             if (phase_ != TSocketPhase::Incoming)
@@ -558,7 +570,7 @@ int TSocketConnection::Accept()
     remote_ = peer;
     remoteLength_ = length;
     if (cancel_) {
-        cancel_ = false;
+        ClearCancel();
         throw EAbortError("Socket send aborted");
     }
     return accepted.Release();

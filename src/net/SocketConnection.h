@@ -85,6 +85,10 @@ public:
 
     // Ends the current wait, send or read with EAbortError; any thread may call it.
     void Cancel();
+    // A cancel that outlasts the wait it ends: every later wait ends at once too, until ReleaseCancel.
+    // For a caller that gives up a whole operation of several exchanges.
+    void HoldCancel();
+    void ReleaseCancel();
     void CheckConnection();
     void Write(std::string_view text);
     void Writeln(std::string_view text);
@@ -151,9 +155,9 @@ protected:
     // Checks a failed socket call: "would block" is no error; anything else fires OnError and raises.
     void CheckError(int errnoValue);
 
-    // The cancel request that ends the current wait; operations that start afresh clear it.
+    // The cancel request that ends the current wait; operations that start afresh clear it, unless held.
     bool CancelRequested() const { return cancel_; }
-    void ClearCancel() { cancel_ = false; }
+    void ClearCancel() { cancel_ = cancelHeld_.load(); }
     // One line (as ReadLn) while the caller runs the time-out timer, e.g. over a whole reply.
     std::string ReadLineInRunningTimer();
     void SetReplyNumber(int number) { replyNumber_ = number; }
@@ -221,6 +225,7 @@ private:
 
     TSocketPhase phase_ = TSocketPhase::Idle;
     std::atomic<bool> cancel_ = false;
+    std::atomic<bool> cancelHeld_ = false;
     bool timedOut_ = false;
 
     int replyNumber_ = 0;

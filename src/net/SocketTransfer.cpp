@@ -100,7 +100,7 @@ void TSocketConnection::SendBuffer(const char* data, std::size_t length)
         }
     }
     if (cancel_) {
-        cancel_ = false;
+        ClearCancel();
         throw EAbortError("Socket send aborted");
     }
 }
@@ -140,7 +140,7 @@ std::string TSocketConnection::ReadLineInRunningTimer()
         if (line.size() >= kBufferSize)
             throw ESockError("Reply line longer than 65536 bytes");
     }
-    cancel_ = false;
+    ClearCancel();
     throw EAbortError("Socket readln aborted");
 }
 
@@ -175,7 +175,7 @@ std::string TSocketConnection::Read(std::size_t count)
         // Part of the bytes may already wait, which keeps poll() ready: sleep the slice instead.
         WaitPass(n < 0 ? POLLIN : 0, kWaitSliceMs);
     }
-    cancel_ = false;
+    ClearCancel();
     throw EAbortError("Socket send aborted");
 }
 
@@ -194,7 +194,7 @@ std::size_t TSocketConnection::ReadSome(char* into, std::size_t most)
             CheckError(errno);
         WaitPass(POLLIN, kWaitSliceMs);
     }
-    cancel_ = false;
+    ClearCancel();
     throw EAbortError(timedOut_ ? "Socket receive timed out" : "Socket receive aborted");
 }
 
@@ -251,7 +251,7 @@ void TSocketConnection::SendFile(const std::string& path)
         SendAll(buffer_, static_cast<std::size_t>(got), onPacketSent);
     }
     if (cancel_) {
-        cancel_ = false;
+        ClearCancel();
         throw EAbortError("Socket send aborted");
     }
 }
@@ -360,7 +360,7 @@ void TSocketConnection::StartTls(const std::string& hostName, const TSocketConne
         }
     }
     if (cancel_) {
-        cancel_ = false;
+        ClearCancel();
         tls_.reset();
         tlsWait_ = TTlsWait::None;
         throw EAbortError(timedOut_ ? "TLS handshake timed out" : "TLS handshake aborted");

@@ -177,7 +177,13 @@ bool TFtpRemoteSession::StillThere()
 
 void TFtpRemoteSession::Run(TTransferStep step, const std::function<void()>& operation)
 {
-    cancelled_ = false;
+    // A cancel holds until the operation it ended is over; this one starts afresh.
+    {
+        std::lock_guard lock(clientLock_);
+        cancelled_ = false;
+        if (client_)
+            client_->ReleaseCancel();
+    }
     bool fresh = false;
     try {
         if (!client_ || !client_->Connected() || (Clock::now() - lastUse_ >= std::chrono::seconds(options_.KeepAliveSeconds) && !StillThere())) {
@@ -439,16 +445,22 @@ void TFtpRemoteSession::Remove(const std::string& path)
 
 void TFtpRemoteSession::Cancel()
 {
-    cancelled_ = true;
     std::lock_guard lock(clientLock_);
+    cancelled_ = true;
     if (client_)
-        client_->Abort();
+        client_->AbortOperation();
 }
 
 void TFtpRemoteSession::Close()
 {
     if (!client_ || !client_->Connected())
         return;
+    if (cancelled_) {
+        // The user wants out: a silent server must not hold the close for its QUIT reply.
+        std::lock_guard lock(clientLock_);
+        client_.reset();
+        return;
+    }
     Announce(TTransferStep::Closing);
     try {
         client_->Disconnect();

@@ -80,7 +80,7 @@ enum class TAfterPut : std::uint8_t { Stat, Nothing };
 
 // How Put writes: SafeReplace sends to a temporary name and renames it over the target; Direct stores
 // straight under the name, for a caller that must send nothing but the one STOR (an upload to a server
-// whose user may store files but not rename them). SFTP sessions replace safely either way for now.
+// whose user may store files but not rename them); over SFTP straight to the name as well.
 enum class TPutWrite : std::uint8_t { SafeReplace, Direct };
 
 struct TSessionOptions {

@@ -135,6 +135,30 @@ void Store(TSftpConnection& connection, const std::string& localPath, const std:
         Fail(connection, TTransferStep::Send, remote);
 }
 
+// Sends to the temporary name and renames it over the target; straight to the target where no rename can.
+TReplaceMode PutSafely(TSftpConnection& connection, const std::string& localPath, const std::string& temporary,
+                       const std::string& target)
+{
+    try {
+        Store(connection, localPath, temporary);
+    } catch (...) {
+        if (ssh_is_connected(connection.Ssh))
+            sftp_unlink(connection.Sftp, temporary.c_str());
+        throw;
+    }
+    if (sftp_rename(connection.Sftp, temporary.c_str(), target.c_str()) == 0)
+        return TReplaceMode::Renamed;
+    // Plain SFTP renames only to a free name; without the POSIX extension the old file goes first.
+    if (!ssh_is_connected(connection.Ssh))
+        Fail(connection, TTransferStep::Send, target);
+    if (StatOn(connection, target) && sftp_unlink(connection.Sftp, target.c_str()) == 0 &&
+        sftp_rename(connection.Sftp, temporary.c_str(), target.c_str()) == 0)
+        return TReplaceMode::RemovedThenRenamed;
+    sftp_unlink(connection.Sftp, temporary.c_str());
+    Store(connection, localPath, target);
+    return TReplaceMode::Direct;
+}
+
 }  // namespace
 
 TSftpRemoteSession::TSftpRemoteSession(const TConnectionProfile& profile, const TServerAddress& address, int port,
@@ -143,6 +167,7 @@ TSftpRemoteSession::TSftpRemoteSession(const TConnectionProfile& profile, const 
       listener_(listener),
       keepAlive_(std::chrono::seconds(options.KeepAliveSeconds)),
       afterPut_(options.AfterPut),
+      putWrite_(options.PutWrite),
       session_(options.KnownHostsPath.empty() ? DefaultKnownHostsPath() : options.KnownHostsPath)
 {
     session_.Timeout = options.TimeoutSeconds;
@@ -331,25 +356,11 @@ TPutResult TSftpRemoteSession::Put(const std::string& localPath, const std::stri
     const std::string temporary = OnServer(SafeReplaceTemporaryPath(remotePath));
     TPutResult result;
     Run(TTransferStep::Send, [&](TSftpConnection& connection) {
-        try {
-            Store(connection, localPath, temporary);
-        } catch (...) {
-            if (ssh_is_connected(connection.Ssh))
-                sftp_unlink(connection.Sftp, temporary.c_str());
-            throw;
-        }
-        result.Mode = TReplaceMode::Renamed;
-        if (sftp_rename(connection.Sftp, temporary.c_str(), target.c_str()) != 0) {
-            // Plain SFTP renames only to a free name; without the POSIX extension the old file goes first.
-            if (!ssh_is_connected(connection.Ssh))
-                Fail(connection, TTransferStep::Send, target);
-            result.Mode = TReplaceMode::RemovedThenRenamed;
-            if (!StatOn(connection, target) || sftp_unlink(connection.Sftp, target.c_str()) != 0 ||
-                sftp_rename(connection.Sftp, temporary.c_str(), target.c_str()) != 0) {
-                sftp_unlink(connection.Sftp, temporary.c_str());
-                result.Mode = TReplaceMode::Direct;
-                Store(connection, localPath, target);
-            }
+        if (putWrite_ == TPutWrite::Direct) {
+            result.Mode = TReplaceMode::Direct;
+            Store(connection, localPath, target);
+        } else {
+            result.Mode = PutSafely(connection, localPath, temporary, target);
         }
         if (afterPut_ == TAfterPut::Nothing) {
             result.Bytes = LocalFileBytes(localPath);

@@ -41,6 +41,7 @@ private:
     TTransferListener& listener_;
     std::chrono::seconds keepAlive_;
     TAfterPut afterPut_;
+    TPutWrite putWrite_;
     TSftpSession session_;
     TTransferStep step_ = TTransferStep::LookUp;
     std::atomic<bool> cancelled_ = false;

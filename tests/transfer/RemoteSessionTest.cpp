@@ -8,6 +8,7 @@
 #include "support/net/TlsTestCertificates.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -36,7 +37,13 @@ public:
         if (OnBytes)
             OnBytes(done);
     }
+    void StepStarted(TTransferStep step) override
+    {
+        if (OnStep)
+            OnStep(step);
+    }
     std::function<void(std::uint64_t)> OnBytes;
+    std::function<void(TTransferStep)> OnStep;
 };
 
 struct Target {
@@ -184,6 +191,44 @@ TEST_F(RemoteSessionTest, AStoppedUploadLeavesTheOldFileWhole)
         // The session goes on after a stop, on a fresh connection.
         EXPECT_TRUE(session->Stat("keep.html"));
     }
+}
+
+// The cancel comes before the upload's first command: it must hold through every exchange of the Put,
+// so the Put ends without the silent server answering (the time-out is 20 s).
+TEST_F(RemoteSessionTest, ACancelEndsTheWholeOperationOnASilentServer)
+{
+    const Target target = Targets().front();
+    WriteBytes(work + "/page.html", "hello");
+    const std::unique_ptr<TRemoteSession> session = OpenRemoteSession(target.profile, Options(), listener);
+    pyftpd->Pause();
+    listener.OnStep = [&](TTransferStep step) {
+        if (step == TTransferStep::Send)
+            session->Cancel();
+    };
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        session->Put(work + "/page.html", "page.html");
+        ADD_FAILURE() << "the upload was not stopped";
+    } catch (const ETransferError& error) {
+        EXPECT_EQ(error.Kind(), TFailureKind::Cancelled);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    pyftpd->Resume();
+    listener.OnStep = nullptr;
+    // The next operation starts afresh.
+    EXPECT_NO_THROW(session->Put(work + "/page.html", "page.html"));
+}
+
+// Asked for the direct write, an SFTP session stores straight under the name.
+TEST_F(RemoteSessionTest, SftpWritesStraightToTheNameWhenAsked)
+{
+    const Target target = Targets().back();
+    WriteBytes(work + "/page.html", "direct");
+    TSessionOptions options = Options();
+    options.PutWrite = TPutWrite::Direct;
+    const std::unique_ptr<TRemoteSession> session = OpenRemoteSession(target.profile, options, listener);
+    EXPECT_EQ(session->Put(work + "/page.html", "page.html").Mode, TReplaceMode::Direct);
+    EXPECT_EQ(ReadBytes(target.uploadFolder + "/page.html"), "direct");
 }
 
 TEST_F(RemoteSessionTest, AServerThatRefusesRenamesGetsTheBytesStraightAndSaysSo)
