@@ -126,11 +126,12 @@ TEST(DisplayColumns, EndAtTheLastColumnInsteadOfWrappingRound)
 // back; both sides must still count as from their start, tabs ending on either side of the break.
 TEST(LongLineColumns, AgreeWithACountFromTheStartAfterASplitAndAJoin)
 {
+    const TDocumentEncoding encoding = TDocumentEncoding::Utf8;  // the columns keep a reference to it
     for (const double at : {0.001, 0.3, 0.5, 0.75, 0.999}) {
         for (const int tabWidth : {8, 3}) {
             TTextBuffer buffer;
             buffer.LoadBytes(LongLine(300 * 1024));
-            TLineColumns columns(buffer, TDocumentEncoding::Utf8);
+            TLineColumns columns(buffer, encoding);
             ExpectColumnsAgree(columns, buffer, tabWidth);
             std::size_t offset = static_cast<std::size_t>(at * static_cast<double>(buffer.Line(0).size()));
             while ((static_cast<unsigned char>(buffer.Line(0)[offset]) & 0xC0) == 0x80) ++offset;

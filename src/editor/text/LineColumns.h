@@ -27,6 +27,8 @@ public:
     static constexpr std::size_t kMarkStride = 16 * 1024;
 
     TLineColumns(const TTextBuffer& buffer, const TDocumentEncoding& encoding);
+    // The columns keep a reference to the encoding, which must outlive them.
+    TLineColumns(const TTextBuffer&, TDocumentEncoding&&) = delete;
 
     std::int64_t LineChars(int line);
     std::size_t ByteOfColumn(int line, std::int64_t column);  // past the end: the line's size
