@@ -124,6 +124,7 @@ private:
 
     void SetStep(TTransferStep step);
     void SetDataConnection(std::unique_ptr<TSocketConnection> connection);
+    void DropFailedDataConnection();
     void ReceiveData(TSocketConnection& data, const std::function<void(std::string_view)>& sink);
     void LogIn();
     // AUTH TLS, the handshake and the verdict on the certificate; throws unless the server is trusted.

@@ -11,6 +11,14 @@ void TFtpClient::SetDataConnection(std::unique_ptr<TSocketConnection> connection
     dataConnection_ = std::move(connection);
 }
 
+void TFtpClient::DropFailedDataConnection()
+{
+    // A stalled data connection is the client's time-out too, for whoever reports the failure.
+    if (dataConnection_ && dataConnection_->TimedOut())
+        MarkTimedOut();
+    SetDataConnection(nullptr);
+}
+
 TFtpAnswer TFtpClient::Command(const std::string& command)
 {
     ClearCancel();
@@ -63,9 +71,7 @@ void TFtpClient::Retrieve(const std::string& command, const std::function<void(s
             SecureDataConnection(data);
         ReceiveData(data, sink);
     } catch (...) {
-        if (dataConnection_ && dataConnection_->TimedOut())
-            MarkTimedOut();
-        SetDataConnection(nullptr);
+        DropFailedDataConnection();
         throw;
     }
     SetDataConnection(nullptr);

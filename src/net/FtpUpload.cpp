@@ -38,10 +38,7 @@ void TFtpClient::Upload(const std::string& localPath, const std::string& remoteN
         try {
             succeeded = PerformUpload(localPath, remoteName);
         } catch (...) {
-            // A stalled data connection is the client's time-out too, for whoever reports the failure.
-            if (dataConnection_ && dataConnection_->TimedOut())
-                MarkTimedOut();
-            SetDataConnection(nullptr);
+            DropFailedDataConnection();
             throw;
         }
         SetDataConnection(nullptr);
