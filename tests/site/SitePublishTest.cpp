@@ -2,6 +2,7 @@
 // through the life of a site (first publish, nothing changed, edits, a deletion, a colleague's change, a
 // broken page, a publish killed in the middle, the HTTP check), on each server.
 
+#include "support/TestFiles.h"
 #include "support/net/RealFtpServer.h"
 #include "support/net/SftpTestServer.h"
 
@@ -25,18 +26,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 struct TToolRun {
     int Exit = -1;
@@ -74,7 +63,7 @@ TToolRun RunTool(const fs::path& work, const std::vector<std::string>& arguments
     const fs::path output = work / "tool.out";
     int status = 0;
     ::waitpid(StartTool(work, arguments, output), &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(output)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadTestFile(output)};
 }
 
 // The files "sent" in a run's plain output.
@@ -91,7 +80,7 @@ std::set<std::string> Sent(const std::string& out)
 std::set<std::string> JournalPaths(const fs::path& site)
 {
     std::set<std::string> paths;
-    std::istringstream lines(ReadFile(site / ".tallo-site.journal"));
+    std::istringstream lines(ReadTestFile(site / ".tallo-site.journal"));
     for (std::string line; std::getline(lines, line);)
         if (line.rfind("F\t", 0) == 0)
             paths.insert(line.substr(2, line.find('\t', 2) - 2));
@@ -116,21 +105,21 @@ public:
             user = ftp_->User(), password = ftp_->Password(), port = ftp_->Port();
             remote_ = ftp_->UploadPath();
         }
-        WriteFile(Work() / "connect.set", "web\r\n" + user + "\r\n" + password + "\r\n" + host + "\r\nYes\r\n" +
+        WriteTestFile(Work() / "connect.set", "web\r\n" + user + "\r\n" + password + "\r\n" + host + "\r\nYes\r\n" +
                                               std::to_string(port) + "\r\nupload\r\n");
         for (int i = 0; i < 12; ++i)
-            WriteFile(Site() / ("page" + std::to_string(i) + ".html"),
+            WriteTestFile(Site() / ("page" + std::to_string(i) + ".html"),
                       "<html><body>\n<img src=\"img/pic" + std::to_string(i % 8) + ".png\">\n<a href=\"index.html\">home</a>\n"
                       "<div style=\"background: url('css/bg.png')\">x</div></body></html>\n");
         for (int i = 0; i < 8; ++i)
-            WriteFile(Site() / "img" / ("pic" + std::to_string(i) + ".png"), std::string(3000 + i * 100, char('a' + i)));
+            WriteTestFile(Site() / "img" / ("pic" + std::to_string(i) + ".png"), std::string(3000 + i * 100, char('a' + i)));
         for (int i = 0; i < 6; ++i)
-            WriteFile(Site() / "docs" / "deep" / ("note" + std::to_string(i) + ".txt"), "note " + std::to_string(i));
-        WriteFile(Site() / "css" / "site.css", "body { color: black }");
-        WriteFile(Site() / "css" / "bg.png", std::string(2000, 'b'));
-        WriteFile(Site() / "index.html", "<link href=\"css/site.css\" rel=\"stylesheet\">\n<a href=\"page0.html#top\">0</a>\n");
-        WriteFile(Site() / "draft.bak", "not for the server");
-        WriteFile(Site() / ".git" / "HEAD", "ref");
+            WriteTestFile(Site() / "docs" / "deep" / ("note" + std::to_string(i) + ".txt"), "note " + std::to_string(i));
+        WriteTestFile(Site() / "css" / "site.css", "body { color: black }");
+        WriteTestFile(Site() / "css" / "bg.png", std::string(2000, 'b'));
+        WriteTestFile(Site() / "index.html", "<link href=\"css/site.css\" rel=\"stylesheet\">\n<a href=\"page0.html#top\">0</a>\n");
+        WriteTestFile(Site() / "draft.bak", "not for the server");
+        WriteTestFile(Site() / ".git" / "HEAD", "ref");
     }
     ~TSiteWorld() { RemoveTree(work_); }
 
@@ -190,10 +179,10 @@ private:
 
 void SetUrl(const fs::path& site, const std::string& url)
 {
-    std::string settings = ReadFile(site / ".tallo-site");
+    std::string settings = ReadTestFile(site / ".tallo-site");
     const std::size_t at = settings.find("url = ");
     settings.replace(at, settings.find('\n', at) - at, "url = " + url);
-    WriteFile(site / ".tallo-site", settings);
+    WriteTestFile(site / ".tallo-site", settings);
 }
 
 struct TStep {
@@ -222,7 +211,7 @@ std::set<std::string> AllFiles()
 const std::vector<TStep> kLife = {
     {"first publish sends every file but the left-out ones", nullptr, {"publish"}, 0, AllFiles(),
      [](TSiteWorld& world, const TToolRun&) {
-         EXPECT_EQ(ReadFile(world.Remote() / "img/pic3.png"), ReadFile(world.Site() / "img/pic3.png"));
+         EXPECT_EQ(ReadTestFile(world.Remote() / "img/pic3.png"), ReadTestFile(world.Site() / "img/pic3.png"));
          EXPECT_FALSE(fs::exists(world.Remote() / "draft.bak"));
          EXPECT_FALSE(fs::exists(world.Remote() / ".git"));
          EXPECT_FALSE(fs::exists(world.Remote() / ".tallo-site"));
@@ -233,11 +222,11 @@ const std::vector<TStep> kLife = {
      {"publish"}, 0, {}, NoCheck},
     {"one page and one picture changed",
      [](TSiteWorld& world) {
-         WriteFile(world.Site() / "page2.html", "<p>new text</p>\n");
-         WriteFile(world.Site() / "img/pic5.png", std::string(3500, 'z'));
+         WriteTestFile(world.Site() / "page2.html", "<p>new text</p>\n");
+         WriteTestFile(world.Site() / "img/pic5.png", std::string(3500, 'z'));
      },
      {"publish"}, 0, {"page2.html", "img/pic5.png"},
-     [](TSiteWorld& world, const TToolRun&) { EXPECT_EQ(ReadFile(world.Remote() / "page2.html"), "<p>new text</p>\n"); }},
+     [](TSiteWorld& world, const TToolRun&) { EXPECT_EQ(ReadTestFile(world.Remote() / "page2.html"), "<p>new text</p>\n"); }},
     {"a file deleted locally stays on the server without --delete",
      [](TSiteWorld& world) { fs::remove(world.Site() / "docs/deep/note3.txt"); }, {"publish"}, 0, {},
      [](TSiteWorld& world, const TToolRun& run) {
@@ -251,45 +240,45 @@ const std::vector<TStep> kLife = {
      }},
     {"a same-size change on the server is held back by its time",
      [](TSiteWorld& world) {
-         WriteFile(world.Remote() / "docs/deep/note1.txt", "NOTE 1");
+         WriteTestFile(world.Remote() / "docs/deep/note1.txt", "NOTE 1");
          fs::last_write_time(world.Remote() / "docs/deep/note1.txt", fs::file_time_type::clock::now() - std::chrono::hours(2));
-         WriteFile(world.Site() / "docs/deep/note1.txt", "note 1, longer");
+         WriteTestFile(world.Site() / "docs/deep/note1.txt", "note 1, longer");
      },
      {"publish"}, 3, {},
      [](TSiteWorld& world, const TToolRun& run) {
-         EXPECT_EQ(ReadFile(world.Remote() / "docs/deep/note1.txt"), "NOTE 1");
+         EXPECT_EQ(ReadTestFile(world.Remote() / "docs/deep/note1.txt"), "NOTE 1");
          EXPECT_NE(run.Out.find("held: changed on the server docs/deep/note1.txt"), std::string::npos) << run.Out;
      }},
     {"a file changed on the server is held back",
      [](TSiteWorld& world) {
-         WriteFile(world.Remote() / "css/site.css", "body { color: red } /* a colleague's fix */");
-         WriteFile(world.Site() / "css/site.css", "body { color: blue }");
+         WriteTestFile(world.Remote() / "css/site.css", "body { color: red } /* a colleague's fix */");
+         WriteTestFile(world.Site() / "css/site.css", "body { color: blue }");
      },
      {"publish"}, 3, {},
      [](TSiteWorld& world, const TToolRun& run) {
-         EXPECT_EQ(ReadFile(world.Remote() / "css/site.css"), "body { color: red } /* a colleague's fix */");
+         EXPECT_EQ(ReadTestFile(world.Remote() / "css/site.css"), "body { color: red } /* a colleague's fix */");
          EXPECT_NE(world.Tool({"status"}).Out.find("conflict    css/site.css"), std::string::npos);
          EXPECT_NE(run.Out.find("held: changed on the server css/site.css"), std::string::npos) << run.Out;
      }},
     {"--force overwrites it", nullptr, {"publish", "--force"}, 0, {"css/site.css", "docs/deep/note1.txt"},
-     [](TSiteWorld& world, const TToolRun&) { EXPECT_EQ(ReadFile(world.Remote() / "css/site.css"), "body { color: blue }"); }},
+     [](TSiteWorld& world, const TToolRun&) { EXPECT_EQ(ReadTestFile(world.Remote() / "css/site.css"), "body { color: blue }"); }},
     {"a broken link and a case mismatch hold the page back",
      [](TSiteWorld& world) {
-         WriteFile(world.Site() / "page4.html", "<a href=\"gone.html\">x</a>\n<img src=\"IMG/pic1.png\">\n");
-         WriteFile(world.Site() / "page6.html", "<p>fine</p>\n");
+         WriteTestFile(world.Site() / "page4.html", "<a href=\"gone.html\">x</a>\n<img src=\"IMG/pic1.png\">\n");
+         WriteTestFile(world.Site() / "page6.html", "<p>fine</p>\n");
      },
      {"publish"}, 4, {"page6.html"},
      [](TSiteWorld& world, const TToolRun& run) {
-         EXPECT_NE(ReadFile(world.Remote() / "page4.html"), ReadFile(world.Site() / "page4.html"));
+         EXPECT_NE(ReadTestFile(world.Remote() / "page4.html"), ReadTestFile(world.Site() / "page4.html"));
          EXPECT_NE(run.Out.find("page4.html:1: no such file: gone.html"), std::string::npos) << run.Out;
          EXPECT_NE(run.Out.find("page4.html:2: letter case differs: IMG/pic1.png (the file is img/pic1.png)"),
                    std::string::npos) << run.Out;
      }},
     {"publish PAGE sends that page and the changed files it uses, nothing else",
      [](TSiteWorld& world) {
-         WriteFile(world.Site() / "page7.html", "<img src=\"img/pic7.png\"><img src=\"img/pic0.png\">\n");
-         WriteFile(world.Site() / "img/pic7.png", "changed");
-         WriteFile(world.Site() / "page8.html", "<p>not asked for</p>\n");
+         WriteTestFile(world.Site() / "page7.html", "<img src=\"img/pic7.png\"><img src=\"img/pic0.png\">\n");
+         WriteTestFile(world.Site() / "img/pic7.png", "changed");
+         WriteTestFile(world.Site() / "page8.html", "<p>not asked for</p>\n");
      },
      {"publish", "page7.html"}, 0, {"page7.html", "img/pic7.png"}, NoCheck},
     {"--publish-anyway sends the broken page", nullptr, {"publish", "--publish-anyway"}, 0, {"page4.html", "page8.html"},
@@ -318,7 +307,7 @@ TEST_P(SitePublishTest, KilledPublishResumesWithoutSendingTwice)
     TSiteWorld world(GetParam());
     ASSERT_EQ(world.Tool({"init", "web", "--parallel", "1"}).Exit, 0);
     for (int i = 0; i < 5; ++i)
-        WriteFile(world.Site() / ("zbig" + std::to_string(i) + ".bin"), std::string(24 << 20, char('0' + i)));
+        WriteTestFile(world.Site() / ("zbig" + std::to_string(i) + ".bin"), std::string(24 << 20, char('0' + i)));
     const pid_t tool = StartTool(world.Work(), {"publish"}, world.Work() / "killed.out");
     while (JournalPaths(world.Site()).size() < 10)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -329,7 +318,7 @@ TEST_P(SitePublishTest, KilledPublishResumesWithoutSendingTwice)
     // Whatever is under a file's own name on the server is whole.
     for (const auto& entry : fs::recursive_directory_iterator(world.Remote()))
         if (entry.is_regular_file() && entry.path().filename().string().rfind(".tallo-part-", 0) != 0)
-            EXPECT_EQ(ReadFile(entry.path()), ReadFile(world.Site() / fs::relative(entry.path(), world.Remote())))
+            EXPECT_EQ(ReadTestFile(entry.path()), ReadTestFile(world.Site() / fs::relative(entry.path(), world.Remote())))
                 << entry.path();
     const TToolRun resumed = world.Tool({"publish"});
     EXPECT_EQ(resumed.Exit, 0) << resumed.Out;
@@ -358,7 +347,7 @@ TEST_P(SitePublishTest, PublishedPagesAreCheckedOverHttp)
     for (const auto& each : cases) {
         const THttpServer http(each.Served);
         SetUrl(world.Site(), http.Url());
-        WriteFile(world.Site() / "index.html", each.Served == world.Remote() ? "<p>served here</p>\n" : "<p>elsewhere</p>\n");
+        WriteTestFile(world.Site() / "index.html", each.Served == world.Remote() ? "<p>served here</p>\n" : "<p>elsewhere</p>\n");
         const TToolRun run = world.Tool({"publish"});
         EXPECT_EQ(run.Exit, 0) << run.Out;
         EXPECT_NE(run.Out.find("http check " + http.Url() + "index.html: " + each.Expected), std::string::npos) << run.Out;

@@ -10,6 +10,7 @@
 #include "site/widget/SiteWindow.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
 #include "support/net/RealFtpServer.h"
 #include "transfer/RemoteSession.h"
 
@@ -35,18 +36,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 bool WaitFor(const std::function<bool()>& done, int milliseconds = 30000)
 {
@@ -125,11 +114,11 @@ protected:
     {
         fs::create_directories(runtime_);
         ::chmod(runtime_.c_str(), 0700);
-        WriteFile(ConnectSet(), "web\r\n" + server_->User() + "\r\n" + server_->Password() + "\r\n127.0.0.1\r\nYes\r\n" +
+        WriteTestFile(ConnectSet(), "web\r\n" + server_->User() + "\r\n" + server_->Password() + "\r\n127.0.0.1\r\nYes\r\n" +
                                     std::to_string(server_->Port()) + "\r\n\r\n");
-        WriteFile(Site() / "index.html", "<a href=\"about.html\">about</a>\n<img src=\"logo.png\">\n");
-        WriteFile(Site() / "about.html", "<p>about</p>\n<img src=\"missing.png\">\n");
-        WriteFile(Site() / "logo.png", std::string(5000, 'L'));
+        WriteTestFile(Site() / "index.html", "<a href=\"about.html\">about</a>\n<img src=\"logo.png\">\n");
+        WriteTestFile(Site() / "about.html", "<p>about</p>\n<img src=\"missing.png\">\n");
+        WriteTestFile(Site() / "logo.png", std::string(5000, 'L'));
         editor_ = std::make_unique<TStandInEditor>(runtime_ + "/tallo.socket");
         window_ = std::make_unique<TSiteWindow>(ConnectSet().string(), QString());
     }
@@ -214,14 +203,14 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
 
     PublishAll();
     EXPECT_TRUE(platform_.MessageTexts(MessageKind::Plain).back().startsWith("2 sent, 0 removed, 0 failed."));
-    EXPECT_EQ(ReadFile(Remote() / "logo.png"), std::string(5000, 'L'));
+    EXPECT_EQ(ReadTestFile(Remote() / "logo.png"), std::string(5000, 'L'));
     EXPECT_FALSE(fs::exists(Remote() / "about.html"));
     EXPECT_EQ(window_->Queue->RowPercent("logo.png"), 100);
     EXPECT_EQ(StatusOf("index.html"), "unchanged");
 
     // A colleague changes index.html on the server while it is changed here too.
-    WriteFile(Remote() / "index.html", "theirs, longer than before\n");
-    WriteFile(Site() / "index.html", "ours\n");
+    WriteTestFile(Remote() / "index.html", "theirs, longer than before\n");
+    WriteTestFile(Site() / "index.html", "ours\n");
     struct Case {
         int Answer;  // 0 skip, 1 overwrite
         std::string ServerAfter;
@@ -233,43 +222,43 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
         PublishAll();
         ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), 1u);
         EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).front().startsWith("index.html changed on the server"));
-        EXPECT_EQ(ReadFile(Remote() / "index.html"), answer.ServerAfter);
+        EXPECT_EQ(ReadTestFile(Remote() / "index.html"), answer.ServerAfter);
     }
     EXPECT_EQ(StatusOf("index.html"), "unchanged");
 }
 
 TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedButNeverOverAChangedCopy)
 {
-    WriteFile(Remote() / "news.html", "<p>old news</p>\n");
-    WriteFile(fs::path(server_->UploadPath()).parent_path() / "outside.txt", "not the site's");
+    WriteTestFile(Remote() / "news.html", "<p>old news</p>\n");
+    WriteTestFile(fs::path(server_->UploadPath()).parent_path() / "outside.txt", "not the site's");
     MakeSite();
     ASSERT_EQ(StatusOf("news.html"), "on the server only");
 
     window_->OpenRemoteFile("upload/news.html");
     const std::string local = (Site() / "news.html").string();
     ASSERT_TRUE(WaitFor([&] { return editor_->Opened() == std::vector<std::string>{local}; }));
-    EXPECT_EQ(ReadFile(local), "<p>old news</p>\n");
+    EXPECT_EQ(ReadTestFile(local), "<p>old news</p>\n");
 
-    WriteFile(local, "<p>fresh news</p>\n");  // the editor saves
-    ASSERT_TRUE(WaitFor([&] { return ReadFile(Remote() / "news.html") == "<p>fresh news</p>\n"; }));
+    WriteTestFile(local, "<p>fresh news</p>\n");  // the editor saves
+    ASSERT_TRUE(WaitFor([&] { return ReadTestFile(Remote() / "news.html") == "<p>fresh news</p>\n"; }));
     ASSERT_TRUE(Idle());
 
     // Somebody else changes the server's copy; the next save asks, and keeping theirs sends nothing.
-    WriteFile(Remote() / "news.html", "<p>their news, meanwhile</p>\n");
+    WriteTestFile(Remote() / "news.html", "<p>their news, meanwhile</p>\n");
     platform_.askAnswers.push_back(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    WriteFile(local, "<p>my second news</p>\n");
+    WriteTestFile(local, "<p>my second news</p>\n");
     ASSERT_TRUE(WaitFor([&] { return !platform_.MessageTexts(MessageKind::Question).empty(); }));
     EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).front().startsWith("upload/news.html changed on the server"));
     ASSERT_TRUE(Idle());
-    EXPECT_EQ(ReadFile(Remote() / "news.html"), "<p>their news, meanwhile</p>\n");
+    EXPECT_EQ(ReadTestFile(Remote() / "news.html"), "<p>their news, meanwhile</p>\n");
 
     // A file outside the site's folder goes to a private cache.
     window_->OpenRemoteFile("outside.txt");
     ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 2; }));
     const std::string cached = editor_->Opened().back();
     EXPECT_TRUE(cached.starts_with(cache_ + "/tallo/remote/")) << cached;
-    EXPECT_EQ(ReadFile(cached), "not the site's");
+    EXPECT_EQ(ReadTestFile(cached), "not the site's");
     struct stat info {};
     ASSERT_EQ(::stat((cache_ + "/tallo").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -285,23 +274,23 @@ TEST_F(SiteWindowTest, ThePagesOpenedFromTheWindowArePublishedOnSaveOnlyWhenSwit
         SCOPED_TRACE(on);
         window_->SetPublishOnSave(on);
         const std::string saved = on ? "saved with publish on save\n" : "saved without\n";
-        WriteFile(Site() / "index.html", saved);  // the editor saves
+        WriteTestFile(Site() / "index.html", saved);  // the editor saves
         if (on) {
-            ASSERT_TRUE(WaitFor([&] { return ReadFile(Remote() / "index.html") == saved; }));
+            ASSERT_TRUE(WaitFor([&] { return ReadTestFile(Remote() / "index.html") == saved; }));
             ASSERT_TRUE(Idle());
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             window_->Refresh();
             ASSERT_TRUE(Idle());
             EXPECT_EQ(StatusOf("index.html"), "changed");
-            EXPECT_NE(ReadFile(Remote() / "index.html"), saved);
+            EXPECT_NE(ReadTestFile(Remote() / "index.html"), saved);
         }
     }
 }
 
 TEST_F(SiteWindowTest, TheServersFoldersAreMadeRenamedAndDeletedOnlyAsAnswered)
 {
-    WriteFile(Remote() / "news.html", "news");
+    WriteTestFile(Remote() / "news.html", "news");
     MakeSite();
     const auto name = [this](const QString& text) {
         platform_.AnswerModal([text](QDialog& dialog) {
@@ -351,7 +340,7 @@ TEST_F(SiteWindowTest, ClosingDuringAPublishAsksAndCancellingLeavesNoHalfFile)
 {
     MakeSite();
     const std::string big(32 << 20, 'B');
-    WriteFile(Site() / "big.bin", big);
+    WriteTestFile(Site() / "big.bin", big);
     window_->Refresh();
     ASSERT_TRUE(Idle());
     window_->show();
