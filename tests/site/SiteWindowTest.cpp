@@ -320,6 +320,8 @@ TEST_F(SiteWindowTest, TheServersFoldersAreMadeRenamedAndDeletedOnlyAsAnswered)
         SCOPED_TRACE(c.name);
         platform_.ClearRecords();
         const std::size_t entries = std::distance(fs::directory_iterator(Remote()), fs::directory_iterator());
+        // The server's folder is listed again after each operation; the row chosen must be there first.
+        ASSERT_TRUE(WaitFor([&] { return c.select.isEmpty() || Row(window_->ServerTree, c.select) != nullptr; }));
         window_->ServerTree->setCurrentItem(c.select.isEmpty() ? nullptr : Row(window_->ServerTree, c.select));
         ASSERT_EQ(window_->ServerTree->currentItem() != nullptr, !c.select.isEmpty());
         c.answer();
