@@ -158,4 +158,53 @@ TEST(EditTransaction, NoticeSaysWhatChanged)
     }
 }
 
+// The shifts a view's painted rows follow: each edit that moved lines, in order, past the last new text.
+TEST(EditTransaction, NoticeCarriesTheLineShiftsInOrder)
+{
+    const struct {
+        const char* Name;
+        std::function<void(TEditorModel&)> Body;  // on "a\nb\nc" with the caret at (1, 1)
+        std::vector<TLineShift> Shifts;
+    } cases[] = {
+        {"typed_character", [](TEditorModel& m) { m.ExecuteCommand(ecChar, {.Char = U'x'}); }, {}},
+        {"line_break", [](TEditorModel& m) { m.ExecuteCommand(ecLineBreak); }, {{2, 0, 1}}},
+        {"joined_lines", [](TEditorModel& m) { m.ReplaceRange({0, 1}, {1, 0}, ""); }, {{1, 1, 0}}},
+        {"two_lines_for_three",
+         [](TEditorModel& m) { m.ReplaceRange({0, 0}, {2, 0}, "p\nq\nr\n"); }, {{1, 2, 3}}},
+        {"edits_in_order",
+         [](TEditorModel& m) {
+             TEditTransaction transaction(m);
+             m.ReplaceRange({2, 0}, {2, 0}, "y\n");
+             m.ReplaceRange({0, 1}, {1, 0}, "");
+         },
+         {{3, 0, 1}, {1, 1, 0}}},
+        {"undo_replays_them",
+         [](TEditorModel& m) {
+             m.ExecuteCommand(ecLineBreak);
+             m.Undo();
+         },
+         {{2, 1, 0}}},
+        {"only_after_new_text",
+         [](TEditorModel& m) {
+             TEditTransaction transaction(m);
+             m.ReplaceRange({0, 0}, {0, 0}, "\n");
+             m.SetText("p\nq");
+             m.ReplaceRange({1, 0}, {1, 0}, "\n");
+         },
+         {{2, 0, 1}}},
+    };
+    for (const auto& c : cases) {
+        TEditorModel model;
+        model.SetText("a\nb\nc");
+        model.SetCaret({1, 1});
+        std::vector<TEditorChange> notices;
+        model.OnChanged = [&](const TEditorChange& change) { notices.push_back(change); };
+        c.Body(model);
+        ASSERT_FALSE(notices.empty()) << c.Name;
+        EXPECT_EQ(notices.back().LineShifts, c.Shifts) << c.Name;
+        EXPECT_TRUE(notices.back().ActionEnded) << c.Name;
+        EXPECT_FALSE(notices.back().Restyled) << c.Name;
+    }
+}
+
 }  // namespace

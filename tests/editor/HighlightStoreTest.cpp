@@ -1,5 +1,6 @@
 // The per-line end states: lazy rescans give what a full scan gives, scan only what is needed,
 // and the painter's token walk.
+#include "editor/control/EditTransaction.h"
 #include "editor/control/EditorModel.h"
 #include "highlight/CustomHighlighter.h"
 #include "highlight/HtmlHighlighter.h"
@@ -169,6 +170,42 @@ TEST(HighlightStore, AttributeChangeAsksForAWholeScanAndARepaint)
     model.SetHighlighter(nullptr);
     highlighter.ChangeColour();  // detached: no longer heard
     EXPECT_EQ(repaints, 1);
+}
+
+// A view repaints everything on a restyle, which reaches it in the model's one notice; only an
+// action's notice asks it to show the caret.
+TEST(HighlightStore, RestylesComeInTheModelsNotice)
+{
+    const struct {
+        const char* Name;
+        std::function<void(TEditorModel&, TNestingHighlighter&)> Body;  // the highlighter attached first
+        int Notices;
+        bool Restyled, ActionEnded;
+    } cases[] = {
+        {"attribute_change", [](TEditorModel&, TNestingHighlighter& h) { h.ChangeColour(); }, 1, true, false},
+        {"detach", [](TEditorModel& m, TNestingHighlighter&) { m.SetHighlighter(nullptr); }, 1, true, false},
+        {"inside_an_action",
+         [](TEditorModel& m, TNestingHighlighter& h) {
+             TEditTransaction transaction(m, TTransactionScope::NoticeOnly);
+             h.ChangeColour();
+             m.SetCaret({0, 1});
+         },
+         1, true, true},
+        {"action_alone", [](TEditorModel& m, TNestingHighlighter&) { m.SetCaret({0, 1}); }, 1, false, true},
+    };
+    for (const auto& c : cases) {
+        TNestingHighlighter highlighter;
+        TEditorModel model;
+        model.SetText("(\n(");
+        model.SetHighlighter(&highlighter);
+        std::vector<TEditorChange> notices;
+        model.OnChanged = [&](const TEditorChange& change) { notices.push_back(change); };
+        c.Body(model, highlighter);
+        ASSERT_EQ(static_cast<int>(notices.size()), c.Notices) << c.Name;
+        EXPECT_EQ(notices.back().Restyled, c.Restyled) << c.Name;
+        EXPECT_EQ(notices.back().ActionEnded, c.ActionEnded) << c.Name;
+        model.SetHighlighter(nullptr);
+    }
 }
 
 // Gives the tokens of a script of token lengths; 0 is an empty token.

@@ -41,9 +41,16 @@ std::uint64_t LongestLineAfter(std::size_t head, std::string_view inserted, std:
 
 }  // namespace
 
-TEditorModel::TEditorModel() = default;
+TEditorModel::TEditorModel()
+{
+    document_.Highlight().OnRepaint = [this] { NoteRestyled(); };
+}
 
-TEditorModel::~TEditorModel() = default;
+TEditorModel::~TEditorModel()
+{
+    // The store outlives this body; a highlighter detached as it goes must not reach a model half gone.
+    document_.Highlight().OnRepaint = nullptr;
+}
 
 // --- whole text -------------------------------------------------------------------------------
 
@@ -75,7 +82,14 @@ void TEditorModel::ResetAfterNewText()
     pendingStep_.Edits.clear();
     pendingStep_.Before = CurrentSelection();
     pendingChange_.NewText = true;
+    pendingChange_.LineShifts.clear();
     Notify();
+}
+
+void TEditorModel::SetHighlighter(TCustomHighlighter* highlighter)
+{
+    document_.SetHighlighter(highlighter);
+    NoteRestyled();
 }
 
 // --- caret and selection ----------------------------------------------------------------------
@@ -279,6 +293,8 @@ TTextPosition TEditorModel::ApplyEdit(int line, std::size_t offset, std::string_
     MoveBookmarks(line, line + removedBreaks, line + insertedBreaks);
     const TTextPosition end = document_.ApplyEdit(line, offset, removed, inserted);
     NoteLinesChanged(line, removedBreaks, insertedBreaks);
+    if (removedBreaks > 0 || insertedBreaks > 0)
+        pendingChange_.LineShifts.push_back({line + 1, removedBreaks, insertedBreaks});
     Notify();
     return end;
 }
@@ -360,7 +376,7 @@ void TEditorModel::EndTransaction()
 {
     assert(transactionDepth_ > 0);
     if (transactionDepth_ == undoStepDepth_) CloseUndoStep();
-    if (--transactionDepth_ == 0 && noticePending_) SendNotice();
+    if (--transactionDepth_ == 0 && (noticePending_ || pendingChange_.Restyled)) SendNotice();
 }
 
 void TEditorModel::CloseUndoStep()
@@ -418,12 +434,19 @@ void TEditorModel::Notify()
     if (transactionDepth_ == 0) SendNotice();
 }
 
+void TEditorModel::NoteRestyled()
+{
+    pendingChange_.Restyled = true;
+    if (transactionDepth_ == 0) SendNotice();
+}
+
 void TEditorModel::SendNotice()
 {
-    TEditorChange change = pendingChange_;
+    TEditorChange change = std::move(pendingChange_);
     const TSelectionState selection = CurrentSelection();
     change.CaretMoved = selection.Caret != noticedSelection_.Caret;
     change.SelectionChanged = selection != noticedSelection_;
+    change.ActionEnded = noticePending_;
     noticedSelection_ = selection;
     pendingChange_ = {};
     noticePending_ = false;

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the model needs from the view that shows it. The defaults suit a model without a view.
 class TEditorHost {
@@ -44,14 +45,31 @@ enum class TSelectionUpdate { Clear, Extend };
 // What a transaction groups: its edits as one undo step, or only the change notice.
 enum class TTransactionScope { UndoStep, NoticeOnly };
 
-// What one action changed, sent once when the outermost transaction ends (or at once outside any).
+// One edit that took lines away or added some: the lines First..First+Removed-1 went, then
+// Inserted lines came in at First; the lines below moved with them.
+struct TLineShift {
+    int First = 0;
+    int Removed = 0;
+    int Inserted = 0;
+    friend bool operator==(const TLineShift&, const TLineShift&) = default;
+};
+
+// What one action changed, sent once when the outermost transaction ends (or at once outside any);
+// the one notice a view follows, for the text as for its colours.
 struct TEditorChange {
     // The lines whose text changed, as the text now stands; -1 when no text changed.
     int FirstLine = -1;
     int LastLine = -1;
+    // The action's edits that moved lines, in the order they were made, so that what a view shows
+    // of a line can follow it; after NewText only the shifts since then.
+    std::vector<TLineShift> LineShifts;
     bool NewText = false;           // the whole text was set or loaded
     bool CaretMoved = false;
     bool SelectionChanged = false;  // anchor, caret or selection mode
+    // Colours anywhere may differ: a highlighter was attached or detached, or its attributes changed.
+    bool Restyled = false;
+    // An action ended (anything but a restyle alone): a view brings its caret into view.
+    bool ActionEnded = false;
     bool TextChanged() const { return NewText || FirstLine >= 0; }
 };
 
@@ -162,13 +180,15 @@ public:
     EditorSettings& Settings() { return settings_; }
     const EditorSettings& Settings() const { return settings_; }
     TEditKeyStrokes& Keystrokes() { return keystrokes_; }
-    void SetHighlighter(TCustomHighlighter* highlighter) { document_.SetHighlighter(highlighter); }
+    // Attaching or detaching (nullptr) is announced as a restyle, as are the attached one's
+    // attribute changes.
+    void SetHighlighter(TCustomHighlighter* highlighter);
     TCustomHighlighter* Highlighter() const { return document_.Highlighter(); }
     void SetHost(TEditorHost* host) { host_ = host ? host : &defaultHost_; }
     TEditorHost& Host() const { return *host_; }
 
     // The change notice: once per action, after every change of the text and after caret,
-    // selection, mode or bookmark changes.
+    // selection, mode or bookmark changes; and after a restyle.
     std::function<void(const TEditorChange&)> OnChanged;
     // Whether a transaction is open, so that a notice is still to come.
     bool InTransaction() const { return transactionDepth_ > 0; }
@@ -185,6 +205,7 @@ private:
     // Something was changed: the notice goes now, or when the outermost transaction ends.
     void Notify();
     void NoteLinesChanged(int line, int removedBreaks, int insertedBreaks);
+    void NoteRestyled();
     void SendNotice();
     void ResetAfterNewText();
     TSelectionState CurrentSelection() const { return {anchor_, caret_, settings_.SelectionMode}; }
@@ -211,7 +232,7 @@ private:
     int undoStepDepth_ = 0;  // the depth of the transaction that opened pendingStep_; 0 when none
     TUndoStep pendingStep_;
     // The notice being gathered, and the selection the last notice reported.
-    bool noticePending_ = false;
+    bool noticePending_ = false;  // an action changed something; a restyle alone leaves it false
     TEditorChange pendingChange_;
     TSelectionState noticedSelection_;
 };

@@ -75,8 +75,10 @@ void TCodeMemo::Impl::ShowError(const QString& text)
 
 void TCodeMemo::Impl::ReportHighlighterError(const std::string& text)
 {
-    if (highlighterErrorReported) return;
-    highlighterErrorReported = true;
+    // Once for each highlighter attached: it fails the same way on every paint.
+    const TCustomHighlighter* highlighter = model.Highlighter();
+    if (highlighterErrorReported == highlighter) return;
+    highlighterErrorReported = highlighter;
     // Not from inside the paint event: a message box there would paint over itself.
     const QString message = QString::fromStdString(text);
     QMetaObject::invokeMethod(&q, [message] { platform().ShowError(message); }, Qt::QueuedConnection);
@@ -210,6 +212,14 @@ void TCodeMemo::Impl::MoveRows(const TRowMove& move)
 
 void TCodeMemo::Impl::Flush(const TEditorChange& change)
 {
+    if (change.Restyled) {
+        q.viewport()->update();
+        idleScan.start();
+    }
+    if (!change.ActionEnded) return;
+    if (change.NewText) paintedRows.ForgetAll();
+    for (const TLineShift& shift : change.LineShifts) paintedRows.FollowShift(shift);
+
     // A scroll bar moved during the flush is shown with the rest at its end.
     flushing = true;
     const bool changed = change.TextChanged();
@@ -296,12 +306,7 @@ bool TCodeMemo::Impl::IsOnSelection(QPoint point) const
 TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<Impl>(*this))
 {
     d->model.SetHost(d.get());
-    d->model.Document().AddBufferObserver(&d->paintedRows);
     d->model.OnChanged = [this](const TEditorChange& change) { d->Flush(change); };
-    d->model.Document().Highlight().OnRepaint = [this] {
-        viewport()->update();
-        d->idleScan.start();
-    };
     d->idleScan.setSingleShot(true);
     d->idleScan.setInterval(0);
     connect(&d->idleScan, &QTimer::timeout, this, [this] {
@@ -354,9 +359,7 @@ TCodeMemo::~TCodeMemo()
 {
     // The model may call back into the widget while it goes; nothing should be shown then.
     d->model.OnChanged = nullptr;
-    d->model.Document().Highlight().OnRepaint = nullptr;
     d->model.SetHost(nullptr);
-    d->model.Document().RemoveBufferObserver(&d->paintedRows);
     // The gutter reads the model, which goes before the base class deletes the children.
     delete d->gutter;
     d->gutter = nullptr;
@@ -380,137 +383,16 @@ void TCodeMemo::ApplySettings()
     viewport()->update();
 }
 
-void TCodeMemo::SetText(const std::string& bytes)
+void TCodeMemo::RunCommand(TEditorCommand command)
 {
-    d->model.SetText(bytes);
-}
-
-void TCodeMemo::LoadFromFile(const std::string& path)
-{
-    d->model.LoadFromFile(path);
-}
-
-void TCodeMemo::SaveToFile(const std::string& path)
-{
-    d->model.SaveToFile(path);
-}
-
-std::string TCodeMemo::Text() const
-{
-    return d->model.Text();
-}
-
-int TCodeMemo::LineCount() const
-{
-    return d->model.LineCount();
-}
-
-QString TCodeMemo::SelectedText() const
-{
-    return QString::fromStdU32String(d->model.SelectedText());
-}
-
-void TCodeMemo::ReplaceSelection(const QString& text)
-{
-    const auto action = d->NoticeOnce();
-    d->model.ReplaceSelection(text.toStdU32String());
-}
-
-int TCodeMemo::SelectionStart() const
-{
-    return static_cast<int>(d->model.SelectionStart());
-}
-
-void TCodeMemo::SetSelectionStart(int index)
-{
-    const auto action = d->NoticeOnce();
-    d->model.SetSelectionStart(index);
-}
-
-int TCodeMemo::SelectionLength() const
-{
-    return static_cast<int>(d->model.SelectionLength());
-}
-
-void TCodeMemo::SetSelectionLength(int length)
-{
-    const auto action = d->NoticeOnce();
-    d->model.SetSelectionLength(length);
-}
-
-int TCodeMemo::CaretLine() const
-{
-    return d->model.CaretLine();
-}
-
-int TCodeMemo::CaretColumn() const
-{
-    return d->model.CaretColumn();
-}
-
-bool TCodeMemo::InsertMode() const
-{
-    return d->model.InsertMode();
-}
-
-void TCodeMemo::SetInsertMode(bool on)
-{
-    const auto action = d->NoticeOnce();
-    d->model.SetInsertMode(on);
-}
-
-void TCodeMemo::Undo()
-{
-    const auto action = d->NoticeOnce();
-    d->model.Undo();
-}
-
-void TCodeMemo::Redo()
-{
-    const auto action = d->NoticeOnce();
-    d->model.Redo();
-}
-
-void TCodeMemo::CutToClipboard()
-{
-    if (!d->model.HasSelection()) return;
-    const auto action = d->NoticeOnce();
-    d->model.ExecuteCommand(ecCut);
-}
-
-void TCodeMemo::CopyToClipboard()
-{
-    if (!d->model.HasSelection()) return;
-    d->model.ExecuteCommand(ecCopy);
-}
-
-void TCodeMemo::PasteFromClipboard()
-{
+    // Without a selection these change nothing, not even the view.
+    if ((command == ecCut || command == ecCopy) && !d->model.HasSelection()) return;
     const auto action = d->NoticeOnce();
     try {
-        d->model.ExecuteCommand(ecPaste);
+        d->model.ExecuteCommand(command);
     } catch (const EEncodingError& error) {
         d->ShowError(QString::fromStdString(error.what()));
     }
-}
-
-void TCodeMemo::SelectAll()
-{
-    const auto action = d->NoticeOnce();
-    d->model.SelectAll();
-}
-
-void TCodeMemo::SetHighlighter(TCustomHighlighter* highlighter)
-{
-    d->highlighterErrorReported = false;
-    d->model.SetHighlighter(highlighter);
-    viewport()->update();
-    d->idleScan.start();
-}
-
-TCustomHighlighter* TCodeMemo::Highlighter() const
-{
-    return d->model.Highlighter();
 }
 
 void TCodeMemo::SetPopupMenu(QMenu* menu)
@@ -533,16 +415,6 @@ void TCodeMemo::SetGutterFont(const QFont& font)
 QFont TCodeMemo::GutterFont() const
 {
     return d->gutter->GutterFont();
-}
-
-TEditKeyStrokes& TCodeMemo::Keystrokes()
-{
-    return d->model.Keystrokes();
-}
-
-EditorSettings& TCodeMemo::Settings()
-{
-    return d->model.Settings();
 }
 
 TEditorModel& TCodeMemo::Model()

@@ -149,7 +149,7 @@ void TCodeMemo::mouseMoveEvent(QMouseEvent* event)
     if (d->mouseMode == Impl::MouseMode::DragPending) {
         if ((point - d->pressPoint).manhattanLength() < QApplication::startDragDistance()) return;
         d->mouseMode = Impl::MouseMode::Idle;
-        const QString text = SelectedText();
+        const QString text = QString::fromStdU32String(d->model.SelectedText());
         auto* mime = new QMimeData;
         mime->setText(text);
         auto* drag = new QDrag(this);
