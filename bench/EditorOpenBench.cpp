@@ -232,7 +232,7 @@ int main(int argc, char** argv)
 
     const long peak = PeakKilobytes();
     const long loaded = CurrentKilobytes();
-    std::printf("file: %.1f MB, %d lines\n", fileKilobytes / 1024.0, memo.Model().LineCount());
+    std::printf("file: %.1f MB, %d lines\n", fileKilobytes / 1024.0, memo.Model().Document().LineCount());
     std::printf("load_ms %.1f\nfirst_screen_ms %.1f (load + show + first paint + grab, goal 300)\n", loadMs,
                 firstScreenMs);
     std::printf("peak_memory_x %.2f (peak rss over the empty editor's, goal <= 3)\n",
@@ -253,7 +253,7 @@ int main(int argc, char** argv)
         // The user reads the first screen while idle time readies the highlight states below.
         QElapsedTimer idle;
         idle.start();
-        while (memo.Model().Document().Highlight().ValidUpTo() < memo.Model().LineCount()) QCoreApplication::processEvents();
+        while (memo.Model().Document().Highlight().ValidUpTo() < memo.Model().Document().LineCount()) QCoreApplication::processEvents();
         std::printf("idle_scan_ms %.1f (highlight states readied in idle time after the first screen)\n",
                     static_cast<double>(idle.nsecsElapsed()) / 1e6);
     }
@@ -273,10 +273,10 @@ int main(int argc, char** argv)
         const char* name;
         TTextPosition at;
     };
-    const int lastLine = memo.Model().LineCount() - 1;
+    const int lastLine = memo.Model().Document().LineCount() - 1;
     std::vector<Place> places = {{"start", {0, 0}}, {"middle", {lastLine / 2, 0}}, {"end", {lastLine, 0}}};
     if (shape == TPageShape::OneLine) {
-        const int length = memo.Model().LineLength(0);
+        const int length = memo.Model().Document().LineLength(0);
         places = {{"start", {0, 0}}, {"middle", {0, length / 2}}, {"end", {0, length}}};
     }
     for (const Place& place : places) {

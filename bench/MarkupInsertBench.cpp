@@ -148,14 +148,14 @@ int main(int argc, char** argv)
     memo.show();
     while (!memo.windowHandle() || !memo.windowHandle()->isExposed()) QCoreApplication::processEvents();
 
-    const int middle = memo.Model().LineCount() / 2;
+    const int middle = memo.Model().Document().LineCount() / 2;
     // The first visit computes the highlight states above the middle; that is not a command's cost.
     memo.Model().SetCaret({middle, 0});
     memo.SetTopLine(middle - memo.LinesInView() / 2);
     PaintPending();
     std::printf("page: %zu MB, %d lines, commands at line %d in the middle of the view "
                 "(insert with caret rule and paint; undo with paint)\n",
-                megabytes, memo.Model().LineCount(), middle + 1);
+                megabytes, memo.Model().Document().LineCount(), middle + 1);
     for (const Command& command : Commands())
         TimeCommand(memo, command, middle, command.GoalMs > 2 ? 10 : 50);
     return 0;

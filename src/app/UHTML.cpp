@@ -186,7 +186,7 @@ bool TForm2::WritePage(const QString& path)
 {
     if (path == FileName && ConfirmOverwrite && !ConfirmOverwrite())
         return false;
-    CodeMemo1->Model().SaveToFile(NativePath(path));
+    CodeMemo1->Model().Document().SaveToFile(NativePath(path));
     emit PageWritten(path);
     return true;
 }

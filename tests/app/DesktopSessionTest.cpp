@@ -126,7 +126,7 @@ TEST_F(DesktopTest, ALaterStartNamingALineShowsThePageThere)
         ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->ActiveDocument()->FileName == PathOf("long.html"); }));
         EXPECT_EQ(mainWindow->DocumentCount(), 2);
         const TCodeMemo& editor = *mainWindow->ActiveDocument()->CodeMemo1;
-        const int shown = std::min(line, editor.Model().LineCount());
+        const int shown = std::min(line, editor.Model().Document().LineCount());
         EXPECT_EQ(editor.Model().CaretLine(), shown);
         EXPECT_EQ(editor.Model().CaretColumn(), 1);
         EXPECT_LE(editor.TopLine(), shown - 1);

@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     }
     if (!QTest::qWaitFor([&] { return session.Recovery()->Writer()->WrittenCount() == 2; }, 10000)) return 1;
     for (TForm2* page : mainWindow->Documents())
-        std::printf("%s\n", QByteArray::fromStdString(page->CodeMemo1->Model().Text()).toHex().constData());
+        std::printf("%s\n", QByteArray::fromStdString(page->CodeMemo1->Model().Document().Text()).toHex().constData());
     std::printf("ready\n");
     std::fflush(stdout);
     return QApplication::exec();

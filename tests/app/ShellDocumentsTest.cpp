@@ -74,7 +74,7 @@ TEST_F(ShellTest, NewWithOkFillsThePageWithTheSkeleton)
     });
     mainWindow->New1Click();
     TForm2* page = mainWindow->ActiveDocument();
-    EXPECT_EQ(page->CodeMemo1->Model().LineCount(), 14);
+    EXPECT_EQ(page->CodeMemo1->Model().Document().LineCount(), 14);
     EXPECT_TRUE(Text(page).contains(QStringLiteral("\r\n<title>Home</title>\r\n")));
     EXPECT_TRUE(Text(page).endsWith(QStringLiteral("</body>\r\n</html>")));
     EXPECT_EQ(mainWindow->PanelText(1), QStringLiteral("Line: 1"));

@@ -99,7 +99,7 @@ TEST(EditTransaction, GroupsEditsIntoOneStepAndOneNotice)
         } catch (const std::exception&) {
             threw = true;
         }
-        const std::string textAfter = model.Text();
+        const std::string textAfter = model.Document().Text();
         const TSelection selectionAfter = SelectionOf(model);
         EXPECT_EQ(threw, c.Throws) << c.Name;
         EXPECT_EQ(textAfter, c.TextAfter) << c.Name;
@@ -109,10 +109,10 @@ TEST(EditTransaction, GroupsEditsIntoOneStepAndOneNotice)
         if (c.UndoSteps == 0) continue;
 
         model.Undo();
-        EXPECT_EQ(model.Text(), c.TextAfterUndo) << c.Name;
+        EXPECT_EQ(model.Document().Text(), c.TextAfterUndo) << c.Name;
         EXPECT_EQ(SelectionOf(model), c.SelectionAfterUndo) << c.Name;
         model.Redo();
-        EXPECT_EQ(model.Text(), textAfter) << c.Name;
+        EXPECT_EQ(model.Document().Text(), textAfter) << c.Name;
         EXPECT_EQ(SelectionOf(model), selectionAfter) << c.Name;
     }
 }

@@ -68,8 +68,8 @@ std::vector<int> FullScan(TCustomHighlighter& highlighter, const TEditorModel& m
 {
     std::vector<int> states;
     highlighter.ResetState();
-    for (int line = 0; line < model.LineCount(); ++line) {
-        highlighter.StartLine(model.LineBytes(line), line);
+    for (int line = 0; line < model.Document().LineCount(); ++line) {
+        highlighter.StartLine(model.Document().LineBytes(line), line);
         highlighter.ScanToLineEnd();
         states.push_back(highlighter.GetState());
     }
@@ -79,7 +79,7 @@ std::vector<int> FullScan(TCustomHighlighter& highlighter, const TEditorModel& m
 std::vector<int> StoredStates(TEditorModel& model)
 {
     std::vector<int> states;
-    for (int line = 0; line < model.LineCount(); ++line) states.push_back(model.Document().Highlight().EndState(line));
+    for (int line = 0; line < model.Document().LineCount(); ++line) states.push_back(model.Document().Highlight().EndState(line));
     return states;
 }
 
@@ -93,8 +93,8 @@ TEST(HighlightStore, LazyStatesEqualAFullScanOverRandomEdits)
     model.SetHighlighter(&highlighter);
     for (int round = 0; round < 400; ++round) {
         const auto pick = [&] {
-            const int line = static_cast<int>(random() % model.LineCount());
-            return TTextPosition{line, static_cast<int>(random() % (model.LineLength(line) + 1))};
+            const int line = static_cast<int>(random() % model.Document().LineCount());
+            return TTextPosition{line, static_cast<int>(random() % (model.Document().LineLength(line) + 1))};
         };
         model.SetSelection(pick(), random() % 3 == 0 ? pick() : model.Caret());
         if (random() % 5 == 0) model.ExecuteCommand(ecDeleteLine);
@@ -102,7 +102,7 @@ TEST(HighlightStore, LazyStatesEqualAFullScanOverRandomEdits)
         if (random() % 4 == 0) model.Undo();
         // Ask for some line now and then, as painting would.
         if (random() % 3 == 0) {
-            const int line = static_cast<int>(random() % model.LineCount());
+            const int line = static_cast<int>(random() % model.Document().LineCount());
             ASSERT_EQ(model.Document().Highlight().EndState(line), FullScan(highlighter, model)[static_cast<std::size_t>(line)])
                 << "round " << round;
         }
@@ -318,7 +318,7 @@ TEST(HighlightStoreWithHtml, PainterTokensOfALineInsideAComment)
     model.SetHighlighter(&highlighter);
     std::vector<std::string> tokens;
     model.Document().Highlight().WalkTokens(1, [&](const TLineToken& t) {
-        tokens.emplace_back(model.LineBytes(1).substr(static_cast<std::size_t>(t.Start), static_cast<std::size_t>(t.Length)));
+        tokens.emplace_back(model.Document().LineBytes(1).substr(static_cast<std::size_t>(t.Start), static_cast<std::size_t>(t.Length)));
     });
     ASSERT_FALSE(tokens.empty());
     EXPECT_EQ(tokens.front(), "b -->");
@@ -355,7 +355,7 @@ TEST(HighlightStoreWithHtml, StatesOfALargePageEqualAFullScanWhateverComesFirst)
         if (first == TFirst::IdleSlices) {
             while (store.ScanAhead(1 << 16)) {}
         }
-        store.EndState(model.LineCount() - 1);
+        store.EndState(model.Document().LineCount() - 1);
         THtmlHighlighter reference;
         EXPECT_EQ(StoredStates(model), FullScan(reference, model)) << static_cast<int>(first);
         model.SetHighlighter(nullptr);

@@ -24,8 +24,8 @@ constexpr int kDialogRetryMilliseconds = 250;
 // The caret at the start of the line (the last one when the page is shorter), scrolled into view.
 void PutCaretOnLine(TEditorModel& editor, int line)
 {
-    const int index = std::clamp(line, 1, editor.LineCount()) - 1;
-    editor.SetSelectionStart(editor.CharIndexOf(TTextPosition{index, 0}));
+    const int index = std::clamp(line, 1, editor.Document().LineCount()) - 1;
+    editor.SetSelectionStart(editor.Document().CharIndexOf(TTextPosition{index, 0}));
 }
 
 }  // namespace

@@ -87,24 +87,13 @@ public:
     void LoadFromFile(const std::string& path);
     // Load rule from bytes already read (the file's break style is remembered).
     void LoadBytes(std::string bytes);
-    // Save rule, written safely; throws EFileError "Cannot create file <path>".
-    void SaveToFile(const std::string& path) const { document_.SaveToFile(path); }
-    std::string Text() const { return document_.Text(); }  // the bytes the save rule writes
 
+    // The page: its text, lines, positions, encoding, saving and undo list are read there; its
+    // text changes only here, so that caret, bookmarks, undo steps and the notice follow.
     TTextDocument& Document() { return document_; }
     const TTextDocument& Document() const { return document_; }
-    TDocumentEncoding Encoding() const { return document_.Encoding(); }
-    int LineCount() const { return document_.LineCount(); }
-    std::string_view LineBytes(int line) const { return document_.LineBytes(line); }
-    std::u32string LineText(int line) const { return document_.LineText(line); }
-    int LineLength(int line) const { return document_.LineLength(line); }  // characters
 
-    // --- positions ----------------------------------------------------------------------------
-    std::int64_t CharIndexOf(TTextPosition position) const { return document_.CharIndexOf(position); }
-    TTextPosition PositionOfCharIndex(std::int64_t index) const { return document_.PositionOfCharIndex(index); }
-    std::size_t ByteOffsetOf(TTextPosition position) const { return document_.ByteOffsetOf(position); }
-    TTextPosition PositionOfByte(int line, std::size_t offset) const { return document_.PositionOfByte(line, offset); }
-    TTextPosition ClampToText(TTextPosition position) const { return document_.ClampToText(position); }
+    // --- display columns ----------------------------------------------------------------------
     // Tabs expanded to TabWidth; past the end: 1 per column.
     int DisplayColumn(TTextPosition position) const { return document_.DisplayColumn(position, settings_.TabWidth); }
     int ColumnAtDisplay(int line, int displayColumn) const
@@ -153,8 +142,6 @@ public:
     void SelectAll();
     void Undo();
     void Redo();
-    bool CanUndo() const { return document_.UndoList().CanUndo(); }
-    bool CanRedo() const { return document_.UndoList().CanRedo(); }
 
     // Replaces the text between two positions (either order) by bytes in the page's encoding,
     // lines separated by '\n'; text written past a line's end is preceded by blanks up to there.
@@ -171,11 +158,6 @@ public:
     std::optional<TTextPosition> Bookmark(int index) const { return bookmarks_.at(index); }
     void SetBookmark(int index, std::optional<TTextPosition> position);
 
-    // --- words --------------------------------------------------------------------------------
-    // The highlighter's word characters when one is attached, else letters, digits and "_";
-    // in a UTF-8 page every Unicode letter also counts.
-    bool IsWordChar(char32_t ch) const { return document_.IsWordChar(ch); }
-
     // --- parts --------------------------------------------------------------------------------
     EditorSettings& Settings() { return settings_; }
     const EditorSettings& Settings() const { return settings_; }
@@ -183,7 +165,6 @@ public:
     // Attaching or detaching (nullptr) is announced as a restyle, as are the attached one's
     // attribute changes.
     void SetHighlighter(TCustomHighlighter* highlighter);
-    TCustomHighlighter* Highlighter() const { return document_.Highlighter(); }
     void SetHost(TEditorHost* host) { host_ = host ? host : &defaultHost_; }
     TEditorHost& Host() const { return *host_; }
 

@@ -76,7 +76,7 @@ void TCodeMemo::Impl::ShowError(const QString& text)
 void TCodeMemo::Impl::ReportHighlighterError(const std::string& text)
 {
     // Once for each highlighter attached: it fails the same way on every paint.
-    const TCustomHighlighter* highlighter = model.Highlighter();
+    const TCustomHighlighter* highlighter = model.Document().Highlighter();
     if (highlighterErrorReported == highlighter) return;
     highlighterErrorReported = highlighter;
     // Not from inside the paint event: a message box there would paint over itself.
@@ -111,7 +111,8 @@ void TCodeMemo::Impl::UpdateScrollBars()
     const EditorSettings& settings = model.Settings();
     const int lines = VisibleLines();
     TSteadyScrollBar* vertical = verticalBar;
-    const int lastTop = settings.Options.Has(eoScrollPastEof) ? model.LineCount() - 1 : model.LineCount() - lines;
+    const int lineCount = model.Document().LineCount();
+    const int lastTop = settings.Options.Has(eoScrollPastEof) ? lineCount - 1 : lineCount - lines;
     vertical->SetMaximumQuietly(std::max(0, lastTop));
     vertical->setPageStep(lines);
     vertical->setSingleStep(1);
@@ -160,13 +161,14 @@ int TCodeMemo::Impl::RowsInView() const
 TRowSignature TCodeMemo::Impl::SignatureOf(int line)
 {
     TRowSignature signature;
-    if (line >= model.LineCount()) return signature;
+    TTextDocument& page = model.Document();
+    if (line >= page.LineCount()) return signature;
     // What the row shows follows from the bytes from where the painter's scan starts (a stop inside
     // a long line, else the line's start) to the end of the view, and the state there.
-    const std::size_t viewStart = model.ByteOffsetOf({line, model.ColumnAtDisplay(line, LeftColumn())});
-    const TScanStop from = model.Document().Highlight().ResumePoint(line, viewStart);
+    const std::size_t viewStart = page.ByteOffsetOf({line, model.ColumnAtDisplay(line, LeftColumn())});
+    const TScanStop from = page.Highlight().ResumePoint(line, viewStart);
     const std::string_view bytes =
-        model.LineBytes(line).substr(from.Offset, viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
+        page.LineBytes(line).substr(from.Offset, viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
     signature.Line = line;
     signature.Hash = std::hash<std::string_view>{}(bytes);
     signature.From = from.Offset;
@@ -236,8 +238,8 @@ void TCodeMemo::Impl::Flush(const TEditorChange& change)
 
     std::array<std::optional<TTextPosition>, 10> bookmarks;
     for (int index = 0; index < 10; ++index) bookmarks[index] = model.Bookmark(index);
-    if (model.LineCount() != gutterLineCount || bookmarks != gutterBookmarks) {
-        gutterLineCount = model.LineCount();
+    if (model.Document().LineCount() != gutterLineCount || bookmarks != gutterBookmarks) {
+        gutterLineCount = model.Document().LineCount();
         gutterBookmarks = bookmarks;
         if (gutter->RequiredWidth() != gutter->width()) UpdateGutter();
         else gutter->UpdateChangedRows();
@@ -283,11 +285,12 @@ QRect TCodeMemo::Impl::CaretRect(TTextPosition position) const
 
 TTextPosition TCodeMemo::Impl::PositionAt(QPoint point) const
 {
-    const int line = std::clamp(TopLine() + point.y() / lineHeight - (point.y() < 0 ? 1 : 0), 0, model.LineCount() - 1);
+    const int lastLine = model.Document().LineCount() - 1;
+    const int line = std::clamp(TopLine() + point.y() / lineHeight - (point.y() < 0 ? 1 : 0), 0, lastLine);
     // Nearest column boundary, so a click on a character's right half lands behind it.
     const int display = std::max(0, LeftColumn() + (point.x() - kTextMargin + charWidth / 2) / charWidth);
     TTextPosition position{line, model.ColumnAtDisplay(line, display)};
-    if (!model.Settings().Options.Has(eoScrollPastEol)) position = model.ClampToText(position);
+    if (!model.Settings().Options.Has(eoScrollPastEol)) position = model.Document().ClampToText(position);
     return position;
 }
 
@@ -295,7 +298,7 @@ bool TCodeMemo::Impl::IsOnSelection(QPoint point) const
 {
     if (!model.HasSelection() || point.y() < 0) return false;
     const int line = TopLine() + point.y() / lineHeight;
-    if (line >= model.LineCount() || point.x() < kTextMargin) return false;
+    if (line >= model.Document().LineCount() || point.x() < kTextMargin) return false;
     const int display = LeftColumn() + (point.x() - kTextMargin) / charWidth;
     const auto [first, end] = model.SelectedDisplayColumns(line);
     return display >= first && display < end;
@@ -499,7 +502,7 @@ void TCodeMemo::paintEvent(QPaintEvent* event)
         const QRect rowRect = QRect(0, row * d->lineHeight, viewport()->width(), d->lineHeight) & viewport()->rect();
         if (!event->region().intersects(rowRect)) continue;
         const int line = top + row;
-        if (line < d->model.LineCount()) d->painter.Paint(painter, view, line, row * d->lineHeight, onError);
+        if (line < d->model.Document().LineCount()) d->painter.Paint(painter, view, line, row * d->lineHeight, onError);
         // A row painted in part shows its signature only if the rest of it showed the same before.
         const TRowSignature signature = d->SignatureOf(line);
         if (QRegion(rowRect).subtracted(event->region()).isEmpty()) painted.Record(row, signature);

@@ -264,7 +264,7 @@ void TCodeMemo::dropEvent(QDropEvent* event)
     }
     TEditorModel& model = d->model;
     const auto action = d->NoticeOnce();
-    std::int64_t target = model.CharIndexOf(d->PositionAt(point));
+    std::int64_t target = model.Document().CharIndexOf(d->PositionAt(point));
     const Qt::DropAction dropAction = own ? OwnDropAction(*event) : event->proposedAction();
     try {
         TEditTransaction transaction(model);

@@ -95,7 +95,7 @@ TEST_P(TypingTest, GivesTextAndCaret)
 {
     const TypingCase& c = GetParam();
     RunKeys(memo, c.keys);
-    EXPECT_EQ(memo.Model().Text(), c.text);
+    EXPECT_EQ(memo.Model().Document().Text(), c.text);
     EXPECT_EQ(memo.Model().CaretLine(), c.line);
     EXPECT_EQ(memo.Model().CaretColumn(), c.column);
 }
@@ -134,7 +134,7 @@ TEST_F(CodeMemoTest, TabKeepsTheFocusOnTheEditor)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_TRUE(editor->hasFocus());
-    EXPECT_EQ(editor->Model().Text(), "");
+    EXPECT_EQ(editor->Model().Document().Text(), "");
 }
 
 TEST_F(CodeMemoTest, WindowShortcutsWinOverTheEditorsKeys)
@@ -154,10 +154,10 @@ TEST_F(CodeMemoTest, WindowShortcutsWinOverTheEditorsKeys)
 
     RunKeys(*editor, {"abc", Ctrl(Qt::Key_Z)});
     EXPECT_EQ(triggered.count(), 1);
-    EXPECT_EQ(editor->Model().Text(), "abc");
+    EXPECT_EQ(editor->Model().Document().Text(), "abc");
     // A key no window action claims still reaches the editor.
     RunKeys(*editor, {Ctrl(Qt::Key_Y)});
-    EXPECT_EQ(editor->Model().Text(), "");
+    EXPECT_EQ(editor->Model().Document().Text(), "");
 }
 
 TEST_F(CodeMemoTest, CaretIsALineWhenInsertingAndABlockWhenOverwriting)
@@ -180,7 +180,7 @@ TEST_F(CodeMemoTest, FailedLoadLeavesTheText)
     } catch (const EFileError& error) {
         EXPECT_STREQ(error.what(), "Cannot open file /no/such/folder/page.html");
     }
-    EXPECT_EQ(memo.Model().Text(), "kept");
+    EXPECT_EQ(memo.Model().Document().Text(), "kept");
 }
 
 TEST_F(CodeMemoTest, F1ShowsThePagesHelp)
@@ -194,7 +194,7 @@ TEST_F(CodeMemoTest, InputMethodCommitTypesItsText)
     QInputMethodEvent event;
     event.setCommitString(QStringLiteral("日本"));
     QApplication::sendEvent(&memo, &event);
-    EXPECT_EQ(memo.Model().Text(), "\xE6\x97\xA5\xE6\x9C\xAC");
+    EXPECT_EQ(memo.Model().Document().Text(), "\xE6\x97\xA5\xE6\x9C\xAC");
     EXPECT_EQ(memo.Model().CaretColumn(), 3);
 }
 
@@ -284,7 +284,7 @@ TEST_P(ClipboardTest, GoesThroughThePlatformClipboard)
     platform.clipboard = QString::fromUtf8(c.clipboardBefore);
     RunKeys(memo, c.keys);
     EXPECT_EQ(platform.clipboard, QString::fromUtf8(c.clipboardAfter));
-    EXPECT_EQ(memo.Model().Text(), c.text);
+    EXPECT_EQ(memo.Model().Document().Text(), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, ClipboardTest, testing::ValuesIn(kClipboardCases),
@@ -302,7 +302,7 @@ TEST_F(CodeMemoTest, ClipboardOperationsWithNothingSelectedLeaveTheClipboard)
     memo.RunCommand(ecCopy);
     memo.RunCommand(ecCut);
     EXPECT_EQ(platform.clipboard, "kept");
-    EXPECT_EQ(memo.Model().Text(), "text");
+    EXPECT_EQ(memo.Model().Document().Text(), "text");
 }
 
 class Windows1252Page : public CodeMemoTest {
@@ -328,7 +328,7 @@ TEST_F(Windows1252Page, CopiesAndPastesThroughTheCodePage)
 
     platform.clipboard = QStringLiteral("€");
     memo.RunCommand(ecPaste);
-    EXPECT_EQ(memo.Model().Text(), "\x80");
+    EXPECT_EQ(memo.Model().Document().Text(), "\x80");
 }
 
 TEST_F(Windows1252Page, RefusesACharacterTheCodePageCannotHold)
@@ -336,7 +336,7 @@ TEST_F(Windows1252Page, RefusesACharacterTheCodePageCannotHold)
     QTest::keyClick(&memo, Qt::Key_End);
     platform.clipboard = QStringLiteral("→");
     memo.RunCommand(ecPaste);
-    EXPECT_EQ(memo.Model().Text(), "caf\xE9");
+    EXPECT_EQ(memo.Model().Document().Text(), "caf\xE9");
     EXPECT_EQ(platform.MessageTexts(MessageKind::Error).size(), 1u);
 }
 
@@ -345,8 +345,8 @@ TEST_F(Windows1252Page, RefusesACharacterTheCodePageCannotHold)
 TEST_F(CodeMemoTest, KeyDownComesBeforeAndKeyUpAfterTheKey)
 {
     std::vector<std::string> seen;
-    QObject::connect(&memo, &TCodeMemo::KeyDown, [&] { seen.push_back("down:" + memo.Model().Text()); });
-    QObject::connect(&memo, &TCodeMemo::KeyUp, [&] { seen.push_back("up:" + memo.Model().Text()); });
+    QObject::connect(&memo, &TCodeMemo::KeyDown, [&] { seen.push_back("down:" + memo.Model().Document().Text()); });
+    QObject::connect(&memo, &TCodeMemo::KeyUp, [&] { seen.push_back("up:" + memo.Model().Document().Text()); });
     QTest::keyClick(&memo, Qt::Key_A);
     EXPECT_EQ(seen, (std::vector<std::string>{"down:", "up:a"}));
 }
@@ -491,7 +491,7 @@ TEST_F(MouseTest, DroppedTextIsInsertedWhereItFallsAndSelected)
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(point), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(memo.viewport(), &drop);
-    EXPECT_EQ(memo.Model().Text(), "one two three\r\naXYb\r\nlast");
+    EXPECT_EQ(memo.Model().Document().Text(), "one two three\r\naXYb\r\nlast");
     EXPECT_EQ(memo.Model().SelectedText(), U"XY");
 }
 
@@ -520,7 +520,7 @@ TEST_F(CodeMemoTest, KeepsTheCaretInView)
     EXPECT_EQ(memo.TopLine(), 1000 - memo.LinesInView());
     QTest::keyClick(&memo, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(memo.TopLine(), 0);
-    memo.Model().SetSelectionStart(memo.Model().Text().size() / 2);
+    memo.Model().SetSelectionStart(memo.Model().Document().Text().size() / 2);
     EXPECT_LE(memo.TopLine(), memo.Model().CaretLine() - 1);
     EXPECT_GT(memo.TopLine() + memo.LinesInView(), memo.Model().CaretLine() - 1);
 }
@@ -656,7 +656,7 @@ TEST_F(PaintingTest, PaintsBothEndsOfAVeryLongLine)
     EXPECT_EQ(memo.Model().CaretColumn(), 2'000'008);
     EXPECT_GT(CountPixelsNear(memo.grab().toImage(), QColor(128, 0, 255)), 5);
     QTest::keyClick(&memo, Qt::Key_B);
-    EXPECT_EQ(memo.Model().Text().substr(2'000'003), "</i>b");
+    EXPECT_EQ(memo.Model().Document().Text().substr(2'000'003), "</i>b");
 }
 
 TEST_F(CodeMemoTest, PaintsTheSelectionOfEachMode)
