@@ -4,6 +4,7 @@
 // and highlight store. Positions are (line, character column), both from 0; character indexes count
 // every line break as 2. Everything that changes text goes through ReplaceRange, which records undo
 // and keeps the caret and bookmarks in step; an action's edits are grouped by a TEditTransaction.
+// Callers read the page from Document() and change it here; a view follows OnChanged alone.
 
 #include "editor/control/EditorCommands.h"
 #include "editor/control/EditorSettings.h"
@@ -94,7 +95,7 @@ public:
     const TTextDocument& Document() const { return document_; }
 
     // --- display columns ----------------------------------------------------------------------
-    // Tabs expanded to TabWidth; past the end: 1 per column.
+    // Tabs expanded to the settings' TabWidth; past the end: 1 per column.
     int DisplayColumn(TTextPosition position) const { return document_.DisplayColumn(position, settings_.TabWidth); }
     int ColumnAtDisplay(int line, int displayColumn) const
     {
