@@ -588,6 +588,16 @@ protected:
     THtmlHighlighter highlighter;
 };
 
+TEST_F(PaintingTest, ARestyleLeavesTheViewWhereItWas)
+{
+    std::string page;
+    for (int line = 0; line < 300; ++line) page += "<p>line</p>\r\n";
+    memo.Model().SetText(page);
+    memo.SetTopLine(100);
+    highlighter.KeyAttri().SetForeground(0x00C8A0);  // the caret stays out of view at the top
+    EXPECT_EQ(memo.TopLine(), 100);
+}
+
 TEST_F(PaintingTest, ColoursTokensByTheirAttributes)
 {
     const QImage image = memo.grab().toImage();
