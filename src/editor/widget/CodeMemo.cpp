@@ -218,6 +218,7 @@ void TCodeMemo::Impl::Flush(const TEditorChange& change)
         q.viewport()->update();
         idleScan.start();
     }
+    // A restyle alone is no action: the view stays where the user left it.
     if (!change.ActionEnded) return;
     if (change.NewText) paintedRows.ForgetAll();
     for (const TLineShift& shift : change.LineShifts) paintedRows.FollowShift(shift);

@@ -17,7 +17,7 @@ public:
     ~TCodeMemo() override;
 
     // The model under the widget: the one way in to the page's text, caret, selection, edits,
-    // keystrokes and settings. Every change made on it is shown and raises Changed.
+    // keystrokes and settings. Every change made on it is shown; one of the text raises Changed.
     TEditorModel& Model();
     const TEditorModel& Model() const;
 
