@@ -123,9 +123,9 @@ KeystrokeFigures TimeKeystrokes(TEditorModel& model, TTextPosition at, int repea
         const auto start = Clock::now();
         model.SetCaret(at);
         model.ExecuteCommand(ecChar, {.Char = U'x'});
-        if (paintAround) model.Document().Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
+        if (paintAround) model.Document().Highlight().EndState(std::min(at.Line + 50, model.Document().LineCount() - 1));
         model.Undo();
-        if (paintAround) model.Document().Highlight().EndState(std::min(at.Line + 50, model.LineCount() - 1));
+        if (paintAround) model.Document().Highlight().EndState(std::min(at.Line + 50, model.Document().LineCount() - 1));
         const double ms = MillisecondsSince(start);
         figures.MeanMs += ms / repeats;
         figures.MaxMs = std::max(figures.MaxMs, ms);
@@ -144,9 +144,9 @@ int RunLoadChild(const std::string& path, std::size_t fileSize, int loadRounds)
     const std::size_t peak = PeakRssBytes() - baselinePeak + (baselinePeak - baselineRss);
     const std::size_t loaded = CurrentRssBytes() - baselineRss;
     std::printf("load_ms %.1f\nlines %d\npeak_x %.2f\nloaded_x %.2f\nindex_bytes_per_line %.2f\n", loadMs,
-                model.LineCount(), static_cast<double>(peak) / static_cast<double>(fileSize),
+                model.Document().LineCount(), static_cast<double>(peak) / static_cast<double>(fileSize),
                 static_cast<double>(loaded) / static_cast<double>(fileSize),
-                (static_cast<double>(loaded) - static_cast<double>(fileSize)) / model.LineCount());
+                (static_cast<double>(loaded) - static_cast<double>(fileSize)) / model.Document().LineCount());
     if (loadRounds > 0) {
         CompareLoadWithRawRead(path, loadRounds);
         return 0;
@@ -158,13 +158,13 @@ int RunLoadChild(const std::string& path, std::size_t fileSize, int loadRounds)
     for (int line = 0; line < 60; ++line) model.Document().Highlight().EndState(line);
     std::printf("first_screen_states_ms %.3f\n", MillisecondsSince(firstScreen));
 
-    const int last = model.LineCount() - 1;
+    const int last = model.Document().LineCount() - 1;
     const struct {
         const char* Name;
         TTextPosition At;
     } places[] = {{"start", {0, 0}},
-                  {"middle", last > 0 ? TTextPosition{last / 2, 2} : TTextPosition{0, model.LineLength(0) / 2}},
-                  {"end", last > 0 ? TTextPosition{last, 0} : TTextPosition{0, model.LineLength(0)}}};
+                  {"middle", last > 0 ? TTextPosition{last / 2, 2} : TTextPosition{0, model.Document().LineLength(0) / 2}},
+                  {"end", last > 0 ? TTextPosition{last, 0} : TTextPosition{0, model.Document().LineLength(0)}}};
     const auto wholeScan = Clock::now();
     model.Document().Highlight().EndState(last);  // as when the view first shows the end of the page
     std::printf("highlight_whole_page_ms %.1f\n", MillisecondsSince(wholeScan));
@@ -199,7 +199,7 @@ int RunLoadChild(const std::string& path, std::size_t fileSize, int loadRounds)
     model.Undo();
 
     const auto save = Clock::now();
-    model.SaveToFile(path + ".saved");
+    model.Document().SaveToFile(path + ".saved");
     const double saveMs = MillisecondsSince(save);
     const double peakAfterSave = static_cast<double>(PeakRssBytes() - baselineRss) / static_cast<double>(fileSize);
     const bool identical = ReadWholeFile(path + ".saved") == ReadWholeFile(path);

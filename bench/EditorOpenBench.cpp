@@ -141,7 +141,7 @@ Timing TimeKeystrokes(TCodeMemo& memo, TTextPosition at, int rounds, const QStri
         QElapsedTimer timer;
         timer.start();
         Type(memo, text);
-        memo.Undo();
+        memo.Model().Undo();
         PaintPending();
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
@@ -210,8 +210,8 @@ int main(int argc, char** argv)
     QFont gutterFont("Courier New");
     gutterFont.setPixelSize(11);
     memo.SetGutterFont(gutterFont);
-    memo.Settings().Gutter.ShowLineNumbers = true;
-    memo.SetHighlighter(&highlighter);
+    memo.Model().Settings().Gutter.ShowLineNumbers = true;
+    memo.Model().SetHighlighter(&highlighter);
     memo.resize(1024, 768);
     memo.ApplySettings();
     QCoreApplication::processEvents();
@@ -220,7 +220,7 @@ int main(int argc, char** argv)
 
     QElapsedTimer timer;
     timer.start();
-    memo.LoadFromFile(path);
+    memo.Model().LoadFromFile(path);
     const double loadMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     memo.show();
     while (!memo.windowHandle() || !memo.windowHandle()->isExposed()) QCoreApplication::processEvents();
@@ -232,7 +232,7 @@ int main(int argc, char** argv)
 
     const long peak = PeakKilobytes();
     const long loaded = CurrentKilobytes();
-    std::printf("file: %.1f MB, %d lines\n", fileKilobytes / 1024.0, memo.LineCount());
+    std::printf("file: %.1f MB, %d lines\n", fileKilobytes / 1024.0, memo.Model().Document().LineCount());
     std::printf("load_ms %.1f\nfirst_screen_ms %.1f (load + show + first paint + grab, goal 300)\n", loadMs,
                 firstScreenMs);
     std::printf("peak_memory_x %.2f (peak rss over the empty editor's, goal <= 3)\n",
@@ -253,7 +253,7 @@ int main(int argc, char** argv)
         // The user reads the first screen while idle time readies the highlight states below.
         QElapsedTimer idle;
         idle.start();
-        while (memo.Model().Document().Highlight().ValidUpTo() < memo.LineCount()) QCoreApplication::processEvents();
+        while (memo.Model().Document().Highlight().ValidUpTo() < memo.Model().Document().LineCount()) QCoreApplication::processEvents();
         std::printf("idle_scan_ms %.1f (highlight states readied in idle time after the first screen)\n",
                     static_cast<double>(idle.nsecsElapsed()) / 1e6);
     }
@@ -273,10 +273,10 @@ int main(int argc, char** argv)
         const char* name;
         TTextPosition at;
     };
-    const int lastLine = memo.LineCount() - 1;
+    const int lastLine = memo.Model().Document().LineCount() - 1;
     std::vector<Place> places = {{"start", {0, 0}}, {"middle", {lastLine / 2, 0}}, {"end", {lastLine, 0}}};
     if (shape == TPageShape::OneLine) {
-        const int length = memo.Model().LineLength(0);
+        const int length = memo.Model().Document().LineLength(0);
         places = {{"start", {0, 0}}, {"middle", {0, length / 2}}, {"end", {0, length}}};
     }
     for (const Place& place : places) {

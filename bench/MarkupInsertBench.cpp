@@ -123,7 +123,7 @@ void TimeCommand(TCodeMemo& memo, const Command& command, int line, int rounds)
         PaintPending();
         insert.Add(Milliseconds(timer), rounds);
         timer.restart();
-        memo.Undo();
+        memo.Model().Undo();
         PaintPending();
         undo.Add(Milliseconds(timer), rounds);
     }
@@ -142,20 +142,20 @@ int main(int argc, char** argv)
 
     THtmlHighlighter highlighter;
     TCodeMemo memo;
-    memo.SetHighlighter(&highlighter);
+    memo.Model().SetHighlighter(&highlighter);
     memo.resize(1024, 768);
-    memo.SetText(GenerateHtmlPage(megabytes * 1000 * 1000));
+    memo.Model().SetText(GenerateHtmlPage(megabytes * 1000 * 1000));
     memo.show();
     while (!memo.windowHandle() || !memo.windowHandle()->isExposed()) QCoreApplication::processEvents();
 
-    const int middle = memo.LineCount() / 2;
+    const int middle = memo.Model().Document().LineCount() / 2;
     // The first visit computes the highlight states above the middle; that is not a command's cost.
     memo.Model().SetCaret({middle, 0});
     memo.SetTopLine(middle - memo.LinesInView() / 2);
     PaintPending();
     std::printf("page: %zu MB, %d lines, commands at line %d in the middle of the view "
                 "(insert with caret rule and paint; undo with paint)\n",
-                megabytes, memo.LineCount(), middle + 1);
+                megabytes, memo.Model().Document().LineCount(), middle + 1);
     for (const Command& command : Commands())
         TimeCommand(memo, command, middle, command.GoalMs > 2 ? 10 : 50);
     return 0;

@@ -139,7 +139,7 @@ int main(int argc, char** argv)
     if (writer) writer->WaitUntilIdle();
 
     std::printf("page: %.1f MB, %d lines; %zu keystrokes over %d s, one every %d ms\n",
-                static_cast<double>(std::filesystem::file_size(path)) / 1e6, memo.LineCount(), keystrokes.size(),
+                static_cast<double>(std::filesystem::file_size(path)) / 1e6, memo.Model().Document().LineCount(), keystrokes.size(),
                 seconds, kKeyIntervalMs);
     std::printf("snapshot_ms median %.2f max %.2f (taken on the editor's thread)\n", Percentile(snapshots, 0.5),
                 *std::max_element(snapshots.begin(), snapshots.end()));

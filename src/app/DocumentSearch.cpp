@@ -30,7 +30,7 @@ void ReplaceNext(TForm2& target)
         return;
     TEditorModel& editor = target.CodeMemo1->Model();
     const TTextPosition matchStart = editor.BlockBegin();
-    target.CodeMemo1->ReplaceSelection(target.ReplaceText);
+    target.CodeMemo1->Model().ReplaceSelection(target.ReplaceText.toStdU32String());
     // Searching up goes on before the replacement, so a replacement holding the search text is
     // not found again.
     if (target.Backwards)

@@ -16,7 +16,7 @@ void TForm1::New1Click()
     // The page's window stands behind the New HTML Page dialog; a cancelled dialog leaves it empty.
     AddDocumentWindow(QStringLiteral("Noname") + QString::number(pageCounter_), QString(), [this](TForm2& document) {
         if (platform().ExecModal(*Form24) == QDialog::Accepted)
-            document.CodeMemo1->SetText(BuildPageSkeleton(Form24->SkeletonFields()));
+            document.CodeMemo1->Model().SetText(BuildPageSkeleton(Form24->SkeletonFields()));
     });
     ++pageCounter_;
 }

@@ -202,37 +202,37 @@ void TForm1::Exit1Click()
 void TForm1::Undo1Click()
 {
     if (RequireDocument())
-        ActiveDocument()->CodeMemo1->Undo();
+        ActiveDocument()->CodeMemo1->Model().Undo();
 }
 
 void TForm1::Redo1Click()
 {
     if (RequireDocument())
-        ActiveDocument()->CodeMemo1->Redo();
+        ActiveDocument()->CodeMemo1->Model().Redo();
 }
 
 void TForm1::Cut1Click()
 {
     if (RequireDocument())
-        ActiveDocument()->CodeMemo1->CutToClipboard();
+        ActiveDocument()->CodeMemo1->RunCommand(ecCut);
 }
 
 void TForm1::Copy1Click()
 {
     if (RequireDocument())
-        ActiveDocument()->CodeMemo1->CopyToClipboard();
+        ActiveDocument()->CodeMemo1->RunCommand(ecCopy);
 }
 
 void TForm1::Paste1Click()
 {
     if (RequireDocument())
-        ActiveDocument()->CodeMemo1->PasteFromClipboard();
+        ActiveDocument()->CodeMemo1->RunCommand(ecPaste);
 }
 
 void TForm1::SelectAll1Click()
 {
     if (RequireDocument())
-        ActiveDocument()->CodeMemo1->SelectAll();
+        ActiveDocument()->CodeMemo1->Model().SelectAll();
 }
 
 void TForm1::HelpContents1Click()

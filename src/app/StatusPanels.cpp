@@ -52,7 +52,7 @@ void TForm1::UpdateCaretPanels()
     TForm2* document = ActiveDocument();
     if (!document)
         return;
-    const TCodeMemo& editor = *document->CodeMemo1;
+    const TEditorModel& editor = document->CodeMemo1->Model();
     SetPanelText(1, QStringLiteral("Line: ") + QString::number(editor.CaretLine()));
     SetPanelText(2, QStringLiteral("Column: ") + QString::number(editor.CaretColumn()));
     SetPanelText(3, editor.InsertMode() ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));

@@ -46,11 +46,11 @@ TForm2::TForm2(QWidget* parent)
 
     CodeMemo1->setFont(CourierNew(13));
     CodeMemo1->SetGutterFont(CourierNew(11));
-    CodeMemo1->Settings().Gutter.ShowLineNumbers = true;
+    CodeMemo1->Model().Settings().Gutter.ShowLineNumbers = true;
     CodeMemo1->ApplySettings();
-    CodeMemo1->SetHighlighter(HtmlHighlighter1.get());
+    CodeMemo1->Model().SetHighlighter(HtmlHighlighter1.get());
     // The editor's face at 11 pixels: a proportional face would overlap on the fixed print grid.
-    TEditorFont printFont = CodeMemo1->Settings().Font;
+    TEditorFont printFont = CodeMemo1->Model().Settings().Font;
     printFont.PixelHeight = 11;
     EditPrint1->SetFont(printFont);
     EditPrint1->SetHighlighter(HtmlHighlighter1.get());
@@ -62,7 +62,7 @@ TForm2::TForm2(QWidget* parent)
 TForm2::~TForm2()
 {
     // The editor must let go of the highlighter before it is freed.
-    CodeMemo1->SetHighlighter(nullptr);
+    CodeMemo1->Model().SetHighlighter(nullptr);
 }
 
 void TForm2::BuildPopupMenu()
@@ -178,7 +178,7 @@ void TForm2::closeEvent(QCloseEvent* event)
 
 void TForm2::LoadPage(const QString& path)
 {
-    CodeMemo1->LoadFromFile(NativePath(path));
+    CodeMemo1->Model().LoadFromFile(NativePath(path));
     emit PageRead(path);
 }
 
@@ -186,14 +186,14 @@ bool TForm2::WritePage(const QString& path)
 {
     if (path == FileName && ConfirmOverwrite && !ConfirmOverwrite())
         return false;
-    CodeMemo1->SaveToFile(NativePath(path));
+    CodeMemo1->Model().Document().SaveToFile(NativePath(path));
     emit PageWritten(path);
     return true;
 }
 
-void TForm2::Undo1Click() { CodeMemo1->Undo(); }
-void TForm2::Redo1Click() { CodeMemo1->Redo(); }
-void TForm2::Cut1Click() { CodeMemo1->CutToClipboard(); }
-void TForm2::Copy1Click() { CodeMemo1->CopyToClipboard(); }
-void TForm2::Paste1Click() { CodeMemo1->PasteFromClipboard(); }
-void TForm2::SelectAll1Click() { CodeMemo1->SelectAll(); }
+void TForm2::Undo1Click() { CodeMemo1->Model().Undo(); }
+void TForm2::Redo1Click() { CodeMemo1->Model().Redo(); }
+void TForm2::Cut1Click() { CodeMemo1->RunCommand(ecCut); }
+void TForm2::Copy1Click() { CodeMemo1->RunCommand(ecCopy); }
+void TForm2::Paste1Click() { CodeMemo1->RunCommand(ecPaste); }
+void TForm2::SelectAll1Click() { CodeMemo1->Model().SelectAll(); }

@@ -33,8 +33,9 @@ void WriteMarkup(TEditorModel& editor, const TMarkup& markup)
     // The pieces land one behind the other, so writing them at once gives the same page, caret
     // and selection, and a large table costs one edit instead of thousands.
     const std::u32string text = markup.Joined();
-    const TEncodeResult encoded = EncodeText(text, editor.Encoding());
-    if (encoded.Unencodable) throw EEncodingError(UnencodableCharMessage(*encoded.Unencodable, editor.Encoding()));
+    const TDocumentEncoding encoding = editor.Document().Encoding();
+    const TEncodeResult encoded = EncodeText(text, encoding);
+    if (encoded.Unencodable) throw EEncodingError(UnencodableCharMessage(*encoded.Unencodable, encoding));
 
     TEditTransaction edit(editor);
     editor.ReplaceSelection(text);

@@ -56,8 +56,8 @@ protected:
 
     static void Type(TForm2* page, const QString& text)
     {
-        page->CodeMemo1->SetSelectionStart(0);
-        page->CodeMemo1->ReplaceSelection(text);
+        page->CodeMemo1->Model().SetSelectionStart(0);
+        page->CodeMemo1->Model().ReplaceSelection(text.toStdU32String());
     }
 
     static void WriteCopyNow(TForm2* page) { page->findChild<TPageRecovery*>()->WriteNow(); }
@@ -126,9 +126,9 @@ TEST_F(DesktopTest, ALaterStartNamingALineShowsThePageThere)
         ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->ActiveDocument()->FileName == PathOf("long.html"); }));
         EXPECT_EQ(mainWindow->DocumentCount(), 2);
         const TCodeMemo& editor = *mainWindow->ActiveDocument()->CodeMemo1;
-        const int shown = std::min(line, editor.LineCount());
-        EXPECT_EQ(editor.CaretLine(), shown);
-        EXPECT_EQ(editor.CaretColumn(), 1);
+        const int shown = std::min(line, editor.Model().Document().LineCount());
+        EXPECT_EQ(editor.Model().CaretLine(), shown);
+        EXPECT_EQ(editor.Model().CaretColumn(), 1);
         EXPECT_LE(editor.TopLine(), shown - 1);
         EXPECT_LT(shown - 1, editor.TopLine() + editor.LinesInView());
     }

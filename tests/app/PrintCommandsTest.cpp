@@ -73,7 +73,7 @@ TEST_F(PrintTest, APageChangedSinceOpeningIsSavedThenPrintedWithLineNumbersOnThe
     TForm2* document = OpenPage(page);
     const QByteArray text = NumberedLines("<p>line % of the page</p>", 100) + "\r\n" +
                             QByteArray("<p>") + QByteArray("word ").repeated(60) + "end</p>";
-    document->CodeMemo1->SetText(text.toStdString());
+    document->CodeMemo1->Model().SetText(text.toStdString());
     const QString pdf = PathOf("index.pdf");
     AnswerPrintToPdf(pdf, 1);
     Command("Print1")->trigger();
@@ -96,7 +96,7 @@ TEST_F(PrintTest, ThePrintFontIsTheEditorsFaceAtElevenScreenPixels)
 {
     TForm2* document = NewPage();
     const TEditorFont& font = document->EditPrint1->Font();
-    EXPECT_EQ(font.Name, document->CodeMemo1->Settings().Font.Name);
+    EXPECT_EQ(font.Name, document->CodeMemo1->Model().Settings().Font.Name);
     EXPECT_EQ(font.PixelHeight, std::optional<int>(11));
     const QFont printed = PrintFontOf(font);
     EXPECT_DOUBLE_EQ(printed.pointSizeF(), 8.25);
@@ -192,7 +192,7 @@ TEST_F(PrintTest, TestSavesThePageAndOpensTheSavedFileEachTime)
     const QString page = PathOf("test.html");
     WriteFile(page, "<p>x</p>");
     TForm2* document = OpenPage(page);
-    document->CodeMemo1->SetText("<p>y</p>");
+    document->CodeMemo1->Model().SetText("<p>y</p>");
     desktop.ClearRecords();
     Command("est2")->trigger();
     Command("est2")->trigger();

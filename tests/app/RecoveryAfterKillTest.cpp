@@ -68,7 +68,7 @@ TEST_F(RecoveryAfterKill, TheNextStartRestoresTheUnsavedPagesByteForByte)
         ASSERT_EQ(mainWindow->DocumentCount(), 2);
         for (int i = 0; i < 2; ++i) {
             TForm2* page = mainWindow->Documents()[i];
-            EXPECT_EQ(QByteArray::fromStdString(page->CodeMemo1->Text()), killed[i]);
+            EXPECT_EQ(QByteArray::fromStdString(page->CodeMemo1->Model().Document().Text()), killed[i]);
             EXPECT_TRUE(page->findChild<TPageRecovery*>()->Unsaved());
         }
         TForm2* site = mainWindow->Documents()[1];
@@ -156,7 +156,7 @@ TEST_F(RecoveryAfterKill, AnOverwriteKilledHalfwayIsOfferedBackAtStartAndAtOpen)
         EXPECT_TRUE(questions[0].contains(page));
         EXPECT_TRUE(ReadFile(page) == (c.answer == 0 ? QByteArray::fromStdString(old) : left));
         if (c.atOpen)
-            EXPECT_TRUE(QByteArray::fromStdString(mainWindow->ActiveDocument()->CodeMemo1->Text()) == left);
+            EXPECT_TRUE(QByteArray::fromStdString(mainWindow->ActiveDocument()->CodeMemo1->Model().Document().Text()) == left);
         EXPECT_TRUE(std::filesystem::is_empty(copyFolder)) << "the previous version stays behind";
         desktop.ClearRecords();
     }

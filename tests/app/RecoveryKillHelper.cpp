@@ -39,12 +39,12 @@ int main(int argc, char** argv)
             mainWindow->New1Click();
             page = mainWindow->ActiveDocument();
         }
-        page->CodeMemo1->SetSelectionStart(0);
-        page->CodeMemo1->ReplaceSelection(edit.typed);
+        page->CodeMemo1->Model().SetSelectionStart(0);
+        page->CodeMemo1->Model().ReplaceSelection(edit.typed.toStdU32String());
     }
     if (!QTest::qWaitFor([&] { return session.Recovery()->Writer()->WrittenCount() == 2; }, 10000)) return 1;
     for (TForm2* page : mainWindow->Documents())
-        std::printf("%s\n", QByteArray::fromStdString(page->CodeMemo1->Text()).toHex().constData());
+        std::printf("%s\n", QByteArray::fromStdString(page->CodeMemo1->Model().Document().Text()).toHex().constData());
     std::printf("ready\n");
     std::fflush(stdout);
     return QApplication::exec();

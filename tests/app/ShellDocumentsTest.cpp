@@ -74,7 +74,7 @@ TEST_F(ShellTest, NewWithOkFillsThePageWithTheSkeleton)
     });
     mainWindow->New1Click();
     TForm2* page = mainWindow->ActiveDocument();
-    EXPECT_EQ(page->CodeMemo1->LineCount(), 14);
+    EXPECT_EQ(page->CodeMemo1->Model().Document().LineCount(), 14);
     EXPECT_TRUE(Text(page).contains(QStringLiteral("\r\n<title>Home</title>\r\n")));
     EXPECT_TRUE(Text(page).endsWith(QStringLiteral("</body>\r\n</html>")));
     EXPECT_EQ(mainWindow->PanelText(1), QStringLiteral("Line: 1"));
@@ -148,8 +148,8 @@ TEST_F(ShellTest, SaveWritesAnOpenedPageBackWithoutAQuestion)
     const QString path = PathOf("lf.html");
     WriteFile(path, "a\nb\n");
     TForm2* page = OpenPage(path);
-    page->CodeMemo1->SetSelectionStart(0);
-    page->CodeMemo1->ReplaceSelection(QStringLiteral("x"));
+    page->CodeMemo1->Model().SetSelectionStart(0);
+    page->CodeMemo1->Model().ReplaceSelection(U"x");
     mainWindow->Save1Click();
     EXPECT_EQ(ReadFile(path), QByteArray("xa\nb\n"));
     EXPECT_TRUE(desktop.dialogs.size() == 1u) << "only the open dialog";
@@ -172,7 +172,7 @@ TEST_F(ShellTest, FailedSaveKeepsTheOldFileAndThePage)
     const QString path = PathOf("kept.html");
     WriteFile(path, "old");
     TForm2* page = OpenPage(path);
-    page->CodeMemo1->SetText(std::string(64 * 1024, 'x'));
+    page->CodeMemo1->Model().SetText(std::string(64 * 1024, 'x'));
     {
         FileSizeLimit limit(1024);
         mainWindow->Save1Click();
@@ -188,7 +188,7 @@ TEST_F(ShellTest, FailedSaveAsLeavesCaptionFileNameEntryAndPanel)
     const QString target = PathOf("target.html");
     WriteFile(target, "old");
     TForm2* page = NewPage();
-    page->CodeMemo1->SetText(std::string(64 * 1024, 'x'));
+    page->CodeMemo1->Model().SetText(std::string(64 * 1024, 'x'));
     desktop.saveFileAnswers.push_back(target);
     {
         FileSizeLimit limit(1024);
@@ -237,8 +237,8 @@ TEST_F(ShellTest, ClosingAPageSavesItAsItsRuleSays)
         } else {
             page = NewPage();
         }
-        page->CodeMemo1->SetSelectionStart(0);
-        page->CodeMemo1->ReplaceSelection(QStringLiteral("typed-"));
+        page->CodeMemo1->Model().SetSelectionStart(0);
+        page->CodeMemo1->Model().ReplaceSelection(U"typed-");
         if (c.saveAnswer)
             desktop.saveFileAnswers.push_back(*c.saveAnswer);
         const QString caption = page->Caption();
@@ -295,8 +295,8 @@ TEST_F(ShellTest, ExitWritesEveryPageToItsFile)
 {
     WriteFile(PathOf("kept.html"), "kept");
     TForm2* opened = OpenPage(PathOf("kept.html"));
-    opened->CodeMemo1->SetSelectionStart(0);
-    opened->CodeMemo1->ReplaceSelection(QStringLiteral("+"));
+    opened->CodeMemo1->Model().SetSelectionStart(0);
+    opened->CodeMemo1->Model().ReplaceSelection(U"+");
     NewPage();
     desktop.saveFileAnswers.push_back(PathOf("fresh.html"));
     mainWindow->close();

@@ -26,8 +26,8 @@ TEST_F(ShellTest, TypingUpdatesTextCaretAndStatusPanels)
     QTest::keyClick(editor, Qt::Key_Return);
     QTest::keyClicks(editor, QStringLiteral("ab"));
     EXPECT_EQ(Text(page), QStringLiteral("hello\r\nab"));
-    EXPECT_EQ(editor->CaretLine(), 2);
-    EXPECT_EQ(editor->CaretColumn(), 3);
+    EXPECT_EQ(editor->Model().CaretLine(), 2);
+    EXPECT_EQ(editor->Model().CaretColumn(), 3);
     EXPECT_EQ(Panels(*mainWindow), (QStringList{"", "Line: 2", "Column: 3", "Insert"}));
 
     QTest::keyClick(editor, Qt::Key_Insert);
@@ -44,7 +44,7 @@ TEST_F(ShellTest, InsertKeyChangesPanelThreeWhenReleased)
     TCodeMemo* editor = NewPage()->CodeMemo1;
     editor->setFocus();
     QTest::keyPress(editor, Qt::Key_Insert);
-    EXPECT_FALSE(editor->InsertMode());
+    EXPECT_FALSE(editor->Model().InsertMode());
     EXPECT_EQ(mainWindow->PanelText(3), QStringLiteral("Insert")) << "the key-down refresh ran before the key";
     QTest::keyRelease(editor, Qt::Key_Insert);
     EXPECT_EQ(mainWindow->PanelText(3), QStringLiteral("Overwrite"));
@@ -95,7 +95,7 @@ TEST_F(ShellTest, EveryMenuShortcutRunsItsCommandWhileTheEditorHasTheFocus)
         {"est2", QKeyCombination(Qt::Key_F9)},
     };
     TForm2* page = NewPage();
-    page->CodeMemo1->SetText("kept");
+    page->CodeMemo1->Model().SetText("kept");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
         page->BringToFront();
@@ -112,7 +112,7 @@ TEST_F(ShellTest, EveryMenuShortcutRunsItsCommandWhileTheEditorHasTheFocus)
 TEST_F(ShellTest, EditCommandsWorkOnTheActivePage)
 {
     TForm2* page = NewPage();
-    page->CodeMemo1->SetText("first line");
+    page->CodeMemo1->Model().SetText("first line");
     Command("SelectAll1")->trigger();
     Command("Copy1")->trigger();
     EXPECT_EQ(desktop.clipboard, QStringLiteral("first line"));
@@ -131,9 +131,9 @@ TEST_F(ShellTest, EditCommandsWorkOnTheActivePage)
 TEST_F(ShellTest, ContextMenuActsOnItsOwnPage)
 {
     TForm2* background = NewPage();
-    background->CodeMemo1->SetText("mine");
+    background->CodeMemo1->Model().SetText("mine");
     TForm2* active = NewPage();
-    active->CodeMemo1->SetText("other");
+    active->CodeMemo1->Model().SetText("other");
     ASSERT_EQ(mainWindow->ActiveDocument(), active);
 
     QStringList captions;

@@ -105,7 +105,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    static QString Text(const TForm2* document) { return QString::fromStdString(document->CodeMemo1->Text()); }
+    static QString Text(const TForm2* document) { return QString::fromStdString(document->CodeMemo1->Model().Document().Text()); }
 
     ScriptedPlatform desktop;
     QTemporaryDir folder;

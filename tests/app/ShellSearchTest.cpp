@@ -27,7 +27,7 @@ ScriptedPlatform::ModalAction FillReplace(const QString& find, const QString& wi
 TEST_F(ShellTest, FindShortcutShowsTheMainFindDialogWhichSearchesTheActivePage)
 {
     TForm2* page = NewPage();
-    page->CodeMemo1->SetText("abc abc");
+    page->CodeMemo1->Model().SetText("abc abc");
     page->CodeMemo1->setFocus();
 
     QTest::keyClick(page->CodeMemo1, Qt::Key_F, Qt::ControlModifier);
@@ -36,17 +36,17 @@ TEST_F(ShellTest, FindShortcutShowsTheMainFindDialogWhichSearchesTheActivePage)
 
     mainWindow->FindDialog1->SetFindText("abc");
     mainWindow->FindDialog1->FindNextClick();
-    EXPECT_EQ(page->CodeMemo1->SelectionStart(), 0);
-    EXPECT_EQ(page->CodeMemo1->SelectedText(), "abc");
+    EXPECT_EQ(page->CodeMemo1->Model().SelectionStart(), 0);
+    EXPECT_EQ(page->CodeMemo1->Model().SelectedText(), U"abc");
     EXPECT_EQ(page->SearchText, "abc");
     mainWindow->FindDialog1->FindNextClick();
-    EXPECT_EQ(page->CodeMemo1->SelectionStart(), 4);
+    EXPECT_EQ(page->CodeMemo1->Model().SelectionStart(), 4);
 }
 
 TEST_F(ShellTest, ReplaceMenuReplacesAllOnTheActivePage)
 {
     TForm2* page = NewPage();
-    page->CodeMemo1->SetText("abc x abc");
+    page->CodeMemo1->Model().SetText("abc x abc");
     desktop.AnswerModal(FillReplace("abc", "yz", true));
 
     Command("Replace1")->trigger();
@@ -58,9 +58,9 @@ TEST_F(ShellTest, ReplaceMenuReplacesAllOnTheActivePage)
 TEST_F(ShellTest, ContextMenuReplaceWorksOnItsOwnPageAndAsksBeforeTheNext)
 {
     TForm2* first = NewPage();
-    first->CodeMemo1->SetText("one one");
+    first->CodeMemo1->Model().SetText("one one");
     TForm2* second = NewPage();
-    second->CodeMemo1->SetText("one");
+    second->CodeMemo1->Model().SetText("one");
     ASSERT_EQ(mainWindow->ActiveDocument(), second);
 
     desktop.AnswerModal(FillReplace("one", "two", false));

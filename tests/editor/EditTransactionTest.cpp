@@ -99,7 +99,7 @@ TEST(EditTransaction, GroupsEditsIntoOneStepAndOneNotice)
         } catch (const std::exception&) {
             threw = true;
         }
-        const std::string textAfter = model.Text();
+        const std::string textAfter = model.Document().Text();
         const TSelection selectionAfter = SelectionOf(model);
         EXPECT_EQ(threw, c.Throws) << c.Name;
         EXPECT_EQ(textAfter, c.TextAfter) << c.Name;
@@ -109,10 +109,10 @@ TEST(EditTransaction, GroupsEditsIntoOneStepAndOneNotice)
         if (c.UndoSteps == 0) continue;
 
         model.Undo();
-        EXPECT_EQ(model.Text(), c.TextAfterUndo) << c.Name;
+        EXPECT_EQ(model.Document().Text(), c.TextAfterUndo) << c.Name;
         EXPECT_EQ(SelectionOf(model), c.SelectionAfterUndo) << c.Name;
         model.Redo();
-        EXPECT_EQ(model.Text(), textAfter) << c.Name;
+        EXPECT_EQ(model.Document().Text(), textAfter) << c.Name;
         EXPECT_EQ(SelectionOf(model), selectionAfter) << c.Name;
     }
 }
@@ -155,6 +155,55 @@ TEST(EditTransaction, NoticeSaysWhatChanged)
         EXPECT_EQ(last.NewText, c.NewText) << c.Name;
         EXPECT_EQ(last.CaretMoved, c.CaretMoved) << c.Name;
         EXPECT_EQ(last.SelectionChanged, c.SelectionChanged) << c.Name;
+    }
+}
+
+// The shifts a view's painted rows follow: each edit that moved lines, in order, past the last new text.
+TEST(EditTransaction, NoticeCarriesTheLineShiftsInOrder)
+{
+    const struct {
+        const char* Name;
+        std::function<void(TEditorModel&)> Body;  // on "a\nb\nc" with the caret at (1, 1)
+        std::vector<TLineShift> Shifts;
+    } cases[] = {
+        {"typed_character", [](TEditorModel& m) { m.ExecuteCommand(ecChar, {.Char = U'x'}); }, {}},
+        {"line_break", [](TEditorModel& m) { m.ExecuteCommand(ecLineBreak); }, {{2, 0, 1}}},
+        {"joined_lines", [](TEditorModel& m) { m.ReplaceRange({0, 1}, {1, 0}, ""); }, {{1, 1, 0}}},
+        {"two_lines_for_three",
+         [](TEditorModel& m) { m.ReplaceRange({0, 0}, {2, 0}, "p\nq\nr\n"); }, {{1, 2, 3}}},
+        {"edits_in_order",
+         [](TEditorModel& m) {
+             TEditTransaction transaction(m);
+             m.ReplaceRange({2, 0}, {2, 0}, "y\n");
+             m.ReplaceRange({0, 1}, {1, 0}, "");
+         },
+         {{3, 0, 1}, {1, 1, 0}}},
+        {"undo_replays_them",
+         [](TEditorModel& m) {
+             m.ExecuteCommand(ecLineBreak);
+             m.Undo();
+         },
+         {{2, 1, 0}}},
+        {"only_after_new_text",
+         [](TEditorModel& m) {
+             TEditTransaction transaction(m);
+             m.ReplaceRange({0, 0}, {0, 0}, "\n");
+             m.SetText("p\nq");
+             m.ReplaceRange({1, 0}, {1, 0}, "\n");
+         },
+         {{2, 0, 1}}},
+    };
+    for (const auto& c : cases) {
+        TEditorModel model;
+        model.SetText("a\nb\nc");
+        model.SetCaret({1, 1});
+        std::vector<TEditorChange> notices;
+        model.OnChanged = [&](const TEditorChange& change) { notices.push_back(change); };
+        c.Body(model);
+        ASSERT_FALSE(notices.empty()) << c.Name;
+        EXPECT_EQ(notices.back().LineShifts, c.Shifts) << c.Name;
+        EXPECT_TRUE(notices.back().ActionEnded) << c.Name;
+        EXPECT_FALSE(notices.back().Restyled) << c.Name;
     }
 }
 

@@ -115,9 +115,9 @@ TEST(TypingCommands, InsertOverwriteAndVirtualSpace)
     model.SetCaret({0, 9});  // the caret may stand past the end of a line
     EXPECT_EQ(model.Caret(), (TTextPosition{0, 9}));
     model.ExecuteCommand(ecChar, {.Char = U'e'});
-    EXPECT_EQ(model.Text(), "abXYZ!   e");
+    EXPECT_EQ(model.Document().Text(), "abXYZ!   e");
     model.ExecuteCommand(ecChar, {.Char = U'\x07'});  // control characters type nothing
-    EXPECT_EQ(model.Text(), "abXYZ!   e");
+    EXPECT_EQ(model.Document().Text(), "abXYZ!   e");
 }
 
 TEST(TypingCommands, CaretStaysInTheTextWithoutScrollPastEol)
@@ -187,15 +187,15 @@ TEST(ColumnSelection, SelectsDeletesAndTypesARectangle)
     EXPECT_EQ(model.SelectionMode(), smColumn);
     EXPECT_EQ(model.SelectedText(), U"bc\r\nfg\r\nj");
     model.ExecuteCommand(ecDeleteChar);
-    EXPECT_EQ(model.Text(), "ad\neh\ni");
+    EXPECT_EQ(model.Document().Text(), "ad\neh\ni");
     EXPECT_EQ(model.Caret(), (TTextPosition{0, 1}));
     model.Undo();
-    EXPECT_EQ(model.Text(), "abcd\nefgh\nij");
+    EXPECT_EQ(model.Document().Text(), "abcd\nefgh\nij");
 
     model.ExecuteCommand(ecLineSelect);
     model.SetSelection({0, 2}, {1, 1});
     model.ExecuteCommand(ecDeleteChar);
-    EXPECT_EQ(model.Text(), "ij");
+    EXPECT_EQ(model.Document().Text(), "ij");
 }
 
 TEST(Bookmarks, SetGotoToggleAndFollowTheirLines)
@@ -289,7 +289,7 @@ TEST(KeyCommands, KeysRunTheirCommands)
     EXPECT_TRUE(model.ExecuteKey('Y', ssCtrl));
     EXPECT_EQ(Marked(model), "ab\n|ef");
     EXPECT_TRUE(model.ExecuteKey(vk::Back, ssAlt));  // undo
-    EXPECT_EQ(model.Text(), "ab\ncd\nef");
+    EXPECT_EQ(model.Document().Text(), "ab\ncd\nef");
     EXPECT_FALSE(model.ExecuteKey('Q', 0));
 }
 
@@ -330,7 +330,7 @@ TEST(WordCharacters, FromTheHighlighterWhenOneIsAttached)
     model.ExecuteCommand(ecLineStart);
     model.ExecuteCommand(ecWordRight);
     EXPECT_EQ(Marked(model), "foo-bar |baz");
-    EXPECT_FALSE(model.IsWordChar(U'_'));
+    EXPECT_FALSE(model.Document().IsWordChar(U'_'));
     model.SetHighlighter(nullptr);
 }
 

@@ -35,8 +35,8 @@ TEST(CharacterIndexes, PositionsAndIndexesInBothDirections)
     for (const auto& c : cases) {
         TEditorModel model;
         model.LoadBytes(c.Bytes);
-        EXPECT_EQ(model.PositionOfCharIndex(c.Index), c.Position) << c.Name;
-        EXPECT_EQ(model.CharIndexOf(c.Position), c.IndexBack) << c.Name;
+        EXPECT_EQ(model.Document().PositionOfCharIndex(c.Index), c.Position) << c.Name;
+        EXPECT_EQ(model.Document().CharIndexOf(c.Position), c.IndexBack) << c.Name;
     }
 }
 
@@ -50,21 +50,21 @@ TEST(CharacterIndexes, StayRightAcrossEditsOfALongPage)
     model.LoadBytes(page);
     const auto plainIndex = [&](TTextPosition p) {
         std::int64_t index = 0;
-        for (int line = 0; line < p.Line; ++line) index += model.LineLength(line) + 2;
-        return index + std::min(p.Column, model.LineLength(p.Line));
+        for (int line = 0; line < p.Line; ++line) index += model.Document().LineLength(line) + 2;
+        return index + std::min(p.Column, model.Document().LineLength(p.Line));
     };
     const std::u32string pieces[] = {U"x", U"\r\n", U"\u00E9\r\n\r\nzz", U""};
     for (int round = 0; round < 60; ++round) {
-        const int line = static_cast<int>(random() % model.LineCount());
-        const TTextPosition at{line, static_cast<int>(random() % (model.LineLength(line) + 1))};
-        model.SetSelection(at, {std::min(line + static_cast<int>(random() % 3), model.LineCount() - 1), 0});
+        const int line = static_cast<int>(random() % model.Document().LineCount());
+        const TTextPosition at{line, static_cast<int>(random() % (model.Document().LineLength(line) + 1))};
+        model.SetSelection(at, {std::min(line + static_cast<int>(random() % 3), model.Document().LineCount() - 1), 0});
         model.ReplaceSelection(pieces[random() % std::size(pieces)]);
         for (int probe = 0; probe < 5; ++probe) {
-            const int l = static_cast<int>(random() % model.LineCount());
-            const TTextPosition p{l, static_cast<int>(random() % (model.LineLength(l) + 1))};
+            const int l = static_cast<int>(random() % model.Document().LineCount());
+            const TTextPosition p{l, static_cast<int>(random() % (model.Document().LineLength(l) + 1))};
             const std::int64_t index = plainIndex(p);
-            ASSERT_EQ(model.CharIndexOf(p), index) << "round " << round;
-            ASSERT_EQ(model.PositionOfCharIndex(index), p) << "round " << round;
+            ASSERT_EQ(model.Document().CharIndexOf(p), index) << "round " << round;
+            ASSERT_EQ(model.Document().PositionOfCharIndex(index), p) << "round " << round;
         }
     }
 }
@@ -94,9 +94,9 @@ TEST(CharacterIndexes, EncodingFollowsTheBytes)
     for (const auto& c : cases) {
         TEditorModel model;
         model.LoadBytes(c.Bytes);
-        EXPECT_EQ(model.Encoding(), c.Encoding) << c.Bytes;
-        EXPECT_EQ(model.LineText(0), c.FirstLine) << c.Bytes;
-        EXPECT_EQ(model.Text(), c.Bytes);
+        EXPECT_EQ(model.Document().Encoding(), c.Encoding) << c.Bytes;
+        EXPECT_EQ(model.Document().LineText(0), c.FirstLine) << c.Bytes;
+        EXPECT_EQ(model.Document().Text(), c.Bytes);
     }
 }
 
@@ -161,7 +161,7 @@ TEST(SelectionOperations, ReplaceSelection)
         model.LoadBytes(c.Bytes);
         model.SetSelection(c.Anchor, c.Caret);
         model.ReplaceSelection(c.Text);
-        EXPECT_EQ(model.Text(), c.Result) << c.Name;
+        EXPECT_EQ(model.Document().Text(), c.Result) << c.Name;
         EXPECT_EQ(model.Caret(), c.CaretAfter) << c.Name;
         EXPECT_FALSE(model.HasSelection()) << c.Name;
     }
@@ -174,14 +174,14 @@ TEST(SelectionOperations, CharacterThePageCannotHoldIsRefusedAndNothingChanges)
     model.SetSelection({0, 0}, {0, 2});
     EXPECT_THROW(model.ReplaceSelection(U"\u65E5"), EEncodingError);
     EXPECT_THROW(model.ExecuteCommand(ecChar, {.Char = U'\u65E5'}), EEncodingError);
-    EXPECT_EQ(model.Text(), "caf\xE9 x");
+    EXPECT_EQ(model.Document().Text(), "caf\xE9 x");
     EXPECT_EQ(model.SelectedText(), U"ca");
-    EXPECT_FALSE(model.CanUndo());
+    EXPECT_FALSE(model.Document().UndoList().CanUndo());
 
     TEditorModel utf8;
     EXPECT_THROW(utf8.ReplaceSelection(std::u32string(1, char32_t(0xD800))), EEncodingError);
     utf8.ReplaceSelection(U"\u65E5\U0001F600");
-    EXPECT_EQ(utf8.Text(), "\xE6\x97\xA5\xF0\x9F\x98\x80");
+    EXPECT_EQ(utf8.Document().Text(), "\xE6\x97\xA5\xF0\x9F\x98\x80");
     EXPECT_EQ(utf8.SelectionStart(), 2);
 }
 
@@ -209,7 +209,7 @@ TEST(SelectionOperations, InnerTextSelectionRule)
         const auto inner = static_cast<std::int64_t>(c.Inner.size());
         model.SetSelectionStart(model.SelectionStart() - static_cast<std::int64_t>(std::u32string(c.Close).size()) - inner);
         model.SetSelectionLength(inner);
-        EXPECT_EQ(model.Text(), c.Result);
+        EXPECT_EQ(model.Document().Text(), c.Result);
         EXPECT_EQ(model.SelectedText(), c.Inner);
         EXPECT_EQ(model.Caret(), model.BlockEnd());
     }
@@ -250,7 +250,7 @@ TEST(SelectionOperations, CharacterSelectionsIgnoreColumnAndLineMode)
     EXPECT_EQ(model.SelectedText(), U"b\r\nc");
     EXPECT_EQ(model.SelectionLength(), 4);
     model.ReplaceSelection(U"X");
-    EXPECT_EQ(model.Text(), "aXd\r\nef");
+    EXPECT_EQ(model.Document().Text(), "aXd\r\nef");
 
     model.SetText("abcdef\nab");
     model.SetSelectionMode(smColumn);

@@ -66,10 +66,10 @@ TEST(EditorSettings, ANewEditorStartsWithTheDefaultKeysAndAnEmptyPage)
 {
     TEditorModel model;
     EXPECT_EQ(model.Keystrokes().Count(), 82);
-    EXPECT_EQ(model.LineCount(), 1);
-    EXPECT_EQ(model.Text(), "");
+    EXPECT_EQ(model.Document().LineCount(), 1);
+    EXPECT_EQ(model.Document().Text(), "");
     EXPECT_EQ(model.Document().Buffer().LineBreak(), TLineBreak::CrLf);
-    EXPECT_EQ(model.Encoding(), TDocumentEncoding::Utf8);
+    EXPECT_EQ(model.Document().Encoding(), TDocumentEncoding::Utf8);
     EXPECT_TRUE(model.InsertMode());
 }
 

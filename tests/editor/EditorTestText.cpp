@@ -26,7 +26,7 @@ void LoadMarked(TEditorModel& model, const std::string& marked)
     model.LoadBytes(text);
     const auto toPosition = [&](std::size_t at) {
         const TTextPosition bytes = PositionOfMarker(text, at);
-        return model.PositionOfByte(bytes.Line, static_cast<std::size_t>(bytes.Column));
+        return model.Document().PositionOfByte(bytes.Line, static_cast<std::size_t>(bytes.Column));
     };
     const TTextPosition caret = toPosition(caretAt.value_or(0));
     model.SetSelection(anchorAt ? toPosition(*anchorAt) : caret, caret);
@@ -35,12 +35,12 @@ void LoadMarked(TEditorModel& model, const std::string& marked)
 std::string Marked(const TEditorModel& model)
 {
     std::string out;
-    for (int line = 0; line < model.LineCount(); ++line) {
+    for (int line = 0; line < model.Document().LineCount(); ++line) {
         if (line > 0) out.push_back('\n');
-        const std::string_view bytes = model.LineBytes(line);
+        const std::string_view bytes = model.Document().LineBytes(line);
         for (std::size_t offset = 0; offset <= bytes.size(); ++offset) {
             const auto here = [&](TTextPosition p) {
-                return p.Line == line && std::min(model.ByteOffsetOf(p), bytes.size()) == offset;
+                return p.Line == line && std::min(model.Document().ByteOffsetOf(p), bytes.size()) == offset;
             };
             if (model.HasSelection() && here(model.Anchor())) out.push_back('{');
             if (here(model.Caret())) out.push_back('|');

@@ -117,9 +117,9 @@ TEST_F(SafeSave, ModelSaveFailureKeepsOldFileAndText)
     model.ReplaceSelection(U"edited ");
     fs::remove(path);
     fs::create_directories(path);  // now a directory stands where the file was
-    EXPECT_THROW(model.SaveToFile(path), EFileError);
+    EXPECT_THROW(model.Document().SaveToFile(path), EFileError);
     EXPECT_TRUE(fs::is_directory(path));
-    EXPECT_EQ(model.Text(), "edited old content\n");
+    EXPECT_EQ(model.Document().Text(), "edited old content\n");
 }
 
 TEST_F(SafeSave, OpenFailureNamesThePathAndChangesNothing)
@@ -138,7 +138,7 @@ TEST_F(SafeSave, OpenFailureNamesThePathAndChangesNothing)
             EXPECT_EQ(std::string(error.what()), "Cannot open file " + path);
         }
     }
-    EXPECT_EQ(model.Text(), "keep me");
+    EXPECT_EQ(model.Document().Text(), "keep me");
 }
 
 TEST_F(SafeSave, ReadsFilesWithoutAKnownSize)

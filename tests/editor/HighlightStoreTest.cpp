@@ -1,5 +1,6 @@
 // The per-line end states: lazy rescans give what a full scan gives, scan only what is needed,
 // and the painter's token walk.
+#include "editor/control/EditTransaction.h"
 #include "editor/control/EditorModel.h"
 #include "highlight/CustomHighlighter.h"
 #include "highlight/HtmlHighlighter.h"
@@ -67,8 +68,8 @@ std::vector<int> FullScan(TCustomHighlighter& highlighter, const TEditorModel& m
 {
     std::vector<int> states;
     highlighter.ResetState();
-    for (int line = 0; line < model.LineCount(); ++line) {
-        highlighter.StartLine(model.LineBytes(line), line);
+    for (int line = 0; line < model.Document().LineCount(); ++line) {
+        highlighter.StartLine(model.Document().LineBytes(line), line);
         highlighter.ScanToLineEnd();
         states.push_back(highlighter.GetState());
     }
@@ -78,7 +79,7 @@ std::vector<int> FullScan(TCustomHighlighter& highlighter, const TEditorModel& m
 std::vector<int> StoredStates(TEditorModel& model)
 {
     std::vector<int> states;
-    for (int line = 0; line < model.LineCount(); ++line) states.push_back(model.Document().Highlight().EndState(line));
+    for (int line = 0; line < model.Document().LineCount(); ++line) states.push_back(model.Document().Highlight().EndState(line));
     return states;
 }
 
@@ -92,8 +93,8 @@ TEST(HighlightStore, LazyStatesEqualAFullScanOverRandomEdits)
     model.SetHighlighter(&highlighter);
     for (int round = 0; round < 400; ++round) {
         const auto pick = [&] {
-            const int line = static_cast<int>(random() % model.LineCount());
-            return TTextPosition{line, static_cast<int>(random() % (model.LineLength(line) + 1))};
+            const int line = static_cast<int>(random() % model.Document().LineCount());
+            return TTextPosition{line, static_cast<int>(random() % (model.Document().LineLength(line) + 1))};
         };
         model.SetSelection(pick(), random() % 3 == 0 ? pick() : model.Caret());
         if (random() % 5 == 0) model.ExecuteCommand(ecDeleteLine);
@@ -101,7 +102,7 @@ TEST(HighlightStore, LazyStatesEqualAFullScanOverRandomEdits)
         if (random() % 4 == 0) model.Undo();
         // Ask for some line now and then, as painting would.
         if (random() % 3 == 0) {
-            const int line = static_cast<int>(random() % model.LineCount());
+            const int line = static_cast<int>(random() % model.Document().LineCount());
             ASSERT_EQ(model.Document().Highlight().EndState(line), FullScan(highlighter, model)[static_cast<std::size_t>(line)])
                 << "round " << round;
         }
@@ -169,6 +170,42 @@ TEST(HighlightStore, AttributeChangeAsksForAWholeScanAndARepaint)
     model.SetHighlighter(nullptr);
     highlighter.ChangeColour();  // detached: no longer heard
     EXPECT_EQ(repaints, 1);
+}
+
+// A view repaints everything on a restyle, which reaches it in the model's one notice; only an
+// action's notice asks it to show the caret.
+TEST(HighlightStore, RestylesComeInTheModelsNotice)
+{
+    const struct {
+        const char* Name;
+        std::function<void(TEditorModel&, TNestingHighlighter&)> Body;  // the highlighter attached first
+        int Notices;
+        bool Restyled, ActionEnded;
+    } cases[] = {
+        {"attribute_change", [](TEditorModel&, TNestingHighlighter& h) { h.ChangeColour(); }, 1, true, false},
+        {"detach", [](TEditorModel& m, TNestingHighlighter&) { m.SetHighlighter(nullptr); }, 1, true, false},
+        {"inside_an_action",
+         [](TEditorModel& m, TNestingHighlighter& h) {
+             TEditTransaction transaction(m, TTransactionScope::NoticeOnly);
+             h.ChangeColour();
+             m.SetCaret({0, 1});
+         },
+         1, true, true},
+        {"action_alone", [](TEditorModel& m, TNestingHighlighter&) { m.SetCaret({0, 1}); }, 1, false, true},
+    };
+    for (const auto& c : cases) {
+        TNestingHighlighter highlighter;
+        TEditorModel model;
+        model.SetText("(\n(");
+        model.SetHighlighter(&highlighter);
+        std::vector<TEditorChange> notices;
+        model.OnChanged = [&](const TEditorChange& change) { notices.push_back(change); };
+        c.Body(model, highlighter);
+        ASSERT_EQ(static_cast<int>(notices.size()), c.Notices) << c.Name;
+        EXPECT_EQ(notices.back().Restyled, c.Restyled) << c.Name;
+        EXPECT_EQ(notices.back().ActionEnded, c.ActionEnded) << c.Name;
+        model.SetHighlighter(nullptr);
+    }
 }
 
 // Gives the tokens of a script of token lengths; 0 is an empty token.
@@ -281,7 +318,7 @@ TEST(HighlightStoreWithHtml, PainterTokensOfALineInsideAComment)
     model.SetHighlighter(&highlighter);
     std::vector<std::string> tokens;
     model.Document().Highlight().WalkTokens(1, [&](const TLineToken& t) {
-        tokens.emplace_back(model.LineBytes(1).substr(static_cast<std::size_t>(t.Start), static_cast<std::size_t>(t.Length)));
+        tokens.emplace_back(model.Document().LineBytes(1).substr(static_cast<std::size_t>(t.Start), static_cast<std::size_t>(t.Length)));
     });
     ASSERT_FALSE(tokens.empty());
     EXPECT_EQ(tokens.front(), "b -->");
@@ -318,7 +355,7 @@ TEST(HighlightStoreWithHtml, StatesOfALargePageEqualAFullScanWhateverComesFirst)
         if (first == TFirst::IdleSlices) {
             while (store.ScanAhead(1 << 16)) {}
         }
-        store.EndState(model.LineCount() - 1);
+        store.EndState(model.Document().LineCount() - 1);
         THtmlHighlighter reference;
         EXPECT_EQ(StoredStates(model), FullScan(reference, model)) << static_cast<int>(first);
         model.SetHighlighter(nullptr);

@@ -204,7 +204,7 @@ TEST(SearchReplace, PromptCancelStops)
     const TSearchReplaceOptions options{.Replace = true, .ReplaceAll = true, .Prompt = true};
     EXPECT_EQ(SearchReplace(editor, &engine, U"a", U"b", options, cancel), 0);
     EXPECT_EQ(questions, 1);
-    EXPECT_EQ(editor.Text(), "a a");
+    EXPECT_EQ(editor.Document().Text(), "a a");
 }
 
 // Replace all from the top equals replacing, line by line, every non-overlapping occurrence.
@@ -237,7 +237,7 @@ TEST(SearchReplace, ReplaceAllAgreesWithPlainReplacementOverGeneratedPages)
         editor.LoadBytes(page);
         SearchReplace(editor, &engine, std::u32string(search.begin(), search.end()),
                       std::u32string(replacement.begin(), replacement.end()), {.Replace = true, .ReplaceAll = true});
-        ASSERT_EQ(editor.Text(), expected) << "page [" << page << "]";
+        ASSERT_EQ(editor.Document().Text(), expected) << "page [" << page << "]";
     }
 }
 

@@ -158,7 +158,7 @@ TEST(ModelFiles, OpenThenSaveGivesBackTheSameBytes)
         std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         TEditorModel model;
         model.LoadFromFile(path);
-        model.SaveToFile(path);
+        model.Document().SaveToFile(path);
         EXPECT_EQ(ReadWholeFile(path), bytes);
     }
     std::filesystem::remove_all(folder);

@@ -38,7 +38,7 @@ TEST_P(PageLimits, RefusedPageNamesFileAndReasonAndKeepsTheOldText)
     const ScopedTextLimits limits(c.Limits);
     if (c.Reason.empty()) {
         model.LoadFromFile(path);
-        EXPECT_EQ(model.Text(), c.Bytes);
+        EXPECT_EQ(model.Document().Text(), c.Bytes);
     } else {
         try {
             model.LoadFromFile(path);
@@ -46,8 +46,8 @@ TEST_P(PageLimits, RefusedPageNamesFileAndReasonAndKeepsTheOldText)
         } catch (const EFileError& error) {
             EXPECT_EQ(std::string(error.what()), "Cannot open file " + path + ". " + c.Reason);
         }
-        EXPECT_EQ(model.Text(), "keep me");
-        EXPECT_EQ(model.LineLength(0), 7);
+        EXPECT_EQ(model.Document().Text(), "keep me");
+        EXPECT_EQ(model.Document().LineLength(0), 7);
     }
     std::filesystem::remove(path);
 }
@@ -75,13 +75,13 @@ TEST(LineLimit, EditsThatWouldPassItAreRefused)
     for (const auto& c : cases) {
         TEditorModel model;
         model.SetText(c.Text);
-        const std::string before = model.Text();
+        const std::string before = model.Document().Text();
         const ScopedTextLimits limits({8, 100});
         model.SetCaret({0, 2});
         if (c.Refused) {
             EXPECT_THROW(model.ReplaceSelection(c.Typed), EEncodingError) << c.Text;
-            EXPECT_EQ(model.Text(), before);
-            EXPECT_FALSE(model.CanUndo());
+            EXPECT_EQ(model.Document().Text(), before);
+            EXPECT_FALSE(model.Document().UndoList().CanUndo());
         } else {
             EXPECT_NO_THROW(model.ReplaceSelection(c.Typed)) << c.Text;
         }

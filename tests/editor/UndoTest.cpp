@@ -16,7 +16,7 @@ void Type(TEditorModel& model, std::u32string_view text)
 int StepsToUndoAll(TEditorModel& model)
 {
     int steps = 0;
-    while (model.CanUndo()) {
+    while (model.Document().UndoList().CanUndo()) {
         model.Undo();
         ++steps;
     }
@@ -89,7 +89,7 @@ TEST(UndoGrouping, LikeEditsUndoAsOneStep)
         c.Actions(model);
         EXPECT_EQ(model.Document().UndoList().UndoCount(), c.Steps) << c.Name;
         EXPECT_EQ(StepsToUndoAll(model), c.Steps) << c.Name;
-        EXPECT_EQ(model.Text(), "") << c.Name;
+        EXPECT_EQ(model.Document().Text(), "") << c.Name;
     }
 }
 
@@ -100,7 +100,7 @@ TEST(UndoLimit, The1025thEntryDropsTheOldest)
     for (int i = 0; i < 1025; ++i) model.ReplaceSelection(U"x");
     EXPECT_EQ(model.Document().UndoList().UndoCount(), 1024);
     EXPECT_EQ(StepsToUndoAll(model), 1024);
-    EXPECT_EQ(model.Text(), "x");  // the first edit can no longer be undone
+    EXPECT_EQ(model.Document().Text(), "x");  // the first edit can no longer be undone
 }
 
 TEST(UndoLimit, SmallerLimitFromTheSettings)
@@ -109,7 +109,7 @@ TEST(UndoLimit, SmallerLimitFromTheSettings)
     model.Settings().MaxUndo = 3;
     for (const char32_t* piece : {U"a", U"b", U"c", U"d", U"e"}) model.ReplaceSelection(piece);
     EXPECT_EQ(StepsToUndoAll(model), 3);
-    EXPECT_EQ(model.Text(), "ab");
+    EXPECT_EQ(model.Document().Text(), "ab");
 }
 
 TEST(UndoRedo, RedoListIsClearedByANewEdit)
@@ -118,14 +118,14 @@ TEST(UndoRedo, RedoListIsClearedByANewEdit)
     model.ReplaceSelection(U"one ");
     model.ReplaceSelection(U"two");
     model.Undo();
-    EXPECT_TRUE(model.CanRedo());
+    EXPECT_TRUE(model.Document().UndoList().CanRedo());
     model.Redo();
-    EXPECT_EQ(model.Text(), "one two");
+    EXPECT_EQ(model.Document().Text(), "one two");
     model.Undo();
     model.ReplaceSelection(U"three");
-    EXPECT_FALSE(model.CanRedo());
+    EXPECT_FALSE(model.Document().UndoList().CanRedo());
     model.Redo();  // nothing to redo: nothing happens
-    EXPECT_EQ(model.Text(), "one three");
+    EXPECT_EQ(model.Document().Text(), "one three");
 }
 
 TEST(UndoRedo, RestoresCaretAndSelection)
@@ -136,11 +136,11 @@ TEST(UndoRedo, RestoresCaretAndSelection)
     model.ReplaceSelection(U"Bye");
     EXPECT_EQ(model.Caret(), (TTextPosition{0, 7}));
     model.Undo();
-    EXPECT_EQ(model.Text(), "Say Hello there");
+    EXPECT_EQ(model.Document().Text(), "Say Hello there");
     EXPECT_EQ(model.Anchor(), (TTextPosition{0, 4}));
     EXPECT_EQ(model.Caret(), (TTextPosition{0, 9}));
     model.Redo();
-    EXPECT_EQ(model.Text(), "Say Bye there");
+    EXPECT_EQ(model.Document().Text(), "Say Bye there");
     EXPECT_EQ(model.Caret(), (TTextPosition{0, 7}));
     EXPECT_FALSE(model.HasSelection());
 }
@@ -150,9 +150,9 @@ TEST(UndoRedo, LoadingClearsTheLists)
     TEditorModel model;
     model.ReplaceSelection(U"x");
     model.SetText("new page");
-    EXPECT_FALSE(model.CanUndo());
+    EXPECT_FALSE(model.Document().UndoList().CanUndo());
     model.Undo();
-    EXPECT_EQ(model.Text(), "new page");
+    EXPECT_EQ(model.Document().Text(), "new page");
 }
 
 // Random edits undone one by one give back every earlier text; redone they give the last one.
@@ -162,11 +162,11 @@ TEST(UndoRedo, RandomEditsUndoAndRedoExactly)
     TEditorModel model;
     model.LoadBytes("first line\nsecond\n\nfourth \xC3\xA9 line\nlast");
     model.Settings().Options.Exclude(eoGroupUndo);  // every edit its own step, to compare texts
-    std::vector<std::string> history{model.Text()};
+    std::vector<std::string> history{model.Document().Text()};
     const std::u32string pieces[] = {U"x", U"\r\n", U"ab\ncd", U"", U"\u00E9\u20AC", U"\r\n\r\n"};
     for (int i = 0; i < 300; ++i) {
-        const int lines = model.LineCount();
-        const auto pick = [&](int line) { return TTextPosition{line, static_cast<int>(random() % (model.LineLength(line) + 3))}; };
+        const int lines = model.Document().LineCount();
+        const auto pick = [&](int line) { return TTextPosition{line, static_cast<int>(random() % (model.Document().LineLength(line) + 3))}; };
         const int a = static_cast<int>(random() % lines), b = static_cast<int>(random() % lines);
         model.SetSelection(pick(a), pick(b));
         const int before = model.Document().UndoList().UndoCount();
@@ -177,17 +177,17 @@ TEST(UndoRedo, RandomEditsUndoAndRedoExactly)
         default: model.ExecuteCommand(ecChar, {.Char = U'q'}); break;
         }
         if (model.Document().UndoList().UndoCount() > before)
-            history.push_back(model.Text());
+            history.push_back(model.Document().Text());
         else
-            ASSERT_EQ(model.Text(), history.back());
+            ASSERT_EQ(model.Document().Text(), history.back());
     }
     for (auto expected = history.rbegin() + 1; expected != history.rend(); ++expected) {
-        ASSERT_TRUE(model.CanUndo());
+        ASSERT_TRUE(model.Document().UndoList().CanUndo());
         model.Undo();
-        ASSERT_EQ(model.Text(), *expected);
+        ASSERT_EQ(model.Document().Text(), *expected);
     }
-    while (model.CanRedo()) model.Redo();
-    EXPECT_EQ(model.Text(), history.back());
+    while (model.Document().UndoList().CanRedo()) model.Redo();
+    EXPECT_EQ(model.Document().Text(), history.back());
 }
 
 }  // namespace
@@ -221,16 +221,16 @@ TEST(RandomCommands, KeepTheModelConsistentAndUndoable)
             args.Text = U"x\r\ny";
             args.Position = {static_cast<int>(random() % 8) - 1, static_cast<int>(random() % 12) - 1};
             model.ExecuteCommand(command, args);
-            ASSERT_GE(model.LineCount(), 1);
+            ASSERT_GE(model.Document().LineCount(), 1);
             ASSERT_GE(model.Caret().Line, 0);
-            ASSERT_LT(model.Caret().Line, model.LineCount());
-            ASSERT_LT(model.Anchor().Line, model.LineCount());
+            ASSERT_LT(model.Caret().Line, model.Document().LineCount());
+            ASSERT_LT(model.Anchor().Line, model.Document().LineCount());
             ASSERT_GE(model.Caret().Column, 0);
             if (round % 500 == 0) model.Undo();
         }
         EXPECT_GT(changes, 300);
-        while (model.CanUndo()) model.Undo();
-        EXPECT_EQ(model.Text(), page);
+        while (model.Document().UndoList().CanUndo()) model.Undo();
+        EXPECT_EQ(model.Document().Text(), page);
     }
 }
 

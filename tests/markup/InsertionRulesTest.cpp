@@ -61,7 +61,7 @@ TEST(WriteMarkup, WindowsPageCountsOneCharacterPerByte)
     model.LoadBytes("caf\xE9 ");
     model.SetCaret({0, 5});
     WriteMarkup(model, Markup({U"<b>\u00E9\u20AC</b>"}, kInner, 4, U"\u00E9\u20AC"));
-    EXPECT_EQ(model.Text(), "caf\xE9 <b>\xE9\x80</b>");
+    EXPECT_EQ(model.Document().Text(), "caf\xE9 <b>\xE9\x80</b>");
     EXPECT_EQ(model.SelectionStart(), 8);
     EXPECT_EQ(model.SelectionLength(), 2);
 }
@@ -73,10 +73,10 @@ TEST(WriteMarkup, TextThePageCannotHoldIsRefusedBeforeAnythingChanges)
     model.SetSelection({0, 5}, {0, 6});
     const TMarkup markup = Markup({U"<b>", U"\u0416", U"</b>"}, kInner, 4, U"\u0416");
     EXPECT_THROW(WriteMarkup(model, markup), EEncodingError);
-    EXPECT_EQ(model.Text(), "caf\xE9 x");
+    EXPECT_EQ(model.Document().Text(), "caf\xE9 x");
     EXPECT_EQ(model.SelectionStart(), 5);
     EXPECT_EQ(model.SelectionLength(), 1);
-    EXPECT_FALSE(model.CanUndo());
+    EXPECT_FALSE(model.Document().UndoList().CanUndo());
 }
 
 TEST(WriteMarkup, OneUndoTakesTheWholeCommandBackWithItsSelection)
@@ -89,7 +89,7 @@ TEST(WriteMarkup, OneUndoTakesTheWholeCommandBackWithItsSelection)
     EXPECT_EQ(Marked(model), "one <font face=\"Arial\" color=\"#000000\">{two|</font> three");
     model.Undo();
     EXPECT_EQ(Marked(model), "one {two| three");
-    EXPECT_FALSE(model.CanUndo());
+    EXPECT_FALSE(model.Document().UndoList().CanUndo());
     model.Redo();
     EXPECT_EQ(Marked(model), "one <font face=\"Arial\" color=\"#000000\">{two|</font> three");
 }

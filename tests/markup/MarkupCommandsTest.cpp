@@ -168,14 +168,14 @@ TEST_F(MarkupCommands, ALongSelectionComesBackWholeBetweenTheTags)
     for (const auto& [command, ok] : commands) {
         NewPage();
         TCodeMemo& memo = *mainWindow->ActiveDocument()->CodeMemo1;
-        memo.SetText(selection);
-        memo.SelectAll();
+        memo.Model().SetText(selection);
+        memo.Model().SelectAll();
         desktop.AnswerModal([this, ok = ok](QDialog&) { return Press(ok(*mainWindow)); });
         (mainWindow.get()->*command)();
-        const std::string text = memo.Text();
+        const std::string text = memo.Model().Document().Text();
         EXPECT_NE(text.find(">" + selection + "</"), std::string::npos);
-        EXPECT_EQ(memo.SelectionStart(), static_cast<int>(text.find(selection)));
-        EXPECT_EQ(memo.SelectionLength(), static_cast<int>(selection.size()));
+        EXPECT_EQ(memo.Model().SelectionStart(), static_cast<int>(text.find(selection)));
+        EXPECT_EQ(memo.Model().SelectionLength(), static_cast<int>(selection.size()));
     }
 }
 
@@ -187,8 +187,8 @@ TEST_F(MarkupCommands, PagesGetCrLfLineBreaksExactly)
         return Press(mainWindow->Dialog<TForm12>()->Button5);
     });
     mainWindow->List1Click();
-    EXPECT_EQ(mainWindow->ActiveDocument()->CodeMemo1->Text(), "<ol>\r\n<li>x\r\n</ol>\r\n");
-    EXPECT_EQ(mainWindow->ActiveDocument()->CodeMemo1->SelectionStart(), 20);
+    EXPECT_EQ(mainWindow->ActiveDocument()->CodeMemo1->Model().Document().Text(), "<ol>\r\n<li>x\r\n</ol>\r\n");
+    EXPECT_EQ(mainWindow->ActiveDocument()->CodeMemo1->Model().SelectionStart(), 20);
 }
 
 TEST_F(MarkupCommands, CancelAndTheCloseBoxChangeNothing)
@@ -214,7 +214,7 @@ TEST_F(MarkupCommands, CancelAndTheCloseBoxChangeNothing)
             desktop.AnswerModal(way);
             (mainWindow.get()->*command)();
             EXPECT_EQ(Marked(Page()), "a{bc|d");
-            EXPECT_FALSE(Page().CanUndo());
+            EXPECT_FALSE(Page().Document().UndoList().CanUndo());
         }
     }
 }
@@ -364,10 +364,10 @@ TEST_F(MarkupCommands, TextAWindowsPageCannotHoldIsRefusedAndTheDialogComesBack)
     mainWindow->Bold1Click();
     EXPECT_EQ(desktop.MessageTexts(MessageKind::Error),
               std::vector<QString>{"The character U+0416 cannot be stored in this page (Windows-1252)"});
-    EXPECT_EQ(mainWindow->ActiveDocument()->CodeMemo1->Text(), "caf\xE9 <b>\xE9</b>");
+    EXPECT_EQ(mainWindow->ActiveDocument()->CodeMemo1->Model().Document().Text(), "caf\xE9 <b>\xE9</b>");
     Page().Undo();
     EXPECT_EQ(Marked(Page()), "caf\xE9 {x|");
-    EXPECT_FALSE(Page().CanUndo());
+    EXPECT_FALSE(Page().Document().UndoList().CanUndo());
 }
 
 TEST_F(MarkupCommands, OneUndoTakesAWholeListBack)
@@ -382,7 +382,7 @@ TEST_F(MarkupCommands, OneUndoTakesAWholeListBack)
     mainWindow->List1Click();
     Command("Undo1")->trigger();
     EXPECT_EQ(Marked(Page()), "a{b|c");
-    EXPECT_FALSE(Page().CanUndo());
+    EXPECT_FALSE(Page().Document().UndoList().CanUndo());
 }
 
 TEST_F(MarkupCommands, DialogsShowTheirLabelsAndItems)

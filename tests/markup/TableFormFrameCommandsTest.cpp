@@ -283,7 +283,7 @@ TEST_F(MarkupCommandsII, OneUndoTakesAWholeTableBack)
     EXPECT_NE(written.find("  <td>last</td>\n </tr>\n</tbody>"), std::string::npos);
     Command("Undo1")->trigger();
     EXPECT_EQ(Marked(Page()), "a{b|c");
-    EXPECT_FALSE(Page().CanUndo());
+    EXPECT_FALSE(Page().Document().UndoList().CanUndo());
 }
 
 TEST_F(MarkupCommandsII, F1OpensEachDialogsTopic)

@@ -475,7 +475,7 @@ TEST_F(UploadCommandTest, UploadSavesThePageAndShowsTheWindowForIt)
     const QString path = PathOf("page.html");
     WriteFile(path, "old");
     TForm2* page = OpenPage(path);
-    page->CodeMemo1->SetText("new page");
+    page->CodeMemo1->Model().SetText("new page");
     mainWindow->Upload1Click();
     EXPECT_EQ(ReadFile(path), QByteArray("new page"));
     EXPECT_EQ(desktop.modelessWindows, std::vector<QWidget*>{mainWindow->Form3});

@@ -22,10 +22,10 @@ namespace {
 constexpr int kDialogRetryMilliseconds = 250;
 
 // The caret at the start of the line (the last one when the page is shorter), scrolled into view.
-void PutCaretOnLine(TCodeMemo& editor, int line)
+void PutCaretOnLine(TEditorModel& editor, int line)
 {
-    const int index = std::clamp(line, 1, editor.LineCount()) - 1;
-    editor.SetSelectionStart(static_cast<int>(editor.Model().CharIndexOf(TTextPosition{index, 0})));
+    const int index = std::clamp(line, 1, editor.Document().LineCount()) - 1;
+    editor.SetSelectionStart(editor.Document().CharIndexOf(TTextPosition{index, 0}));
 }
 
 }  // namespace
@@ -114,7 +114,7 @@ void TDesktopSession::OpenAtLine(const QString& file, int line)
     else
         page = mainWindow_.OpenPage(file);
     if (page)
-        PutCaretOnLine(*page->CodeMemo1, line);
+        PutCaretOnLine(page->CodeMemo1->Model(), line);
 }
 
 void TDesktopSession::CheckActiveDocument()

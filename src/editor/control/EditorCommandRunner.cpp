@@ -25,21 +25,21 @@ void TEditorCommandRunner::Run(TEditorCommand command, const TCommandArgs& args)
     case ecDeleteWord: DeleteWord(); break;
     case ecDeleteLastWord: DeleteLastWord(); break;
     case ecDeleteBOL: {
-        const TTextPosition caret = m_.ClampToText(m_.Caret());
+        const TTextPosition caret = page_.ClampToText(m_.Caret());
         m_.ReplaceRange({caret.Line, 0}, caret, {});
         m_.SetCaret({caret.Line, 0});
         break;
     }
     case ecDeleteEOL: {
         const TTextPosition caret = m_.Caret();
-        m_.ReplaceRange(caret, {caret.Line, m_.LineLength(caret.Line)}, {});
+        m_.ReplaceRange(caret, {caret.Line, page_.LineLength(caret.Line)}, {});
         m_.SetCaret(caret);
         break;
     }
     case ecDeleteLine: DeleteLine(); break;
     case ecClearAll: {
-        const int last = m_.LineCount() - 1;
-        m_.ReplaceRange({0, 0}, {last, m_.LineLength(last)}, {});
+        const int last = page_.LineCount() - 1;
+        m_.ReplaceRange({0, 0}, {last, page_.LineLength(last)}, {});
         m_.SetCaret({});
         break;
     }
@@ -95,7 +95,7 @@ bool TEditorCommandRunner::RunMovement(TEditorCommand movement, const TCommandAr
     if (m_.Settings().Options.Has(eoHalfPageScroll)) page /= 2;
     if (m_.Settings().Options.Has(eoScrollByOneLess)) page -= 1;
     page = std::max(1, page);
-    const int last = m_.LineCount() - 1;
+    const int last = page_.LineCount() - 1;
     switch (movement) {
     case ecLeft: Move(Left(), selecting); break;
     case ecRight: Move(Right(), selecting); break;
@@ -129,7 +129,7 @@ bool TEditorCommandRunner::RunMovement(TEditorCommand movement, const TCommandAr
         break;
     }
     case ecEditorTop: Move({0, 0}, selecting); break;
-    case ecEditorBottom: Move({last, m_.LineLength(last)}, selecting); break;
+    case ecEditorBottom: Move({last, page_.LineLength(last)}, selecting); break;
     case ecGotoXY: Move(args.Position, selecting); break;
     default: return false;
     }
@@ -140,20 +140,20 @@ TTextPosition TEditorCommandRunner::Left() const
 {
     const TTextPosition caret = m_.Caret();
     if (caret.Column > 0) return {caret.Line, caret.Column - 1};
-    if (caret.Line > 0) return {caret.Line - 1, m_.LineLength(caret.Line - 1)};
+    if (caret.Line > 0) return {caret.Line - 1, page_.LineLength(caret.Line - 1)};
     return caret;
 }
 
 TTextPosition TEditorCommandRunner::Right() const
 {
     const TTextPosition caret = m_.Caret();
-    const int length = m_.LineLength(caret.Line);
+    const int length = page_.LineLength(caret.Line);
     if (caret.Column < length) return {caret.Line, caret.Column + 1};
     if (m_.Settings().Options.Has(eoScrollPastEol)) {
         const int limit = std::max(length, m_.Settings().MaxScrollWidth);
         return {caret.Line, std::min(caret.Column + 1, limit)};
     }
-    if (caret.Line + 1 < m_.LineCount()) return {caret.Line + 1, 0};
+    if (caret.Line + 1 < page_.LineCount()) return {caret.Line + 1, 0};
     return caret;
 }
 
@@ -163,38 +163,38 @@ TTextPosition TEditorCommandRunner::Vertical(int lines)
     // A caret placed by anything else since the last up or down move (a click, an undo, a command
     // of the program) starts from its own column.
     const int desired = m_.DesiredDisplayColumn();
-    const int line = std::clamp(caret.Line + lines, 0, m_.LineCount() - 1);
+    const int line = std::clamp(caret.Line + lines, 0, page_.LineCount() - 1);
     return {line, m_.ColumnAtDisplay(line, desired)};
 }
 
 TEditorCommandRunner::CharClass TEditorCommandRunner::ClassOf(char32_t ch) const
 {
     if (IsBlankChar(ch)) return CharClass::Blank;
-    return m_.IsWordChar(ch) ? CharClass::Word : CharClass::Other;
+    return page_.IsWordChar(ch) ? CharClass::Word : CharClass::Other;
 }
 
 TEditorCommandRunner::CharClass TEditorCommandRunner::ClassAt(std::string_view bytes, std::size_t offset) const
 {
-    return ClassOf(DecodeCharAt(bytes, offset, m_.Encoding()));
+    return ClassOf(DecodeCharAt(bytes, offset, page_.Encoding()));
 }
 
 TEditorCommandRunner::CharClass TEditorCommandRunner::ClassBefore(std::string_view bytes, std::size_t offset) const
 {
-    return ClassAt(bytes, PreviousCharOffset(bytes, offset, m_.Encoding()));
+    return ClassAt(bytes, PreviousCharOffset(bytes, offset, page_.Encoding()));
 }
 
 TTextPosition TEditorCommandRunner::WordRight(TTextPosition from) const
 {
-    const std::string_view bytes = m_.LineBytes(from.Line);
-    const int length = m_.LineLength(from.Line);
+    const std::string_view bytes = page_.LineBytes(from.Line);
+    const int length = page_.LineLength(from.Line);
     if (from.Column >= length) {
-        if (from.Line + 1 < m_.LineCount()) return {from.Line + 1, 0};
+        if (from.Line + 1 < page_.LineCount()) return {from.Line + 1, 0};
         return {from.Line, length};
     }
     int column = from.Column;
-    std::size_t offset = m_.ByteOffsetOf(from);
+    std::size_t offset = page_.ByteOffsetOf(from);
     const auto step = [&] {
-        DecodeCharAt(bytes, offset, m_.Encoding());
+        DecodeCharAt(bytes, offset, page_.Encoding());
         ++column;
     };
     // Past the rest of this word, then to the start of the next.
@@ -205,15 +205,15 @@ TTextPosition TEditorCommandRunner::WordRight(TTextPosition from) const
 
 TTextPosition TEditorCommandRunner::WordLeft(TTextPosition from) const
 {
-    const std::string_view bytes = m_.LineBytes(from.Line);
-    int column = std::min(from.Column, m_.LineLength(from.Line));
+    const std::string_view bytes = page_.LineBytes(from.Line);
+    int column = std::min(from.Column, page_.LineLength(from.Line));
     if (column == 0) {
-        if (from.Line > 0) return {from.Line - 1, m_.LineLength(from.Line - 1)};
+        if (from.Line > 0) return {from.Line - 1, page_.LineLength(from.Line - 1)};
         return {0, 0};
     }
-    std::size_t offset = m_.ByteOffsetOf({from.Line, column});
+    std::size_t offset = page_.ByteOffsetOf({from.Line, column});
     const auto step = [&] {
-        offset = PreviousCharOffset(bytes, offset, m_.Encoding());
+        offset = PreviousCharOffset(bytes, offset, page_.Encoding());
         --column;
     };
     while (column > 0 && ClassBefore(bytes, offset) != CharClass::Word) step();
@@ -227,7 +227,7 @@ TTextPosition TEditorCommandRunner::LineStart() const
     if (m_.Settings().Options.Has(eoEnhanceHomeKey)) {
         // Blanks are one byte each, so their count is a column.
         const int firstNonBlank = static_cast<int>(LeadingBlanks(caret.Line).size());
-        if (firstNonBlank < static_cast<int>(m_.LineBytes(caret.Line).size()) && caret.Column != firstNonBlank)
+        if (firstNonBlank < static_cast<int>(page_.LineBytes(caret.Line).size()) && caret.Column != firstNonBlank)
             return {caret.Line, firstNonBlank};
     }
     return {caret.Line, 0};
@@ -236,11 +236,11 @@ TTextPosition TEditorCommandRunner::LineStart() const
 TTextPosition TEditorCommandRunner::LineEnd() const
 {
     const TTextPosition caret = m_.Caret();
-    const int length = m_.LineLength(caret.Line);
+    const int length = page_.LineLength(caret.Line);
     if (m_.Settings().Options.Has(eoEnhanceEndKey)) {
         // First to the end of the text proper, then (pressed again) past the trailing blanks,
         // which are one byte each.
-        const std::string_view bytes = m_.LineBytes(caret.Line);
+        const std::string_view bytes = page_.LineBytes(caret.Line);
         int trimmed = length;
         for (std::size_t end = bytes.size(); end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\t'); --end)
             --trimmed;
@@ -252,7 +252,7 @@ TTextPosition TEditorCommandRunner::LineEnd() const
 void TEditorCommandRunner::Scroll(int lines, int columns)
 {
     TEditorHost& host = m_.Host();
-    const int last = m_.LineCount() - 1;
+    const int last = page_.LineCount() - 1;
     host.ScrollTo(std::clamp(host.TopLine() + lines, 0, last), std::max(0, host.LeftColumn() + columns));
     // The caret stays inside the view.
     const int top = host.TopLine();
@@ -269,11 +269,12 @@ void TEditorCommandRunner::TypeChar(char32_t ch)
     if (ch == '\t') return Tab();
     if (ch < 0x20 || ch == 0x7F) return;  // control characters type nothing
     std::string bytes;
-    if (!AppendEncodedChar(bytes, ch, m_.Encoding())) throw EEncodingError(UnencodableCharMessage(ch, m_.Encoding()));
+    const TDocumentEncoding encoding = page_.Encoding();
+    if (!AppendEncodedChar(bytes, ch, encoding)) throw EEncodingError(UnencodableCharMessage(ch, encoding));
 
     if (m_.HasSelection()) {
         m_.DeleteSelection(TUndoKind::Typing);
-    } else if (!m_.InsertMode() && m_.Caret().Column < m_.LineLength(m_.Caret().Line)) {
+    } else if (!m_.InsertMode() && m_.Caret().Column < page_.LineLength(m_.Caret().Line)) {
         const TTextPosition caret = m_.Caret();
         const TTextPosition end = m_.ReplaceRange(caret, {caret.Line, caret.Column + 1}, bytes);
         m_.SetCaret(end);
@@ -291,14 +292,14 @@ void TEditorCommandRunner::DeleteLastChar()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::DeleteBackward);
     const TTextPosition caret = m_.Caret();
-    const int length = m_.LineLength(caret.Line);
+    const int length = page_.LineLength(caret.Line);
     if (caret.Column > length) {
         m_.SetCaret({caret.Line, caret.Column - 1});  // in the blank space past the end
         return;
     }
     if (caret.Column == 0) {
         if (caret.Line == 0) return;
-        const TTextPosition joint{caret.Line - 1, m_.LineLength(caret.Line - 1)};
+        const TTextPosition joint{caret.Line - 1, page_.LineLength(caret.Line - 1)};
         m_.ReplaceRange(joint, caret, {});
         m_.SetCaret(joint);
         return;
@@ -311,7 +312,7 @@ void TEditorCommandRunner::DeleteLastChar()
             const int display = m_.DisplayColumn(caret);
             for (int line = caret.Line - 1; line >= 0; --line) {
                 const int indent = IndentWidth(line);
-                if (indent < display && m_.LineLength(line) > static_cast<int>(LeadingBlanks(line).size())) {
+                if (indent < display && page_.LineLength(line) > static_cast<int>(LeadingBlanks(line).size())) {
                     target = m_.ColumnAtDisplay(caret.Line, indent);
                     break;
                 }
@@ -327,9 +328,9 @@ void TEditorCommandRunner::DeleteChar()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::DeleteForward);
     const TTextPosition caret = m_.Caret();
-    if (caret.Column < m_.LineLength(caret.Line))
+    if (caret.Column < page_.LineLength(caret.Line))
         m_.ReplaceRange(caret, {caret.Line, caret.Column + 1}, {});
-    else if (caret.Line + 1 < m_.LineCount())
+    else if (caret.Line + 1 < page_.LineCount())
         m_.ReplaceRange(caret, {caret.Line + 1, 0}, {});
     m_.SetCaret(caret);
 }
@@ -338,13 +339,13 @@ void TEditorCommandRunner::DeleteWord()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::Other);
     const TTextPosition caret = m_.Caret();
-    const std::string_view bytes = m_.LineBytes(caret.Line);
-    if (caret.Column >= m_.LineLength(caret.Line)) return DeleteChar();
+    const std::string_view bytes = page_.LineBytes(caret.Line);
+    if (caret.Column >= page_.LineLength(caret.Line)) return DeleteChar();
     int end = caret.Column;
-    std::size_t offset = m_.ByteOffsetOf(caret);
+    std::size_t offset = page_.ByteOffsetOf(caret);
     const CharClass first = ClassAt(bytes, offset);
     const auto step = [&] {
-        DecodeCharAt(bytes, offset, m_.Encoding());
+        DecodeCharAt(bytes, offset, page_.Encoding());
         ++end;
     };
     while (offset < bytes.size() && ClassAt(bytes, offset) == first) step();
@@ -356,13 +357,13 @@ void TEditorCommandRunner::DeleteWord()
 void TEditorCommandRunner::DeleteLastWord()
 {
     if (m_.HasSelection()) return m_.DeleteSelection(TUndoKind::Other);
-    const TTextPosition caret = m_.ClampToText(m_.Caret());
+    const TTextPosition caret = page_.ClampToText(m_.Caret());
     if (caret.Column == 0) return DeleteLastChar();
-    const std::string_view bytes = m_.LineBytes(caret.Line);
+    const std::string_view bytes = page_.LineBytes(caret.Line);
     int start = caret.Column;
-    std::size_t offset = m_.ByteOffsetOf(caret);
+    std::size_t offset = page_.ByteOffsetOf(caret);
     const auto step = [&] {
-        offset = PreviousCharOffset(bytes, offset, m_.Encoding());
+        offset = PreviousCharOffset(bytes, offset, page_.Encoding());
         --start;
     };
     while (start > 0 && ClassBefore(bytes, offset) == CharClass::Blank) step();
@@ -377,19 +378,19 @@ void TEditorCommandRunner::DeleteLastWord()
 void TEditorCommandRunner::DeleteLine()
 {
     const int line = m_.Caret().Line;
-    const int last = m_.LineCount() - 1;
+    const int last = page_.LineCount() - 1;
     if (line < last)
         m_.ReplaceRange({line, 0}, {line + 1, 0}, {});
     else if (line > 0)
-        m_.ReplaceRange({line - 1, m_.LineLength(line - 1)}, {line, m_.LineLength(line)}, {});
+        m_.ReplaceRange({line - 1, page_.LineLength(line - 1)}, {line, page_.LineLength(line)}, {});
     else
-        m_.ReplaceRange({0, 0}, {0, m_.LineLength(0)}, {});
-    m_.SetCaret({std::min(line, m_.LineCount() - 1), 0});
+        m_.ReplaceRange({0, 0}, {0, page_.LineLength(0)}, {});
+    m_.SetCaret({std::min(line, page_.LineCount() - 1), 0});
 }
 
 std::string TEditorCommandRunner::LeadingBlanks(int line) const
 {
-    const std::string_view bytes = m_.LineBytes(line);
+    const std::string_view bytes = page_.LineBytes(line);
     std::size_t count = 0;
     while (count < bytes.size() && (bytes[count] == ' ' || bytes[count] == '\t')) ++count;
     return std::string(bytes.substr(0, count));
@@ -403,15 +404,15 @@ int TEditorCommandRunner::IndentWidth(int line) const
 void TEditorCommandRunner::LineBreak(bool moveCaret)
 {
     m_.DeleteSelection(TUndoKind::Other);
-    TTextPosition at = m_.ClampToText(m_.Caret());
+    TTextPosition at = page_.ClampToText(m_.Caret());
     std::string inserted = "\n";
     if (moveCaret && m_.Settings().Options.Has(eoAutoIndent)) {
         const std::string indent = LeadingBlanks(at.Line);
-        inserted += indent.substr(0, std::min(indent.size(), m_.ByteOffsetOf(at)));
+        inserted += indent.substr(0, std::min(indent.size(), page_.ByteOffsetOf(at)));
     }
     if (m_.Settings().Options.Has(eoTrimTrailingSpaces)) {
         // The blanks that would end the line left behind go.
-        const std::u32string text = m_.LineText(at.Line);
+        const std::u32string text = page_.LineText(at.Line);
         int trimmed = at.Column;
         while (trimmed > 0 && IsBlankChar(text[static_cast<std::size_t>(trimmed - 1)])) --trimmed;
         if (trimmed < at.Column) m_.ReplaceRange({at.Line, trimmed}, at, {});
@@ -435,7 +436,7 @@ void TEditorCommandRunner::Tab()
     if (m_.Settings().Options.Has(eoSmartTabs)) {
         // Under the start of the next word of the nearest non-empty line above.
         for (int line = caret.Line - 1; line >= 0 && !smart; --line) {
-            const std::u32string text = m_.LineText(line);
+            const std::u32string text = page_.LineText(line);
             if (text.empty()) continue;
             for (int column = 0; column < static_cast<int>(text.size()); ++column) {
                 const bool wordStart = !IsBlankChar(text[static_cast<std::size_t>(column)]) &&
@@ -497,7 +498,7 @@ void TEditorCommandRunner::BlockUnindent()
     const int width = std::max(1, m_.Settings().BlockIndent);
     TTextPosition anchor = m_.Anchor(), caret = m_.Caret();
     for (int line = first; line <= last; ++line) {
-        const std::string_view bytes = m_.LineBytes(line);
+        const std::string_view bytes = page_.LineBytes(line);
         int removed = 0;
         if (!bytes.empty() && bytes[0] == '\t') {
             removed = 1;
@@ -517,19 +518,19 @@ void TEditorCommandRunner::ChangeCase(TEditorCommand command)
 {
     TTextPosition begin, end;
     if (m_.HasSelection() && m_.Settings().SelectionMode == smNormal) {
-        begin = m_.ClampToText(m_.BlockBegin());
-        end = m_.ClampToText(m_.BlockEnd());
+        begin = page_.ClampToText(m_.BlockBegin());
+        end = page_.ClampToText(m_.BlockEnd());
     } else if (m_.HasSelection()) {
         const auto [first, last] = SelectedLines();
         begin = {first, 0};
-        end = {last, m_.LineLength(last)};
+        end = {last, page_.LineLength(last)};
     } else if (command == ecUpperCase || command == ecLowerCase || command == ecToggleCase || command == ecTitleCase) {
         // The word at the caret.
-        const std::u32string text = m_.LineText(m_.Caret().Line);
+        const std::u32string text = page_.LineText(m_.Caret().Line);
         int from = std::min(m_.Caret().Column, static_cast<int>(text.size()));
         int to = from;
-        while (from > 0 && m_.IsWordChar(text[static_cast<std::size_t>(from - 1)])) --from;
-        while (to < static_cast<int>(text.size()) && m_.IsWordChar(text[static_cast<std::size_t>(to)])) ++to;
+        while (from > 0 && page_.IsWordChar(text[static_cast<std::size_t>(from - 1)])) --from;
+        while (to < static_cast<int>(text.size()) && page_.IsWordChar(text[static_cast<std::size_t>(to)])) ++to;
         if (from == to) return;
         begin = {m_.Caret().Line, from};
         end = {m_.Caret().Line, to};
@@ -542,7 +543,7 @@ void TEditorCommandRunner::ChangeCase(TEditorCommand command)
     bool atWordStart = true;
     for (int line = begin.Line; line <= end.Line; ++line) {
         if (line > begin.Line) bytes += '\n';
-        const std::u32string text = m_.LineText(line);
+        const std::u32string text = page_.LineText(line);
         const int from = line == begin.Line ? begin.Column : 0;
         const int to = line == end.Line ? end.Column : static_cast<int>(text.size());
         for (int column = from; column < to; ++column) {
@@ -556,13 +557,13 @@ void TEditorCommandRunner::ChangeCase(TEditorCommand command)
                 break;
             default: mapped = atWordStart ? ToUpperChar(ch) : ToLowerChar(ch); break;
             }
-            atWordStart = !m_.IsWordChar(ch);
+            atWordStart = !page_.IsWordChar(ch);
             // A case partner the page's encoding cannot hold leaves the character as it was.
-            if (!AppendEncodedChar(bytes, mapped, m_.Encoding())) AppendEncodedChar(bytes, ch, m_.Encoding());
+            if (!AppendEncodedChar(bytes, mapped, page_.Encoding())) AppendEncodedChar(bytes, ch, page_.Encoding());
         }
         atWordStart = true;
     }
-    if (m_.Document().BytesBetween(begin, end) == bytes) return;
+    if (page_.BytesBetween(begin, end) == bytes) return;
     m_.ReplaceRange(begin, end, bytes);
     m_.SetSelection(savedAnchor, savedCaret);
 }
@@ -570,8 +571,8 @@ void TEditorCommandRunner::ChangeCase(TEditorCommand command)
 void TEditorCommandRunner::MatchBracket()
 {
     static constexpr std::u32string_view kOpen = U"([{<", kClose = U")]}>";
-    const TTextPosition caret = m_.ClampToText(m_.Caret());
-    std::u32string text = m_.LineText(caret.Line);
+    const TTextPosition caret = page_.ClampToText(m_.Caret());
+    std::u32string text = page_.LineText(caret.Line);
     // The bracket at the caret, else the one just before it.
     int column = caret.Column;
     auto isBracket = [&](int c) {
@@ -596,8 +597,8 @@ void TEditorCommandRunner::MatchBracket()
             column += forward ? 1 : -1;
         }
         line += forward ? 1 : -1;
-        if (line < 0 || line >= m_.LineCount()) return;
-        text = m_.LineText(line);
+        if (line < 0 || line >= page_.LineCount()) return;
+        text = page_.LineText(line);
         column = forward ? 0 : static_cast<int>(text.size()) - 1;
     }
 }
@@ -606,18 +607,18 @@ void TEditorCommandRunner::CommentBlock()
 {
     if (!m_.HasSelection()) {
         const int line = m_.Caret().Line;
-        m_.SetSelection({line, 0}, {line, m_.LineLength(line)});
+        m_.SetSelection({line, 0}, {line, page_.LineLength(line)});
     }
     m_.ReplaceSelection(U"<!--" + m_.SelectedText() + U"-->");
 }
 
 void TEditorCommandRunner::SelectWord()
 {
-    const TTextPosition caret = m_.ClampToText(m_.Caret());
-    const std::u32string text = m_.LineText(caret.Line);
+    const TTextPosition caret = page_.ClampToText(m_.Caret());
+    const std::u32string text = page_.LineText(caret.Line);
     int from = caret.Column, to = caret.Column;
-    while (from > 0 && m_.IsWordChar(text[static_cast<std::size_t>(from - 1)])) --from;
-    while (to < static_cast<int>(text.size()) && m_.IsWordChar(text[static_cast<std::size_t>(to)])) ++to;
+    while (from > 0 && page_.IsWordChar(text[static_cast<std::size_t>(from - 1)])) --from;
+    while (to < static_cast<int>(text.size()) && page_.IsWordChar(text[static_cast<std::size_t>(to)])) ++to;
     if (from == to) return;
     m_.SetSelection({caret.Line, from}, {caret.Line, to});
 }

@@ -1,12 +1,13 @@
 #pragma once
 // Runs one editor command on a model: the meaning of every command of the key table. It works
-// through the model's public operations only, inside the transaction ExecuteCommand opens.
+// through the model's public operations only, inside the transaction ExecuteCommand opens; it reads
+// the page from the model's document.
 
 #include "editor/control/EditorModel.h"
 
 class TEditorCommandRunner {
 public:
-    explicit TEditorCommandRunner(TEditorModel& model) : m_(model) {}
+    explicit TEditorCommandRunner(TEditorModel& model) : m_(model), page_(model.Document()) {}
     void Run(TEditorCommand command, const TCommandArgs& args);
 
 private:
@@ -57,4 +58,5 @@ private:
     std::string LeadingBlanks(int line) const;
 
     TEditorModel& m_;
+    const TTextDocument& page_;
 };

@@ -41,9 +41,16 @@ std::uint64_t LongestLineAfter(std::size_t head, std::string_view inserted, std:
 
 }  // namespace
 
-TEditorModel::TEditorModel() = default;
+TEditorModel::TEditorModel()
+{
+    document_.Highlight().OnRepaint = [this] { NoteRestyled(); };
+}
 
-TEditorModel::~TEditorModel() = default;
+TEditorModel::~TEditorModel()
+{
+    // The store outlives this body; a highlighter detached as it goes must not reach a model half gone.
+    document_.Highlight().OnRepaint = nullptr;
+}
 
 // --- whole text -------------------------------------------------------------------------------
 
@@ -75,16 +82,24 @@ void TEditorModel::ResetAfterNewText()
     pendingStep_.Edits.clear();
     pendingStep_.Before = CurrentSelection();
     pendingChange_.NewText = true;
+    pendingChange_.LineShifts.clear();
     Notify();
+}
+
+void TEditorModel::SetHighlighter(TCustomHighlighter* highlighter)
+{
+    document_.SetHighlighter(highlighter);
+    NoteRestyled();
 }
 
 // --- caret and selection ----------------------------------------------------------------------
 
 void TEditorModel::SetCaret(TTextPosition position, TSelectionUpdate update)
 {
-    position.Line = std::clamp(position.Line, 0, LineCount() - 1);
+    position.Line = std::clamp(position.Line, 0, document_.LineCount() - 1);
     position.Column = std::max(0, position.Column);
-    if (!settings_.Options.Has(eoScrollPastEol)) position.Column = std::min(position.Column, LineLength(position.Line));
+    if (!settings_.Options.Has(eoScrollPastEol))
+        position.Column = std::min(position.Column, document_.LineLength(position.Line));
     if (update == TSelectionUpdate::Clear) anchor_ = position;
     caret_ = position;
     BreakUndoGroupOutsideActions();
@@ -129,18 +144,18 @@ std::pair<int, int> TEditorModel::SelectedDisplayColumns(int line) const
         return {std::min(a, c), std::max(a, c)};
     }
     case smLine:
-        return {0, std::max(DisplayColumn({line, LineLength(line)}) + 1, 1)};
+        return {0, std::max(DisplayColumn({line, document_.LineLength(line)}) + 1, 1)};
     case smNormal: break;
     }
     const int first = line == begin.Line ? DisplayColumn(begin) : 0;
     // A selected line break shows as one column behind the line's text.
-    const int last = line == end.Line ? DisplayColumn(end) : DisplayColumn({line, LineLength(line)}) + 1;
+    const int last = line == end.Line ? DisplayColumn(end) : DisplayColumn({line, document_.LineLength(line)}) + 1;
     return {first, std::max(first, last)};
 }
 
 std::u32string TEditorModel::SelectedText() const
 {
-    return DecodeText(SelectedBytes(), Encoding());
+    return DecodeText(SelectedBytes(), document_.Encoding());
 }
 
 std::string TEditorModel::SelectedBytes() const
@@ -150,23 +165,23 @@ std::string TEditorModel::SelectedBytes() const
     std::string bytes;
     switch (settings_.SelectionMode) {
     case smNormal:
-        bytes = document_.BytesBetween(ClampToText(begin), ClampToText(end), "\r\n");
+        bytes = document_.BytesBetween(document_.ClampToText(begin), document_.ClampToText(end), "\r\n");
         break;
     case smColumn: {
         const int a = DisplayColumn(anchor_), c = DisplayColumn(caret_);
         const int left = std::min(a, c), right = std::max(a, c);
         for (int line = begin.Line; line <= end.Line; ++line) {
             if (line > begin.Line) bytes += "\r\n";
-            const std::size_t first = ByteOffsetOf({line, ColumnAtDisplay(line, left)});
-            const std::size_t last = ByteOffsetOf({line, ColumnAtDisplay(line, right)});
-            bytes.append(LineBytes(line).substr(first, last - first));
+            const std::size_t first = document_.ByteOffsetOf({line, ColumnAtDisplay(line, left)});
+            const std::size_t last = document_.ByteOffsetOf({line, ColumnAtDisplay(line, right)});
+            bytes.append(document_.LineBytes(line).substr(first, last - first));
         }
         break;
     }
     case smLine:
         for (int line = begin.Line; line <= end.Line; ++line) {
-            bytes.append(LineBytes(line));
-            if (line + 1 < LineCount()) bytes += "\r\n";
+            bytes.append(document_.LineBytes(line));
+            if (line + 1 < document_.LineCount()) bytes += "\r\n";
         }
         break;
     }
@@ -179,7 +194,7 @@ void TEditorModel::DeleteSelection(TUndoKind kind)
     const TTextPosition begin = BlockBegin(), end = BlockEnd();
     switch (settings_.SelectionMode) {
     case smNormal:
-        ReplaceRange(begin, ClampToText(end), {}, kind);
+        ReplaceRange(begin, document_.ClampToText(end), {}, kind);
         caret_ = anchor_ = begin;
         break;
     case smColumn: {
@@ -187,20 +202,21 @@ void TEditorModel::DeleteSelection(TUndoKind kind)
         const int left = std::min(a, c), right = std::max(a, c);
         for (int line = begin.Line; line <= end.Line; ++line) {
             const TTextPosition from{line, ColumnAtDisplay(line, left)};
-            const TTextPosition to = ClampToText({line, ColumnAtDisplay(line, right)});
+            const TTextPosition to = document_.ClampToText({line, ColumnAtDisplay(line, right)});
             if (from < to) ReplaceRange(from, to, {}, kind);
         }
         caret_ = anchor_ = {begin.Line, ColumnAtDisplay(begin.Line, left)};
         break;
     }
     case smLine:
-        if (end.Line + 1 < LineCount())
+        if (end.Line + 1 < document_.LineCount())
             ReplaceRange({begin.Line, 0}, {end.Line + 1, 0}, {}, kind);
         else if (begin.Line > 0)
-            ReplaceRange({begin.Line - 1, LineLength(begin.Line - 1)}, {end.Line, LineLength(end.Line)}, {}, kind);
+            ReplaceRange({begin.Line - 1, document_.LineLength(begin.Line - 1)},
+                         {end.Line, document_.LineLength(end.Line)}, {}, kind);
         else
-            ReplaceRange({0, 0}, {end.Line, LineLength(end.Line)}, {}, kind);
-        caret_ = anchor_ = ClampToText({begin.Line, 0});
+            ReplaceRange({0, 0}, {end.Line, document_.LineLength(end.Line)}, {}, kind);
+        caret_ = anchor_ = document_.ClampToText({begin.Line, 0});
         break;
     }
 }
@@ -221,7 +237,7 @@ void TEditorModel::ReplaceSelection(std::u32string_view text)
 
 std::int64_t TEditorModel::SelectionStart() const
 {
-    if (!HasSelection()) return CharIndexOf(caret_);
+    if (!HasSelection()) return document_.CharIndexOf(caret_);
     TTextPosition begin = BlockBegin();
     switch (settings_.SelectionMode) {
     case smLine: begin.Column = 0; break;
@@ -231,12 +247,12 @@ std::int64_t TEditorModel::SelectionStart() const
         break;
     case smNormal: break;
     }
-    return CharIndexOf(begin);
+    return document_.CharIndexOf(begin);
 }
 
 void TEditorModel::SetSelectionStart(std::int64_t index)
 {
-    const TTextPosition position = PositionOfCharIndex(index);
+    const TTextPosition position = document_.PositionOfCharIndex(index);
     anchor_ = caret_ = position;
     BreakUndoGroupOutsideActions();
     Notify();
@@ -245,7 +261,8 @@ void TEditorModel::SetSelectionStart(std::int64_t index)
 std::int64_t TEditorModel::SelectionLength() const
 {
     if (!HasSelection()) return 0;
-    if (settings_.SelectionMode == smNormal) return CharIndexOf(BlockEnd()) - CharIndexOf(BlockBegin());
+    if (settings_.SelectionMode == smNormal)
+        return document_.CharIndexOf(BlockEnd()) - document_.CharIndexOf(BlockBegin());
     return static_cast<std::int64_t>(SelectedText().size());
 }
 
@@ -254,19 +271,19 @@ void TEditorModel::SetSelectionLength(std::int64_t length)
     const std::int64_t start = SelectionStart();
     // A run of characters is a stream selection; in column or line mode it would take other text.
     if (length > 0) settings_.SelectionMode = smNormal;
-    anchor_ = PositionOfCharIndex(start);
-    caret_ = PositionOfCharIndex(start + std::max<std::int64_t>(length, 0));
+    anchor_ = document_.PositionOfCharIndex(start);
+    caret_ = document_.PositionOfCharIndex(start + std::max<std::int64_t>(length, 0));
     BreakUndoGroupOutsideActions();
     Notify();
 }
 
 void TEditorModel::SelectAll()
 {
-    const int last = LineCount() - 1;
+    const int last = document_.LineCount() - 1;
     // In column mode the block would end at the last line's width and leave longer lines out.
     settings_.SelectionMode = smNormal;
     anchor_ = {0, 0};
-    caret_ = {last, LineLength(last)};
+    caret_ = {last, document_.LineLength(last)};
     Notify();
 }
 
@@ -279,6 +296,8 @@ TTextPosition TEditorModel::ApplyEdit(int line, std::size_t offset, std::string_
     MoveBookmarks(line, line + removedBreaks, line + insertedBreaks);
     const TTextPosition end = document_.ApplyEdit(line, offset, removed, inserted);
     NoteLinesChanged(line, removedBreaks, insertedBreaks);
+    if (removedBreaks > 0 || insertedBreaks > 0)
+        pendingChange_.LineShifts.push_back({line + 1, removedBreaks, insertedBreaks});
     Notify();
     return end;
 }
@@ -318,22 +337,23 @@ void TEditorModel::MoveBookmarks(int fromLine, int toLine, int endLine)
 TTextPosition TEditorModel::ReplaceRange(TTextPosition from, TTextPosition to, std::string_view bytes, TUndoKind kind)
 {
     if (to < from) std::swap(from, to);
-    from.Line = std::clamp(from.Line, 0, LineCount() - 1);
+    from.Line = std::clamp(from.Line, 0, document_.LineCount() - 1);
     from.Column = std::max(0, from.Column);
-    to = ClampToText(std::max(to, from));
+    to = document_.ClampToText(std::max(to, from));
 
     const TTextPosition requested = from;
     // Text written (or a line joined) past a line's end lands at that column: pad with blanks.
-    const int fromLength = LineLength(from.Line);
+    const int fromLength = document_.LineLength(from.Line);
     std::string inserted;
     if (from.Column > fromLength && (!bytes.empty() || to.Line > from.Line))
         inserted.assign(static_cast<std::size_t>(from.Column - fromLength), ' ');
     from.Column = std::min(from.Column, fromLength);
     inserted.append(bytes);
 
-    const std::size_t fromOffset = ByteOffsetOf(from);
-    const std::size_t toOffset = ByteOffsetOf(to);
-    if (LongestLineAfter(fromOffset, inserted, LineBytes(to.Line).size() - toOffset) > TextLimits().MaxLineBytes)
+    const std::size_t fromOffset = document_.ByteOffsetOf(from);
+    const std::size_t toOffset = document_.ByteOffsetOf(to);
+    const std::size_t tail = document_.LineBytes(to.Line).size() - toOffset;
+    if (LongestLineAfter(fromOffset, inserted, tail) > TextLimits().MaxLineBytes)
         throw ETextLimitError("A line would be longer than " + std::to_string(TextLimits().MaxLineBytes) + " characters.");
     std::string removed = document_.BytesBetween(from, to);
     if (removed.empty() && inserted.empty()) return requested;  // nothing to change
@@ -360,7 +380,7 @@ void TEditorModel::EndTransaction()
 {
     assert(transactionDepth_ > 0);
     if (transactionDepth_ == undoStepDepth_) CloseUndoStep();
-    if (--transactionDepth_ == 0 && noticePending_) SendNotice();
+    if (--transactionDepth_ == 0 && (noticePending_ || pendingChange_.Restyled)) SendNotice();
 }
 
 void TEditorModel::CloseUndoStep()
@@ -418,12 +438,19 @@ void TEditorModel::Notify()
     if (transactionDepth_ == 0) SendNotice();
 }
 
+void TEditorModel::NoteRestyled()
+{
+    pendingChange_.Restyled = true;
+    if (transactionDepth_ == 0) SendNotice();
+}
+
 void TEditorModel::SendNotice()
 {
-    TEditorChange change = pendingChange_;
+    TEditorChange change = std::move(pendingChange_);
     const TSelectionState selection = CurrentSelection();
     change.CaretMoved = selection.Caret != noticedSelection_.Caret;
     change.SelectionChanged = selection != noticedSelection_;
+    change.ActionEnded = noticePending_;
     noticedSelection_ = selection;
     pendingChange_ = {};
     noticePending_ = false;

@@ -4,6 +4,7 @@
 // and highlight store. Positions are (line, character column), both from 0; character indexes count
 // every line break as 2. Everything that changes text goes through ReplaceRange, which records undo
 // and keeps the caret and bookmarks in step; an action's edits are grouped by a TEditTransaction.
+// Callers read the page from Document() and change it here; a view follows OnChanged alone.
 
 #include "editor/control/EditorCommands.h"
 #include "editor/control/EditorSettings.h"
@@ -18,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the model needs from the view that shows it. The defaults suit a model without a view.
 class TEditorHost {
@@ -44,14 +46,31 @@ enum class TSelectionUpdate { Clear, Extend };
 // What a transaction groups: its edits as one undo step, or only the change notice.
 enum class TTransactionScope { UndoStep, NoticeOnly };
 
-// What one action changed, sent once when the outermost transaction ends (or at once outside any).
+// One edit that took lines away or added some: the lines First..First+Removed-1 went, then
+// Inserted lines came in at First; the lines below moved with them.
+struct TLineShift {
+    int First = 0;
+    int Removed = 0;
+    int Inserted = 0;
+    friend bool operator==(const TLineShift&, const TLineShift&) = default;
+};
+
+// What one action changed, sent once when the outermost transaction ends (or at once outside any);
+// the one notice a view follows, for the text as for its colours.
 struct TEditorChange {
     // The lines whose text changed, as the text now stands; -1 when no text changed.
     int FirstLine = -1;
     int LastLine = -1;
+    // The action's edits that moved lines, in the order they were made, so that what a view shows
+    // of a line can follow it; after NewText only the shifts since then.
+    std::vector<TLineShift> LineShifts;
     bool NewText = false;           // the whole text was set or loaded
     bool CaretMoved = false;
     bool SelectionChanged = false;  // anchor, caret or selection mode
+    // Colours anywhere may differ: a highlighter was attached or detached, or its attributes changed.
+    bool Restyled = false;
+    // An action ended (anything but a restyle alone): a view brings its caret into view.
+    bool ActionEnded = false;
     bool TextChanged() const { return NewText || FirstLine >= 0; }
 };
 
@@ -69,25 +88,14 @@ public:
     void LoadFromFile(const std::string& path);
     // Load rule from bytes already read (the file's break style is remembered).
     void LoadBytes(std::string bytes);
-    // Save rule, written safely; throws EFileError "Cannot create file <path>".
-    void SaveToFile(const std::string& path) const { document_.SaveToFile(path); }
-    std::string Text() const { return document_.Text(); }  // the bytes the save rule writes
 
+    // The page: its text, lines, positions, encoding, saving and undo list are read there; its
+    // text changes only here, so that caret, bookmarks, undo steps and the notice follow.
     TTextDocument& Document() { return document_; }
     const TTextDocument& Document() const { return document_; }
-    TDocumentEncoding Encoding() const { return document_.Encoding(); }
-    int LineCount() const { return document_.LineCount(); }
-    std::string_view LineBytes(int line) const { return document_.LineBytes(line); }
-    std::u32string LineText(int line) const { return document_.LineText(line); }
-    int LineLength(int line) const { return document_.LineLength(line); }  // characters
 
-    // --- positions ----------------------------------------------------------------------------
-    std::int64_t CharIndexOf(TTextPosition position) const { return document_.CharIndexOf(position); }
-    TTextPosition PositionOfCharIndex(std::int64_t index) const { return document_.PositionOfCharIndex(index); }
-    std::size_t ByteOffsetOf(TTextPosition position) const { return document_.ByteOffsetOf(position); }
-    TTextPosition PositionOfByte(int line, std::size_t offset) const { return document_.PositionOfByte(line, offset); }
-    TTextPosition ClampToText(TTextPosition position) const { return document_.ClampToText(position); }
-    // Tabs expanded to TabWidth; past the end: 1 per column.
+    // --- display columns ----------------------------------------------------------------------
+    // Tabs expanded to the settings' TabWidth; past the end: 1 per column.
     int DisplayColumn(TTextPosition position) const { return document_.DisplayColumn(position, settings_.TabWidth); }
     int ColumnAtDisplay(int line, int displayColumn) const
     {
@@ -135,8 +143,6 @@ public:
     void SelectAll();
     void Undo();
     void Redo();
-    bool CanUndo() const { return document_.UndoList().CanUndo(); }
-    bool CanRedo() const { return document_.UndoList().CanRedo(); }
 
     // Replaces the text between two positions (either order) by bytes in the page's encoding,
     // lines separated by '\n'; text written past a line's end is preceded by blanks up to there.
@@ -153,22 +159,18 @@ public:
     std::optional<TTextPosition> Bookmark(int index) const { return bookmarks_.at(index); }
     void SetBookmark(int index, std::optional<TTextPosition> position);
 
-    // --- words --------------------------------------------------------------------------------
-    // The highlighter's word characters when one is attached, else letters, digits and "_";
-    // in a UTF-8 page every Unicode letter also counts.
-    bool IsWordChar(char32_t ch) const { return document_.IsWordChar(ch); }
-
     // --- parts --------------------------------------------------------------------------------
     EditorSettings& Settings() { return settings_; }
     const EditorSettings& Settings() const { return settings_; }
     TEditKeyStrokes& Keystrokes() { return keystrokes_; }
-    void SetHighlighter(TCustomHighlighter* highlighter) { document_.SetHighlighter(highlighter); }
-    TCustomHighlighter* Highlighter() const { return document_.Highlighter(); }
+    // Attaching or detaching (nullptr) is announced as a restyle, as are the attached one's
+    // attribute changes.
+    void SetHighlighter(TCustomHighlighter* highlighter);
     void SetHost(TEditorHost* host) { host_ = host ? host : &defaultHost_; }
     TEditorHost& Host() const { return *host_; }
 
     // The change notice: once per action, after every change of the text and after caret,
-    // selection, mode or bookmark changes.
+    // selection, mode or bookmark changes; and after a restyle.
     std::function<void(const TEditorChange&)> OnChanged;
     // Whether a transaction is open, so that a notice is still to come.
     bool InTransaction() const { return transactionDepth_ > 0; }
@@ -185,6 +187,7 @@ private:
     // Something was changed: the notice goes now, or when the outermost transaction ends.
     void Notify();
     void NoteLinesChanged(int line, int removedBreaks, int insertedBreaks);
+    void NoteRestyled();
     void SendNotice();
     void ResetAfterNewText();
     TSelectionState CurrentSelection() const { return {anchor_, caret_, settings_.SelectionMode}; }
@@ -211,7 +214,7 @@ private:
     int undoStepDepth_ = 0;  // the depth of the transaction that opened pendingStep_; 0 when none
     TUndoStep pendingStep_;
     // The notice being gathered, and the selection the last notice reported.
-    bool noticePending_ = false;
+    bool noticePending_ = false;  // an action changed something; a restyle alone leaves it false
     TEditorChange pendingChange_;
     TSelectionState noticedSelection_;
 };

@@ -154,7 +154,7 @@ int SearchReplace(TEditorModel& editor, TEditSearch* engine, std::u32string_view
         throw ESearchError("No search engine has been assigned");
     if (search.empty())
         return 0;
-    const TDocumentEncoding encoding = editor.Encoding();
+    const TDocumentEncoding encoding = editor.Document().Encoding();
     const TEncodeResult pattern = EncodeText(search, encoding);
     if (pattern.Unencodable)
         return 0;  // the page cannot hold this text, so it holds no match

@@ -50,8 +50,9 @@ public:
     THighlightStore& operator=(const THighlightStore&) = delete;
 
     // Attaching (or detaching with nullptr) asks for a whole scan. The store listens to the
-    // highlighter's attribute changes, asks for a whole scan then and calls OnRepaint. A highlighter
-    // must stay alive until it is detached or the store is destroyed.
+    // highlighter's attribute changes, asks for a whole scan then and calls OnRepaint (a control
+    // model turns it into a restyle in its change notice). A highlighter must stay alive until it
+    // is detached or the store is destroyed.
     void SetHighlighter(TCustomHighlighter* highlighter);
     TCustomHighlighter* Highlighter() const { return highlighter_; }
     void RequestWholeScan();

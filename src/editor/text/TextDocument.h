@@ -49,9 +49,6 @@ public:
     std::string Text() const;  // the bytes the save rule writes
 
     const TTextBuffer& Buffer() const { return buffer_; }
-    // Views that keep what they show in step with the lines listen here, after the highlight store.
-    void AddBufferObserver(TTextBufferObserver* observer) { buffer_.AddObserver(observer); }
-    void RemoveBufferObserver(TTextBufferObserver* observer) { buffer_.RemoveObserver(observer); }
     TDocumentEncoding Encoding() const { return encoding_; }
     int LineCount() const { return buffer_.LineCount(); }
     std::string_view LineBytes(int line) const { return buffer_.Line(line); }

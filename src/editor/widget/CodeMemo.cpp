@@ -75,8 +75,10 @@ void TCodeMemo::Impl::ShowError(const QString& text)
 
 void TCodeMemo::Impl::ReportHighlighterError(const std::string& text)
 {
-    if (highlighterErrorReported) return;
-    highlighterErrorReported = true;
+    // Once for each highlighter attached: it fails the same way on every paint.
+    const TCustomHighlighter* highlighter = model.Document().Highlighter();
+    if (highlighterErrorReported == highlighter) return;
+    highlighterErrorReported = highlighter;
     // Not from inside the paint event: a message box there would paint over itself.
     const QString message = QString::fromStdString(text);
     QMetaObject::invokeMethod(&q, [message] { platform().ShowError(message); }, Qt::QueuedConnection);
@@ -109,7 +111,8 @@ void TCodeMemo::Impl::UpdateScrollBars()
     const EditorSettings& settings = model.Settings();
     const int lines = VisibleLines();
     TSteadyScrollBar* vertical = verticalBar;
-    const int lastTop = settings.Options.Has(eoScrollPastEof) ? model.LineCount() - 1 : model.LineCount() - lines;
+    const int lineCount = model.Document().LineCount();
+    const int lastTop = settings.Options.Has(eoScrollPastEof) ? lineCount - 1 : lineCount - lines;
     vertical->SetMaximumQuietly(std::max(0, lastTop));
     vertical->setPageStep(lines);
     vertical->setSingleStep(1);
@@ -158,13 +161,14 @@ int TCodeMemo::Impl::RowsInView() const
 TRowSignature TCodeMemo::Impl::SignatureOf(int line)
 {
     TRowSignature signature;
-    if (line >= model.LineCount()) return signature;
+    TTextDocument& page = model.Document();
+    if (line >= page.LineCount()) return signature;
     // What the row shows follows from the bytes from where the painter's scan starts (a stop inside
     // a long line, else the line's start) to the end of the view, and the state there.
-    const std::size_t viewStart = model.ByteOffsetOf({line, model.ColumnAtDisplay(line, LeftColumn())});
-    const TScanStop from = model.Document().Highlight().ResumePoint(line, viewStart);
+    const std::size_t viewStart = page.ByteOffsetOf({line, model.ColumnAtDisplay(line, LeftColumn())});
+    const TScanStop from = page.Highlight().ResumePoint(line, viewStart);
     const std::string_view bytes =
-        model.LineBytes(line).substr(from.Offset, viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
+        page.LineBytes(line).substr(from.Offset, viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
     signature.Line = line;
     signature.Hash = std::hash<std::string_view>{}(bytes);
     signature.From = from.Offset;
@@ -210,6 +214,15 @@ void TCodeMemo::Impl::MoveRows(const TRowMove& move)
 
 void TCodeMemo::Impl::Flush(const TEditorChange& change)
 {
+    if (change.Restyled) {
+        q.viewport()->update();
+        idleScan.start();
+    }
+    // A restyle alone is no action: the view stays where the user left it.
+    if (!change.ActionEnded) return;
+    if (change.NewText) paintedRows.ForgetAll();
+    for (const TLineShift& shift : change.LineShifts) paintedRows.FollowShift(shift);
+
     // A scroll bar moved during the flush is shown with the rest at its end.
     flushing = true;
     const bool changed = change.TextChanged();
@@ -226,8 +239,8 @@ void TCodeMemo::Impl::Flush(const TEditorChange& change)
 
     std::array<std::optional<TTextPosition>, 10> bookmarks;
     for (int index = 0; index < 10; ++index) bookmarks[index] = model.Bookmark(index);
-    if (model.LineCount() != gutterLineCount || bookmarks != gutterBookmarks) {
-        gutterLineCount = model.LineCount();
+    if (model.Document().LineCount() != gutterLineCount || bookmarks != gutterBookmarks) {
+        gutterLineCount = model.Document().LineCount();
         gutterBookmarks = bookmarks;
         if (gutter->RequiredWidth() != gutter->width()) UpdateGutter();
         else gutter->UpdateChangedRows();
@@ -273,11 +286,12 @@ QRect TCodeMemo::Impl::CaretRect(TTextPosition position) const
 
 TTextPosition TCodeMemo::Impl::PositionAt(QPoint point) const
 {
-    const int line = std::clamp(TopLine() + point.y() / lineHeight - (point.y() < 0 ? 1 : 0), 0, model.LineCount() - 1);
+    const int lastLine = model.Document().LineCount() - 1;
+    const int line = std::clamp(TopLine() + point.y() / lineHeight - (point.y() < 0 ? 1 : 0), 0, lastLine);
     // Nearest column boundary, so a click on a character's right half lands behind it.
     const int display = std::max(0, LeftColumn() + (point.x() - kTextMargin + charWidth / 2) / charWidth);
     TTextPosition position{line, model.ColumnAtDisplay(line, display)};
-    if (!model.Settings().Options.Has(eoScrollPastEol)) position = model.ClampToText(position);
+    if (!model.Settings().Options.Has(eoScrollPastEol)) position = model.Document().ClampToText(position);
     return position;
 }
 
@@ -285,7 +299,7 @@ bool TCodeMemo::Impl::IsOnSelection(QPoint point) const
 {
     if (!model.HasSelection() || point.y() < 0) return false;
     const int line = TopLine() + point.y() / lineHeight;
-    if (line >= model.LineCount() || point.x() < kTextMargin) return false;
+    if (line >= model.Document().LineCount() || point.x() < kTextMargin) return false;
     const int display = LeftColumn() + (point.x() - kTextMargin) / charWidth;
     const auto [first, end] = model.SelectedDisplayColumns(line);
     return display >= first && display < end;
@@ -296,12 +310,7 @@ bool TCodeMemo::Impl::IsOnSelection(QPoint point) const
 TCodeMemo::TCodeMemo(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<Impl>(*this))
 {
     d->model.SetHost(d.get());
-    d->model.Document().AddBufferObserver(&d->paintedRows);
     d->model.OnChanged = [this](const TEditorChange& change) { d->Flush(change); };
-    d->model.Document().Highlight().OnRepaint = [this] {
-        viewport()->update();
-        d->idleScan.start();
-    };
     d->idleScan.setSingleShot(true);
     d->idleScan.setInterval(0);
     connect(&d->idleScan, &QTimer::timeout, this, [this] {
@@ -354,9 +363,7 @@ TCodeMemo::~TCodeMemo()
 {
     // The model may call back into the widget while it goes; nothing should be shown then.
     d->model.OnChanged = nullptr;
-    d->model.Document().Highlight().OnRepaint = nullptr;
     d->model.SetHost(nullptr);
-    d->model.Document().RemoveBufferObserver(&d->paintedRows);
     // The gutter reads the model, which goes before the base class deletes the children.
     delete d->gutter;
     d->gutter = nullptr;
@@ -380,137 +387,16 @@ void TCodeMemo::ApplySettings()
     viewport()->update();
 }
 
-void TCodeMemo::SetText(const std::string& bytes)
+void TCodeMemo::RunCommand(TEditorCommand command)
 {
-    d->model.SetText(bytes);
-}
-
-void TCodeMemo::LoadFromFile(const std::string& path)
-{
-    d->model.LoadFromFile(path);
-}
-
-void TCodeMemo::SaveToFile(const std::string& path)
-{
-    d->model.SaveToFile(path);
-}
-
-std::string TCodeMemo::Text() const
-{
-    return d->model.Text();
-}
-
-int TCodeMemo::LineCount() const
-{
-    return d->model.LineCount();
-}
-
-QString TCodeMemo::SelectedText() const
-{
-    return QString::fromStdU32String(d->model.SelectedText());
-}
-
-void TCodeMemo::ReplaceSelection(const QString& text)
-{
-    const auto action = d->NoticeOnce();
-    d->model.ReplaceSelection(text.toStdU32String());
-}
-
-int TCodeMemo::SelectionStart() const
-{
-    return static_cast<int>(d->model.SelectionStart());
-}
-
-void TCodeMemo::SetSelectionStart(int index)
-{
-    const auto action = d->NoticeOnce();
-    d->model.SetSelectionStart(index);
-}
-
-int TCodeMemo::SelectionLength() const
-{
-    return static_cast<int>(d->model.SelectionLength());
-}
-
-void TCodeMemo::SetSelectionLength(int length)
-{
-    const auto action = d->NoticeOnce();
-    d->model.SetSelectionLength(length);
-}
-
-int TCodeMemo::CaretLine() const
-{
-    return d->model.CaretLine();
-}
-
-int TCodeMemo::CaretColumn() const
-{
-    return d->model.CaretColumn();
-}
-
-bool TCodeMemo::InsertMode() const
-{
-    return d->model.InsertMode();
-}
-
-void TCodeMemo::SetInsertMode(bool on)
-{
-    const auto action = d->NoticeOnce();
-    d->model.SetInsertMode(on);
-}
-
-void TCodeMemo::Undo()
-{
-    const auto action = d->NoticeOnce();
-    d->model.Undo();
-}
-
-void TCodeMemo::Redo()
-{
-    const auto action = d->NoticeOnce();
-    d->model.Redo();
-}
-
-void TCodeMemo::CutToClipboard()
-{
-    if (!d->model.HasSelection()) return;
-    const auto action = d->NoticeOnce();
-    d->model.ExecuteCommand(ecCut);
-}
-
-void TCodeMemo::CopyToClipboard()
-{
-    if (!d->model.HasSelection()) return;
-    d->model.ExecuteCommand(ecCopy);
-}
-
-void TCodeMemo::PasteFromClipboard()
-{
+    // Without a selection these change nothing, not even the view.
+    if ((command == ecCut || command == ecCopy) && !d->model.HasSelection()) return;
     const auto action = d->NoticeOnce();
     try {
-        d->model.ExecuteCommand(ecPaste);
+        d->model.ExecuteCommand(command);
     } catch (const EEncodingError& error) {
         d->ShowError(QString::fromStdString(error.what()));
     }
-}
-
-void TCodeMemo::SelectAll()
-{
-    const auto action = d->NoticeOnce();
-    d->model.SelectAll();
-}
-
-void TCodeMemo::SetHighlighter(TCustomHighlighter* highlighter)
-{
-    d->highlighterErrorReported = false;
-    d->model.SetHighlighter(highlighter);
-    viewport()->update();
-    d->idleScan.start();
-}
-
-TCustomHighlighter* TCodeMemo::Highlighter() const
-{
-    return d->model.Highlighter();
 }
 
 void TCodeMemo::SetPopupMenu(QMenu* menu)
@@ -533,16 +419,6 @@ void TCodeMemo::SetGutterFont(const QFont& font)
 QFont TCodeMemo::GutterFont() const
 {
     return d->gutter->GutterFont();
-}
-
-TEditKeyStrokes& TCodeMemo::Keystrokes()
-{
-    return d->model.Keystrokes();
-}
-
-EditorSettings& TCodeMemo::Settings()
-{
-    return d->model.Settings();
 }
 
 TEditorModel& TCodeMemo::Model()
@@ -627,7 +503,7 @@ void TCodeMemo::paintEvent(QPaintEvent* event)
         const QRect rowRect = QRect(0, row * d->lineHeight, viewport()->width(), d->lineHeight) & viewport()->rect();
         if (!event->region().intersects(rowRect)) continue;
         const int line = top + row;
-        if (line < d->model.LineCount()) d->painter.Paint(painter, view, line, row * d->lineHeight, onError);
+        if (line < d->model.Document().LineCount()) d->painter.Paint(painter, view, line, row * d->lineHeight, onError);
         // A row painted in part shows its signature only if the rest of it showed the same before.
         const TRowSignature signature = d->SignatureOf(line);
         if (QRegion(rowRect).subtracted(event->region()).isEmpty()) painted.Record(row, signature);

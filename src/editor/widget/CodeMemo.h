@@ -3,16 +3,12 @@
 // core text model, with a gutter, caret and selection, keys run through the keystroke list, and
 // colours from a highlighter.
 
+#include "editor/control/EditorModel.h"
+
 #include <QAbstractScrollArea>
-#include <QString>
 #include <memory>
-#include <string>
 
 class QMenu;
-class TCustomHighlighter;
-class TEditKeyStrokes;
-class TEditorModel;
-struct EditorSettings;
 
 class TCodeMemo : public QAbstractScrollArea {
     Q_OBJECT
@@ -20,53 +16,22 @@ public:
     explicit TCodeMemo(QWidget* parent = nullptr);
     ~TCodeMemo() override;
 
-    // Whole text from a string (bytes of the page), split at CR LF, CR or LF; a new page saves with CR LF.
-    void SetText(const std::string& bytes);
-    // Throw EFileError ("Cannot open file %s" / "Cannot create file %s") and leave everything as it was.
-    void LoadFromFile(const std::string& path);
-    void SaveToFile(const std::string& path);
-    // The whole text as the save rule would write it.
-    std::string Text() const;
-    int LineCount() const;
+    // The model under the widget: the one way in to the page's text, caret, selection, edits,
+    // keystrokes and settings. Every change made on it is shown; one of the text raises Changed.
+    TEditorModel& Model();
+    const TEditorModel& Model() const;
 
-    // Editor operations used by commands; character indexes from 0, a line break counts 2.
-    QString SelectedText() const;
-    // Throws EEncodingError, changing nothing, when the page's encoding cannot hold a character.
-    void ReplaceSelection(const QString& text);
-    int SelectionStart() const;
-    void SetSelectionStart(int index);
-    int SelectionLength() const;
-    void SetSelectionLength(int length);
+    // Runs a command the user gave outside the keys (a menu): shown once like a key's, a character
+    // the page cannot hold refused with an error message instead of an exception.
+    void RunCommand(TEditorCommand command);
 
-    int CaretLine() const;    // 1-based
-    int CaretColumn() const;  // 1-based
-    bool InsertMode() const;
-    void SetInsertMode(bool on);
-
-    void Undo();
-    void Redo();
-    void CutToClipboard();
-    void CopyToClipboard();
-    void PasteFromClipboard();
-    void SelectAll();
-
-    // The highlighter must outlive the editor, or be detached (nullptr) before it goes.
-    void SetHighlighter(TCustomHighlighter* highlighter);
-    TCustomHighlighter* Highlighter() const;
     void SetPopupMenu(QMenu* menu);
     QMenu* PopupMenu() const;
     void SetGutterFont(const QFont& font);
     QFont GutterFont() const;
 
-    TEditKeyStrokes& Keystrokes();
-    EditorSettings& Settings();
-    // Call after changing Settings() so that the view follows (gutter, scroll bars, caret).
+    // Call after changing Model().Settings() so that the view follows (gutter, scroll bars, caret).
     void ApplySettings();
-
-    // The model under the widget, for the search and print operations. Edits made on it directly
-    // are shown and raise Changed like the widget's own.
-    TEditorModel& Model();
-    const TEditorModel& Model() const;
 
     // The first line in view (0-based) and the whole lines the view holds.
     int TopLine() const;

@@ -83,7 +83,7 @@ struct TCodeMemo::Impl : TEditorHost {
     static constexpr std::size_t kIdleScanBytes = 1 << 20;
 
     bool flushing = false;
-    bool highlighterErrorReported = false;
+    const TCustomHighlighter* highlighterErrorReported = nullptr;
 
     enum class MouseMode { Idle, Selecting, DragPending };
     MouseMode mouseMode = MouseMode::Idle;

@@ -149,7 +149,7 @@ void TCodeMemo::mouseMoveEvent(QMouseEvent* event)
     if (d->mouseMode == Impl::MouseMode::DragPending) {
         if ((point - d->pressPoint).manhattanLength() < QApplication::startDragDistance()) return;
         d->mouseMode = Impl::MouseMode::Idle;
-        const QString text = SelectedText();
+        const QString text = QString::fromStdU32String(d->model.SelectedText());
         auto* mime = new QMimeData;
         mime->setText(text);
         auto* drag = new QDrag(this);
@@ -264,7 +264,7 @@ void TCodeMemo::dropEvent(QDropEvent* event)
     }
     TEditorModel& model = d->model;
     const auto action = d->NoticeOnce();
-    std::int64_t target = model.CharIndexOf(d->PositionAt(point));
+    std::int64_t target = model.Document().CharIndexOf(d->PositionAt(point));
     const Qt::DropAction dropAction = own ? OwnDropAction(*event) : event->proposedAction();
     try {
         TEditTransaction transaction(model);

@@ -65,7 +65,7 @@ std::vector<TGutterWidget::RowContent> TGutterWidget::RowsShown() const
     const int count = static_cast<int>(rows.size());
     if (Settings().ShowLineNumbers) {
         const int digits = Settings().LeadingZeros ? DigitsShown() : 0;
-        for (int row = 0; row < count && topLine_ + row < model_.LineCount(); ++row)
+        for (int row = 0; row < count && topLine_ + row < model_.Document().LineCount(); ++row)
             rows[static_cast<std::size_t>(row)] = {topLine_ + row, digits, 0};
     }
     for (int index = 0; index < 10; ++index) {
@@ -104,8 +104,8 @@ void TGutterWidget::UpdateChangedRows()
 int TGutterWidget::DigitsShown() const
 {
     const TGutterSettings& gutter = Settings();
-    const long long highest = gutter.ZeroStart ? model_.LineCount() - 1
-                                               : static_cast<long long>(model_.LineCount()) - 1 + gutter.LineNumberStart;
+    const long long highest = gutter.ZeroStart ? model_.Document().LineCount() - 1
+                                               : static_cast<long long>(model_.Document().LineCount()) - 1 + gutter.LineNumberStart;
     return std::max(gutter.DigitCount, DigitCountOf(std::max(0LL, highest)));
 }
 
@@ -222,7 +222,7 @@ void TGutterWidget::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) return;
     const int line = topLine_ + static_cast<int>(event->position().y()) / lineHeight_;
-    if (OnLinePressed) OnLinePressed(std::clamp(line, 0, model_.LineCount() - 1));
+    if (OnLinePressed) OnLinePressed(std::clamp(line, 0, model_.Document().LineCount() - 1));
 }
 
 void TGutterWidget::mouseReleaseEvent(QMouseEvent* event)

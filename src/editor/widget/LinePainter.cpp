@@ -43,7 +43,7 @@ void TLinePainter::CollectTokens(int line, std::string_view bytes, ViewStart sta
                                  const std::function<void(const std::string&)>& onError)
 {
     tokens_.clear();
-    if (model_.Highlighter()) {
+    if (model_.Document().Highlighter()) {
         try {
             model_.Document().Highlight().WalkTokensFrom(line, start.Byte, [this, start, byteBound](const TLineToken& token) {
                 if (static_cast<std::size_t>(token.Start) > byteBound) throw PastTheView{};
@@ -65,7 +65,7 @@ void TLinePainter::BuildRuns(const TTextView& view, std::string_view bytes, View
                              int y)
 {
     runs_.clear();
-    const TDocumentEncoding encoding = model_.Encoding();
+    const TDocumentEncoding encoding = model_.Document().Encoding();
     const int tabWidth = std::max(1, model_.Settings().TabWidth);
     const int firstColumn = view.LeftColumn;
     const int endColumn = view.LeftColumn + view.ColumnsInView;
@@ -121,9 +121,9 @@ void TLinePainter::BuildRuns(const TTextView& view, std::string_view bytes, View
 void TLinePainter::Paint(QPainter& painter, const TTextView& view, int line, int y,
                          const std::function<void(const std::string&)>& onError)
 {
-    const std::string_view bytes = model_.LineBytes(line);
+    const std::string_view bytes = model_.Document().LineBytes(line);
     const int column = model_.ColumnAtDisplay(line, view.LeftColumn);
-    const ViewStart start{model_.ByteOffsetOf({line, column}), model_.DisplayColumn({line, column})};
+    const ViewStart start{model_.Document().ByteOffsetOf({line, column}), model_.DisplayColumn({line, column})};
     CollectTokens(line, bytes, start, start.Byte + VisibleByteBound(view.ColumnsInView), onError);
     BuildRuns(view, bytes, start, painter, y);
 

@@ -11,21 +11,16 @@ void TPaintedRows::Reset(int top, int left, int rows)
     left_ = left;
 }
 
-void TPaintedRows::LinesInserted(int first, int count)
+void TPaintedRows::FollowShift(const TLineShift& shift)
 {
-    for (TRowSignature& row : rows_)
-        if (row.Line >= first) row.Line += count;
-}
-
-void TPaintedRows::LinesRemoved(int first, int count)
-{
+    const int removedEnd = shift.First + shift.Removed;
     for (TRowSignature& row : rows_) {
-        if (row.Line >= first + count) row.Line -= count;
-        else if (row.Line >= first) row.Line = TRowSignature::kUnpainted;
+        if (row.Line >= removedEnd) row.Line += shift.Inserted - shift.Removed;
+        else if (row.Line >= shift.First) row.Line = TRowSignature::kUnpainted;
     }
 }
 
-void TPaintedRows::TextReplaced()
+void TPaintedRows::ForgetAll()
 {
     for (TRowSignature& row : rows_) row.Line = TRowSignature::kUnpainted;
 }

@@ -4,7 +4,7 @@
 // a block of mark-up, an undo, a scroll) the view can move the painted pixels of the rows that
 // moved together, and repaint only the rows whose content differs from what they show.
 
-#include "editor/text/TextBuffer.h"
+#include "editor/control/EditorModel.h"
 
 #include <cstddef>
 #include <optional>
@@ -32,7 +32,7 @@ struct TRowMove {
     int Delta = 0;
 };
 
-class TPaintedRows : public TTextBufferObserver {
+class TPaintedRows {
 public:
     // Forgets what was painted: the view shows line top from display column left in rows rows.
     void Reset(int top, int left, int rows);
@@ -42,6 +42,10 @@ public:
     const TRowSignature& operator[](int row) const { return rows_[static_cast<std::size_t>(row)]; }
     void Record(int row, const TRowSignature& signature) { rows_[static_cast<std::size_t>(row)] = signature; }
     void Forget(int row) { rows_[static_cast<std::size_t>(row)].Line = TRowSignature::kUnpainted; }
+    // Rows follow their lines past an edit; rows of lines it removed are forgotten.
+    void FollowShift(const TLineShift& shift);
+    // The whole text was replaced: no row shows any of it.
+    void ForgetAll();
 
     // Re-indexes the rows for a view that now starts at line top. The longest run of rows, among
     // the first wholeRows (those painted in full), whose lines moved by the same number of rows is
@@ -50,11 +54,6 @@ public:
     std::optional<TRowMove> FollowLines(int top, int wholeRows);
 
 private:
-    void LineChanged(int) override {}
-    void LinesInserted(int first, int count) override;
-    void LinesRemoved(int first, int count) override;
-    void TextReplaced() override;
-
     std::optional<TRowMove> LongestMove(int top, int wholeRows) const;
 
     std::vector<TRowSignature> rows_;

@@ -43,7 +43,7 @@ protected:
     void SetUp() override
     {
         memo.resize(900, 400);
-        memo.Settings().Gutter.ShowLineNumbers = true;
+        memo.Model().Settings().Gutter.ShowLineNumbers = true;
         memo.ApplySettings();
     }
 
@@ -95,9 +95,9 @@ TEST_P(TypingTest, GivesTextAndCaret)
 {
     const TypingCase& c = GetParam();
     RunKeys(memo, c.keys);
-    EXPECT_EQ(memo.Text(), c.text);
-    EXPECT_EQ(memo.CaretLine(), c.line);
-    EXPECT_EQ(memo.CaretColumn(), c.column);
+    EXPECT_EQ(memo.Model().Document().Text(), c.text);
+    EXPECT_EQ(memo.Model().CaretLine(), c.line);
+    EXPECT_EQ(memo.Model().CaretColumn(), c.column);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, TypingTest, testing::ValuesIn(kTypingCases),
@@ -111,8 +111,8 @@ INSTANTIATE_TEST_SUITE_P(Keys, TypingTest, testing::ValuesIn(kTypingCases),
 TEST_F(CodeMemoTest, InsertKeyTogglesModeBeforeKeyUp)
 {
     std::vector<bool> modeAtKeyUp;
-    QObject::connect(&memo, &TCodeMemo::KeyUp, [&] { modeAtKeyUp.push_back(memo.InsertMode()); });
-    EXPECT_TRUE(memo.InsertMode());
+    QObject::connect(&memo, &TCodeMemo::KeyUp, [&] { modeAtKeyUp.push_back(memo.Model().InsertMode()); });
+    EXPECT_TRUE(memo.Model().InsertMode());
     QTest::keyClick(&memo, Qt::Key_Insert);
     QTest::keyClick(&memo, Qt::Key_Insert);
     EXPECT_EQ(modeAtKeyUp, (std::vector<bool>{false, true}));
@@ -134,7 +134,7 @@ TEST_F(CodeMemoTest, TabKeepsTheFocusOnTheEditor)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_TRUE(editor->hasFocus());
-    EXPECT_EQ(editor->Text(), "");
+    EXPECT_EQ(editor->Model().Document().Text(), "");
 }
 
 TEST_F(CodeMemoTest, WindowShortcutsWinOverTheEditorsKeys)
@@ -154,10 +154,10 @@ TEST_F(CodeMemoTest, WindowShortcutsWinOverTheEditorsKeys)
 
     RunKeys(*editor, {"abc", Ctrl(Qt::Key_Z)});
     EXPECT_EQ(triggered.count(), 1);
-    EXPECT_EQ(editor->Text(), "abc");
+    EXPECT_EQ(editor->Model().Document().Text(), "abc");
     // A key no window action claims still reaches the editor.
     RunKeys(*editor, {Ctrl(Qt::Key_Y)});
-    EXPECT_EQ(editor->Text(), "");
+    EXPECT_EQ(editor->Model().Document().Text(), "");
 }
 
 TEST_F(CodeMemoTest, CaretIsALineWhenInsertingAndABlockWhenOverwriting)
@@ -173,14 +173,14 @@ TEST_F(CodeMemoTest, CaretIsALineWhenInsertingAndABlockWhenOverwriting)
 
 TEST_F(CodeMemoTest, FailedLoadLeavesTheText)
 {
-    memo.SetText("kept");
+    memo.Model().SetText("kept");
     try {
-        memo.LoadFromFile("/no/such/folder/page.html");
+        memo.Model().LoadFromFile("/no/such/folder/page.html");
         FAIL() << "no error";
     } catch (const EFileError& error) {
         EXPECT_STREQ(error.what(), "Cannot open file /no/such/folder/page.html");
     }
-    EXPECT_EQ(memo.Text(), "kept");
+    EXPECT_EQ(memo.Model().Document().Text(), "kept");
 }
 
 TEST_F(CodeMemoTest, F1ShowsThePagesHelp)
@@ -194,8 +194,8 @@ TEST_F(CodeMemoTest, InputMethodCommitTypesItsText)
     QInputMethodEvent event;
     event.setCommitString(QStringLiteral("日本"));
     QApplication::sendEvent(&memo, &event);
-    EXPECT_EQ(memo.Text(), "\xE6\x97\xA5\xE6\x9C\xAC");
-    EXPECT_EQ(memo.CaretColumn(), 3);
+    EXPECT_EQ(memo.Model().Document().Text(), "\xE6\x97\xA5\xE6\x9C\xAC");
+    EXPECT_EQ(memo.Model().CaretColumn(), 3);
 }
 
 // --- key mapping ----------------------------------------------------------------------------------
@@ -284,7 +284,7 @@ TEST_P(ClipboardTest, GoesThroughThePlatformClipboard)
     platform.clipboard = QString::fromUtf8(c.clipboardBefore);
     RunKeys(memo, c.keys);
     EXPECT_EQ(platform.clipboard, QString::fromUtf8(c.clipboardAfter));
-    EXPECT_EQ(memo.Text(), c.text);
+    EXPECT_EQ(memo.Model().Document().Text(), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, ClipboardTest, testing::ValuesIn(kClipboardCases),
@@ -298,11 +298,11 @@ INSTANTIATE_TEST_SUITE_P(Keys, ClipboardTest, testing::ValuesIn(kClipboardCases)
 TEST_F(CodeMemoTest, ClipboardOperationsWithNothingSelectedLeaveTheClipboard)
 {
     platform.clipboard = "kept";
-    memo.SetText("text");
-    memo.CopyToClipboard();
-    memo.CutToClipboard();
+    memo.Model().SetText("text");
+    memo.RunCommand(ecCopy);
+    memo.RunCommand(ecCut);
     EXPECT_EQ(platform.clipboard, "kept");
-    EXPECT_EQ(memo.Text(), "text");
+    EXPECT_EQ(memo.Model().Document().Text(), "text");
 }
 
 class Windows1252Page : public CodeMemoTest {
@@ -313,7 +313,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("page.html").toStdString();
         std::ofstream(path, std::ios::binary) << "caf\xE9";
-        memo.LoadFromFile(path);
+        memo.Model().LoadFromFile(path);
     }
 
     QTemporaryDir dir;
@@ -322,21 +322,21 @@ protected:
 
 TEST_F(Windows1252Page, CopiesAndPastesThroughTheCodePage)
 {
-    memo.SelectAll();
-    memo.CopyToClipboard();
+    memo.Model().SelectAll();
+    memo.RunCommand(ecCopy);
     EXPECT_EQ(platform.clipboard, QStringLiteral("café"));
 
     platform.clipboard = QStringLiteral("€");
-    memo.PasteFromClipboard();
-    EXPECT_EQ(memo.Text(), "\x80");
+    memo.RunCommand(ecPaste);
+    EXPECT_EQ(memo.Model().Document().Text(), "\x80");
 }
 
 TEST_F(Windows1252Page, RefusesACharacterTheCodePageCannotHold)
 {
     QTest::keyClick(&memo, Qt::Key_End);
     platform.clipboard = QStringLiteral("→");
-    memo.PasteFromClipboard();
-    EXPECT_EQ(memo.Text(), "caf\xE9");
+    memo.RunCommand(ecPaste);
+    EXPECT_EQ(memo.Model().Document().Text(), "caf\xE9");
     EXPECT_EQ(platform.MessageTexts(MessageKind::Error).size(), 1u);
 }
 
@@ -345,8 +345,8 @@ TEST_F(Windows1252Page, RefusesACharacterTheCodePageCannotHold)
 TEST_F(CodeMemoTest, KeyDownComesBeforeAndKeyUpAfterTheKey)
 {
     std::vector<std::string> seen;
-    QObject::connect(&memo, &TCodeMemo::KeyDown, [&] { seen.push_back("down:" + memo.Text()); });
-    QObject::connect(&memo, &TCodeMemo::KeyUp, [&] { seen.push_back("up:" + memo.Text()); });
+    QObject::connect(&memo, &TCodeMemo::KeyDown, [&] { seen.push_back("down:" + memo.Model().Document().Text()); });
+    QObject::connect(&memo, &TCodeMemo::KeyUp, [&] { seen.push_back("up:" + memo.Model().Document().Text()); });
     QTest::keyClick(&memo, Qt::Key_A);
     EXPECT_EQ(seen, (std::vector<std::string>{"down:", "up:a"}));
 }
@@ -362,16 +362,16 @@ TEST_F(CodeMemoTest, ChangedFollowsEveryChangeOfTheText)
     const ChangeCase cases[] = {
         {"typing", [](TCodeMemo& m) { QTest::keyClick(&m, Qt::Key_B); }, 1},
         {"caret move", [](TCodeMemo& m) { QTest::keyClick(&m, Qt::Key_Left); }, 0},
-        {"undo", [](TCodeMemo& m) { m.Undo(); }, 1},
+        {"undo", [](TCodeMemo& m) { m.Model().Undo(); }, 1},
         {"typing again", [](TCodeMemo& m) { QTest::keyClick(&m, Qt::Key_C); }, 1},
         {"undo by key", [](TCodeMemo& m) { QTest::keyClick(&m, Qt::Key_Z, Qt::ControlModifier); }, 1},
-        {"replace selection", [](TCodeMemo& m) { m.ReplaceSelection("<b></b>"); }, 1},
-        {"selection start", [](TCodeMemo& m) { m.SetSelectionStart(1); }, 0},
-        {"set text", [](TCodeMemo& m) { m.SetText("new\r\ntext"); }, 1},
-        {"select all", [](TCodeMemo& m) { m.SelectAll(); }, 0},
-        {"copy", [](TCodeMemo& m) { m.CopyToClipboard(); }, 0},
-        {"cut", [](TCodeMemo& m) { m.CutToClipboard(); }, 1},
-        {"paste", [](TCodeMemo& m) { m.PasteFromClipboard(); }, 1},
+        {"replace selection", [](TCodeMemo& m) { m.Model().ReplaceSelection(U"<b></b>"); }, 1},
+        {"selection start", [](TCodeMemo& m) { m.Model().SetSelectionStart(1); }, 0},
+        {"set text", [](TCodeMemo& m) { m.Model().SetText("new\r\ntext"); }, 1},
+        {"select all", [](TCodeMemo& m) { m.Model().SelectAll(); }, 0},
+        {"copy", [](TCodeMemo& m) { m.RunCommand(ecCopy); }, 0},
+        {"cut", [](TCodeMemo& m) { m.RunCommand(ecCut); }, 1},
+        {"paste", [](TCodeMemo& m) { m.RunCommand(ecPaste); }, 1},
         {"edit on the model", [](TCodeMemo& m) { m.Model().ReplaceRange({0, 0}, {0, 0}, "x"); }, 1},
     };
     RunKeys(memo, {"a"});
@@ -390,7 +390,7 @@ protected:
     {
         CodeMemoTest::SetUp();
         memo.show();
-        memo.SetText("one two three\r\nab\r\nlast");
+        memo.Model().SetText("one two three\r\nab\r\nlast");
     }
 
     void Press(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -420,34 +420,34 @@ TEST_F(MouseTest, ClickPlacesTheCaret)
     for (const Case& c : cases) {
         QSignalSpy clicked(&memo, &TCodeMemo::Clicked);
         QTest::mouseClick(memo.viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(memo, c.line, c.column));
-        EXPECT_EQ(memo.CaretLine(), c.caretLine) << c.line << "," << c.column;
-        EXPECT_EQ(memo.CaretColumn(), c.caretColumn) << c.line << "," << c.column;
+        EXPECT_EQ(memo.Model().CaretLine(), c.caretLine) << c.line << "," << c.column;
+        EXPECT_EQ(memo.Model().CaretColumn(), c.caretColumn) << c.line << "," << c.column;
         EXPECT_EQ(clicked.count(), 1);
     }
 }
 
 TEST_F(MouseTest, TabsTakeTheColumnsUpToTheNextTabStop)
 {
-    memo.SetText("a\tb\r\n\t\tc");
+    memo.Model().SetText("a\tb\r\n\t\tc");
     QTest::mouseClick(memo.viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(memo, 0, 8));
-    EXPECT_EQ(memo.CaretColumn(), 3);
+    EXPECT_EQ(memo.Model().CaretColumn(), 3);
     QTest::mouseClick(memo.viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(memo, 1, 16));
-    EXPECT_EQ(memo.CaretColumn(), 3);
+    EXPECT_EQ(memo.Model().CaretColumn(), 3);
     QTest::mouseClick(memo.viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(memo, 1, 17));
-    EXPECT_EQ(memo.CaretColumn(), 4);
+    EXPECT_EQ(memo.Model().CaretColumn(), 4);
 }
 
 TEST_F(MouseTest, DoubleClickSelectsAWord)
 {
     QTest::mouseDClick(memo.viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(memo, 0, 5));
-    EXPECT_EQ(memo.SelectedText(), "two");
+    EXPECT_EQ(memo.Model().SelectedText(), U"two");
 }
 
 TEST_F(MouseTest, ShiftClickExtendsTheSelection)
 {
     QTest::mouseClick(memo.viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(memo, 0, 4));
     QTest::mouseClick(memo.viewport(), Qt::LeftButton, Qt::ShiftModifier, CellPoint(memo, 1, 1));
-    EXPECT_EQ(memo.SelectedText(), "two three\r\na");
+    EXPECT_EQ(memo.Model().SelectedText(), U"two three\r\na");
 }
 
 TEST_F(MouseTest, DragSelects)
@@ -456,15 +456,15 @@ TEST_F(MouseTest, DragSelects)
     MoveWithButton(CellPoint(memo, 0, 10));
     MoveWithButton(CellPoint(memo, 0, 13));
     Release(CellPoint(memo, 0, 13));
-    EXPECT_EQ(memo.SelectedText(), "three");
+    EXPECT_EQ(memo.Model().SelectedText(), U"three");
 }
 
 TEST_F(MouseTest, ClickOnTheSelectionWithoutDraggingPlacesTheCaret)
 {
-    memo.SelectAll();
+    memo.Model().SelectAll();
     QTest::mouseClick(memo.viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(memo, 0, 2));
-    EXPECT_EQ(memo.SelectedText(), "");
-    EXPECT_EQ(memo.CaretColumn(), 3);
+    EXPECT_EQ(memo.Model().SelectedText(), U"");
+    EXPECT_EQ(memo.Model().CaretColumn(), 3);
 }
 
 TEST_F(MouseTest, RightClickOpensThePopupMenuWithoutMovingTheCaret)
@@ -476,8 +476,8 @@ TEST_F(MouseTest, RightClickOpensThePopupMenuWithoutMovingTheCaret)
     QContextMenuEvent event(QContextMenuEvent::Mouse, point, memo.viewport()->mapToGlobal(point));
     QApplication::sendEvent(memo.viewport(), &event);
     EXPECT_TRUE(menu.isVisible());
-    EXPECT_EQ(memo.CaretLine(), 1);
-    EXPECT_EQ(memo.CaretColumn(), 1);
+    EXPECT_EQ(memo.Model().CaretLine(), 1);
+    EXPECT_EQ(memo.Model().CaretColumn(), 1);
     menu.close();
 }
 
@@ -491,15 +491,15 @@ TEST_F(MouseTest, DroppedTextIsInsertedWhereItFallsAndSelected)
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(point), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(memo.viewport(), &drop);
-    EXPECT_EQ(memo.Text(), "one two three\r\naXYb\r\nlast");
-    EXPECT_EQ(memo.SelectedText(), "XY");
+    EXPECT_EQ(memo.Model().Document().Text(), "one two three\r\naXYb\r\nlast");
+    EXPECT_EQ(memo.Model().SelectedText(), U"XY");
 }
 
 TEST_F(MouseTest, WheelScrolls)
 {
     std::string text;
     for (int line = 0; line < 200; ++line) text += "line\r\n";
-    memo.SetText(text);
+    memo.Model().SetText(text);
     const QPoint point = CellPoint(memo, 0, 0);
     QWheelEvent wheel(point, memo.viewport()->mapToGlobal(point), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -513,24 +513,24 @@ TEST_F(CodeMemoTest, KeepsTheCaretInView)
 {
     std::string text;
     for (int line = 0; line < 1000; ++line) text += "line " + std::to_string(line) + "\r\n";
-    memo.SetText(text);
+    memo.Model().SetText(text);
     memo.show();
     QTest::keyClick(&memo, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(memo.CaretLine(), 1000);
+    EXPECT_EQ(memo.Model().CaretLine(), 1000);
     EXPECT_EQ(memo.TopLine(), 1000 - memo.LinesInView());
     QTest::keyClick(&memo, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(memo.TopLine(), 0);
-    memo.SetSelectionStart(memo.Text().size() / 2);
-    EXPECT_LE(memo.TopLine(), memo.CaretLine() - 1);
-    EXPECT_GT(memo.TopLine() + memo.LinesInView(), memo.CaretLine() - 1);
+    memo.Model().SetSelectionStart(memo.Model().Document().Text().size() / 2);
+    EXPECT_LE(memo.TopLine(), memo.Model().CaretLine() - 1);
+    EXPECT_GT(memo.TopLine() + memo.LinesInView(), memo.Model().CaretLine() - 1);
 }
 
 TEST_F(CodeMemoTest, ScrollsToACaretBeyondTheScrollWidth)
 {
     memo.show();
-    memo.SetText(std::string(3000, 'x'));
+    memo.Model().SetText(std::string(3000, 'x'));
     QTest::keyClick(&memo, Qt::Key_End);
-    EXPECT_EQ(memo.CaretColumn(), 3001);
+    EXPECT_EQ(memo.Model().CaretColumn(), 3001);
     EXPECT_GT(memo.horizontalScrollBar()->value(), 3000 - 200);
 }
 
@@ -538,7 +538,7 @@ TEST_F(CodeMemoTest, ScrollHintShowsTheTopLineWhileDragging)
 {
     std::string text;
     for (int line = 0; line < 500; ++line) text += "line\r\n";
-    memo.SetText(text);
+    memo.Model().SetText(text);
     memo.show();
     QScrollBar* bar = memo.verticalScrollBar();
     bar->setSliderDown(true);
@@ -551,16 +551,16 @@ TEST_F(CodeMemoTest, ScrollHintShowsTheTopLineWhileDragging)
 TEST_F(CodeMemoTest, GutterWidensWithTheLineCount)
 {
     memo.show();
-    memo.SetText("a\r\nb");
+    memo.Model().SetText("a\r\nb");
     const int fourDigits = memo.viewport()->x();
     std::string text;
     for (int line = 0; line < 123456; ++line) text += "x\n";
-    memo.SetText(text);
+    memo.Model().SetText(text);
     const int sixDigits = memo.viewport()->x();
     const int digitWidth = QFontMetrics(memo.GutterFont()).horizontalAdvance('0');
     EXPECT_EQ(sixDigits - fourDigits, 2 * digitWidth);
 
-    memo.Settings().Gutter.ShowLineNumbers = false;
+    memo.Model().Settings().Gutter.ShowLineNumbers = false;
     memo.ApplySettings();
     EXPECT_EQ(memo.viewport()->x() - memo.frameWidth(), 30);
 }
@@ -578,15 +578,25 @@ protected:
         QFont gutterFont("Courier New");
         gutterFont.setPixelSize(11);
         memo.SetGutterFont(gutterFont);
-        memo.SetHighlighter(&highlighter);
-        memo.SetText("<html>\r\n<body bgcolor=\"#FFFFFF\">\r\nHello &amp; <b>world</b>\r\n<!-- a\r\ncomment -->\r\n"
+        memo.Model().SetHighlighter(&highlighter);
+        memo.Model().SetText("<html>\r\n<body bgcolor=\"#FFFFFF\">\r\nHello &amp; <b>world</b>\r\n<!-- a\r\ncomment -->\r\n"
                      "</body></html>");
         memo.show();
     }
-    void TearDown() override { memo.SetHighlighter(nullptr); }
+    void TearDown() override { memo.Model().SetHighlighter(nullptr); }
 
     THtmlHighlighter highlighter;
 };
+
+TEST_F(PaintingTest, ARestyleLeavesTheViewWhereItWas)
+{
+    std::string page;
+    for (int line = 0; line < 300; ++line) page += "<p>line</p>\r\n";
+    memo.Model().SetText(page);
+    memo.SetTopLine(100);
+    highlighter.KeyAttri().SetForeground(0x00C8A0);  // the caret stays out of view at the top
+    EXPECT_EQ(memo.TopLine(), 100);
+}
 
 TEST_F(PaintingTest, ColoursTokensByTheirAttributes)
 {
@@ -615,7 +625,7 @@ TEST_F(PaintingTest, KeepsTheGlyphsOfALongRunOnTheCharacterGrid)
 {
     // Fractional glyph advances must not let a long run drift off the cells the caret and the
     // selection use: the last of 70 letters is inked inside its own cell.
-    memo.SetText(std::string(70, 'x'));
+    memo.Model().SetText(std::string(70, 'x'));
     const QImage image = memo.grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QFontMetrics metrics(memo.font());
     const int charWidth = metrics.horizontalAdvance('M');
@@ -632,8 +642,8 @@ TEST_F(PaintingTest, PaintsTheSelection)
 {
     const QColor highlight = memo.palette().color(QPalette::Highlight);
     EXPECT_EQ(CountPixelsNear(memo.grab().toImage(), highlight, 0), 0);
-    memo.SetSelectionStart(0);
-    memo.SetSelectionLength(6);
+    memo.Model().SetSelectionStart(0);
+    memo.Model().SetSelectionLength(6);
     EXPECT_GT(CountPixelsNear(memo.grab().toImage(), highlight, 0), 6 * 7 * 10);
 }
 
@@ -641,7 +651,7 @@ TEST_F(PaintingTest, PaintsAFiftyThousandLinePageAtItsEnd)
 {
     std::string text;
     for (int line = 0; line < 50000; ++line) text += "<p class=\"x\">line</p>\r\n";
-    memo.SetText(text);
+    memo.Model().SetText(text);
     memo.SetTopLine(49990);
     const QImage image = memo.grab().toImage();
     EXPECT_GT(CountPixelsNear(image, QColor(128, 0, 255)), 20);
@@ -649,14 +659,14 @@ TEST_F(PaintingTest, PaintsAFiftyThousandLinePageAtItsEnd)
 
 TEST_F(PaintingTest, PaintsBothEndsOfAVeryLongLine)
 {
-    memo.SetText("<i>" + std::string(2'000'000, 'a') + "</i>");
+    memo.Model().SetText("<i>" + std::string(2'000'000, 'a') + "</i>");
     QTest::keyClick(&memo, Qt::Key_Home);
     EXPECT_GT(CountPixelsNear(memo.grab().toImage(), QColor(128, 0, 255)), 5);
     QTest::keyClick(&memo, Qt::Key_End);
-    EXPECT_EQ(memo.CaretColumn(), 2'000'008);
+    EXPECT_EQ(memo.Model().CaretColumn(), 2'000'008);
     EXPECT_GT(CountPixelsNear(memo.grab().toImage(), QColor(128, 0, 255)), 5);
     QTest::keyClick(&memo, Qt::Key_B);
-    EXPECT_EQ(memo.Text().substr(2'000'003), "</i>b");
+    EXPECT_EQ(memo.Model().Document().Text().substr(2'000'003), "</i>b");
 }
 
 TEST_F(CodeMemoTest, PaintsTheSelectionOfEachMode)
@@ -676,7 +686,7 @@ TEST_F(CodeMemoTest, PaintsTheSelectionOfEachMode)
     const int cell = metrics.horizontalAdvance('M') * metrics.height();
     const QColor highlight = memo.palette().color(QPalette::Highlight);
     for (const Case& c : cases) {
-        memo.SetText("      \r\n      \r\n      ");
+        memo.Model().SetText("      \r\n      \r\n      ");
         QTest::keyClick(&memo, Qt::Key_Right);
         RunKeys(memo, c.keys);
         EXPECT_EQ(CountPixelsNear(memo.grab().toImage(), highlight, 0), c.cells * cell) << c.name;
@@ -741,7 +751,7 @@ TEST_F(PaintingTest, MovesShiftedRowsAndRepaintsWhatChanged)
         if (line % 10 == 0) page += std::string(300, 'w') + "<b>far right</b>";
         page += "\r\n";
     }
-    memo.SetText(page);
+    memo.Model().SetText(page);
     TEditorModel& model = memo.Model();
     const auto insert = [&model](int line, const char* bytes) { model.ReplaceRange({line, 0}, {line, 0}, bytes); };
     const auto remove = [&model](int first, int count) { model.ReplaceRange({first, 0}, {first + count, 0}, ""); };
@@ -763,7 +773,7 @@ TEST_F(PaintingTest, MovesShiftedRowsAndRepaintsWhatChanged)
         {"scrolled right", [&] { model.SetCaret({50, 200}); }, -1},
         {"scrolled right, lines inserted", [&] { insert(45, "r\nr\n"); }, -1},
         {"lines removed at the end in view", [&] { memo.SetTopLine(100); remove(110, 5); }, -1},
-        {"paste that scrolls the view", [&] { model.SetCaret({60, 0}); memo.ReplaceSelection(QString("new\r\n").repeated(40)); }, -1},
+        {"paste that scrolls the view", [&] { model.SetCaret({60, 0}); memo.Model().ReplaceSelection(QString("new\r\n").repeated(40).toStdU32String()); }, -1},
         {"scrolled three lines", [&] { memo.SetTopLine(memo.TopLine() + 3); }, 5},
         {"scrolled back two", [&] { memo.SetTopLine(memo.TopLine() - 2); }, 4},
     };
@@ -796,7 +806,7 @@ TEST_F(PaintingTest, ScrollBarsRepaintOnlyWhenTheSliderMoves)
 {
     std::string page;
     for (int line = 0; line < 5000; ++line) page += "<p>a line</p>\r\n";
-    memo.SetText(page);
+    memo.Model().SetText(page);
     memo.Model().SetCaret({2500, 0});
     QCoreApplication::processEvents();
     PaintRecorder vertical, horizontal;
@@ -808,7 +818,7 @@ TEST_F(PaintingTest, ScrollBarsRepaintOnlyWhenTheSliderMoves)
     EXPECT_TRUE(vertical.painted.isEmpty());
     EXPECT_TRUE(horizontal.painted.isEmpty());
 
-    memo.ReplaceSelection(QString("new\r\n").repeated(5000));
+    memo.Model().ReplaceSelection(QString("new\r\n").repeated(5000).toStdU32String());
     QCoreApplication::processEvents();
     EXPECT_FALSE(vertical.painted.isEmpty());
 }
@@ -845,8 +855,8 @@ private:
 TEST_F(CodeMemoTest, ReportsAFaultyHighlighterOnceAndPaintsPlain)
 {
     StutteringHighlighter broken;
-    memo.SetHighlighter(&broken);
-    memo.SetText("plain text\r\nmore text");
+    memo.Model().SetHighlighter(&broken);
+    memo.Model().SetText("plain text\r\nmore text");
     memo.show();
     memo.grab();
     const QImage image = memo.grab().toImage();
@@ -854,7 +864,7 @@ TEST_F(CodeMemoTest, ReportsAFaultyHighlighterOnceAndPaintsPlain)
     EXPECT_EQ(platform.MessageTexts(MessageKind::Error),
               std::vector<QString>{"The highlighter seems to be in an infinite loop"});
     EXPECT_GT(CountPixelsNear(image, memo.palette().color(QPalette::Text), 60), 50);
-    memo.SetHighlighter(nullptr);
+    memo.Model().SetHighlighter(nullptr);
 }
 
 }  // namespace
