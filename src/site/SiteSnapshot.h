@@ -28,7 +28,8 @@ struct TSiteSnapshot {
     std::size_t LinkProblemCount() const;
 };
 
-// Lists the server over a session of its own; a server that cannot be reached leaves Remote empty and
+// Lists the server over a session of its own, on a thread of its own while the site is read (the
+// listener hears from that thread); a server that cannot be reached leaves Remote empty and
 // says why in RemoteError rather than failing the whole snapshot. Throws ERecordError and EFileError
 // for the site's own files. linkCache: the pages' references from the last snapshot (see CheckSiteLinks).
 TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,

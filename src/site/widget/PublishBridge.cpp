@@ -74,7 +74,7 @@ TTrustAnswer TPublishBridge::AskHostKey(const THostKeyQuestion& question)
     return TWindowTrustListener().AskHostKey(question);
 }
 
-std::unique_ptr<TRemoteSession> TPublishBridge::OpenCounted(const TConnectionProfile& profile,
+std::unique_ptr<TRemoteSession> TPublishBridge::MakeCounted(const TConnectionProfile& profile,
                                                             const TSessionOptions& options,
                                                             TTransferListener& publisherListener)
 {
@@ -84,7 +84,7 @@ std::unique_ptr<TRemoteSession> TPublishBridge::OpenCounted(const TConnectionPro
         listeners_.push_back(std::make_unique<TCountingListener>(*this, publisherListener));
         listener = listeners_.back().get();
     }
-    return OpenRemoteSession(profile, options, *listener);
+    return MakeRemoteSession(profile, options, *listener);
 }
 
 void TPublishBridge::Post(std::unique_lock<std::mutex>& lock)

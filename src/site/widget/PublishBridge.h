@@ -26,8 +26,9 @@ public:
     TTrustAnswer AskCertificate(const TCertificateQuestion& question) override;
     TTrustAnswer AskHostKey(const THostKeyQuestion& question) override;
 
-    // Opens a session whose byte counts also go to the row of the file its thread is sending.
-    std::unique_ptr<TRemoteSession> OpenCounted(const TConnectionProfile& profile, const TSessionOptions& options,
+    // Makes a session (not yet connected) whose byte counts also go to the row of the file its thread
+    // is sending.
+    std::unique_ptr<TRemoteSession> MakeCounted(const TConnectionProfile& profile, const TSessionOptions& options,
                                                 TTransferListener& publisherListener);
 
 private:

@@ -144,11 +144,13 @@ void TSiteWindow::RunPublish(TPublishPlan plan, TPublishSummary summary)
     LowerTabs->setCurrentWidget(Queue);
     bridge_ = std::make_unique<TPublishBridge>(*Queue);
     TPublishBridge* bridge = bridge_.get();
-    const TSessionOptions options = SessionOptions();
+    TSessionOptions options = SessionOptions();
+    // The publisher lists each folder once its uploads end: a stat after every upload costs more.
+    options.AfterPut = TAfterPut::Nothing;
     publisher_ = std::make_unique<TSitePublisher>(
         site_->Folder(), site_->RemoteFolder(*profile), *record_,
         [bridge, sessionProfile = SessionProfile(*profile), options](TTransferListener& listener) {
-            return bridge->OpenCounted(sessionProfile, options, listener);
+            return bridge->MakeCounted(sessionProfile, options, listener);
         },
         *bridge_, site_->Settings().Parallel);
     auto shared = std::make_shared<TPublishPlan>(std::move(plan));

@@ -11,29 +11,43 @@
 #include <QFileSystemWatcher>
 #include <QFont>
 #include <QStatusBar>
-#include <QDateTime>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <map>
 
 namespace {
 
-// The item of a folder path, made with its parents as needed.
-QTreeWidgetItem* FolderItem(QTreeWidget* tree, std::map<std::string, QTreeWidgetItem*>& folders, const std::string& path)
+// The item of a folder path below root, made with its parents as needed.
+QTreeWidgetItem* FolderItem(QTreeWidgetItem* root, std::map<std::string, QTreeWidgetItem*>& folders, const std::string& path)
 {
     if (path.empty())
-        return tree->invisibleRootItem();
+        return root;
     if (auto found = folders.find(path); found != folders.end())
         return found->second;
     const std::size_t slash = path.rfind('/');
-    QTreeWidgetItem* parent = FolderItem(tree, folders, slash == std::string::npos ? std::string() : path.substr(0, slash));
+    QTreeWidgetItem* parent = FolderItem(root, folders, slash == std::string::npos ? std::string() : path.substr(0, slash));
     auto* item = new QTreeWidgetItem(parent, {Decoded(slash == std::string::npos ? path : path.substr(slash + 1))});
     item->setData(0, TSiteWindow::kPathRole, Decoded(path));
     item->setData(0, TSiteWindow::kFolderRole, true);
     folders.emplace(path, item);
     return item;
+}
+
+// Rows are built below a root outside the tree and moved in at once: a tree that is shown announces
+// every row added to it one by one.
+void MoveRowsInto(QTreeWidget* tree, QTreeWidgetItem& root)
+{
+    tree->addTopLevelItems(root.takeChildren());
+}
+
+void SetTextIfOther(QTreeWidgetItem* item, int column, const QString& text)
+{
+    if (item->text(column) != text)
+        item->setText(column, text);
 }
 
 std::string ParentOf(const std::string& path)
@@ -42,11 +56,23 @@ std::string ParentOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// "yyyy-MM-dd hh:mm" in UTC; the calendar's own formatting costs more than the rest of a row.
+QString UtcMinuteText(std::int64_t seconds)
+{
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (::gmtime_r(&time, &parts) == nullptr)
+        return {};
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                  parts.tm_hour, parts.tm_min);
+    return QString::fromLatin1(text);
+}
+
 void SetRemoteColumns(QTreeWidgetItem* item, const TRemoteEntry& entry)
 {
-    item->setText(1, entry.Size ? QString::number(*entry.Size) : QString());
-    item->setText(2, entry.ModifiedUtc ? QDateTime::fromSecsSinceEpoch(*entry.ModifiedUtc, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd hh:mm"))
-                                       : QString());
+    SetTextIfOther(item, 1, entry.Size ? QString::number(*entry.Size) : QString());
+    SetTextIfOther(item, 2, entry.ModifiedUtc ? UtcMinuteText(*entry.ModifiedUtc) : QString());
 }
 
 }  // namespace
@@ -128,18 +154,25 @@ void TSiteWindow::FillSiteTree()
         SiteTree->clear();
         siteRows_.clear();
     }
+    QTreeWidgetItem root;
     std::map<std::string, QTreeWidgetItem*> folders;
+    std::map<std::string, QString> words;  // a handful of different texts for thousands of rows
     for (const TFileStatus& status : snapshot_.Statuses) {
         const auto links = snapshot_.Links.find(status.Path);
         const bool broken = links != snapshot_.Links.end() && !links->second.Problems.empty();
-        QTreeWidgetItem*& item = siteRows_[status.Path];
+        const std::string statusWords = StatusWords(status, broken);
+        auto word = words.find(statusWords);
+        if (word == words.end())
+            word = words.emplace(statusWords, Decoded(statusWords)).first;
+        QTreeWidgetItem*& item = samePaths ? siteRows_.find(status.Path)->second : siteRows_[status.Path];
         if (item == nullptr) {
             const std::size_t slash = status.Path.rfind('/');
-            item = new QTreeWidgetItem(FolderItem(SiteTree, folders, ParentOf(status.Path)),
-                                       {Decoded(slash == std::string::npos ? status.Path : status.Path.substr(slash + 1))});
+            item = new QTreeWidgetItem(FolderItem(&root, folders, ParentOf(status.Path)),
+                                       {Decoded(slash == std::string::npos ? status.Path : status.Path.substr(slash + 1)), word->second});
             item->setData(0, kPathRole, Decoded(status.Path));
+        } else {
+            SetTextIfOther(item, 1, word->second);
         }
-        item->setText(1, Decoded(StatusWords(status, broken)));
         const bool italic = status.State == TFileState::ServerOnly || status.State == TFileState::DeletedLocally;
         if (item->font(0).italic() != italic) {
             QFont font = item->font(0);
@@ -147,8 +180,10 @@ void TSiteWindow::FillSiteTree()
             item->setFont(0, font);
         }
     }
-    if (!samePaths)
+    if (!samePaths) {
+        MoveRowsInto(SiteTree, root);
         SiteTree->expandToDepth(0);
+    }
     SiteTree->setUpdatesEnabled(true);
 }
 
@@ -171,18 +206,20 @@ void TSiteWindow::FillServerTreeFromSite()
         serverFolders_ = snapshot_.Remote->Folders;
         const std::optional<TConnectionProfile> profile = CurrentProfile();
         const std::string remoteFolder = profile ? site_->RemoteFolder(*profile) : std::string();
+        QTreeWidgetItem root;
         std::map<std::string, QTreeWidgetItem*> folders;
         for (const std::string& folder : snapshot_.Remote->Folders)
             if (!folder.empty())
-                FolderItem(ServerTree, folders, folder);
+                FolderItem(&root, folders, folder);
         for (const auto& [path, entry] : snapshot_.Remote->Files) {
-            auto* item = new QTreeWidgetItem(FolderItem(ServerTree, folders, ParentOf(path)), {Decoded(entry.Name)});
+            auto* item = new QTreeWidgetItem(FolderItem(&root, folders, ParentOf(path)), {Decoded(entry.Name)});
             item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
             SetRemoteColumns(item, entry);
             serverRows_.emplace(path, item);
         }
         for (auto& [path, item] : folders)
             item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
+        MoveRowsInto(ServerTree, root);
         ServerTree->sortItems(0, Qt::AscendingOrder);
     }
     ServerTree->expandToDepth(0);
