@@ -20,7 +20,8 @@ std::size_t TSiteSnapshot::LinkProblemCount() const
 }
 
 TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
-                               TTransferListener& listener, TReferenceCache* linkCache)
+                               TTransferListener& listener, TReferenceCache* linkCache,
+                               const std::function<void(const TRemoteTree&)>& listed)
 {
     TSiteSnapshot snapshot;
     // The server's answers are most of the wait: the site is read and its links checked meanwhile. The
@@ -37,6 +38,8 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
             } catch (const ETransferError& error) {
                 snapshot.RemoteError = error.what();
             }
+            if (snapshot.Remote && listed)
+                listed(*snapshot.Remote);
         });
     }
     TPublishRecord record(site.Folder());

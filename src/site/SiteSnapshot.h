@@ -10,6 +10,7 @@
 #include "site/SitePublisher.h"
 #include "site/SiteStatus.h"
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -32,8 +33,11 @@ struct TSiteSnapshot {
 // listener hears from that thread); a server that cannot be reached leaves Remote empty and
 // says why in RemoteError rather than failing the whole snapshot. Throws ERecordError and EFileError
 // for the site's own files. linkCache: the pages' references from the last snapshot (see CheckSiteLinks).
+// listed, when given, is called on the listing's thread with the server's files as soon as they are
+// listed, while the site may still be read.
 TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
-                               TTransferListener& listener, TReferenceCache* linkCache = nullptr);
+                               TTransferListener& listener, TReferenceCache* linkCache = nullptr,
+                               const std::function<void(const TRemoteTree&)>& listed = {});
 
 // The snapshot as it stands after a publish, without reading the site or the server again: files sent
 // are unchanged and on the server with their size, files removed are gone, and the plan is made anew.

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -75,7 +76,49 @@ void SetRemoteColumns(QTreeWidgetItem* item, const TRemoteEntry& entry)
     SetTextIfOther(item, 2, entry.ModifiedUtc ? UtcMinuteText(*entry.ModifiedUtc) : QString());
 }
 
+// Each folder's rows by name, as the tree's own sort would put them (case-sensitive and stable), done
+// before the rows are in the tree, where a sort moves every row.
+void SortRows(QTreeWidgetItem* folder)
+{
+    const auto before = [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return a->text(0) < b->text(0); };
+    bool sorted = true;
+    for (int i = 1; i < folder->childCount() && sorted; ++i)
+        sorted = !before(folder->child(i), folder->child(i - 1));
+    if (!sorted) {
+        QList<QTreeWidgetItem*> rows = folder->takeChildren();
+        std::stable_sort(rows.begin(), rows.end(), before);
+        folder->addChildren(rows);
+    }
+    for (int i = 0; i < folder->childCount(); ++i)
+        if (folder->child(i)->childCount() > 0)
+            SortRows(folder->child(i));
+}
+
 }  // namespace
+
+// The server tree's rows for a listing, below a root of their own: built on the worker that listed
+// the server where it can, so that the window only moves them in.
+struct TServerRows {
+    std::unique_ptr<QTreeWidgetItem> Root = std::make_unique<QTreeWidgetItem>();
+    std::map<std::string, QTreeWidgetItem*> Files;  // by path relative to the remote folder
+
+    TServerRows(const TRemoteTree& tree, const std::string& remoteFolder)
+    {
+        std::map<std::string, QTreeWidgetItem*> folders;
+        for (const std::string& folder : tree.Folders)
+            if (!folder.empty())
+                FolderItem(Root.get(), folders, folder);
+        for (const auto& [path, entry] : tree.Files) {
+            auto* item = new QTreeWidgetItem(FolderItem(Root.get(), folders, ParentOf(path)), {Decoded(entry.Name)});
+            item->setData(0, TSiteWindow::kPathRole, Decoded(RemotePath(remoteFolder, path)));
+            SetRemoteColumns(item, entry);
+            Files.emplace(path, item);
+        }
+        for (auto& [path, item] : folders)
+            item->setData(0, TSiteWindow::kPathRole, Decoded(RemotePath(remoteFolder, path)));
+        SortRows(Root.get());
+    }
+};
 
 void TSiteWindow::Refresh()
 {
@@ -112,27 +155,34 @@ void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure
     refreshing_ = true;
     UpdateActions();
     auto snapshot = std::make_shared<TSiteSnapshot>();
+    auto serverRows = std::make_shared<std::shared_ptr<TServerRows>>();
     const TSite site = *site_;
     const std::optional<TConnectionProfile> profile = CurrentProfile();
     const TSessionOptions options = SessionOptions();
+    // A refresh mostly keeps the server's files, and their rows are updated in place; a first listing's
+    // rows are built while the site is still being read.
+    const bool buildRows = serverRows_.empty() && profile;
+    const std::string remoteFolder = profile ? site.RemoteFolder(*profile) : std::string();
     jobs_->Start(
-        [snapshot, site, profile, options, cache = linkCache_] {
+        [snapshot, serverRows, buildRows, remoteFolder, site, profile, options, cache = linkCache_] {
             TWindowTrustListener listener;
-            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener, cache.get());
+            const auto listed = [&](const TRemoteTree& tree) { *serverRows = std::make_shared<TServerRows>(tree, remoteFolder); };
+            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener, cache.get(),
+                                         buildRows ? std::function<void(const TRemoteTree&)>(listed) : nullptr);
         },
-        [this, snapshot, done = std::move(done)](std::exception_ptr failure) {
+        [this, snapshot, serverRows, done = std::move(done)](std::exception_ptr failure) {
             refreshing_ = false;
             if (!failure)
-                ShowSnapshot(std::move(*snapshot));
+                ShowSnapshot(std::move(*snapshot), std::move(*serverRows));
             done(failure);
         });
 }
 
-void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot)
+void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TServerRows> serverRows)
 {
     snapshot_ = std::move(snapshot);
     FillSiteTree();
-    FillServerTreeFromSite();
+    FillServerTreeFromSite(std::move(serverRows));
     FillProblems();
     const std::size_t toSend = snapshot_.FilesToSend();
     QString text = toSend == 1 ? QStringLiteral("1 file would go up") : QStringLiteral("%1 files would go up").arg(toSend);
@@ -187,7 +237,7 @@ void TSiteWindow::FillSiteTree()
     SiteTree->setUpdatesEnabled(true);
 }
 
-void TSiteWindow::FillServerTreeFromSite()
+void TSiteWindow::FillServerTreeFromSite(std::shared_ptr<TServerRows> serverRows)
 {
     const bool samePaths = snapshot_.Remote && snapshot_.Remote->Folders == serverFolders_ && serverRows_.size() == snapshot_.Remote->Files.size() &&
                            std::all_of(snapshot_.Remote->Files.begin(), snapshot_.Remote->Files.end(),
@@ -204,23 +254,12 @@ void TSiteWindow::FillServerTreeFromSite()
     ++serverGeneration_;
     if (snapshot_.Remote) {
         serverFolders_ = snapshot_.Remote->Folders;
-        const std::optional<TConnectionProfile> profile = CurrentProfile();
-        const std::string remoteFolder = profile ? site_->RemoteFolder(*profile) : std::string();
-        QTreeWidgetItem root;
-        std::map<std::string, QTreeWidgetItem*> folders;
-        for (const std::string& folder : snapshot_.Remote->Folders)
-            if (!folder.empty())
-                FolderItem(&root, folders, folder);
-        for (const auto& [path, entry] : snapshot_.Remote->Files) {
-            auto* item = new QTreeWidgetItem(FolderItem(&root, folders, ParentOf(path)), {Decoded(entry.Name)});
-            item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
-            SetRemoteColumns(item, entry);
-            serverRows_.emplace(path, item);
+        if (!serverRows) {
+            const std::optional<TConnectionProfile> profile = CurrentProfile();
+            serverRows = std::make_shared<TServerRows>(*snapshot_.Remote, profile ? site_->RemoteFolder(*profile) : std::string());
         }
-        for (auto& [path, item] : folders)
-            item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
-        MoveRowsInto(ServerTree, root);
-        ServerTree->sortItems(0, Qt::AscendingOrder);
+        serverRows_ = std::move(serverRows->Files);
+        MoveRowsInto(ServerTree, *serverRows->Root);
     }
     ServerTree->expandToDepth(0);
     ServerTree->setUpdatesEnabled(true);

@@ -29,6 +29,7 @@ class QTreeWidgetItem;
 class TPublishBridge;
 class TPublishQueue;
 class TSiteJobs;
+struct TServerRows;
 
 // Which files a publish takes: all changes, the selected ones, or one page with the changed files it
 // references.
@@ -107,9 +108,10 @@ private:
 
     // Reads the site and the server on a worker, shows what it found, then calls done (on this thread).
     void TakeSnapshotThen(std::function<void(std::exception_ptr failure)> done);
-    void ShowSnapshot(TSiteSnapshot snapshot);
+    // serverRows: the server tree's rows for snapshot when a worker built them already.
+    void ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TServerRows> serverRows = nullptr);
     void FillSiteTree();
-    void FillServerTreeFromSite();
+    void FillServerTreeFromSite(std::shared_ptr<TServerRows> serverRows);
     void FillProblems();
     void ListServerFolder(QTreeWidgetItem* item);
     void SiteItemActivated(QTreeWidgetItem* item);
