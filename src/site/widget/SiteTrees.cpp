@@ -195,10 +195,11 @@ void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TServerRo
 
 void TSiteWindow::FillSiteTree()
 {
-    // A refresh seldom adds or drops a file: then the rows stay and only their statuses change.
+    // A refresh seldom adds or drops a file: then the rows stay and only their statuses change. The
+    // statuses and the rows are both in path order, so they are walked side by side.
     const bool samePaths = siteRows_.size() == snapshot_.Statuses.size() &&
-                           std::all_of(snapshot_.Statuses.begin(), snapshot_.Statuses.end(),
-                                       [this](const TFileStatus& status) { return siteRows_.contains(status.Path); });
+                           std::equal(snapshot_.Statuses.begin(), snapshot_.Statuses.end(), siteRows_.begin(),
+                                      [](const TFileStatus& status, const auto& row) { return status.Path == row.first; });
     SiteTree->setUpdatesEnabled(false);
     if (!samePaths) {
         SiteTree->clear();
@@ -207,6 +208,7 @@ void TSiteWindow::FillSiteTree()
     QTreeWidgetItem root;
     std::map<std::string, QTreeWidgetItem*> folders;
     std::map<std::string, QString> words;  // a handful of different texts for thousands of rows
+    auto shown = siteRows_.begin();
     for (const TFileStatus& status : snapshot_.Statuses) {
         const auto links = snapshot_.Links.find(status.Path);
         const bool broken = links != snapshot_.Links.end() && !links->second.Problems.empty();
@@ -214,7 +216,7 @@ void TSiteWindow::FillSiteTree()
         auto word = words.find(statusWords);
         if (word == words.end())
             word = words.emplace(statusWords, Decoded(statusWords)).first;
-        QTreeWidgetItem*& item = samePaths ? siteRows_.find(status.Path)->second : siteRows_[status.Path];
+        QTreeWidgetItem*& item = samePaths ? (shown++)->second : siteRows_[status.Path];
         if (item == nullptr) {
             const std::size_t slash = status.Path.rfind('/');
             item = new QTreeWidgetItem(FolderItem(&root, folders, ParentOf(status.Path)),
@@ -224,7 +226,7 @@ void TSiteWindow::FillSiteTree()
             SetTextIfOther(item, 1, word->second);
         }
         const bool italic = status.State == TFileState::ServerOnly || status.State == TFileState::DeletedLocally;
-        if (item->font(0).italic() != italic) {
+        if ((italic || item->data(0, Qt::FontRole).isValid()) && item->font(0).italic() != italic) {
             QFont font = item->font(0);
             font.setItalic(italic);
             item->setFont(0, font);
@@ -239,12 +241,14 @@ void TSiteWindow::FillSiteTree()
 
 void TSiteWindow::FillServerTreeFromSite(std::shared_ptr<TServerRows> serverRows)
 {
+    // Both in path order: walked side by side.
     const bool samePaths = snapshot_.Remote && snapshot_.Remote->Folders == serverFolders_ && serverRows_.size() == snapshot_.Remote->Files.size() &&
-                           std::all_of(snapshot_.Remote->Files.begin(), snapshot_.Remote->Files.end(),
-                                       [this](const auto& file) { return serverRows_.contains(file.first); });
+                           std::equal(snapshot_.Remote->Files.begin(), snapshot_.Remote->Files.end(), serverRows_.begin(),
+                                      [](const auto& file, const auto& row) { return file.first == row.first; });
     if (samePaths) {
+        auto row = serverRows_.begin();
         for (const auto& [path, entry] : snapshot_.Remote->Files)
-            SetRemoteColumns(serverRows_[path], entry);
+            SetRemoteColumns((row++)->second, entry);
         return;
     }
     ServerTree->setUpdatesEnabled(false);
