@@ -19,22 +19,21 @@ std::size_t TSiteSnapshot::LinkProblemCount() const
     return count;
 }
 
-TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
-                               TTransferListener& listener, TReferenceCache* linkCache,
-                               const std::function<void(const TRemoteTree&)>& listed)
+TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, TKeptSession* server,
+                               TReferenceCache* linkCache, const std::function<void(const TRemoteTree&)>& listed)
 {
     TSiteSnapshot snapshot;
     // The server's answers are most of the wait: the site is read and its links checked meanwhile. The
     // listing writes only Remote and RemoteError; a throw below waits for it in the future's destructor.
     std::future<void> listing;
-    if (profile == nullptr) {
+    if (profile == nullptr || server == nullptr) {
         snapshot.RemoteError = "the site's profile \"" + site.Settings().Profile + "\" is not in connect.set";
     } else {
         listing = std::async(std::launch::async, [&] {
             try {
-                auto session = OpenRemoteSession(SessionProfile(*profile), options, listener);
-                snapshot.Remote = ListRemoteTree(*session, site.RemoteFolder(*profile), site.Patterns());
-                session->Close();
+                server->Use([&](TRemoteSession& session) {
+                    snapshot.Remote = ListRemoteTree(session, site.RemoteFolder(*profile), site.Patterns());
+                });
             } catch (const ETransferError& error) {
                 snapshot.RemoteError = error.what();
             }

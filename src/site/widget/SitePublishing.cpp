@@ -114,13 +114,9 @@ void TSiteWindow::ComparePaths(const std::string& path)
         return;
     const std::string copy = CachePathFor(cache + "/tallo/compare", ServerName(), path);
     const std::string remote = RemotePath(site_->RemoteFolder(*profile), path);
-    const TSessionOptions options = SessionOptions();
-    const std::exception_ptr failure = jobs_->RunAndWait([&] {
+    const std::exception_ptr failure = jobs_->RunAndWait([&, server = Server()] {
         MakePrivateFolders(cache + "/tallo", copy);
-        TWindowTrustListener listener;
-        auto session = OpenRemoteSession(SessionProfile(*profile), options, listener);
-        session->Download(remote, copy);
-        session->Close();
+        server->Use([&](TRemoteSession& session) { session.Download(remote, copy); });
     });
     if (failure)
         return ReportFailure(failure);

@@ -158,16 +158,15 @@ void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure
     auto serverRows = std::make_shared<std::shared_ptr<TServerRows>>();
     const TSite site = *site_;
     const std::optional<TConnectionProfile> profile = CurrentProfile();
-    const TSessionOptions options = SessionOptions();
+    const std::shared_ptr<TKeptSession> server = Server();
     // A refresh mostly keeps the server's files, and their rows are updated in place; a first listing's
     // rows are built while the site is still being read.
     const bool buildRows = serverRows_.empty() && profile;
     const std::string remoteFolder = profile ? site.RemoteFolder(*profile) : std::string();
     jobs_->Start(
-        [snapshot, serverRows, buildRows, remoteFolder, site, profile, options, cache = linkCache_] {
-            TWindowTrustListener listener;
+        [snapshot, serverRows, buildRows, remoteFolder, site, profile, server, cache = linkCache_] {
             const auto listed = [&](const TRemoteTree& tree) { *serverRows = std::make_shared<TServerRows>(tree, remoteFolder); };
-            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener, cache.get(),
+            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, server.get(), cache.get(),
                                          buildRows ? std::function<void(const TRemoteTree&)>(listed) : nullptr);
         },
         [this, snapshot, serverRows, done = std::move(done)](std::exception_ptr failure) {
@@ -309,15 +308,10 @@ void TSiteWindow::ListServerFolder(QTreeWidgetItem* item)
     item->setData(0, kListedRole, true);
     const std::string folder = item->data(0, kPathRole).toString().toStdString();
     auto entries = std::make_shared<std::vector<TRemoteEntry>>();
-    const TConnectionProfile profile = *browsed_;
-    const TSessionOptions options = SessionOptions();
     const int generation = serverGeneration_;
     jobs_->Start(
-        [profile, folder, options, entries] {
-            TWindowTrustListener listener;
-            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
-            *entries = session->List(folder);
-            session->Close();
+        [server = Server(), folder, entries] {
+            server->Use([&](TRemoteSession& session) { *entries = session.List(folder); });
         },
         [this, item, folder, entries, generation](std::exception_ptr failure) {
             // The tree may have been filled afresh meanwhile, and the item gone with it.

@@ -140,6 +140,8 @@ private:
 
     TSessionOptions SessionOptions() const;
     std::optional<TConnectionProfile> CurrentProfile() const;
+    // The session kept for the current profile's listings and operations; null without a profile.
+    std::shared_ptr<TKeptSession> Server();
     std::string ServerName() const;
     void ReportFailure(std::exception_ptr failure);
     void SetStatus(const QString& text);
@@ -163,6 +165,7 @@ private:
     std::unique_ptr<TPublishRecord> record_;
     std::unique_ptr<TPublishBridge> bridge_;
     std::unique_ptr<TSitePublisher> publisher_;
+    std::shared_ptr<TKeptSession> server_;  // shared with the jobs that use it
     bool refreshing_ = false;
     int serverGeneration_ = 0;  // counts fillings of the server tree, so a late listing finds its item gone
     std::set<std::string> pendingSaves_;  // site files saved while the window was busy
