@@ -33,10 +33,12 @@ public:
     }
 };
 
+// Sleeps between events as the window's own event loop would: processEvents with a time limit drops
+// WaitForMoreEvents and would spin a core beside the workers it measures.
 void WaitUntil(const std::function<bool()>& done)
 {
     while (!done())
-        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 }  // namespace

@@ -144,14 +144,17 @@ private:
         if (session_)
             return true;
         try {
+            // Registered before it connects, so that a cancel also ends a connection or log-in that hangs.
             session_ = owner_.opener_(*this);
             Register();
+            session_->Open();
             return true;
         } catch (const ETransferError& failure) {
             error = FailureText(failure);
         } catch (const std::exception& failure) {
             error = failure.what();
         }
+        DropSession();
         return false;
     }
 

@@ -72,7 +72,8 @@ private:
     std::atomic<TTransferListener*> target_;
 };
 
-// Opens one more session to the site's server, telling the given listener what it does.
+// Makes one more session to the site's server (MakeRemoteSession: not yet connected; the publisher
+// opens it), telling the given listener what it does.
 using TSessionOpener = std::function<std::unique_ptr<TRemoteSession>(TTransferListener&)>;
 
 struct TPublishReport {

@@ -1,6 +1,7 @@
 #include "site/SiteSnapshot.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
 
 std::size_t TSiteSnapshot::FilesToSend() const
@@ -18,25 +19,34 @@ std::size_t TSiteSnapshot::LinkProblemCount() const
     return count;
 }
 
-TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
-                               TTransferListener& listener, TReferenceCache* linkCache)
+TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, TKeptSession* server,
+                               TReferenceCache* linkCache, const std::function<void(const TRemoteTree&)>& listed)
 {
     TSiteSnapshot snapshot;
+    // The server's answers are most of the wait: the site is read and its links checked meanwhile. The
+    // listing writes only Remote and RemoteError; a throw below waits for it in the future's destructor.
+    std::future<void> listing;
+    if (profile == nullptr || server == nullptr) {
+        snapshot.RemoteError = "the site's profile \"" + site.Settings().Profile + "\" is not in connect.set";
+    } else {
+        listing = std::async(std::launch::async, [&] {
+            try {
+                server->Use([&](TRemoteSession& session) {
+                    snapshot.Remote = ListRemoteTree(session, site.RemoteFolder(*profile), site.Patterns());
+                });
+            } catch (const ETransferError& error) {
+                snapshot.RemoteError = error.what();
+            }
+            if (snapshot.Remote && listed)
+                listed(*snapshot.Remote);
+        });
+    }
     TPublishRecord record(site.Folder());
     record.Load();
     snapshot.Files = site.Scan();
     snapshot.Links = CheckSiteLinks(site.Folder(), snapshot.Files, {}, linkCache);
-    if (profile == nullptr) {
-        snapshot.RemoteError = "the site's profile \"" + site.Settings().Profile + "\" is not in connect.set";
-    } else {
-        try {
-            auto session = OpenRemoteSession(SessionProfile(*profile), options, listener);
-            snapshot.Remote = ListRemoteTree(*session, site.RemoteFolder(*profile), site.Patterns());
-            session->Close();
-        } catch (const ETransferError& error) {
-            snapshot.RemoteError = error.what();
-        }
-    }
+    if (listing.valid())
+        listing.get();
     snapshot.Statuses = ComputeSiteStatus(site.Folder(), snapshot.Files, record,
                                           snapshot.Remote ? &*snapshot.Remote : nullptr, site.Patterns());
     snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});

@@ -9,7 +9,9 @@
 #include "site/Site.h"
 #include "site/SitePublisher.h"
 #include "site/SiteStatus.h"
+#include "transfer/KeptSession.h"
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -28,11 +30,15 @@ struct TSiteSnapshot {
     std::size_t LinkProblemCount() const;
 };
 
-// Lists the server over a session of its own; a server that cannot be reached leaves Remote empty and
-// says why in RemoteError rather than failing the whole snapshot. Throws ERecordError and EFileError
-// for the site's own files. linkCache: the pages' references from the last snapshot (see CheckSiteLinks).
-TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, const TSessionOptions& options,
-                               TTransferListener& listener, TReferenceCache* linkCache = nullptr);
+// Lists the server through server (the kept session of the profile's SessionProfile) on a thread of
+// its own while the site is read; a server that cannot be reached leaves Remote empty and says why in
+// RemoteError rather than failing the whole snapshot. profile: the site's, or null when connect.set
+// lacks it (server is null then too). Throws ERecordError and EFileError for the site's own files.
+// linkCache: the pages' references from the last snapshot (see CheckSiteLinks). listed, when given, is
+// called on the listing's thread with the server's files as soon as they are listed.
+TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, TKeptSession* server,
+                               TReferenceCache* linkCache = nullptr,
+                               const std::function<void(const TRemoteTree&)>& listed = {});
 
 // The snapshot as it stands after a publish, without reading the site or the server again: files sent
 // are unchanged and on the server with their size, files removed are gone, and the plan is made anew.

@@ -2,6 +2,7 @@
 target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FtpListing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FtpRemoteSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KeptSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LocalDownload.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemotePaths.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemoteSession.cpp

@@ -1,11 +1,15 @@
 // The rules of a site that need no server: which files the patterns leave out, which references a
-// page makes and how each resolves, and the record surviving a kill in the middle of a line.
+// page makes and how each resolves, and the record surviving a kill in the middle of a line; and one
+// that needs a silent server: a cancel ends a publish whose sessions are still logging in.
 
 #include "site/ExcludePatterns.h"
 #include "site/LinkCheck.h"
 #include "site/PageReferences.h"
 #include "site/PublishRecord.h"
+#include "site/Site.h"
+#include "site/SitePublisher.h"
 #include "site/SiteSettings.h"
+#include "support/TestFiles.h"
 #include "support/net/RealFtpServer.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -215,6 +220,41 @@ TEST(SiteRulesTest, RecordKeepsWholeLinesAcrossAKill)
     EXPECT_EQ(compacted.Entries().size(), 1u);
     EXPECT_TRUE(IsRacy(entry, 1700000005000000000));   // changed in the second the hash was taken
     EXPECT_FALSE(IsRacy(entry, 1700000004999999999));
+    RemoveTree(site);
+}
+
+// The server is stopped before the publish starts, so every session hangs in its log-in.
+TEST(SiteRulesTest, CancelEndsAPublishWhoseSessionsAreStillLoggingIn)
+{
+    const auto server = RealFtpServer::Start(FtpServerKind::Pyftpdlib);
+    const std::string site = MakeTempDirectory("tallo-cancel-");
+    WriteTestFile(site + "/a.html", "<p>a</p>\n");
+    TPublishRecord record(site);
+    TPublishPlan plan;
+    plan.Items.push_back({TFileStatus{"a.html", TFileState::New, TLocalChange::None, TLocalFile{9, 0}, {}, {}, 0, false},
+                          TPublishAction::Upload, {}});
+    const TConnectionProfile profile{"web", server->User(), server->Password(), "127.0.0.1", true,
+                                     std::to_string(server->Port()), ""};
+    const TSessionOptions options;  // a wait gives up after 60 s
+    TPublishObserver observer;
+    TSitePublisher publisher(
+        site, server->UploadDirectory(), record,
+        [&](TTransferListener& listener) { return MakeRemoteSession(SessionProfile(profile), options, listener); },
+        observer, 2);
+    server->Pause();
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        publisher.Cancel();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const TPublishReport report = publisher.Run(plan, nullptr, nullptr, {""});
+    const auto took = std::chrono::steady_clock::now() - start;
+    canceller.join();
+    server->Resume();
+    EXPECT_LT(took, std::chrono::seconds(options.TimeoutSeconds / 2));
+    EXPECT_TRUE(report.Cancelled);
+    ASSERT_EQ(report.Results.size(), 1u);
+    EXPECT_EQ(report.Results[0].Outcome, TItemOutcome::Cancelled);
     RemoveTree(site);
 }
 

@@ -2,6 +2,8 @@
 // TLS) and an SFTP server, all on 127.0.0.1; the scripted server for a server that refuses renames.
 #include "transfer/RemoteSession.h"
 
+#include "transfer/KeptSession.h"
+
 #include "support/net/RealFtpServer.h"
 #include "support/net/ScriptedFtpServer.h"
 #include "support/net/SftpTestServer.h"
@@ -357,4 +359,36 @@ TEST_F(RemoteSessionTest, WindowsListingFromAScriptedServer)
     }
     const std::vector<std::string> transcript = server.Transcript();
     EXPECT_NE(std::find(transcript.begin(), transcript.end(), "LIST site"), transcript.end());
+}
+
+// Each letter one use of the kept session: L a listing, R a removal the server refuses (550), X a local
+// failure in the middle of an operation, N a listing while another use holds the session.
+TEST_F(RemoteSessionTest, AKeptSessionLogsInAgainOnlyWhenItsStateIsInDoubtOrItIsLentOut)
+{
+    const struct {
+        const char* uses;
+        int logIns;
+    } cases[] = {{"LL", 1}, {"LRL", 1}, {"LXL", 2}, {"NL", 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.uses);
+        auto counting = std::make_unique<TrustingListener>();
+        int logIns = 0;
+        counting->OnStep = [&](TTransferStep step) { logIns += step == TTransferStep::LogIn; };
+        TKeptSession kept(Targets()[0].profile, Options(), std::move(counting));
+        const auto list = [](TRemoteSession& session) { session.List("."); };
+        for (const char* use = c.uses; *use; ++use) {
+            if (*use == 'L')
+                kept.Use(list);
+            if (*use == 'R')
+                EXPECT_THROW(kept.Use([](TRemoteSession& session) { session.Remove("no-such-file"); }), ETransferError);
+            if (*use == 'X')
+                EXPECT_THROW(kept.Use([](TRemoteSession&) { throw std::runtime_error("local"); }), std::runtime_error);
+            if (*use == 'N')
+                kept.Use([&](TRemoteSession& session) {
+                    kept.Use(list);
+                    session.List(".");
+                });
+        }
+        EXPECT_EQ(logIns, c.logIns);
+    }
 }

@@ -163,7 +163,7 @@ int RunPublish(const TSiteCommand& command)
     if (!command.DryRun) {
         TSitePublisher publisher(site.Folder(), remoteFolder, record,
                                  [&](TTransferListener& listener) {
-                                     return OpenRemoteSession(SessionProfile(profile), sessionOptions, listener);
+                                     return MakeRemoteSession(SessionProfile(profile), sessionOptions, listener);
                                  },
                                  observer, command.Parallel.value_or(site.Settings().Parallel));
         report = publisher.Run(plan, std::move(session), &relay, remote.Folders);

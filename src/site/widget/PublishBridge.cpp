@@ -3,11 +3,15 @@
 #include "site/widget/PublishQueue.h"
 #include "site/widget/SiteJobs.h"
 
+#include <QTimer>
+
 namespace {
 
 // The file the calling worker is sending: each worker drives its own session, so the session's byte
 // counts on that thread belong to it.
 thread_local std::string currentPath;
+
+constexpr std::chrono::milliseconds kDeliveryInterval{100};
 
 }  // namespace
 
@@ -29,9 +33,17 @@ private:
     TTransferListener& inner_;
 };
 
-TPublishBridge::TPublishBridge(TPublishQueue& queue) : queue_(&queue) {}
+TPublishBridge::TPublishBridge(TPublishQueue& queue) : queue_(&queue), timer_(std::make_unique<QTimer>())
+{
+    timer_->setSingleShot(true);
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] { Deliver(); });
+}
 
-TPublishBridge::~TPublishBridge() = default;
+TPublishBridge::~TPublishBridge()
+{
+    timer_.reset();
+    Deliver();
+}
 
 void TPublishBridge::ItemStarted(const TPublishItem& item)
 {
@@ -74,7 +86,7 @@ TTrustAnswer TPublishBridge::AskHostKey(const THostKeyQuestion& question)
     return TWindowTrustListener().AskHostKey(question);
 }
 
-std::unique_ptr<TRemoteSession> TPublishBridge::OpenCounted(const TConnectionProfile& profile,
+std::unique_ptr<TRemoteSession> TPublishBridge::MakeCounted(const TConnectionProfile& profile,
                                                             const TSessionOptions& options,
                                                             TTransferListener& publisherListener)
 {
@@ -84,7 +96,7 @@ std::unique_ptr<TRemoteSession> TPublishBridge::OpenCounted(const TConnectionPro
         listeners_.push_back(std::make_unique<TCountingListener>(*this, publisherListener));
         listener = listeners_.back().get();
     }
-    return OpenRemoteSession(profile, options, *listener);
+    return MakeRemoteSession(profile, options, *listener);
 }
 
 void TPublishBridge::Post(std::unique_lock<std::mutex>& lock)
@@ -94,11 +106,21 @@ void TPublishBridge::Post(std::unique_lock<std::mutex>& lock)
     pending_.Posted = true;
     lock.unlock();
     if (queue_)
-        QMetaObject::invokeMethod(queue_.data(), [this] { Deliver(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(queue_.data(), [this] { DeliverSoon(); }, Qt::QueuedConnection);
+}
+
+void TPublishBridge::DeliverSoon()
+{
+    const auto since = std::chrono::steady_clock::now() - lastDelivery_;
+    if (since >= kDeliveryInterval)
+        Deliver();
+    else if (timer_ && !timer_->isActive())
+        timer_->start(std::chrono::duration_cast<std::chrono::milliseconds>(kDeliveryInterval - since));
 }
 
 void TPublishBridge::Deliver()
 {
+    lastDelivery_ = std::chrono::steady_clock::now();
     TPending taken;
     {
         const std::lock_guard lock(mutex_);

@@ -81,19 +81,17 @@ void TSiteWindow::OpenRemoteFile(const std::string& remotePath)
     const bool intoSite = sitePath.has_value();
     const std::string cacheRoot = UserCacheFolder() + "/tallo";
     auto fetched = std::make_shared<TFetchedFile>(TFetchedFile{remotePath, local, {}, {}});
-    const TSessionOptions options = SessionOptions();
     SetStatus(QStringLiteral("Fetching %1...").arg(Decoded(remotePath)));
     jobs_->Start(
-        [fetched, intoSite, cacheRoot, profile = *profile, options] {
+        [fetched, intoSite, cacheRoot, server = Server()] {
             if (intoSite)
                 std::filesystem::create_directories(std::filesystem::path(fetched->LocalPath).parent_path());
             else
                 MakePrivateFolders(cacheRoot, fetched->LocalPath);
-            TWindowTrustListener listener;
-            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
-            session->Download(fetched->RemotePath, fetched->LocalPath);
-            fetched->ServerAtFetch = session->Stat(fetched->RemotePath);
-            session->Close();
+            server->Use([&](TRemoteSession& session) {
+                session.Download(fetched->RemotePath, fetched->LocalPath);
+                fetched->ServerAtFetch = session.Stat(fetched->RemotePath);
+            });
             StatLocalFile(fetched->LocalPath, fetched->LocalAtFetch);
         },
         [this, fetched, intoSite](std::exception_ptr failure) {
@@ -162,21 +160,19 @@ void TSiteWindow::PutBack(const std::string& localPath, bool overwriteChanged)
         bool Sent = false;
     };
     auto put = std::make_shared<TPut>(TPut{fetched_.at(localPath)});
-    const TSessionOptions options = SessionOptions();
     jobs_->Start(
-        [put, overwriteChanged, profile = *profile, options] {
-            TWindowTrustListener listener;
-            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
-            put->Server = CompareServerCopy(put->File, session->Stat(put->File.RemotePath));
-            if (put->Server == TServerCopy::AsFetched || overwriteChanged) {
-                TLocalFile before;
-                StatLocalFile(put->File.LocalPath, before);
-                const TPutResult result = session->Put(put->File.LocalPath, put->File.RemotePath);
-                put->File.ServerAtFetch = result.After ? result.After : session->Stat(put->File.RemotePath);
-                put->File.LocalAtFetch = before;
-                put->Sent = true;
-            }
-            session->Close();
+        [put, overwriteChanged, server = Server()] {
+            server->Use([&](TRemoteSession& session) {
+                put->Server = CompareServerCopy(put->File, session.Stat(put->File.RemotePath));
+                if (put->Server == TServerCopy::AsFetched || overwriteChanged) {
+                    TLocalFile before;
+                    StatLocalFile(put->File.LocalPath, before);
+                    const TPutResult result = session.Put(put->File.LocalPath, put->File.RemotePath);
+                    put->File.ServerAtFetch = result.After ? result.After : session.Stat(put->File.RemotePath);
+                    put->File.LocalAtFetch = before;
+                    put->Sent = true;
+                }
+            });
         },
         [this, put, localPath](std::exception_ptr failure) {
             putting_.erase(localPath);
@@ -223,14 +219,8 @@ void TSiteWindow::RemoteOperation(std::function<void(TRemoteSession&)> operation
     const std::optional<TConnectionProfile> profile = CurrentProfile();
     if (!profile)
         return;
-    const TSessionOptions options = SessionOptions();
     jobs_->Start(
-        [operation = std::move(operation), profile = *profile, options] {
-            TWindowTrustListener listener;
-            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
-            operation(*session);
-            session->Close();
-        },
+        [operation = std::move(operation), server = Server()] { server->Use(operation); },
         [this, doneText](std::exception_ptr failure) {
             if (failure) {
                 ReportFailure(failure);

@@ -114,13 +114,9 @@ void TSiteWindow::ComparePaths(const std::string& path)
         return;
     const std::string copy = CachePathFor(cache + "/tallo/compare", ServerName(), path);
     const std::string remote = RemotePath(site_->RemoteFolder(*profile), path);
-    const TSessionOptions options = SessionOptions();
-    const std::exception_ptr failure = jobs_->RunAndWait([&] {
+    const std::exception_ptr failure = jobs_->RunAndWait([&, server = Server()] {
         MakePrivateFolders(cache + "/tallo", copy);
-        TWindowTrustListener listener;
-        auto session = OpenRemoteSession(SessionProfile(*profile), options, listener);
-        session->Download(remote, copy);
-        session->Close();
+        server->Use([&](TRemoteSession& session) { session.Download(remote, copy); });
     });
     if (failure)
         return ReportFailure(failure);
@@ -144,11 +140,13 @@ void TSiteWindow::RunPublish(TPublishPlan plan, TPublishSummary summary)
     LowerTabs->setCurrentWidget(Queue);
     bridge_ = std::make_unique<TPublishBridge>(*Queue);
     TPublishBridge* bridge = bridge_.get();
-    const TSessionOptions options = SessionOptions();
+    TSessionOptions options = SessionOptions();
+    // The publisher lists each folder once its uploads end: a stat after every upload costs more.
+    options.AfterPut = TAfterPut::Nothing;
     publisher_ = std::make_unique<TSitePublisher>(
         site_->Folder(), site_->RemoteFolder(*profile), *record_,
         [bridge, sessionProfile = SessionProfile(*profile), options](TTransferListener& listener) {
-            return bridge->OpenCounted(sessionProfile, options, listener);
+            return bridge->MakeCounted(sessionProfile, options, listener);
         },
         *bridge_, site_->Settings().Parallel);
     auto shared = std::make_shared<TPublishPlan>(std::move(plan));

@@ -11,29 +11,44 @@
 #include <QFileSystemWatcher>
 #include <QFont>
 #include <QStatusBar>
-#include <QDateTime>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <map>
+#include <memory>
 
 namespace {
 
-// The item of a folder path, made with its parents as needed.
-QTreeWidgetItem* FolderItem(QTreeWidget* tree, std::map<std::string, QTreeWidgetItem*>& folders, const std::string& path)
+// The item of a folder path below root, made with its parents as needed.
+QTreeWidgetItem* FolderItem(QTreeWidgetItem* root, std::map<std::string, QTreeWidgetItem*>& folders, const std::string& path)
 {
     if (path.empty())
-        return tree->invisibleRootItem();
+        return root;
     if (auto found = folders.find(path); found != folders.end())
         return found->second;
     const std::size_t slash = path.rfind('/');
-    QTreeWidgetItem* parent = FolderItem(tree, folders, slash == std::string::npos ? std::string() : path.substr(0, slash));
+    QTreeWidgetItem* parent = FolderItem(root, folders, slash == std::string::npos ? std::string() : path.substr(0, slash));
     auto* item = new QTreeWidgetItem(parent, {Decoded(slash == std::string::npos ? path : path.substr(slash + 1))});
     item->setData(0, TSiteWindow::kPathRole, Decoded(path));
     item->setData(0, TSiteWindow::kFolderRole, true);
     folders.emplace(path, item);
     return item;
+}
+
+// Rows are built below a root outside the tree and moved in at once: a tree that is shown announces
+// every row added to it one by one.
+void MoveRowsInto(QTreeWidget* tree, QTreeWidgetItem& root)
+{
+    tree->addTopLevelItems(root.takeChildren());
+}
+
+void SetTextIfOther(QTreeWidgetItem* item, int column, const QString& text)
+{
+    if (item->text(column) != text)
+        item->setText(column, text);
 }
 
 std::string ParentOf(const std::string& path)
@@ -42,14 +57,68 @@ std::string ParentOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// "yyyy-MM-dd hh:mm" in UTC; the calendar's own formatting costs more than the rest of a row.
+QString UtcMinuteText(std::int64_t seconds)
+{
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (::gmtime_r(&time, &parts) == nullptr)
+        return {};
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                  parts.tm_hour, parts.tm_min);
+    return QString::fromLatin1(text);
+}
+
 void SetRemoteColumns(QTreeWidgetItem* item, const TRemoteEntry& entry)
 {
-    item->setText(1, entry.Size ? QString::number(*entry.Size) : QString());
-    item->setText(2, entry.ModifiedUtc ? QDateTime::fromSecsSinceEpoch(*entry.ModifiedUtc, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd hh:mm"))
-                                       : QString());
+    SetTextIfOther(item, 1, entry.Size ? QString::number(*entry.Size) : QString());
+    SetTextIfOther(item, 2, entry.ModifiedUtc ? UtcMinuteText(*entry.ModifiedUtc) : QString());
+}
+
+// Each folder's rows by name, as the tree's own sort would put them (case-sensitive and stable), done
+// before the rows are in the tree, where a sort moves every row.
+void SortRows(QTreeWidgetItem* folder)
+{
+    const auto before = [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return a->text(0) < b->text(0); };
+    bool sorted = true;
+    for (int i = 1; i < folder->childCount() && sorted; ++i)
+        sorted = !before(folder->child(i), folder->child(i - 1));
+    if (!sorted) {
+        QList<QTreeWidgetItem*> rows = folder->takeChildren();
+        std::stable_sort(rows.begin(), rows.end(), before);
+        folder->addChildren(rows);
+    }
+    for (int i = 0; i < folder->childCount(); ++i)
+        if (folder->child(i)->childCount() > 0)
+            SortRows(folder->child(i));
 }
 
 }  // namespace
+
+// The server tree's rows for a listing, below a root of their own: built on the worker that listed
+// the server where it can, so that the window only moves them in.
+struct TServerRows {
+    std::unique_ptr<QTreeWidgetItem> Root = std::make_unique<QTreeWidgetItem>();
+    std::map<std::string, QTreeWidgetItem*> Files;  // by path relative to the remote folder
+
+    TServerRows(const TRemoteTree& tree, const std::string& remoteFolder)
+    {
+        std::map<std::string, QTreeWidgetItem*> folders;
+        for (const std::string& folder : tree.Folders)
+            if (!folder.empty())
+                FolderItem(Root.get(), folders, folder);
+        for (const auto& [path, entry] : tree.Files) {
+            auto* item = new QTreeWidgetItem(FolderItem(Root.get(), folders, ParentOf(path)), {Decoded(entry.Name)});
+            item->setData(0, TSiteWindow::kPathRole, Decoded(RemotePath(remoteFolder, path)));
+            SetRemoteColumns(item, entry);
+            Files.emplace(path, item);
+        }
+        for (auto& [path, item] : folders)
+            item->setData(0, TSiteWindow::kPathRole, Decoded(RemotePath(remoteFolder, path)));
+        SortRows(Root.get());
+    }
+};
 
 void TSiteWindow::Refresh()
 {
@@ -86,27 +155,33 @@ void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure
     refreshing_ = true;
     UpdateActions();
     auto snapshot = std::make_shared<TSiteSnapshot>();
+    auto serverRows = std::make_shared<std::shared_ptr<TServerRows>>();
     const TSite site = *site_;
     const std::optional<TConnectionProfile> profile = CurrentProfile();
-    const TSessionOptions options = SessionOptions();
+    const std::shared_ptr<TKeptSession> server = Server();
+    // A refresh mostly keeps the server's files, and their rows are updated in place; a first listing's
+    // rows are built while the site is still being read.
+    const bool buildRows = serverRows_.empty() && profile;
+    const std::string remoteFolder = profile ? site.RemoteFolder(*profile) : std::string();
     jobs_->Start(
-        [snapshot, site, profile, options, cache = linkCache_] {
-            TWindowTrustListener listener;
-            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, options, listener, cache.get());
+        [snapshot, serverRows, buildRows, remoteFolder, site, profile, server, cache = linkCache_] {
+            const auto listed = [&](const TRemoteTree& tree) { *serverRows = std::make_shared<TServerRows>(tree, remoteFolder); };
+            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, server.get(), cache.get(),
+                                         buildRows ? std::function<void(const TRemoteTree&)>(listed) : nullptr);
         },
-        [this, snapshot, done = std::move(done)](std::exception_ptr failure) {
+        [this, snapshot, serverRows, done = std::move(done)](std::exception_ptr failure) {
             refreshing_ = false;
             if (!failure)
-                ShowSnapshot(std::move(*snapshot));
+                ShowSnapshot(std::move(*snapshot), std::move(*serverRows));
             done(failure);
         });
 }
 
-void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot)
+void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TServerRows> serverRows)
 {
     snapshot_ = std::move(snapshot);
     FillSiteTree();
-    FillServerTreeFromSite();
+    FillServerTreeFromSite(std::move(serverRows));
     FillProblems();
     const std::size_t toSend = snapshot_.FilesToSend();
     QString text = toSend == 1 ? QStringLiteral("1 file would go up") : QStringLiteral("%1 files would go up").arg(toSend);
@@ -119,47 +194,60 @@ void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot)
 
 void TSiteWindow::FillSiteTree()
 {
-    // A refresh seldom adds or drops a file: then the rows stay and only their statuses change.
+    // A refresh seldom adds or drops a file: then the rows stay and only their statuses change. The
+    // statuses and the rows are both in path order, so they are walked side by side.
     const bool samePaths = siteRows_.size() == snapshot_.Statuses.size() &&
-                           std::all_of(snapshot_.Statuses.begin(), snapshot_.Statuses.end(),
-                                       [this](const TFileStatus& status) { return siteRows_.contains(status.Path); });
+                           std::equal(snapshot_.Statuses.begin(), snapshot_.Statuses.end(), siteRows_.begin(),
+                                      [](const TFileStatus& status, const auto& row) { return status.Path == row.first; });
     SiteTree->setUpdatesEnabled(false);
     if (!samePaths) {
         SiteTree->clear();
         siteRows_.clear();
     }
+    QTreeWidgetItem root;
     std::map<std::string, QTreeWidgetItem*> folders;
+    std::map<std::string, QString> words;  // a handful of different texts for thousands of rows
+    auto shown = siteRows_.begin();
     for (const TFileStatus& status : snapshot_.Statuses) {
         const auto links = snapshot_.Links.find(status.Path);
         const bool broken = links != snapshot_.Links.end() && !links->second.Problems.empty();
-        QTreeWidgetItem*& item = siteRows_[status.Path];
+        const std::string statusWords = StatusWords(status, broken);
+        auto word = words.find(statusWords);
+        if (word == words.end())
+            word = words.emplace(statusWords, Decoded(statusWords)).first;
+        QTreeWidgetItem*& item = samePaths ? (shown++)->second : siteRows_[status.Path];
         if (item == nullptr) {
             const std::size_t slash = status.Path.rfind('/');
-            item = new QTreeWidgetItem(FolderItem(SiteTree, folders, ParentOf(status.Path)),
-                                       {Decoded(slash == std::string::npos ? status.Path : status.Path.substr(slash + 1))});
+            item = new QTreeWidgetItem(FolderItem(&root, folders, ParentOf(status.Path)),
+                                       {Decoded(slash == std::string::npos ? status.Path : status.Path.substr(slash + 1)), word->second});
             item->setData(0, kPathRole, Decoded(status.Path));
+        } else {
+            SetTextIfOther(item, 1, word->second);
         }
-        item->setText(1, Decoded(StatusWords(status, broken)));
         const bool italic = status.State == TFileState::ServerOnly || status.State == TFileState::DeletedLocally;
-        if (item->font(0).italic() != italic) {
+        if ((italic || item->data(0, Qt::FontRole).isValid()) && item->font(0).italic() != italic) {
             QFont font = item->font(0);
             font.setItalic(italic);
             item->setFont(0, font);
         }
     }
-    if (!samePaths)
+    if (!samePaths) {
+        MoveRowsInto(SiteTree, root);
         SiteTree->expandToDepth(0);
+    }
     SiteTree->setUpdatesEnabled(true);
 }
 
-void TSiteWindow::FillServerTreeFromSite()
+void TSiteWindow::FillServerTreeFromSite(std::shared_ptr<TServerRows> serverRows)
 {
+    // Both in path order: walked side by side.
     const bool samePaths = snapshot_.Remote && snapshot_.Remote->Folders == serverFolders_ && serverRows_.size() == snapshot_.Remote->Files.size() &&
-                           std::all_of(snapshot_.Remote->Files.begin(), snapshot_.Remote->Files.end(),
-                                       [this](const auto& file) { return serverRows_.contains(file.first); });
+                           std::equal(snapshot_.Remote->Files.begin(), snapshot_.Remote->Files.end(), serverRows_.begin(),
+                                      [](const auto& file, const auto& row) { return file.first == row.first; });
     if (samePaths) {
+        auto row = serverRows_.begin();
         for (const auto& [path, entry] : snapshot_.Remote->Files)
-            SetRemoteColumns(serverRows_[path], entry);
+            SetRemoteColumns((row++)->second, entry);
         return;
     }
     ServerTree->setUpdatesEnabled(false);
@@ -169,21 +257,12 @@ void TSiteWindow::FillServerTreeFromSite()
     ++serverGeneration_;
     if (snapshot_.Remote) {
         serverFolders_ = snapshot_.Remote->Folders;
-        const std::optional<TConnectionProfile> profile = CurrentProfile();
-        const std::string remoteFolder = profile ? site_->RemoteFolder(*profile) : std::string();
-        std::map<std::string, QTreeWidgetItem*> folders;
-        for (const std::string& folder : snapshot_.Remote->Folders)
-            if (!folder.empty())
-                FolderItem(ServerTree, folders, folder);
-        for (const auto& [path, entry] : snapshot_.Remote->Files) {
-            auto* item = new QTreeWidgetItem(FolderItem(ServerTree, folders, ParentOf(path)), {Decoded(entry.Name)});
-            item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
-            SetRemoteColumns(item, entry);
-            serverRows_.emplace(path, item);
+        if (!serverRows) {
+            const std::optional<TConnectionProfile> profile = CurrentProfile();
+            serverRows = std::make_shared<TServerRows>(*snapshot_.Remote, profile ? site_->RemoteFolder(*profile) : std::string());
         }
-        for (auto& [path, item] : folders)
-            item->setData(0, kPathRole, Decoded(RemotePath(remoteFolder, path)));
-        ServerTree->sortItems(0, Qt::AscendingOrder);
+        serverRows_ = std::move(serverRows->Files);
+        MoveRowsInto(ServerTree, *serverRows->Root);
     }
     ServerTree->expandToDepth(0);
     ServerTree->setUpdatesEnabled(true);
@@ -229,15 +308,10 @@ void TSiteWindow::ListServerFolder(QTreeWidgetItem* item)
     item->setData(0, kListedRole, true);
     const std::string folder = item->data(0, kPathRole).toString().toStdString();
     auto entries = std::make_shared<std::vector<TRemoteEntry>>();
-    const TConnectionProfile profile = *browsed_;
-    const TSessionOptions options = SessionOptions();
     const int generation = serverGeneration_;
     jobs_->Start(
-        [profile, folder, options, entries] {
-            TWindowTrustListener listener;
-            auto session = OpenRemoteSession(SessionProfile(profile), options, listener);
-            *entries = session->List(folder);
-            session->Close();
+        [server = Server(), folder, entries] {
+            server->Use([&](TRemoteSession& session) { *entries = session.List(folder); });
         },
         [this, item, folder, entries, generation](std::exception_ptr failure) {
             // The tree may have been filled afresh meanwhile, and the item gone with it.

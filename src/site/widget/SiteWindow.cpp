@@ -27,6 +27,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace {
 
@@ -345,6 +346,21 @@ void TSiteWindow::ShowHelp()
 }
 
 TSessionOptions TSiteWindow::SessionOptions() const { return TSessionOptions{}; }
+
+std::shared_ptr<TKeptSession> TSiteWindow::Server()
+{
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    if (!profile)
+        return nullptr;
+    const TConnectionProfile wanted = SessionProfile(*profile);
+    const auto fields = [](const TConnectionProfile& p) {
+        return std::tie(p.Name, p.UserID, p.Password, p.Host, p.Passive, p.Port, p.Directory);
+    };
+    // A profile edited or another one chosen: the session of the old one goes when its last job ends.
+    if (!server_ || fields(server_->Profile()) != fields(wanted))
+        server_ = std::make_shared<TKeptSession>(wanted, SessionOptions(), std::make_unique<TWindowTrustListener>());
+    return server_;
+}
 
 std::optional<TConnectionProfile> TSiteWindow::CurrentProfile() const
 {

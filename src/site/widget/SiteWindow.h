@@ -29,6 +29,7 @@ class QTreeWidgetItem;
 class TPublishBridge;
 class TPublishQueue;
 class TSiteJobs;
+struct TServerRows;
 
 // Which files a publish takes: all changes, the selected ones, or one page with the changed files it
 // references.
@@ -107,9 +108,10 @@ private:
 
     // Reads the site and the server on a worker, shows what it found, then calls done (on this thread).
     void TakeSnapshotThen(std::function<void(std::exception_ptr failure)> done);
-    void ShowSnapshot(TSiteSnapshot snapshot);
+    // serverRows: the server tree's rows for snapshot when a worker built them already.
+    void ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TServerRows> serverRows = nullptr);
     void FillSiteTree();
-    void FillServerTreeFromSite();
+    void FillServerTreeFromSite(std::shared_ptr<TServerRows> serverRows);
     void FillProblems();
     void ListServerFolder(QTreeWidgetItem* item);
     void SiteItemActivated(QTreeWidgetItem* item);
@@ -138,6 +140,8 @@ private:
 
     TSessionOptions SessionOptions() const;
     std::optional<TConnectionProfile> CurrentProfile() const;
+    // The session kept for the current profile's listings and operations; null without a profile.
+    std::shared_ptr<TKeptSession> Server();
     std::string ServerName() const;
     void ReportFailure(std::exception_ptr failure);
     void SetStatus(const QString& text);
@@ -161,6 +165,7 @@ private:
     std::unique_ptr<TPublishRecord> record_;
     std::unique_ptr<TPublishBridge> bridge_;
     std::unique_ptr<TSitePublisher> publisher_;
+    std::shared_ptr<TKeptSession> server_;  // shared with the jobs that use it
     bool refreshing_ = false;
     int serverGeneration_ = 0;  // counts fillings of the server tree, so a late listing finds its item gone
     std::set<std::string> pendingSaves_;  // site files saved while the window was busy

@@ -30,13 +30,12 @@ int RunSiteWindow(int argc, char** argv, const std::string& folder)
     {
         TSiteWindow window(TProfileFile::PathInCurrentFolder(), QFile::decodeName(SiteWindowSettingsPath().c_str()));
         window.show();
-        if (!folder.empty())
-            QTimer::singleShot(0, &window, [&window, folder] {
-                if (QFile::exists(QFile::decodeName((folder + "/" + kSiteSettingsName).c_str())))
-                    window.OpenSite(folder);
-                else
-                    window.NewSiteForFolder(folder);
-            });
+        // A site is read and its server listed while the window paints for the first time; the dialog
+        // for a new one waits until the window is up.
+        if (!folder.empty() && QFile::exists(QFile::decodeName((folder + "/" + kSiteSettingsName).c_str())))
+            window.OpenSite(folder);
+        else if (!folder.empty())
+            QTimer::singleShot(0, &window, [&window, folder] { window.NewSiteForFolder(folder); });
         exitCode = QApplication::exec();
     }
     SetMessagePump(nullptr);
