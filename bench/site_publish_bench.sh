@@ -8,6 +8,7 @@ set -euo pipefail
 build=$(realpath "${1:-build}")
 tool="$build/src/site/cli/tallo-site"
 here=$(dirname "$(realpath "$0")")
+source "$here/compare.sh"
 for p in lftp rclone; do
   command -v "$p" >/dev/null || { sudo_cmd=(); [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "$p"; }
@@ -66,9 +67,10 @@ for round in first unchanged changed50; do
   timed "rclone sync" rclone_run
 done
 
-echo "== nothing changed, side by side (farm-bench, A: tallo-site, B: lftp, then rclone)"
-farm-bench -n 5 --vs "sh -c 'cd $work/lftp && lftp -u anonymous,bench@ -p $port -e \"set ftp:passive-mode on; mirror -R --only-newer --parallel=2 $work/lftp/site upload/lftp; quit\" 127.0.0.1'" -- "$tool" --site site publish
-farm-bench -n 5 --vs "rclone sync --transfers 2 $work/rclone/site :ftp,host=127.0.0.1,port=$port,user=anonymous,pass=$(rclone obscure bench@example.org):upload/rclone" -- "$tool" --site site publish
+echo "== nothing changed, side by side (tallo-site, lftp, rclone)"
+compare 5 "$tool --site site publish" \
+  "cd $work/lftp && lftp -u anonymous,bench@ -p $port -e 'set ftp:passive-mode on; mirror -R --only-newer --parallel=2 $work/lftp/site upload/lftp; quit' 127.0.0.1" \
+  "rclone sync --transfers 2 $work/rclone/site :ftp,host=127.0.0.1,port=$port,user=anonymous,pass=$(rclone obscure bench@example.org):upload/rclone"
 
 echo "== status of an unchanged site of 10,000 files (warm)"
 mkdir -p "$work/big/site" "$work/root/upload/big"
@@ -78,5 +80,4 @@ cd "$work/big"
 printf 'big\r\nanonymous\r\nbench@example.org\r\n127.0.0.1\r\nYes\r\n%s\r\nupload/big\r\n' "$port" > connect.set
 "$tool" --site site init big >/dev/null
 "$tool" --site site publish --parallel 4 >/dev/null
-farm-bench -n 5 -- "$tool" --site site status --local
-farm-bench -n 5 -- "$tool" --site site status
+compare 5 "$tool --site site status --local" "$tool --site site status"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The site window beside tallo-site on a site of 10,000 small files against vsftpd on 127.0.0.1, each
-# pair timed in turn by farm-bench (A: the window offscreen, B: the command line):
+# pair timed as whole processes (A: the window offscreen, B: the command line):
 #   open to first paint and the full view (site read, server listed) against "tallo-site status";
 #   the same plus a refresh against two "status" runs;
 #   a publish of 1,000 changed small files against "tallo-site publish" of the same change.
@@ -10,6 +10,7 @@ build=$(realpath "${1:-build}")
 tool="$build/src/site/cli/tallo-site"
 window="$build/bench/tallo-site-window-bench"
 here=$(dirname "$(realpath "$0")")
+source "$here/compare.sh"
 work=$(mktemp -d /tmp/tallo-site-window-bench.XXXXXX)
 vsftpd_extra_config=$'anon_mkdir_write_enable=YES\nanon_other_write_enable=YES'
 source "$here/vsftpd_bench_server.sh"
@@ -48,8 +49,8 @@ export XDG_RUNTIME_DIR="$work/rt"
 echo "== one run of the window"
 "$window" site refresh
 echo "== open to the full view (A: window) vs tallo-site status (B)"
-farm-bench -n 5 --vs "$tool --site site status" -- "$window" site
+compare 5 "$window site" "$tool --site site status"
 echo "== open + refresh (A: window) vs two tallo-site status (B)"
-farm-bench -n 5 --vs "sh -c '$tool --site site status >/dev/null; $tool --site site status'" -- "$window" site refresh
+compare 5 "$window site refresh" "$tool --site site status >/dev/null; $tool --site site status"
 echo "== change 1,000 pages and publish (A: window) vs the same with tallo-site publish (B)"
-farm-bench -n 3 --vs "sh -c '$work/change1000.sh && $tool --site site publish'" -- sh -c "$work/change1000.sh && $window site publish"
+compare 3 "$work/change1000.sh && $window site publish" "$work/change1000.sh && $tool --site site publish"
