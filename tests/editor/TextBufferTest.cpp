@@ -105,6 +105,30 @@ TEST(TextBufferEdits, SplitAndJoinOfViewsLeaveTheSavedBytesUnchanged)
     EXPECT_EQ(buffer.OwnedLineCount(), 0u);  // neighbouring views join without copies
 }
 
+// An edited line of megabytes split anywhere and joined again: the shorter part is the one copied,
+// and the neighbours, the halves and the joined line keep their bytes.
+TEST(TextBufferEdits, SplitAndJoinOfALongEditedLineKeepItsBytes)
+{
+    std::string longLine(3u << 20, ' ');
+    for (std::size_t i = 0; i < longLine.size(); ++i) longLine[i] = static_cast<char>('a' + i * 7 % 26);
+    const std::string line = "#" + longLine;
+    for (const std::size_t offset : {std::size_t{0}, std::size_t{1}, line.size() / 3, line.size() / 2,
+                                     line.size() - 1, line.size()}) {
+        TTextBuffer buffer;
+        buffer.LoadBytes("top\n" + longLine + "\nend");
+        buffer.InsertText(1, 0, "#");
+        buffer.SplitLine(1, offset);
+        ASSERT_EQ(buffer.LineCount(), 4) << offset;
+        EXPECT_EQ(buffer.Line(0), "top") << offset;
+        EXPECT_TRUE(buffer.Line(1) == std::string_view(line).substr(0, offset)) << offset;
+        EXPECT_TRUE(buffer.Line(2) == std::string_view(line).substr(offset)) << offset;
+        EXPECT_EQ(buffer.Line(3), "end") << offset;
+        buffer.JoinLine(1);
+        EXPECT_TRUE(buffer.SavedBytes() == "top\n" + line + "\nend") << offset;
+        EXPECT_EQ(buffer.OwnedLineCount(), 1u) << offset;
+    }
+}
+
 // A snapshot keeps the bytes of its moment through later edits, also when the first edit of a
 // one-line page would hand the loaded block to the line, and after that hand-over.
 struct SnapshotCase {

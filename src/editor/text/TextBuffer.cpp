@@ -158,10 +158,11 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
     built.lines_.clear();
     bool sawCrLf = false, sawCr = false, sawLf = false;
     try {
-        // Room for lines of a usual length; the part never used costs address space only. A page
-        // of shorter lines has the rest of its lines counted once, so that the index grows once
-        // to its final size rather than by doubling.
-        built.lines_.reserve(std::min<std::size_t>(size / 24 + 16, limits.MaxLines + 1));
+        // Room for lines of all but the shortest lengths; the part never used costs address space
+        // only, and a page of short lines then fills its index without a copy (which would hold
+        // the old and the new index at once). A page of shorter lines has the rest of its lines
+        // counted once, so that the index grows once to its final size rather than by doubling.
+        built.lines_.reserve(std::min<std::size_t>(size / 4 + 16, limits.MaxLines + 1));
         const auto addLine = [&](std::size_t start, std::size_t length) __attribute__((always_inline)) {
             if (length > limits.MaxLineBytes) [[unlikely]]
                 ThrowLineTooLong(limits);
@@ -345,6 +346,12 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
         // Both halves stay views into the loaded block.
         tail = View(slot.Ref() + offset, SlotLength(slot) - offset);
         lines_[at] = View(slot.Ref(), offset);
+    } else if (const std::size_t length = SlotLength(slot); length >= TOwnedLine::kLongLineBytes && offset < length - offset) {
+        // The head is the shorter part of a long line: it is copied, and the line's storage stays
+        // with the tail, so that Enter near the start of a line of megabytes copies little.
+        lines_[at] = NewOwned(Line(line).substr(0, offset));
+        owned_[slot.Ref()].Erase(0, offset);
+        tail = slot;
     } else {
         tail = NewOwned(Line(line).substr(offset));  // may reallocate owned_, so no reference is held
         owned_[slot.Ref()].Truncate(offset);
@@ -365,6 +372,11 @@ void TTextBuffer::JoinLine(int line)
     const std::size_t nextLength = SlotLength(next);
     if (!current.Owned() && !next.Owned() && current.Ref() + currentLength == next.Ref()) {
         lines_[at] = View(current.Ref(), currentLength + nextLength);  // neighbours in the block: no copy
+    } else if (next.Owned() && nextLength >= TOwnedLine::kLongLineBytes && currentLength < nextLength) {
+        // The shorter head goes in front of a long tail, whose storage keeps room there.
+        owned_[next.Ref()].Insert(0, Line(line));
+        ReleaseOwned(current);
+        lines_[at] = next;
     } else if (current.Owned()) {
         // Neither the owned lines nor the block move when an owned line grows: no copy of the tail
         // first, which on a line of megabytes would cost its size again.
