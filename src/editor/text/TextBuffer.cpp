@@ -41,11 +41,14 @@ bool ForEachBreakByte(const char* data, std::size_t size, OnBreak&& onBreak)
     return highBits == 0;
 }
 
-// Lines the bytes split into (every LF, and every CR not followed by LF, ends one), so that the
-// index is allocated once at its final size instead of growing by copies. Counted 16 bytes at a
-// time in byte-wide counters, summed before they can overflow.
-std::size_t CountLineBreaks(const char* p, const char* end)
+}  // namespace
+
+// The load counts them so that the index is allocated once at its final size instead of growing by
+// copies. Counted 16 bytes at a time in byte-wide counters, summed before they can overflow.
+std::size_t CountLineBreaks(std::string_view bytes)
 {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
     std::size_t breaks = 0;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
@@ -69,6 +72,24 @@ std::size_t CountLineBreaks(const char* p, const char* end)
     }
     return breaks;
 }
+
+std::size_t LengthToLineBreak(const char* data, std::size_t size)
+{
+    std::size_t length = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; length + 16 <= size; length += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + length));
+        const auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        if (mask != 0) return length + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    while (length < size && data[length] != '\r' && data[length] != '\n') ++length;
+    return length;
+}
+
+namespace {
 
 [[noreturn]] [[gnu::cold]] void ThrowLineTooLong(const TTextLimits& limits)
 {
@@ -160,19 +181,7 @@ std::string_view TTextBuffer::ViewBytes(const std::string& block, const std::vec
     const std::size_t offset = slot.Bits;
     if (offset >= block.size()) return {};
     const char* const start = block.data() + offset;
-    const std::size_t available = block.size() - offset;
-    std::size_t length = 0;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    for (; length + 16 <= available; length += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + length));
-        const auto mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
-        if (mask != 0) return std::string_view(start, length + static_cast<std::size_t>(__builtin_ctz(mask)));
-    }
-#endif
-    while (length < available && start[length] != '\r' && start[length] != '\n') ++length;
-    return std::string_view(start, length);
+    return std::string_view(start, LengthToLineBreak(start, block.size() - offset));
 }
 
 std::size_t TTextBuffer::SlotLength(const LineSlot& slot) const
@@ -217,7 +226,7 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
             if (length > limits.MaxLineBytes) [[unlikely]]
                 ThrowLineTooLong(limits);
             if (built.lines_.size() == built.lines_.capacity()) [[unlikely]] {
-                const std::size_t lines = built.lines_.size() + CountLineBreaks(data + start, data + size) + 1;
+                const std::size_t lines = built.lines_.size() + CountLineBreaks({data + start, size - start}) + 1;
                 checkLineCount(lines);
                 built.lines_.ReserveWithRoom(lines);
             }

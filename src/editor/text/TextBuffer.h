@@ -22,6 +22,11 @@ enum class TLineBreak { CrLf, Lf, Cr };
 
 std::string_view LineBreakBytes(TLineBreak lineBreak);
 
+// The load rule's line ends in bytes: every LF, and every CR not followed by LF.
+std::size_t CountLineBreaks(std::string_view bytes);
+// The bytes before the first CR or LF (all of them without one).
+std::size_t LengthToLineBreak(const char* data, std::size_t size);
+
 // The largest page the editor can hold: positions are int lines and int character columns, so a
 // line may hold at most INT_MAX bytes (a character is at least one byte) and a page at most
 // INT_MAX - 1 lines. Process-wide so that tests can lower them instead of allocating gigabytes.
