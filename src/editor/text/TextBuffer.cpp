@@ -442,8 +442,9 @@ void TTextBuffer::JoinLine(int line)
         // Neighbours in the block: no copy.
         ReplaceView(lines_[at], ViewOffset(current), currentLength + nextLength);
         ReleaseSlot(next);
-    } else if (next.Owned() && nextLength >= TOwnedLine::kLongLineBytes && currentLength < nextLength) {
-        // The shorter head goes in front of a long tail, whose storage keeps room there.
+    } else if (next.Owned() && nextLength >= TOwnedLine::kLongLineBytes && currentLength < nextLength &&
+               owned_[next.Index()].RoomInFront() >= currentLength) {
+        // The shorter head goes into the room in front of a long tail.
         owned_[next.Index()].Insert(0, Line(line));
         ReleaseSlot(current);
         lines_[at] = next;
