@@ -301,11 +301,35 @@ std::string TTextBuffer::SavedBytes() const
 
 bool TTextBuffer::WriteSaved(const std::function<bool(std::string_view)>& write) const
 {
-    const std::string_view lineBreak = LineBreakBytes(lineBreak_);
-    const int count = LineCount();
-    for (int i = 0; i < count; ++i) {
-        if (i > 0 && !write(lineBreak)) return false;
-        if (!write(Line(i))) return false;
+    return WriteSavedLines(*block_, LineBreakBytes(lineBreak_), lines_.size(),
+                           [this](std::size_t line) { return Line(static_cast<int>(line)); }, write);
+}
+
+bool TTextBuffer::WriteSavedLines(std::string_view block, std::string_view lineBreak, std::size_t count,
+                                  const std::function<std::string_view(std::size_t)>& lineAt,
+                                  const std::function<bool(std::string_view)>& write)
+{
+    const std::less<const char*> before;
+    const char* const blockEnd = block.data() + block.size();
+    const auto inBlock = [&](std::string_view bytes) {
+        return bytes.data() != nullptr && !before(bytes.data(), block.data()) && !before(blockEnd, bytes.data());
+    };
+    std::size_t line = 0;
+    while (line < count) {
+        if (line > 0 && !write(lineBreak)) return false;
+        const std::string_view first = lineAt(line++);
+        const char* end = first.data() + first.size();
+        if (inBlock(first)) {
+            for (; line < count; ++line) {
+                if (static_cast<std::size_t>(blockEnd - end) < lineBreak.size() ||
+                    std::string_view(end, lineBreak.size()) != lineBreak)
+                    break;
+                const std::string_view next = lineAt(line);
+                if (next.data() != end + lineBreak.size()) break;
+                end = next.data() + next.size();
+            }
+        }
+        if (!write(std::string_view(first.data(), static_cast<std::size_t>(end - first.data())))) return false;
     }
     return true;
 }

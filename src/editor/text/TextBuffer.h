@@ -158,6 +158,12 @@ private:
     }
 
     enum class TViewEnd { AtBreak, Inside };
+
+    // The save rule over count lines: lines that stand in the block as saved, breaks included, go
+    // out as one piece, so that an unedited stretch of a large page is not taken apart line by line.
+    static bool WriteSavedLines(std::string_view block, std::string_view lineBreak, std::size_t count,
+                                const std::function<std::string_view(std::size_t)>& lineAt,
+                                const std::function<bool(std::string_view)>& write);
     void Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak);
     TOwnedLine& MakeOwned(int line);
     void ReleaseSlot(const LineSlot& slot);

@@ -33,27 +33,8 @@ std::string_view TTextSnapshot::Line(const LineSlot& slot) const
 
 bool TTextSnapshot::WriteSaved(const std::function<bool(std::string_view)>& write) const
 {
-    const std::string_view lineBreak = LineBreakBytes(lineBreak_);
-    std::size_t i = 0;
-    while (i < lineCount_) {
-        if (i > 0 && !write(lineBreak)) return false;
-        // An empty view may lie past a block handed to an edited line: it is a line of its own.
-        if (lines_[i].Owned() || ViewOffset(lines_[i]) > block_->size()) {
-            if (!write(Line(lines_[i++]))) return false;
-            continue;
-        }
-        // Lines that still stand in the loaded block as the save writes them, breaks included,
-        // go out as one piece: an unedited stretch of a large page is not taken apart line by line.
-        const std::string_view block = *block_;
-        const std::size_t start = ViewOffset(lines_[i]);
-        std::size_t end = start + Length(lines_[i]);
-        for (++i; i < lineCount_ && !lines_[i].Owned() && ViewOffset(lines_[i]) == end + lineBreak.size() &&
-                  block.substr(end, lineBreak.size()) == lineBreak;
-             ++i)
-            end = ViewOffset(lines_[i]) + Length(lines_[i]);
-        if (!write(block.substr(start, end - start))) return false;
-    }
-    return true;
+    return TTextBuffer::WriteSavedLines(*block_, LineBreakBytes(lineBreak_), lineCount_,
+                                        [this](std::size_t line) { return Line(lines_[line]); }, write);
 }
 
 std::string TTextSnapshot::SavedBytes() const

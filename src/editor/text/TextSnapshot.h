@@ -30,7 +30,6 @@ private:
 
     std::size_t Length(const LineSlot& slot) const;
     std::string_view Line(const LineSlot& slot) const;
-    std::uint64_t ViewOffset(const LineSlot& slot) const { return TTextBuffer::ViewOffset(ranged_, slot); }
 
     std::shared_ptr<const std::string> block_;
     // Raw memory, not a vector: filling a large index with zeros first would double its cost.
