@@ -41,6 +41,23 @@ bool ForEachBreakByte(const char* data, std::size_t size, OnBreak&& onBreak)
     return highBits == 0;
 }
 
+// Inlined where a line's length is looked for each time its bytes are asked for.
+[[gnu::always_inline]] inline std::size_t LengthToBreak(const char* data, std::size_t size)
+{
+    std::size_t length = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; length + 16 <= size; length += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + length));
+        const auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        if (mask != 0) return length + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    while (length < size && data[length] != '\r' && data[length] != '\n') ++length;
+    return length;
+}
+
 }  // namespace
 
 // The load counts them so that the index is allocated once at its final size instead of growing by
@@ -75,18 +92,7 @@ std::size_t CountLineBreaks(std::string_view bytes)
 
 std::size_t LengthToLineBreak(const char* data, std::size_t size)
 {
-    std::size_t length = 0;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    for (; length + 16 <= size; length += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + length));
-        const auto mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
-        if (mask != 0) return length + static_cast<std::size_t>(__builtin_ctz(mask));
-    }
-#endif
-    while (length < size && data[length] != '\r' && data[length] != '\n') ++length;
-    return length;
+    return LengthToBreak(data, size);
 }
 
 namespace {
@@ -181,7 +187,7 @@ std::string_view TTextBuffer::ViewBytes(const std::string& block, const std::vec
     const std::size_t offset = slot.Bits;
     if (offset >= block.size()) return {};
     const char* const start = block.data() + offset;
-    return std::string_view(start, LengthToLineBreak(start, block.size() - offset));
+    return std::string_view(start, LengthToBreak(start, block.size() - offset));
 }
 
 std::size_t TTextBuffer::SlotLength(const LineSlot& slot) const
