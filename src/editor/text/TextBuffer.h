@@ -164,6 +164,7 @@ private:
     static bool WriteSavedLines(std::string_view block, std::string_view lineBreak, std::size_t count,
                                 const std::function<std::string_view(std::size_t)>& lineAt,
                                 const std::function<bool(std::string_view)>& write);
+
     void Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak);
     TOwnedLine& MakeOwned(int line);
     void ReleaseSlot(const LineSlot& slot);
