@@ -296,6 +296,11 @@ int main(int argc, char** argv)
     // Enter adds a line: the rows below it move down, then back up on undo.
     const Timing enter = TimeKeystrokes(memo, {lastLine / 2, 0}, rounds, QStringLiteral("\r"));
     std::printf("enter_middle_ms mean %.3f max %.3f (Enter + paint + undo + paint, goal < 2)\n", enter.mean, enter.max);
+    if (shape == TPageShape::OneLine) {
+        // The line above is the page's only line, so Enter there splits it at its start; this one splits it in two.
+        const Timing split = TimeKeystrokes(memo, places[1].at, rounds, QStringLiteral("\r"));
+        std::printf("enter_line_middle_ms mean %.3f max %.3f (Enter + paint + undo + paint)\n", split.mean, split.max);
+    }
     // "<!--" at the top turns every line below into a comment: only the lines in view are rescanned.
     const Timing comment = TimeKeystrokes(memo, {0, 0}, std::max(1, rounds / 4), QStringLiteral("<!--"));
     std::printf("comment_opener_at_top_ms mean %.3f max %.3f (4 keys, each painted, + undo + paint)\n", comment.mean,

@@ -10,6 +10,7 @@ target_sources(tallo_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/print/EditPrint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/print/EditPrintMargins.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/FileIO.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text/HugePages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/HighlightStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/control/KeyStrokes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text/LineColumns.cpp

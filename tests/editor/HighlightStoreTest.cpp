@@ -330,16 +330,25 @@ TEST(HighlightStoreWithHtml, PainterTokensOfALineInsideAComment)
 
 }  // namespace
 
-// A page of many lines has its states computed on another core after loading; whatever the
-// editor does first, the states it ends with are those of a scan on one thread.
+// A page of many lines has its states computed on other cores after loading, from the top and from
+// the middle; whatever the editor does first, and whatever state the middle line starts in, the
+// states it ends with are those of a scan on one thread.
 TEST(HighlightStoreWithHtml, StatesOfALargePageEqualAFullScanWhateverComesFirst)
 {
     const char* const lines[] = {"<!-- a", "b -->", "<p class=\"x", "y\">t &amp;", "", "<a href=", "z>"};
     const char* const breaks[] = {"\r\n", "\n", "\r", "\r\n"};
-    std::string page;
-    for (int i = 0; i < TBackgroundStateScan::kMinLines + 5000; ++i)
-        page.append(lines[i % std::size(lines)]).append(breaks[i % std::size(breaks)]);
+    const int lineCount = TBackgroundStateScan::kMinLines + 5000;
+    // A comment from the first quarter of the page to its last, or to its end.
+    const auto commented = [&](const char* closer) {
+        std::string page;
+        for (int i = 0; i < lineCount; ++i)
+            page.append(i == lineCount / 4 ? "<!--" : i == lineCount * 3 / 4 ? closer : "<b>t</b>").append("\n");
+        return page;
+    };
+    std::string mixed;
+    for (int i = 0; i < lineCount; ++i) mixed.append(lines[i % std::size(lines)]).append(breaks[i % std::size(breaks)]);
     enum class TFirst { EndAtOnce, EditAtOnce, IdleSlices, ReplacedText };
+    for (const std::string& page : {mixed, commented("-->"), commented("")})
     for (const TFirst first : {TFirst::EndAtOnce, TFirst::EditAtOnce, TFirst::IdleSlices, TFirst::ReplacedText}) {
         TEditorModel model;
         THtmlHighlighter highlighter;
@@ -357,7 +366,7 @@ TEST(HighlightStoreWithHtml, StatesOfALargePageEqualAFullScanWhateverComesFirst)
         }
         store.EndState(model.Document().LineCount() - 1);
         THtmlHighlighter reference;
-        EXPECT_EQ(StoredStates(model), FullScan(reference, model)) << static_cast<int>(first);
+        EXPECT_EQ(StoredStates(model), FullScan(reference, model)) << static_cast<int>(first) << " " << page.substr(0, 20);
         model.SetHighlighter(nullptr);
     }
 }

@@ -17,6 +17,7 @@ struct OwnedLineCase {
     std::vector<EditStep> Steps;
     int Repeats;
     double Capacity = 1;  // of the first storage, as a share of the line
+    enum class TMadeFrom { TakenString, CopiedBytes } MadeFrom = TMadeFrom::TakenString;
 };
 
 class OwnedLineEdits : public testing::TestWithParam<OwnedLineCase> {};
@@ -29,7 +30,8 @@ TEST_P(OwnedLineEdits, KeepTheBytesOfAPlainString)
     std::string start;
     start.reserve(static_cast<std::size_t>(c.Capacity * static_cast<double>(expected.size())));  // a loaded page's block has room behind it
     start = expected;
-    TOwnedLine line{std::move(start)};
+    TOwnedLine line = c.MadeFrom == OwnedLineCase::TMadeFrom::CopiedBytes ? TOwnedLine(std::string_view(start))
+                                                                          : TOwnedLine(std::move(start));
     int step = 0;
     for (int repeat = 0; repeat < c.Repeats; ++repeat) {
         for (const EditStep& edit : c.Steps) {
@@ -56,7 +58,11 @@ INSTANTIATE_TEST_SUITE_P(
                     OwnedLineCase{"pastes_past_the_room_at_the_end", {{1, 0, 20000}}, 5},
                     OwnedLineCase{"removals_near_both_ends", {{0.01, 5000, 0}, {0.99, 5000, 3}}, 20},
                     OwnedLineCase{"middle_edits", {{0.5, 3, 7}, {0.45, 0, 1}, {0.55, 2, 0}}, 50},
-                    OwnedLineCase{"room_made_in_place", {{0, 0, 1}, {0.3, 0, 5000}}, 20, 1.1}),
+                    OwnedLineCase{"room_made_in_place", {{0, 0, 1}, {0.3, 0, 5000}}, 20, 1.1},
+                    OwnedLineCase{"copy_typed_at_both_ends", {{0, 0, 1}, {1, 0, 1}, {0.5, 1, 0}}, 50, 1,
+                                  OwnedLineCase::TMadeFrom::CopiedBytes},
+                    OwnedLineCase{"copy_pasted_past_its_room", {{0, 0, 40000}, {1, 0, 40000}}, 3, 1,
+                                  OwnedLineCase::TMadeFrom::CopiedBytes}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

@@ -105,6 +105,97 @@ TEST(TextBufferEdits, SplitAndJoinOfViewsLeaveTheSavedBytesUnchanged)
     EXPECT_EQ(buffer.OwnedLineCount(), 0u);  // neighbouring views join without copies
 }
 
+// An edited line of megabytes split anywhere and joined again: the shorter part is the one copied,
+// and the neighbours, the halves and the joined line keep their bytes.
+TEST(TextBufferEdits, SplitAndJoinOfALongEditedLineKeepItsBytes)
+{
+    std::string longLine(3u << 20, ' ');
+    for (std::size_t i = 0; i < longLine.size(); ++i) longLine[i] = static_cast<char>('a' + i * 7 % 26);
+    const std::string line = "#" + longLine;
+    for (const std::size_t offset : {std::size_t{0}, std::size_t{1}, line.size() / 3, line.size() / 2,
+                                     line.size() - 1, line.size()}) {
+        TTextBuffer buffer;
+        buffer.LoadBytes("top\n" + longLine + "\nend");
+        buffer.InsertText(1, 0, "#");
+        buffer.SplitLine(1, offset);
+        ASSERT_EQ(buffer.LineCount(), 4) << offset;
+        EXPECT_EQ(buffer.Line(0), "top") << offset;
+        EXPECT_TRUE(buffer.Line(1) == std::string_view(line).substr(0, offset)) << offset;
+        EXPECT_TRUE(buffer.Line(2) == std::string_view(line).substr(offset)) << offset;
+        EXPECT_EQ(buffer.Line(3), "end") << offset;
+        buffer.JoinLine(1);
+        EXPECT_TRUE(buffer.SavedBytes() == "top\n" + line + "\nend") << offset;
+        EXPECT_EQ(buffer.OwnedLineCount(), 1u) << offset;
+    }
+}
+
+// Random primitive edits of loaded pages against plain strings: lines kept as views of every kind
+// (ending at a break, cut by an edit, longer than a short view) keep their bytes through them.
+TEST(TextBufferEdits, RandomEditsOfLoadedViewsMatchPlainLines)
+{
+    const std::string longLine(5000, 'L');
+    const struct {
+        const char* Name;
+        std::string Bytes;
+    } pages[] = {
+        {"short_lf", "ab\ncd\n\nefgh\ni\njk"},
+        {"crlf_and_cr", "one\r\ntwo\rthree\r\n\r\nfour"},
+        {"around_the_short_view_length", std::string(4095, 'a') + "\n" + std::string(4096, 'b') + "\r\n" + longLine + "\nz"},
+    };
+    for (const auto& page : pages) {
+        for (unsigned seed = 1; seed <= 4; ++seed) {
+            TTextBuffer buffer;
+            buffer.LoadBytes(page.Bytes);
+            std::vector<std::string> model = LinesOf(buffer);
+            std::uint64_t random = seed * 0x9E3779B97F4A7C15ull;
+            const auto next = [&](std::size_t bound) {
+                random = random * 6364136223846793005ull + 1442695040888963407ull;
+                return bound == 0 ? 0 : static_cast<std::size_t>((random >> 33) % bound);
+            };
+            for (int step = 0; step < 300; ++step) {
+                const int line = static_cast<int>(next(model.size()));
+                std::string& text = model[static_cast<std::size_t>(line)];
+                const std::size_t at = next(text.size() + 1);
+                switch (next(6)) {
+                case 0: buffer.InsertText(line, at, "+"); text.insert(at, "+"); break;
+                case 1: {
+                    // From the start, to the end, or inside.
+                    const std::size_t from = next(3) == 0 ? 0 : at;
+                    const std::size_t length = next(2) == 0 ? text.size() - from : next(text.size() - from + 1);
+                    buffer.RemoveText(line, from, length);
+                    text.erase(from, length);
+                    break;
+                }
+                case 2:
+                    buffer.SplitLine(line, at);
+                    model.insert(model.begin() + line + 1, text.substr(at));
+                    model[static_cast<std::size_t>(line)].resize(at);
+                    break;
+                case 3:
+                    if (line + 1 < static_cast<int>(model.size())) {
+                        buffer.JoinLine(line);
+                        text += model[static_cast<std::size_t>(line) + 1];
+                        model.erase(model.begin() + line + 1);
+                    }
+                    break;
+                case 4:
+                    if (model.size() > 1) {
+                        buffer.RemoveLines(line, 1);
+                        model.erase(model.begin() + line);
+                    }
+                    break;
+                default: buffer.InsertLines(line, {"new"}); model.insert(model.begin() + line, "new"); break;
+                }
+                ASSERT_EQ(LinesOf(buffer), model) << page.Name << " seed " << seed << " step " << step;
+            }
+            std::string saved;
+            for (std::size_t i = 0; i < model.size(); ++i) saved += (i > 0 ? std::string(LineBreakBytes(buffer.LineBreak())) : "") + model[i];
+            EXPECT_TRUE(buffer.Snapshot().SavedBytes() == saved) << page.Name << " seed " << seed;
+            EXPECT_EQ(buffer.SavedSize(), saved.size()) << page.Name << " seed " << seed;
+        }
+    }
+}
+
 // A snapshot keeps the bytes of its moment through later edits, also when the first edit of a
 // one-line page would hand the loaded block to the line, and after that hand-over.
 struct SnapshotCase {

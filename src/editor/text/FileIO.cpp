@@ -1,28 +1,17 @@
 #include "editor/text/FileIO.h"
 
 #include "base/FileDescriptor.h"
+#include "editor/text/HugePages.h"
 
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <new>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// A block of many megabytes is backed by large pages where the system allows it: filling it
-// then takes a few hundred page faults instead of one per 4 KB, which is much of a load's time.
-void AskForHugePages(char* data, std::size_t size)
-{
-    constexpr std::uintptr_t kHugePage = 2 << 20;
-    if (size < 4 * kHugePage) return;
-    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHugePage - 1);
-    if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
 
 std::string ReadOpenFile(int fd, const struct stat& info, const std::function<EFileError()>& fail)
 {

@@ -63,6 +63,16 @@ public:
         gapLength_ += count;
     }
 
+    // Overwrites the count elements from `at` with values.
+    void Assign(std::size_t at, const T* values, std::size_t count)
+    {
+        assert(at + count <= size());
+        const std::size_t before = at < gapStart_ ? std::min(count, gapStart_ - at) : 0;
+        if (before > 0) std::memcpy(storage_.data() + at, values, before * sizeof(T));
+        if (count > before)
+            std::memcpy(storage_.data() + at + before + gapLength_, values + before, (count - before) * sizeof(T));
+    }
+
     // The elements in order into out, which has room for size() of them.
     void CopyTo(T* out) const
     {

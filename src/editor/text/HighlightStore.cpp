@@ -69,7 +69,8 @@ void THighlightStore::StartBackgroundScan()
     std::shared_ptr<const std::string> text = buffer_.UneditedText();
     std::unique_ptr<TCustomHighlighter> scanner = highlighter_->NewScanner();
     if (!text || !scanner) return;
-    background_ = std::make_unique<TBackgroundStateScan>(std::move(text), std::move(scanner), buffer_.LineCount());
+    background_ = std::make_unique<TBackgroundStateScan>(std::move(text), std::move(scanner),
+                                                         highlighter_->NewScanner(), buffer_.LineCount());
 }
 
 void THighlightStore::TakeBackgroundStates(int line, TBackgroundWait wait)
@@ -82,8 +83,12 @@ void THighlightStore::TakeBackgroundStates(int line, TBackgroundWait wait)
     StaleRun& run = stale_.front();
     if (line < run.First) return;
     const int done = wait == TBackgroundWait::Yes ? background_->WaitForLines(line + 1) : background_->LinesDone();
-    for (; run.First < done && run.First < run.End; ++run.First)
-        states_[static_cast<std::size_t>(run.First)] = background_->EndState(run.First);
+    const int end = std::min(done, run.End);
+    if (run.First < end) {
+        states_.Assign(static_cast<std::size_t>(run.First), background_->EndStates(run.First),
+                       static_cast<std::size_t>(end - run.First));
+        run.First = end;
+    }
     if (run.First == run.End) {
         stale_.erase(stale_.begin());
         StopBackgroundScan();

@@ -6,7 +6,7 @@
 // computed state that agrees with the stored one lets the scan jump to the next stale line. The
 // results equal those of rescanning eagerly after every edit. Long lines also keep states at stops
 // inside them (LongLineStates), so that neither an edit nor the stretch in view needs a scan from
-// the line's start. A large page just loaded has its states computed on another core meanwhile
+// the line's start. A large page just loaded has its states computed on the other cores meanwhile
 // (BackgroundStateScan); the store takes them over as it needs them.
 
 #include "editor/text/BackgroundStateScan.h"

@@ -1,6 +1,21 @@
 #include "editor/text/OwnedLine.h"
 
+#include "editor/text/HugePages.h"
+
 #include <cstring>
+
+TOwnedLine::TOwnedLine(std::string_view bytes)
+{
+    if (bytes.size() < kLongLineBytes) {
+        storage_ = bytes;
+        return;
+    }
+    const std::size_t room = bytes.size() / 32;
+    storage_.reserve(room + bytes.size() + room);
+    AskForHugePages(storage_.data(), storage_.capacity());
+    storage_.append(room, '\0').append(bytes);
+    front_ = room;
+}
 
 void TOwnedLine::Insert(std::size_t offset, std::string_view bytes)
 {
@@ -42,6 +57,7 @@ void TOwnedLine::Rebuild(std::size_t offset, std::string_view bytes)
     }
     std::string grown;
     grown.reserve(room + size + room);
+    AskForHugePages(grown.data(), grown.capacity());
     grown.append(room, '\0');
     grown.append(storage_, front_, offset).append(bytes).append(storage_, front_ + offset);
     storage_.swap(grown);

@@ -13,12 +13,16 @@ public:
     static constexpr std::size_t kLongLineBytes = 1 << 20;
 
     TOwnedLine() = default;
-    explicit TOwnedLine(std::string_view bytes) : storage_(bytes) {}
+    // A copy of a long line keeps room on both sides from the start: the line split off by Enter
+    // in a line of megabytes is typed into at its start next.
+    explicit TOwnedLine(std::string_view bytes);
     // Takes a string's bytes over without a copy.
     explicit TOwnedLine(std::string&& bytes) : storage_(std::move(bytes)) {}
 
     std::string_view View() const { return std::string_view(storage_).substr(front_); }
     std::size_t Size() const { return storage_.size() - front_; }
+    // Bytes that can go in front of the line without moving it.
+    std::size_t RoomInFront() const { return front_; }
 
     void Insert(std::size_t offset, std::string_view bytes);
     void Erase(std::size_t offset, std::size_t length);

@@ -12,6 +12,9 @@
 
 namespace {
 
+// Far beyond any page a machine can hold in memory today; keeps offset arithmetic clear of overflow.
+constexpr std::uint64_t kMaxPageBytes = (1ull << 40) - 1;
+
 // Calls onBreak with the offset of every CR and LF, in order, and says whether every byte is
 // ASCII. Loading a large page is mostly this search, so it takes 16 bytes at a time and walks the
 // bits of the matches; the ASCII test rides along, so that a page of ASCII (most pages) needs no
@@ -38,11 +41,31 @@ bool ForEachBreakByte(const char* data, std::size_t size, OnBreak&& onBreak)
     return highBits == 0;
 }
 
-// Lines the bytes split into (every LF, and every CR not followed by LF, ends one), so that the
-// index is allocated once at its final size instead of growing by copies. Counted 16 bytes at a
-// time in byte-wide counters, summed before they can overflow.
-std::size_t CountLineBreaks(const char* p, const char* end)
+// Inlined where a line's length is looked for each time its bytes are asked for.
+[[gnu::always_inline]] inline std::size_t LengthToBreak(const char* data, std::size_t size)
 {
+    std::size_t length = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; length + 16 <= size; length += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + length));
+        const auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        if (mask != 0) return length + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    while (length < size && data[length] != '\r' && data[length] != '\n') ++length;
+    return length;
+}
+
+}  // namespace
+
+// The load counts them so that the index is allocated once at its final size instead of growing by
+// copies. Counted 16 bytes at a time in byte-wide counters, summed before they can overflow.
+std::size_t CountLineBreaks(std::string_view bytes)
+{
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
     std::size_t breaks = 0;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
@@ -66,6 +89,13 @@ std::size_t CountLineBreaks(const char* p, const char* end)
     }
     return breaks;
 }
+
+std::size_t LengthToLineBreak(const char* data, std::size_t size)
+{
+    return LengthToBreak(data, size);
+}
+
+namespace {
 
 [[noreturn]] [[gnu::cold]] void ThrowLineTooLong(const TTextLimits& limits)
 {
@@ -110,25 +140,60 @@ TTextBuffer::TTextBuffer() : block_(std::make_shared<std::string>())
     lines_.push_back(LineSlot{});
 }
 
-// Inlined into the load's loop, which runs once a line; the rare long view is kept out of it.
-inline TTextBuffer::LineSlot TTextBuffer::View(std::uint64_t offset, std::uint64_t length)
+// Inlined into the load's loop, which runs once a line; the rare ranged view is kept out of it.
+inline TTextBuffer::LineSlot TTextBuffer::View(std::uint64_t offset, std::uint64_t length, TViewEnd end)
 {
-    if (length < LineSlot::kLongLength) [[likely]]
-        return LineSlot{offset | (length << LineSlot::kLengthShift)};
-    return LongView(offset, length);
+    if (end == TViewEnd::AtBreak && length < kBreakViewBytes && offset < LineSlot::kTagged) [[likely]]
+        return LineSlot{static_cast<std::uint32_t>(offset)};
+    return NewRanged(offset, length);
 }
 
-TTextBuffer::LineSlot TTextBuffer::LongView(std::uint64_t offset, std::uint64_t length)
+TTextBuffer::LineSlot TTextBuffer::NewRanged(std::uint64_t offset, std::uint64_t length)
 {
-    longViews_[offset] = length;
-    return LineSlot{offset | (LineSlot::kLongLength << LineSlot::kLengthShift)};
+    std::uint32_t index;
+    if (!freeRanged_.empty()) {
+        index = freeRanged_.back();
+        freeRanged_.pop_back();
+        ranged_[index] = {offset, length};
+    } else {
+        if (ranged_.size() > LineSlot::kIndexMask) throw ETextLimitError("The page has more long lines than the editor can hold.");
+        index = static_cast<std::uint32_t>(ranged_.size());
+        ranged_.push_back({offset, length});
+    }
+    return LineSlot{index | LineSlot::kTagged | LineSlot::kRangedBit};
+}
+
+TTextBuffer::TViewEnd TTextBuffer::ViewEndAt(std::uint64_t end) const
+{
+    if (end >= block_->size()) return TViewEnd::AtBreak;
+    const char next = (*block_)[end];
+    return next == '\r' || next == '\n' ? TViewEnd::AtBreak : TViewEnd::Inside;
+}
+
+void TTextBuffer::ReplaceView(LineSlot& slot, std::uint64_t offset, std::uint64_t length)
+{
+    const LineSlot old = slot;
+    slot = View(offset, length, ViewEndAt(offset + length));
+    ReleaseSlot(old);
+}
+
+std::string_view TTextBuffer::ViewBytes(const std::string& block, const std::vector<RangedView>& ranged, LineSlot slot)
+{
+    if (!slot.BreakView()) {
+        const RangedView& view = ranged[slot.Index()];
+        // An empty view may lie past a block given away (MakeOwned).
+        return view.Length == 0 ? std::string_view() : std::string_view(block.data() + view.Offset, view.Length);
+    }
+    const std::size_t offset = slot.Bits;
+    if (offset >= block.size()) return {};
+    const char* const start = block.data() + offset;
+    return std::string_view(start, LengthToBreak(start, block.size() - offset));
 }
 
 std::size_t TTextBuffer::SlotLength(const LineSlot& slot) const
 {
-    if (slot.Owned()) return owned_[slot.Ref()].Size();
-    const std::uint64_t length = slot.ShortLength();
-    return length < LineSlot::kLongLength ? length : longViews_.at(slot.Ref());
+    if (slot.Owned()) return owned_[slot.Index()].Size();
+    return ViewBytes(*block_, ranged_, slot).size();
 }
 
 void TTextBuffer::SetText(std::string bytes)
@@ -147,7 +212,7 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
     auto block = std::make_shared<std::string>(std::move(bytes));
     const char* data = block->data();
     const std::size_t size = block->size();
-    if (size > LineSlot::kOffsetMask) throw ETextLimitError("The page is larger than the editor can hold.");
+    if (size > kMaxPageBytes) throw ETextLimitError("The page is larger than the editor can hold.");
     const auto checkLineCount = [&](std::size_t lines) {
         if (lines > limits.MaxLines)
             throw ETextLimitError("The page has more than " + std::to_string(limits.MaxLines) + " lines.");
@@ -158,19 +223,20 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
     built.lines_.clear();
     bool sawCrLf = false, sawCr = false, sawLf = false;
     try {
-        // Room for lines of a usual length; the part never used costs address space only. A page
-        // of shorter lines has the rest of its lines counted once, so that the index grows once
-        // to its final size rather than by doubling.
-        built.lines_.reserve(std::min<std::size_t>(size / 24 + 16, limits.MaxLines + 1));
+        // Room for lines of all but the shortest lengths; the part never used costs address space
+        // only, and a page of short lines then fills its index without a copy (which would hold
+        // the old and the new index at once). A page of shorter lines has the rest of its lines
+        // counted once, so that the index grows once to its final size rather than by doubling.
+        built.lines_.reserve(std::min<std::size_t>(size / 4 + 16, limits.MaxLines + 1));
         const auto addLine = [&](std::size_t start, std::size_t length) __attribute__((always_inline)) {
             if (length > limits.MaxLineBytes) [[unlikely]]
                 ThrowLineTooLong(limits);
             if (built.lines_.size() == built.lines_.capacity()) [[unlikely]] {
-                const std::size_t lines = built.lines_.size() + CountLineBreaks(data + start, data + size) + 1;
+                const std::size_t lines = built.lines_.size() + CountLineBreaks({data + start, size - start}) + 1;
                 checkLineCount(lines);
                 built.lines_.ReserveWithRoom(lines);
             }
-            built.lines_.push_back(built.View(start, length));
+            built.lines_.push_back(built.View(start, length, TViewEnd::AtBreak));
         };
         std::size_t lineStart = 0;
         bool sawBreak = false;
@@ -198,7 +264,8 @@ void TTextBuffer::Split(std::string bytes, bool keepFinalEmptyLine, bool remembe
     }
 
     lines_ = std::move(built.lines_);
-    longViews_ = std::move(built.longViews_);
+    ranged_ = std::move(built.ranged_);
+    freeRanged_.clear();
     textIsUtf8_ = built.textIsUtf8_;
     edited_ = false;
     block_ = std::move(block);
@@ -240,11 +307,35 @@ std::string TTextBuffer::SavedBytes() const
 
 bool TTextBuffer::WriteSaved(const std::function<bool(std::string_view)>& write) const
 {
-    const std::string_view lineBreak = LineBreakBytes(lineBreak_);
-    const int count = LineCount();
-    for (int i = 0; i < count; ++i) {
-        if (i > 0 && !write(lineBreak)) return false;
-        if (!write(Line(i))) return false;
+    return WriteSavedLines(*block_, LineBreakBytes(lineBreak_), lines_.size(),
+                           [this](std::size_t line) { return Line(static_cast<int>(line)); }, write);
+}
+
+bool TTextBuffer::WriteSavedLines(std::string_view block, std::string_view lineBreak, std::size_t count,
+                                  const std::function<std::string_view(std::size_t)>& lineAt,
+                                  const std::function<bool(std::string_view)>& write)
+{
+    const std::less<const char*> before;
+    const char* const blockEnd = block.data() + block.size();
+    const auto inBlock = [&](std::string_view bytes) {
+        return bytes.data() != nullptr && !before(bytes.data(), block.data()) && !before(blockEnd, bytes.data());
+    };
+    std::size_t line = 0;
+    while (line < count) {
+        if (line > 0 && !write(lineBreak)) return false;
+        const std::string_view first = lineAt(line++);
+        const char* end = first.data() + first.size();
+        if (inBlock(first)) {
+            for (; line < count; ++line) {
+                if (static_cast<std::size_t>(blockEnd - end) < lineBreak.size() ||
+                    std::string_view(end, lineBreak.size()) != lineBreak)
+                    break;
+                const std::string_view next = lineAt(line);
+                if (next.data() != end + lineBreak.size()) break;
+                end = next.data() + next.size();
+            }
+        }
+        if (!write(std::string_view(first.data(), static_cast<std::size_t>(end - first.data())))) return false;
     }
     return true;
 }
@@ -252,10 +343,8 @@ bool TTextBuffer::WriteSaved(const std::function<bool(std::string_view)>& write)
 std::string_view TTextBuffer::Line(int line) const
 {
     const LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (slot.Owned()) return owned_[slot.Ref()].View();
-    const std::size_t length = SlotLength(slot);
-    if (length == 0) return {};  // an empty view may lie past a block given away (MakeOwned)
-    return std::string_view(block_->data() + slot.Ref(), length);
+    if (slot.Owned()) return owned_[slot.Index()].View();
+    return ViewBytes(*block_, ranged_, slot);
 }
 
 TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
@@ -266,37 +355,45 @@ TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
         freeOwned_.pop_back();
         owned_[index] = TOwnedLine(bytes);
     } else {
+        if (owned_.size() > LineSlot::kIndexMask) throw ETextLimitError("The page has more edited lines than the editor can hold.");
         index = static_cast<std::uint32_t>(owned_.size());
         owned_.emplace_back(bytes);
     }
-    return LineSlot{index | LineSlot::kOwnedBit};
+    return LineSlot{index | LineSlot::kTagged};
 }
 
-void TTextBuffer::ReleaseOwned(const LineSlot& slot)
+void TTextBuffer::ReleaseSlot(const LineSlot& slot)
 {
-    if (!slot.Owned()) return;
-    owned_[slot.Ref()].Release();
-    freeOwned_.push_back(static_cast<std::uint32_t>(slot.Ref()));
+    if (slot.BreakView()) return;
+    if (slot.Owned()) {
+        owned_[slot.Index()].Release();
+        freeOwned_.push_back(slot.Index());
+    } else {
+        freeRanged_.push_back(slot.Index());
+    }
 }
 
 TOwnedLine& TTextBuffer::MakeOwned(int line)
 {
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
-    if (slot.Owned()) return owned_[slot.Ref()];
-    if (slot.Ref() == 0 && OnlyLineWithBytes(line) && block_.use_count() == 1) {
+    if (slot.Owned()) return owned_[slot.Index()];
+    const LineSlot view = slot;
+    if (ViewOffset(view) == 0 && OnlyLineWithBytes(line) && block_.use_count() == 1) {
         // A page of one line (a minified page) hands its block to the line instead of copying it,
         // unless a snapshot still reads it. A snapshot let go on another thread wrote nothing to
         // the block, but its reads must be done before the bytes change.
         std::atomic_thread_fence(std::memory_order_acquire);
+        const std::size_t length = SlotLength(view);
         std::string whole = std::move(*block_);
-        whole.resize(SlotLength(slot));
+        whole.resize(length);
         block_ = std::make_shared<std::string>();
         slot = NewOwned({});
-        owned_[slot.Ref()] = TOwnedLine(std::move(whole));
+        owned_[slot.Index()] = TOwnedLine(std::move(whole));
     } else {
         slot = NewOwned(Line(line));
     }
-    return owned_[slot.Ref()];
+    ReleaseSlot(view);
+    return owned_[slot.Index()];
 }
 
 bool TTextBuffer::OnlyLineWithBytes(int line) const
@@ -325,9 +422,9 @@ void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
     const std::size_t slotLength = SlotLength(slot);
     if (!slot.Owned() && offset + length == slotLength) {
-        slot = View(slot.Ref(), offset);  // a view shrinks without a copy
+        ReplaceView(slot, ViewOffset(slot), offset);  // a view shrinks without a copy
     } else if (!slot.Owned() && offset == 0) {
-        slot = View(slot.Ref() + length, slotLength - length);
+        ReplaceView(slot, ViewOffset(slot) + length, slotLength - length);
     } else {
         MakeOwned(line).Erase(offset, length);
     }
@@ -343,11 +440,19 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
     const LineSlot slot = lines_[at];
     if (!slot.Owned()) {
         // Both halves stay views into the loaded block.
-        tail = View(slot.Ref() + offset, SlotLength(slot) - offset);
-        lines_[at] = View(slot.Ref(), offset);
+        const std::uint64_t start = ViewOffset(slot), end = start + SlotLength(slot);
+        tail = View(start + offset, end - start - offset, ViewEndAt(end));
+        lines_[at] = View(start, offset, ViewEndAt(start + offset));
+        ReleaseSlot(slot);
+    } else if (const std::size_t length = SlotLength(slot); length >= TOwnedLine::kLongLineBytes && offset < length - offset) {
+        // The head is the shorter part of a long line: it is copied, and the line's storage stays
+        // with the tail, so that Enter near the start of a line of megabytes copies little.
+        lines_[at] = NewOwned(Line(line).substr(0, offset));
+        owned_[slot.Index()].Erase(0, offset);
+        tail = slot;
     } else {
         tail = NewOwned(Line(line).substr(offset));  // may reallocate owned_, so no reference is held
-        owned_[slot.Ref()].Truncate(offset);
+        owned_[slot.Index()].Truncate(offset);
     }
     lines_.insert(at + 1, 1, tail);
     const std::size_t tailLength = SlotLength(tail);
@@ -363,17 +468,25 @@ void TTextBuffer::JoinLine(int line)
     const LineSlot current = lines_[at];
     const std::size_t currentLength = SlotLength(current);
     const std::size_t nextLength = SlotLength(next);
-    if (!current.Owned() && !next.Owned() && current.Ref() + currentLength == next.Ref()) {
-        lines_[at] = View(current.Ref(), currentLength + nextLength);  // neighbours in the block: no copy
+    if (!current.Owned() && !next.Owned() && ViewOffset(current) + currentLength == ViewOffset(next)) {
+        // Neighbours in the block: no copy.
+        ReplaceView(lines_[at], ViewOffset(current), currentLength + nextLength);
+        ReleaseSlot(next);
+    } else if (next.Owned() && nextLength >= TOwnedLine::kLongLineBytes && currentLength < nextLength &&
+               owned_[next.Index()].RoomInFront() >= currentLength) {
+        // The shorter head goes into the room in front of a long tail.
+        owned_[next.Index()].Insert(0, Line(line));
+        ReleaseSlot(current);
+        lines_[at] = next;
     } else if (current.Owned()) {
         // Neither the owned lines nor the block move when an owned line grows: no copy of the tail
         // first, which on a line of megabytes would cost its size again.
-        owned_[current.Ref()].Append(Line(line + 1));
-        ReleaseOwned(next);
+        owned_[current.Index()].Append(Line(line + 1));
+        ReleaseSlot(next);
     } else {
         const std::string tailCopy(Line(line + 1));  // making the line owned may move what it views
         MakeOwned(line).Append(tailCopy);
-        ReleaseOwned(next);
+        ReleaseSlot(next);
     }
     lines_.erase(at + 1, 1);
     for (auto* observer : observers_) observer->LinesJoined(line, currentLength, nextLength);
@@ -394,7 +507,7 @@ void TTextBuffer::RemoveLines(int first, int count)
     if (count <= 0) return;
     edited_ = true;
     assert(first + count <= LineCount() && count < LineCount());
-    for (int i = first; i < first + count; ++i) ReleaseOwned(lines_[static_cast<std::size_t>(i)]);
+    for (int i = first; i < first + count; ++i) ReleaseSlot(lines_[static_cast<std::size_t>(i)]);
     lines_.erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
     for (auto* observer : observers_) observer->LinesRemoved(first, count);
 }

@@ -13,7 +13,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class TTextSnapshot;
@@ -22,6 +21,11 @@ class TTextSnapshot;
 enum class TLineBreak { CrLf, Lf, Cr };
 
 std::string_view LineBreakBytes(TLineBreak lineBreak);
+
+// The load rule's line ends in bytes: every LF, and every CR not followed by LF.
+std::size_t CountLineBreaks(std::string_view bytes);
+// The bytes before the first CR or LF (all of them without one).
+std::size_t LengthToLineBreak(const char* data, std::size_t size);
 
 // The largest page the editor can hold: positions are int lines and int character columns, so a
 // line may hold at most INT_MAX bytes (a character is at least one byte) and a page at most
@@ -124,29 +128,53 @@ public:
 private:
     friend class TTextSnapshot;
 
-    // 8 bytes a line, so that a page of millions of short lines costs little beyond its bytes. A
-    // line is a string of owned_ (top bit set, the rest its index) or a view into block_: 40 bits
-    // of offset and 23 of length, where the largest length says the length is in longViews_
-    // under the view's offset.
+    // 4 bytes a line, so that a page of millions of short lines costs little beyond its bytes. A
+    // line is a view into block_ that ends at a line break or at the block's end (its length is
+    // found there; the offset is the slot itself), a string of owned_, or a view of any length kept
+    // in ranged_ (long lines, views cut by edits, places beyond the first 2 GB).
     struct LineSlot {
-        std::uint64_t Bits = 0;
+        std::uint32_t Bits = 0;
 
-        static constexpr std::uint64_t kOwnedBit = 1ull << 63;
-        static constexpr int kLengthShift = 40;
-        static constexpr std::uint64_t kOffsetMask = (1ull << kLengthShift) - 1;
-        static constexpr std::uint64_t kLongLength = (1ull << 23) - 1;
+        static constexpr std::uint32_t kTagged = 1u << 31;  // not a view that ends at a break
+        static constexpr std::uint32_t kRangedBit = 1u << 30;
+        static constexpr std::uint32_t kIndexMask = kRangedBit - 1;
 
-        bool Owned() const { return (Bits & kOwnedBit) != 0; }
-        std::uint64_t Ref() const { return Owned() ? Bits & ~kOwnedBit : Bits & kOffsetMask; }
-        std::uint64_t ShortLength() const { return (Bits & ~kOwnedBit) >> kLengthShift; }
+        bool BreakView() const { return (Bits & kTagged) == 0; }
+        bool Owned() const { return (Bits & (kTagged | kRangedBit)) == kTagged; }
+        std::uint32_t Index() const { return Bits & kIndexMask; }  // into owned_ or ranged_
     };
+    struct RangedView {
+        std::uint64_t Offset;
+        std::uint64_t Length;
+    };
+    // Views that end at a break are shorter than this, so that finding their length stays cheap.
+    static constexpr std::uint64_t kBreakViewBytes = 4096;
+
+    // The bytes and the start of a slot that is no owned line, in the block and ranged views given.
+    static std::string_view ViewBytes(const std::string& block, const std::vector<RangedView>& ranged, LineSlot slot);
+    static std::uint64_t ViewOffset(const std::vector<RangedView>& ranged, LineSlot slot)
+    {
+        return slot.BreakView() ? slot.Bits : ranged[slot.Index()].Offset;
+    }
+
+    enum class TViewEnd { AtBreak, Inside };
+
+    // The save rule over count lines: lines that stand in the block as saved, breaks included, go
+    // out as one piece, so that an unedited stretch of a large page is not taken apart line by line.
+    static bool WriteSavedLines(std::string_view block, std::string_view lineBreak, std::size_t count,
+                                const std::function<std::string_view(std::size_t)>& lineAt,
+                                const std::function<bool(std::string_view)>& write);
 
     void Split(std::string bytes, bool keepFinalEmptyLine, bool rememberBreak);
     TOwnedLine& MakeOwned(int line);
-    void ReleaseOwned(const LineSlot& slot);
+    void ReleaseSlot(const LineSlot& slot);
     LineSlot NewOwned(std::string_view bytes);
-    LineSlot View(std::uint64_t offset, std::uint64_t length);
-    [[gnu::cold]] LineSlot LongView(std::uint64_t offset, std::uint64_t length);
+    LineSlot View(std::uint64_t offset, std::uint64_t length, TViewEnd end);
+    [[gnu::cold]] LineSlot NewRanged(std::uint64_t offset, std::uint64_t length);
+    TViewEnd ViewEndAt(std::uint64_t end) const;
+    // Points slot at other bytes of the block, letting go of what it held.
+    void ReplaceView(LineSlot& slot, std::uint64_t offset, std::uint64_t length);
+    std::uint64_t ViewOffset(const LineSlot& slot) const { return ViewOffset(ranged_, slot); }
     std::size_t SlotLength(const LineSlot& slot) const;
     bool OnlyLineWithBytes(int line) const;
 
@@ -154,7 +182,8 @@ private:
     // after the block is handed to an edited line (the hand-over copies while a snapshot holds it).
     std::shared_ptr<std::string> block_;
     TGapVector<LineSlot> lines_;
-    std::unordered_map<std::uint64_t, std::uint64_t> longViews_;  // stale entries are harmless
+    std::vector<RangedView> ranged_;
+    std::vector<std::uint32_t> freeRanged_;
     std::vector<TOwnedLine> owned_;
     std::vector<std::uint32_t> freeOwned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;

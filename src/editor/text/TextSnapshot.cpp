@@ -10,7 +10,7 @@ TTextSnapshot TTextBuffer::Snapshot() const
 TTextSnapshot::TTextSnapshot(const TTextBuffer& buffer)
     : block_(buffer.block_),
       lineCount_(buffer.lines_.size()),
-      longViews_(buffer.longViews_),
+      ranged_(buffer.ranged_),
       lineBreak_(buffer.lineBreak_)
 {
     owned_.reserve(buffer.owned_.size());
@@ -22,42 +22,19 @@ TTextSnapshot::TTextSnapshot(const TTextBuffer& buffer)
 
 std::size_t TTextSnapshot::Length(const LineSlot& slot) const
 {
-    if (slot.Owned()) return owned_[slot.Ref()].size();
-    const std::uint64_t length = slot.ShortLength();
-    return length < LineSlot::kLongLength ? length : longViews_.at(slot.Ref());
+    return Line(slot).size();
 }
 
 std::string_view TTextSnapshot::Line(const LineSlot& slot) const
 {
-    if (slot.Owned()) return owned_[slot.Ref()];
-    const std::size_t length = Length(slot);
-    if (length == 0) return {};  // an empty view may lie past a block handed to an edited line
-    return std::string_view(block_->data() + slot.Ref(), length);
+    if (slot.Owned()) return owned_[slot.Index()];
+    return TTextBuffer::ViewBytes(*block_, ranged_, slot);
 }
 
 bool TTextSnapshot::WriteSaved(const std::function<bool(std::string_view)>& write) const
 {
-    const std::string_view lineBreak = LineBreakBytes(lineBreak_);
-    std::size_t i = 0;
-    while (i < lineCount_) {
-        if (i > 0 && !write(lineBreak)) return false;
-        // An empty view may lie past a block handed to an edited line: it is a line of its own.
-        if (lines_[i].Owned() || lines_[i].Ref() > block_->size()) {
-            if (!write(Line(lines_[i++]))) return false;
-            continue;
-        }
-        // Lines that still stand in the loaded block as the save writes them, breaks included,
-        // go out as one piece: an unedited stretch of a large page is not taken apart line by line.
-        const std::string_view block = *block_;
-        const std::size_t start = lines_[i].Ref();
-        std::size_t end = start + Length(lines_[i]);
-        for (++i; i < lineCount_ && !lines_[i].Owned() && lines_[i].Ref() == end + lineBreak.size() &&
-                  block.substr(end, lineBreak.size()) == lineBreak;
-             ++i)
-            end = lines_[i].Ref() + Length(lines_[i]);
-        if (!write(block.substr(start, end - start))) return false;
-    }
-    return true;
+    return TTextBuffer::WriteSavedLines(*block_, LineBreakBytes(lineBreak_), lineCount_,
+                                        [this](std::size_t line) { return Line(lines_[line]); }, write);
 }
 
 std::string TTextSnapshot::SavedBytes() const

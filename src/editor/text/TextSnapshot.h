@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class TTextSnapshot {
@@ -36,7 +35,7 @@ private:
     // Raw memory, not a vector: filling a large index with zeros first would double its cost.
     std::unique_ptr<LineSlot[], FreeSlots> lines_;
     std::size_t lineCount_ = 0;
-    std::unordered_map<std::uint64_t, std::uint64_t> longViews_;
+    std::vector<TTextBuffer::RangedView> ranged_;
     std::vector<std::string> owned_;
     TLineBreak lineBreak_ = TLineBreak::CrLf;
 };
