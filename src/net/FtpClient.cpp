@@ -80,9 +80,9 @@ TFtpClient::Reply TFtpClient::ReadReplyInRunningTimer()
     return reply;
 }
 
-void TFtpClient::ReadOwedReplies()
+void TFtpClient::ReadOwedReplies(std::size_t keep)
 {
-    while (owedReplies_ > 0) {
+    while (owedReplies_ > keep) {
         const Reply reply = Required(ReadReply());
         if (!reply.Usable() || !ReplyCodeIn(reply.code, 100, 199))
             --owedReplies_;

@@ -111,6 +111,9 @@ public:
     // exchange, so no later command takes one of them for its own.
     void SendCommands(const std::vector<std::string>& commands);
     TFtpAnswer NextAnswer();
+    // Sends the command at once, ahead of the replies still owed, then reads those and its own: for a
+    // clean-up after a broken transfer, whose final reply some servers never send.
+    TFtpAnswer CommandAhead(const std::string& command);
     // False once a wait for a reply was broken off (cancel, time-out): which reply comes next is then
     // unknown, and the connection can carry no further command that must be understood. A fresh
     // log-in makes it true again; an upload given up while its bytes went out keeps it.
@@ -156,9 +159,9 @@ private:
     Reply ReadGreeting();
     // Sends a command and reads its reply.
     Reply Ask(const std::string& command);
-    // Reads and drops the replies still owed to commands sent ahead (a preliminary 1xx reply owes
-    // its final one too).
-    void ReadOwedReplies();
+    // Reads and drops the replies still owed to commands sent ahead, all but the last `keep` (a
+    // preliminary 1xx reply owes its final one too).
+    void ReadOwedReplies(std::size_t keep = 0);
     // The first owed reply, for the caller to judge.
     Reply OwedReply();
     // Sends TYPE I unless the session is in the image type already; true when the server refused it.

@@ -53,6 +53,24 @@ void TFtpClient::SendCommands(const std::vector<std::string>& commands)
     owedReplies_ += commands.size();
 }
 
+TFtpAnswer TFtpClient::CommandAhead(const std::string& command)
+{
+    ClearCancel();
+    CheckConnection();
+    if (HoldsControlCharacter(command))
+        throw FTPException("The command holds a control character");
+    try {
+        Writeln(TelnetEscaped(command));
+    } catch (...) {
+        replyOrder_ = TReplyOrder::Lost;
+        throw;
+    }
+    ++owedReplies_;
+    while (owedReplies_ > 1)
+        ReadOwedReplies(owedReplies_ - 1);
+    return NextAnswer();
+}
+
 TFtpAnswer TFtpClient::NextAnswer()
 {
     if (owedReplies_ == 0)

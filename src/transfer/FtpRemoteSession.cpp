@@ -373,7 +373,11 @@ void TFtpRemoteSession::RemoveAfterCancel(const std::string& temporary)
     }
     const int timeout = client_->TimeOut;
     client_->TimeOut = timeout > 0 ? std::min(timeout, kCleanUpMilliseconds) : kCleanUpMilliseconds;
-    RemoveQuietly(temporary);
+    try {
+        client_->CommandAhead("DELE " + temporary);
+    } catch (const std::exception&) {
+        // Best effort: the cancel is what the caller hears of.
+    }
     client_->TimeOut = timeout;
 }
 
