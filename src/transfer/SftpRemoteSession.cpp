@@ -20,6 +20,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kChunkSize = 64 * 1024;  // every SFTP server takes reads and writes of this size
+// A Cancel during an upload lets it stop between two writes and remove its temporary file on the
+// connection it still has; only a server silent for longer than this is cut off first.
+constexpr std::chrono::milliseconds kStopGrace{3000};
 
 std::uint64_t LocalFileBytes(const std::string& path)
 {
@@ -108,7 +111,9 @@ TFileDescriptor OpenLocal(const std::string& path, std::uint64_t& size)
 }
 
 // The whole local file under the remote name; only the server's answer to the close says it is stored.
-void Store(TSftpConnection& connection, const std::string& localPath, const std::string& remote)
+// Between two writes it stops when stopRequested says so.
+void Store(TSftpConnection& connection, const std::string& localPath, const std::string& remote,
+           const std::function<bool()>& stopRequested)
 {
     std::uint64_t total = 0;
     TFileDescriptor local = OpenLocal(localPath, total);
@@ -119,6 +124,10 @@ void Store(TSftpConnection& connection, const std::string& localPath, const std:
     std::uint64_t sent = 0;
     bool written = true;
     for (ssize_t got; written && (got = ::read(local.Get(), buffer.get(), kChunkSize)) != 0;) {
+        if (stopRequested()) {
+            sftp_close(file);
+            throw ESftpError(TTransferStep::Send, "Aborted");
+        }
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -135,12 +144,14 @@ void Store(TSftpConnection& connection, const std::string& localPath, const std:
         Fail(connection, TTransferStep::Send, remote);
 }
 
+using TStore = std::function<void(const std::string& remote)>;
+
 // Sends to the temporary name and renames it over the target; straight to the target where no rename can.
-TReplaceMode PutSafely(TSftpConnection& connection, const std::string& localPath, const std::string& temporary,
+TReplaceMode PutSafely(TSftpConnection& connection, const TStore& store, const std::string& temporary,
                        const std::string& target)
 {
     try {
-        Store(connection, localPath, temporary);
+        store(temporary);
     } catch (...) {
         if (ssh_is_connected(connection.Ssh))
             sftp_unlink(connection.Sftp, temporary.c_str());
@@ -155,7 +166,7 @@ TReplaceMode PutSafely(TSftpConnection& connection, const std::string& localPath
         sftp_rename(connection.Sftp, temporary.c_str(), target.c_str()) == 0)
         return TReplaceMode::RemovedThenRenamed;
     sftp_unlink(connection.Sftp, temporary.c_str());
-    Store(connection, localPath, target);
+    store(target);
     return TReplaceMode::Direct;
 }
 
@@ -356,11 +367,29 @@ TPutResult TSftpRemoteSession::Put(const std::string& localPath, const std::stri
     const std::string temporary = OnServer(SafeReplaceTemporaryPath(remotePath));
     TPutResult result;
     Run(TTransferStep::Send, [&](TSftpConnection& connection) {
+        const TStore store = [&](const std::string& remote) {
+            {
+                std::lock_guard lock(stopLock_);
+                phase_ = TPhase::Storing;
+            }
+            try {
+                Store(connection, localPath, remote, [this] { return cancelled_.load(); });
+            } catch (...) {
+                std::lock_guard lock(stopLock_);
+                phase_ = TPhase::Other;
+                throw;
+            }
+            std::lock_guard lock(stopLock_);
+            phase_ = TPhase::Other;
+            // A Cancel during the last write ends the upload before anything is renamed.
+            if (cancelled_)
+                throw ESftpError(TTransferStep::Send, "Aborted");
+        };
         if (putWrite_ == TPutWrite::Direct) {
             result.Mode = TReplaceMode::Direct;
-            Store(connection, localPath, target);
+            store(target);
         } else {
-            result.Mode = PutSafely(connection, localPath, temporary, target);
+            result.Mode = PutSafely(connection, store, temporary, target);
         }
         if (afterPut_ == TAfterPut::Nothing) {
             result.Bytes = LocalFileBytes(localPath);
@@ -408,8 +437,12 @@ void TSftpRemoteSession::Remove(const std::string& path)
 
 void TSftpRemoteSession::Cancel()
 {
+    std::lock_guard lock(stopLock_);
     cancelled_ = true;
-    session_.Abort();
+    if (phase_ == TPhase::Storing)
+        session_.AbortAfter(kStopGrace);
+    else
+        session_.Abort();
 }
 
 void TSftpRemoteSession::Close()

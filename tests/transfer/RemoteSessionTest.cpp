@@ -188,6 +188,8 @@ TEST_F(RemoteSessionTest, AStoppedUploadLeavesTheOldFileWhole)
         }
         listener.OnBytes = nullptr;
         EXPECT_EQ(ReadBytes(target.uploadFolder + "/keep.html"), "old page");
+        for (const auto& file : std::filesystem::directory_iterator(target.uploadFolder))
+            EXPECT_FALSE(IsSafeReplaceTemporaryName(file.path().filename().string())) << file.path();
         // The session goes on after a stop, on a fresh connection.
         EXPECT_TRUE(session->Stat("keep.html"));
     }
