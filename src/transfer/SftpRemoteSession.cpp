@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -23,6 +24,8 @@ constexpr std::size_t kChunkSize = 64 * 1024;  // every SFTP server takes reads 
 // A Cancel during an upload lets it stop between two writes and remove its temporary file on the
 // connection it still has; only a server silent for longer than this is cut off first.
 constexpr std::chrono::milliseconds kStopGrace{3000};
+// Reads in flight during a download: a round trip then costs one chunk's wait, not sixteen.
+constexpr std::size_t kReadsAhead = 16;
 
 std::uint64_t LocalFileBytes(const std::string& path)
 {
@@ -145,6 +148,61 @@ void Store(TSftpConnection& connection, const std::string& localPath, const std:
 }
 
 using TStore = std::function<void(const std::string& remote)>;
+
+struct TPendingRead {
+    int Id;
+    std::uint64_t Offset;
+};
+
+// The whole remote file into local with several reads in flight. A reply shorter than asked (the end
+// of the file, or a server that sends less) drops the reads after it and goes on from where it ended.
+void ReceiveWhole(const TSftpConnection& connection, sftp_file file, const std::string& path, TLocalDownload& local,
+                  std::uint64_t total)
+{
+    std::deque<TPendingRead> pending;
+    std::unique_ptr<char[]> buffer(new char[kChunkSize]);
+    // Every read asked for is answered and taken, so that none of them waits in libssh's queue.
+    const auto dropPending = [&] {
+        for (const TPendingRead& read : pending) {
+            sftp_seek64(file, read.Offset);  // which also forgets an end of file seen
+            sftp_async_read(file, buffer.get(), kChunkSize, static_cast<std::uint32_t>(read.Id));
+        }
+        pending.clear();
+    };
+    std::uint64_t next = 0;
+    for (bool ended = false; !ended;) {
+        while (pending.size() < kReadsAhead) {
+            sftp_seek64(file, next);
+            const int id = sftp_async_read_begin(file, kChunkSize);
+            if (id < 0) {
+                dropPending();
+                Fail(connection, TTransferStep::Send, path);
+            }
+            pending.push_back({id, next});
+            next += kChunkSize;
+        }
+        const TPendingRead read = pending.front();
+        pending.pop_front();
+        sftp_seek64(file, read.Offset);
+        const int got = sftp_async_read(file, buffer.get(), kChunkSize, static_cast<std::uint32_t>(read.Id));
+        if (got < 0) {
+            dropPending();
+            Fail(connection, TTransferStep::Send, path);
+        }
+        try {
+            local.Write(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
+        } catch (...) {
+            dropPending();
+            throw;
+        }
+        connection.Progress(local.Bytes(), total);
+        if (static_cast<std::size_t>(got) < kChunkSize) {
+            dropPending();
+            ended = got == 0;
+            next = read.Offset + static_cast<std::uint64_t>(got);
+        }
+    }
+}
 
 // Sends to the temporary name and renames it over the target; straight to the target where no rename can.
 TReplaceMode PutSafely(TSftpConnection& connection, const TStore& store, const std::string& temporary,
@@ -344,16 +402,7 @@ std::uint64_t TSftpRemoteSession::Download(const std::string& remotePath, const 
         std::uint64_t total = 0;
         if (TAttributes attributes{sftp_fstat(file.get())}; attributes && (attributes->flags & SSH_FILEXFER_ATTR_SIZE))
             total = attributes->size;
-        std::unique_ptr<char[]> buffer(new char[kChunkSize]);
-        for (;;) {
-            const ssize_t got = sftp_read(file.get(), buffer.get(), kChunkSize);
-            if (got == 0)
-                break;
-            if (got < 0)
-                Fail(connection, TTransferStep::Send, path);
-            local.Write(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
-            connection.Progress(local.Bytes(), total);
-        }
+        ReceiveWhole(connection, file.get(), path, local, total);
         local.Commit();
         bytes = local.Bytes();
     });
