@@ -8,6 +8,7 @@
 #include "transfer/RemotePaths.h"
 
 #include <charconv>
+#include <utility>
 #include <ctime>
 #include <sys/stat.h>
 
@@ -334,18 +335,26 @@ std::uint64_t TFtpRemoteSession::Download(const std::string& remotePath, const s
     return bytes;
 }
 
-bool TFtpRemoteSession::TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal)
+bool TFtpRemoteSession::TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal,
+                                  TNextPut next)
 {
     // Both at once, a round trip less; RNFR's reply is judged first, and a sound server answers an RNTO
-    // after a refused RNFR with 503, renaming nothing.
-    client_->SendCommands({"RNFR " + from, "RNTO " + to});
+    // after a refused RNFR with 503, renaming nothing. Replies left unread are dropped by the next exchange.
+    std::vector<std::string> commands{"RNFR " + from, "RNTO " + to};
+    const std::string passive = next == TNextPut::Follows ? client_->PassiveCommand() : std::string();
+    if (!passive.empty())
+        commands.push_back(passive);
+    client_->SendCommands(commands);
     TFtpAnswer answer = client_->NextAnswer();
     refusal = TRenameRefusal::From;
     if (answer.Code == 350) {
         answer = client_->NextAnswer();
         refusal = TRenameRefusal::To;
-        if (!Refused(answer.Code))
+        if (!Refused(answer.Code)) {
+            if (!passive.empty())
+                client_->KeepPassiveReply();
             return true;
+        }
     }
     if (!ReplyCodeIn(answer.Code, 500, 599))
         throw FTPException(answer.Line);
@@ -381,7 +390,7 @@ void TFtpRemoteSession::RemoveAfterCancel(const std::string& temporary)
     client_->TimeOut = timeout;
 }
 
-TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std::string& remotePath)
+TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std::string& remotePath, TNextPut next)
 {
     if (options_.PutWrite == TPutWrite::Direct) {
         client_->Upload(localPath, remotePath);
@@ -395,11 +404,11 @@ TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std:
     try {
         client_->Upload(localPath, temporary, TUploadRequest::Ahead);
         TRenameRefusal refusal = TRenameRefusal::From;
-        if (TryRename(temporary, remotePath, refusal))
+        if (TryRename(temporary, remotePath, refusal, next))
             return TReplaceMode::Renamed;
         // Refused at RNTO: some servers will not rename over an existing file.
         if (refusal == TRenameRefusal::To && StatOnce(remotePath) &&
-            !Refused(client_->Command("DELE " + remotePath).Code) && TryRename(temporary, remotePath, refusal))
+            !Refused(client_->Command("DELE " + remotePath).Code) && TryRename(temporary, remotePath, refusal, next))
             return TReplaceMode::RemovedThenRenamed;
     } catch (...) {
         const ETransferError error = Classified(TTransferStep::Send, std::current_exception());
@@ -419,9 +428,10 @@ TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std:
 TPutResult TFtpRemoteSession::Put(const std::string& localPath, const std::string& remotePath)
 {
     RequireCleanRemotePath(remotePath);
+    const TNextPut next = std::exchange(nextPut_, TNextPut::Unknown);
     TPutResult result;
     Run(TTransferStep::Send, [&] {
-        result.Mode = PutOnce(localPath, remotePath);
+        result.Mode = PutOnce(localPath, remotePath, next);
         result.Bytes = LocalSize(localPath);
         listener_.BytesMoved(result.Bytes, result.Bytes);
         if (options_.AfterPut == TAfterPut::Nothing)
@@ -435,6 +445,11 @@ TPutResult TFtpRemoteSession::Put(const std::string& localPath, const std::strin
         }
     });
     return result;
+}
+
+void TFtpRemoteSession::PutFollows()
+{
+    nextPut_ = TNextPut::Follows;
 }
 
 void TFtpRemoteSession::MakeFolder(const std::string& path)
