@@ -5,7 +5,7 @@
 #     SFTP against OpenSSH's sshd against `sftp -b` with `ls -l`;
 #   1,000 files of 4 KB uploaded on one connection with the safe replace (to vsftpd) against
 #     `lftp -e "mput"` (which writes straight to the names);
-#   a 200 MB download (vsftpd) against curl.
+#   a 200 MB download (vsftpd) against curl, and over SFTP against `sftp -b` with `get`.
 # Installs lftp with apt-get when missing. SFTP needs root (a throwaway user for sshd, removed at the end).
 # Usage: bench/transfer_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
@@ -101,6 +101,8 @@ CONF
   sshd_pid=$!
   wait_port "$sport"
   printf 'ls -l list\n' > "$work/sftp_batch"
+  cp "$work/root/upload/big.bin" "$work/home/big.bin" && chown "$bench_user" "$work/home/big.bin"
+  printf 'get big.bin %s\n' "$work/out/sftp.bin" > "$work/sftp_get_batch"
   "$put" ls sftp://127.0.0.1 "$sport" "$bench_user" list --trust-new > /dev/null   # the host key, once
 fi
 
@@ -132,4 +134,10 @@ bench "200 MB download (vsftpd): tallo-ftp-put get vs curl" \
   --vs "curl -s -S -o $work/out/curl.bin ftp://anonymous:x@127.0.0.1:$vport/upload/big.bin" \
   -- "$put" get 127.0.0.1 "$vport" anonymous upload/big.bin "$work/out/tallo.bin"
 cmp "$work/root/upload/big.bin" "$work/out/tallo.bin" && echo "download byte for byte: yes"
+if [ -n "$bench_user" ]; then
+  bench "200 MB download (SFTP, OpenSSH): tallo-ftp-put get vs sftp -b get" \
+    --vs "sftp -q -b $work/sftp_get_batch -P $sport -i $work/user_key -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null $bench_user@127.0.0.1" \
+    -- "$put" get sftp://127.0.0.1 "$sport" "$bench_user" big.bin "$work/out/tallo-sftp.bin"
+  cmp "$work/root/upload/big.bin" "$work/out/tallo-sftp.bin" && echo "SFTP download byte for byte: yes"
+fi
 [ -n "$bench_user" ] || echo "SFTP not measured: the throwaway user for sshd needs root"

@@ -149,6 +149,18 @@ void Store(TSftpConnection& connection, const std::string& localPath, const std:
 
 using TStore = std::function<void(const std::string& remote)>;
 
+// The failure as the server named it, raised once what still had to be done is done.
+template <typename TTidyUp>
+[[noreturn]] void FailAfter(const TTidyUp& tidyUp, const TSftpConnection& connection, const std::string& path)
+{
+    try {
+        Fail(connection, TTransferStep::Send, path);
+    } catch (...) {
+        tidyUp();
+        throw;
+    }
+}
+
 struct TPendingRead {
     int Id;
     std::uint64_t Offset;
@@ -174,10 +186,8 @@ void ReceiveWhole(const TSftpConnection& connection, sftp_file file, const std::
         while (pending.size() < kReadsAhead) {
             sftp_seek64(file, next);
             const int id = sftp_async_read_begin(file, kChunkSize);
-            if (id < 0) {
-                dropPending();
-                Fail(connection, TTransferStep::Send, path);
-            }
+            if (id < 0)
+                FailAfter(dropPending, connection, path);
             pending.push_back({id, next});
             next += kChunkSize;
         }
@@ -185,10 +195,8 @@ void ReceiveWhole(const TSftpConnection& connection, sftp_file file, const std::
         pending.pop_front();
         sftp_seek64(file, read.Offset);
         const int got = sftp_async_read(file, buffer.get(), kChunkSize, static_cast<std::uint32_t>(read.Id));
-        if (got < 0) {
-            dropPending();
-            Fail(connection, TTransferStep::Send, path);
-        }
+        if (got < 0)
+            FailAfter(dropPending, connection, path);
         try {
             local.Write(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
         } catch (...) {
