@@ -65,7 +65,7 @@ for i in $(seq -w 1 1000); do head -c 4096 /dev/urandom > "$work/files/f$i.html"
 mkdir -p "$work/pyroot"
 make_entries "$work/pyroot/list"
 pport=$(free_port)
-plow=$((30000 + RANDOM % 20000))
+plow=$(passive_base)
 TALLO_TEST_FTP_PASSWORD=$password /usr/bin/python3 tests/support/net/pyftpd_server.py "$pport" "$work/pyroot" bench \
   "$plow" $((plow + 49)) 2> "$work/pyftpd.log" &
 pyftpd_pid=$!
