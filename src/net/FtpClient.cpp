@@ -189,7 +189,6 @@ void TFtpClient::Connect()
     // The passwords of the session stay masked until the next log-in.
     ForgetSecrets();
     owedReplies_ = 0;
-    keptPassivePort_.reset();
     replyOrder_ = TReplyOrder::Known;
     DiscardWaitingInput();
     dataType_ = TDataType::Unknown;

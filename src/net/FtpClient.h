@@ -13,9 +13,7 @@
 #include "net/TransferStep.h"
 #include "net/TrustedServers.h"
 
-#include <chrono>
 #include <cstdint>
-#include <optional>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -116,14 +114,6 @@ public:
     // Sends the command at once, ahead of the replies still owed, then reads those and its own: for a
     // clean-up after a broken transfer, whose final reply some servers never send.
     TFtpAnswer CommandAhead(const std::string& command);
-    // The passive command (PASV, or EPSV over IPv6) for a caller that sends it with SendCommands ahead
-    // of the next upload; empty in active mode.
-    std::string PassiveCommand() const;
-    // Reads the reply to that passive command (the next owed reply) and keeps its port for the next
-    // upload, which then connects there without asking again; a refusal or a reply naming no port is
-    // dropped. A port kept for longer than a few seconds is not used. Never raises: where the reply
-    // does not come, the connection closes, since a late one would be taken for another command's.
-    void KeepPassiveReply();
     // False once a wait for a reply was broken off (cancel, time-out): which reply comes next is then
     // unknown, and the connection can carry no further command that must be understood. A fresh
     // log-in makes it true again; an upload given up while its bytes went out keeps it.
@@ -190,11 +180,7 @@ private:
     bool PerformUpload(const std::string& localPath, const std::string& remoteName, TUploadRequest request);
     // Opens the data connection (passive) or listens for it (active); false when refused and handled.
     // A command in sentAlong goes out with PASV, its reply left owed.
-    // A port asked for ahead is connected to instead.
-    bool OpenDataConnection(TSocketConnection& data, const std::string& sentAlong = {},
-                            std::optional<int> askedAhead = std::nullopt);
-    // The port KeepPassiveReply kept, while fresh; forgotten either way.
-    std::optional<int> TakePassivePort();
+    bool OpenDataConnection(TSocketConnection& data, const std::string& sentAlong = {});
     // Takes the server's connection to the listening socket (active); false when refused and handled.
     bool AcceptDataConnection(TSocketConnection& data);
     void RequireClean(const std::string& value, const char* what);
@@ -208,8 +194,6 @@ private:
     enum class TDataType : std::uint8_t { Unknown, Image };
     TDataType dataType_ = TDataType::Unknown;
     std::size_t owedReplies_ = 0;
-    std::optional<int> keptPassivePort_;
-    std::chrono::steady_clock::time_point keptPassiveAt_;
     enum class TReplyOrder : std::uint8_t { Known, Lost };
     TReplyOrder replyOrder_ = TReplyOrder::Known;
 };

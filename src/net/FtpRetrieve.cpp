@@ -95,8 +95,6 @@ void TFtpClient::Retrieve(const std::string& command, const std::function<void(s
         SetDataConnection(std::make_unique<TSocketConnection>());
         TSocketConnection& data = *dataConnection_;
         data.TimeOut = TimeOut;
-        // A listing or download asks for its own; a port kept for an upload goes with the next PASV.
-        TakePassivePort();
         Reply reply;
         if (ImageTypeRefused(reply))
             throw FTPException(reply.Message());

@@ -66,46 +66,10 @@ bool TFtpClient::RefuseUpload(const std::string& message)
     return false;
 }
 
-std::string TFtpClient::PassiveCommand() const
-{
-    return Passive ? (Family() == AF_INET6 ? "EPSV" : "PASV") : "";
-}
-
-void TFtpClient::KeepPassiveReply()
-{
-    keptPassivePort_.reset();
-    Reply reply;
-    try {
-        reply = OwedReply();
-    } catch (const std::exception&) {
-        TSocketConnection::Disconnect();
-        return;
-    }
-    if (!reply.Usable() || !ReplyCodeIn(reply.code, 200, 299))
-        return;
-    keptPassivePort_ = Family() == AF_INET6 ? ExtendedPassivePortOf(reply.raw) : PassivePortOf(reply.raw);
-    keptPassiveAt_ = std::chrono::steady_clock::now();
-}
-
-std::optional<int> TFtpClient::TakePassivePort()
-{
-    // Some servers give up a passive port nobody connects to within half a minute.
-    constexpr std::chrono::seconds kFresh{10};
-    std::optional<int> port;
-    port.swap(keptPassivePort_);
-    return port && std::chrono::steady_clock::now() - keptPassiveAt_ < kFresh ? port : std::nullopt;
-}
-
-bool TFtpClient::OpenDataConnection(TSocketConnection& data, const std::string& sentAlong, std::optional<int> askedAhead)
+bool TFtpClient::OpenDataConnection(TSocketConnection& data, const std::string& sentAlong)
 {
     // Over IPv6 the extended commands, which carry any family's address; PASV and PORT cannot.
     const bool extended = Family() == AF_INET6;
-    if (Passive && askedAhead) {
-        data.Host = PeerAddress();
-        data.Port = *askedAhead;
-        data.Connect();
-        return true;
-    }
     if (Passive) {
         const char* passive = extended ? "EPSV" : "PASV";
         Reply reply;
@@ -178,9 +142,8 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     Reply reply;
     if (ImageTypeRefused(reply))
         return RefuseUpload(reply.Message());
-    const std::optional<int> askedAhead = TakePassivePort();
-    const bool ahead = request == TUploadRequest::Ahead && Passive && !askedAhead;
-    if (!OpenDataConnection(data, ahead ? "STOR " + storeName : std::string(), askedAhead))
+    const bool ahead = request == TUploadRequest::Ahead && Passive;
+    if (!OpenDataConnection(data, ahead ? "STOR " + storeName : std::string()))
         return false;
 
     Report(1, "STOR " + (remoteName.empty() ? localPath : remoteName));

@@ -8,7 +8,6 @@
 #include "transfer/RemotePaths.h"
 
 #include <charconv>
-#include <utility>
 #include <ctime>
 #include <sys/stat.h>
 
@@ -335,26 +334,18 @@ std::uint64_t TFtpRemoteSession::Download(const std::string& remotePath, const s
     return bytes;
 }
 
-bool TFtpRemoteSession::TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal,
-                                  TNextPut next)
+bool TFtpRemoteSession::TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal)
 {
     // Both at once, a round trip less; RNFR's reply is judged first, and a sound server answers an RNTO
-    // after a refused RNFR with 503, renaming nothing. Replies left unread are dropped by the next exchange.
-    std::vector<std::string> commands{"RNFR " + from, "RNTO " + to};
-    const std::string passive = next == TNextPut::Follows ? client_->PassiveCommand() : std::string();
-    if (!passive.empty())
-        commands.push_back(passive);
-    client_->SendCommands(commands);
+    // after a refused RNFR with 503, renaming nothing.
+    client_->SendCommands({"RNFR " + from, "RNTO " + to});
     TFtpAnswer answer = client_->NextAnswer();
     refusal = TRenameRefusal::From;
     if (answer.Code == 350) {
         answer = client_->NextAnswer();
         refusal = TRenameRefusal::To;
-        if (!Refused(answer.Code)) {
-            if (!passive.empty())
-                client_->KeepPassiveReply();
+        if (!Refused(answer.Code))
             return true;
-        }
     }
     if (!ReplyCodeIn(answer.Code, 500, 599))
         throw FTPException(answer.Line);
@@ -390,7 +381,7 @@ void TFtpRemoteSession::RemoveAfterCancel(const std::string& temporary)
     client_->TimeOut = timeout;
 }
 
-TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std::string& remotePath, TNextPut next)
+TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std::string& remotePath)
 {
     if (options_.PutWrite == TPutWrite::Direct) {
         client_->Upload(localPath, remotePath);
@@ -404,11 +395,11 @@ TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std:
     try {
         client_->Upload(localPath, temporary, TUploadRequest::Ahead);
         TRenameRefusal refusal = TRenameRefusal::From;
-        if (TryRename(temporary, remotePath, refusal, next))
+        if (TryRename(temporary, remotePath, refusal))
             return TReplaceMode::Renamed;
         // Refused at RNTO: some servers will not rename over an existing file.
         if (refusal == TRenameRefusal::To && StatOnce(remotePath) &&
-            !Refused(client_->Command("DELE " + remotePath).Code) && TryRename(temporary, remotePath, refusal, next))
+            !Refused(client_->Command("DELE " + remotePath).Code) && TryRename(temporary, remotePath, refusal))
             return TReplaceMode::RemovedThenRenamed;
     } catch (...) {
         const ETransferError error = Classified(TTransferStep::Send, std::current_exception());
@@ -428,10 +419,9 @@ TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std:
 TPutResult TFtpRemoteSession::Put(const std::string& localPath, const std::string& remotePath)
 {
     RequireCleanRemotePath(remotePath);
-    const TNextPut next = std::exchange(nextPut_, TNextPut::Unknown);
     TPutResult result;
     Run(TTransferStep::Send, [&] {
-        result.Mode = PutOnce(localPath, remotePath, next);
+        result.Mode = PutOnce(localPath, remotePath);
         result.Bytes = LocalSize(localPath);
         listener_.BytesMoved(result.Bytes, result.Bytes);
         if (options_.AfterPut == TAfterPut::Nothing)
@@ -445,11 +435,6 @@ TPutResult TFtpRemoteSession::Put(const std::string& localPath, const std::strin
         }
     });
     return result;
-}
-
-void TFtpRemoteSession::PutFollows()
-{
-    nextPut_ = TNextPut::Follows;
 }
 
 void TFtpRemoteSession::MakeFolder(const std::string& path)

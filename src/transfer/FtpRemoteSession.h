@@ -26,7 +26,6 @@ public:
     std::optional<TRemoteEntry> Stat(const std::string& path) override;
     std::uint64_t Download(const std::string& remotePath, const std::string& localPath) override;
     TPutResult Put(const std::string& localPath, const std::string& remotePath) override;
-    void PutFollows() override;
     void MakeFolder(const std::string& path) override;
     void Rename(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
@@ -51,13 +50,10 @@ private:
     int Require(const std::string& command, int highestAccepted = 299);
     std::optional<TRemoteEntry> StatOnce(const std::string& path);
     std::vector<TRemoteEntry> ListOnce(const std::string& folder);
-    enum class TNextPut : std::uint8_t { Unknown, Follows };
-    TReplaceMode PutOnce(const std::string& localPath, const std::string& remotePath, TNextPut next);
+    TReplaceMode PutOnce(const std::string& localPath, const std::string& remotePath);
     enum class TRenameRefusal { From, To };
     // False when the server refused with a 5xx reply, naming which of RNFR and RNTO; a 4xx raises.
-    // With TNextPut::Follows the next upload's passive command goes out with them.
-    bool TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal,
-                   TNextPut next = TNextPut::Unknown);
+    bool TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal);
     void RemoveQuietly(const std::string& path);
     // Best effort after a cancelled safe upload, on the same connection; never raises.
     void RemoveAfterCancel(const std::string& temporary);
@@ -77,5 +73,4 @@ private:
     std::chrono::steady_clock::time_point lastUse_;
     // Learned from the first upload: a server that refuses renames is not asked again.
     std::optional<TReplaceMode> learnedMode_;
-    TNextPut nextPut_ = TNextPut::Unknown;
 };

@@ -111,9 +111,6 @@ public:
     virtual std::uint64_t Download(const std::string& remotePath, const std::string& localPath) = 0;
     // The safe replace: a failed upload leaves the old remote file as it was.
     virtual TPutResult Put(const std::string& localPath, const std::string& remotePath) = 0;
-    // Another Put follows the next one at once: that one may ask ahead for what its follower needs
-    // (over FTP the passive data connection, sent with the rename). Holds for the next Put only.
-    virtual void PutFollows() {}
     // With its parents; an existing folder is no error.
     virtual void MakeFolder(const std::string& path) = 0;
     virtual void Rename(const std::string& from, const std::string& to) = 0;

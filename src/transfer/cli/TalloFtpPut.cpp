@@ -213,8 +213,6 @@ void Perform(TRemoteSession& session, const TOptions& options, TTerminalListener
     switch (options.Verb) {
     case TVerb::Put:
         for (std::size_t file = 3; file < a.size(); ++file) {
-            if (file + 1 < a.size())
-                session.PutFollows();
             const TPutResult result = session.Put(a[file], FileNamePart(a[file]));
             const double seconds = std::chrono::duration<double>(Clock::now() - listener.TransferStart).count();
             std::printf("transfer %llu bytes in %.3f s (%.1f MB/s)\n", static_cast<unsigned long long>(result.Bytes),
