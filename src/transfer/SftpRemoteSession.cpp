@@ -443,8 +443,9 @@ TPutResult TSftpRemoteSession::Put(const std::string& localPath, const std::stri
                 throw ESftpError(TTransferStep::Send, "Aborted");
         };
         if (putWrite_ == TPutWrite::Direct) {
+            // No temporary file to tidy up after a stop: a direct write is cut off at once, as ever.
             result.Mode = TReplaceMode::Direct;
-            store(target);
+            Store(connection, localPath, target, [] { return false; });
         } else {
             result.Mode = PutSafely(connection, store, temporary, target);
         }

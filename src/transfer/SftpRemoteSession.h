@@ -46,7 +46,7 @@ private:
     TSftpSession session_;
     TTransferStep step_ = TTransferStep::LookUp;
     std::atomic<bool> cancelled_ = false;
-    // Whether a Cancel finds an upload sending its bytes (which then stops by itself) or anything else.
+    // Whether a Cancel finds a safe upload sending its bytes (which then stops by itself) or anything else.
     enum class TPhase : std::uint8_t { Storing, Other };
     std::mutex stopLock_;
     TPhase phase_ = TPhase::Other;
