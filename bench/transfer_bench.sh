@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Transfer service benchmark over loopback, each figure beside a well-known client in the same run, timed by
-# farm-bench (A = tallo-ftp-put, B = the peer, run in turn; the ratio A/B is the one to quote):
+# Transfer service benchmark over loopback, each figure beside a well-known client in the same run, both timed
+# as whole processes with hyperfine (tallo-ftp-put first, the peer second):
 #   a folder of 10,000 entries listed: MLSD on pyftpdlib and LIST on vsftpd against `lftp -e "cls -l"`,
 #     SFTP against OpenSSH's sshd against `sftp -b` with `ls -l`;
 #   1,000 files of 4 KB uploaded on one connection with the safe replace (to vsftpd) against
 #     `lftp -e "mput"` (which writes straight to the names);
-#   a 200 MB download (vsftpd) against curl.
+#   a 200 MB download (vsftpd) against curl, and over SFTP against `sftp -b` with `get`.
 # Installs lftp with apt-get when missing. SFTP needs root (a throwaway user for sshd, removed at the end).
 # Usage: bench/transfer_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
@@ -17,7 +17,8 @@ put="$(pwd)/$build_dir/bench/tallo-ftp-put"
 if ! command -v lftp >/dev/null; then
   if [ "$(id -u)" -eq 0 ]; then apt-get install -y lftp >/dev/null; else sudo apt-get install -y lftp >/dev/null; fi
 fi
-for tool in /usr/sbin/vsftpd /usr/sbin/sshd lftp curl sftp ssh-keygen python3 farm-bench; do
+source bench/compare.sh
+for tool in /usr/sbin/vsftpd /usr/sbin/sshd lftp curl sftp ssh-keygen python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
 done
 
@@ -65,7 +66,7 @@ for i in $(seq -w 1 1000); do head -c 4096 /dev/urandom > "$work/files/f$i.html"
 mkdir -p "$work/pyroot"
 make_entries "$work/pyroot/list"
 pport=$(free_port)
-plow=$((30000 + RANDOM % 20000))
+plow=$(passive_base)
 TALLO_TEST_FTP_PASSWORD=$password /usr/bin/python3 tests/support/net/pyftpd_server.py "$pport" "$work/pyroot" bench \
   "$plow" $((plow + 49)) 2> "$work/pyftpd.log" &
 pyftpd_pid=$!
@@ -101,12 +102,14 @@ CONF
   sshd_pid=$!
   wait_port "$sport"
   printf 'ls -l list\n' > "$work/sftp_batch"
+  cp "$work/root/upload/big.bin" "$work/home/big.bin" && chown "$bench_user" "$work/home/big.bin"
+  printf 'get big.bin %s\n' "$work/out/sftp.bin" > "$work/sftp_get_batch"
   "$put" ls sftp://127.0.0.1 "$sport" "$bench_user" list --trust-new > /dev/null   # the host key, once
 fi
 
-bench() {  # title, A..., --vs B
-  echo "== $1"; shift
-  farm-bench -n "$runs" --timeout 900 "$@" 2>&1 | sed 's/^/   /'
+bench() {  # title, tallo's command, the peer's command
+  echo "== $1"
+  compare "$runs" "$2" "$3" 2>&1 | sed 's/^/   /'
 }
 check_lines() {  # what, expected count, command...
   local got; got=$("${@:3}" | grep -c 'page-' || true)
@@ -115,21 +118,29 @@ check_lines() {  # what, expected count, command...
 check_lines "tallo MLSD" 10000 "$put" ls 127.0.0.1 "$pport" bench list
 check_lines "tallo LIST" 10000 "$put" ls 127.0.0.1 "$vport" anonymous list
 
+sftp_peer="sftp -q -P ${sport:-} -i $work/user_key -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null"
 bench "10,000 entries, MLSD (pyftpdlib): tallo-ftp-put ls vs lftp cls -l" \
-  --vs "lftp -u bench,$password -p $pport -e 'cls -l list; bye' 127.0.0.1" -- "$put" ls 127.0.0.1 "$pport" bench list
+  "$put ls 127.0.0.1 $pport bench list" \
+  "lftp -u bench,$password -p $pport -e 'cls -l list; bye' 127.0.0.1"
 bench "10,000 entries, LIST (vsftpd): tallo-ftp-put ls vs lftp cls -l" \
-  --vs "lftp -u anonymous,x -p $vport -e 'set ftp:use-mlsd no; cls -l list; bye' 127.0.0.1" \
-  -- "$put" ls 127.0.0.1 "$vport" anonymous list
+  "$put ls 127.0.0.1 $vport anonymous list" \
+  "lftp -u anonymous,x -p $vport -e 'set ftp:use-mlsd no; cls -l list; bye' 127.0.0.1"
 if [ -n "$bench_user" ]; then
   bench "10,000 entries, SFTP (OpenSSH): tallo-ftp-put ls vs sftp -b ls -l" \
-    --vs "sftp -q -b $work/sftp_batch -P $sport -i $work/user_key -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null $bench_user@127.0.0.1" \
-    -- "$put" ls sftp://127.0.0.1 "$sport" "$bench_user" list
+    "$put ls sftp://127.0.0.1 $sport $bench_user list" \
+    "$sftp_peer -b $work/sftp_batch $bench_user@127.0.0.1"
 fi
 bench "1,000 files of 4 KB, one connection (vsftpd): tallo-ftp-put safe replace vs lftp mput" \
-  --vs "lftp -u anonymous,x -p $vport -e 'mput -O upload $work/files/*.html; bye' 127.0.0.1" \
-  -- "$put" 127.0.0.1 "$vport" anonymous "$work"/files/*.html --dir upload
+  "$put 127.0.0.1 $vport anonymous $work/files/*.html --dir upload" \
+  "lftp -u anonymous,x -p $vport -e 'mput -O upload $work/files/*.html; bye' 127.0.0.1"
 bench "200 MB download (vsftpd): tallo-ftp-put get vs curl" \
-  --vs "curl -s -S -o $work/out/curl.bin ftp://anonymous:x@127.0.0.1:$vport/upload/big.bin" \
-  -- "$put" get 127.0.0.1 "$vport" anonymous upload/big.bin "$work/out/tallo.bin"
+  "$put get 127.0.0.1 $vport anonymous upload/big.bin $work/out/tallo.bin" \
+  "curl -s -S -o $work/out/curl.bin ftp://anonymous:x@127.0.0.1:$vport/upload/big.bin"
 cmp "$work/root/upload/big.bin" "$work/out/tallo.bin" && echo "download byte for byte: yes"
+if [ -n "$bench_user" ]; then
+  bench "200 MB download (SFTP, OpenSSH): tallo-ftp-put get vs sftp -b get" \
+    "$put get sftp://127.0.0.1 $sport $bench_user big.bin $work/out/tallo-sftp.bin" \
+    "$sftp_peer -b $work/sftp_get_batch $bench_user@127.0.0.1"
+  cmp "$work/root/upload/big.bin" "$work/out/tallo-sftp.bin" && echo "SFTP download byte for byte: yes"
+fi
 [ -n "$bench_user" ] || echo "SFTP not measured: the throwaway user for sshd needs root"

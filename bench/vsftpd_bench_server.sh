@@ -1,14 +1,23 @@
 # Shared by the upload benchmarks (sourced): a vsftpd for anonymous uploads into $work/root/upload on
 # 127.0.0.1 at a free port (start_vsftpd sets $port and $server_pid; lines in $vsftpd_extra_config are
-# added to its configuration), and `measure`, which runs one command and prints "wall_seconds
+# added to its configuration), `passive_base`, and `measure`, which runs one command and prints "wall_seconds
 # cpu_seconds" of that child process.
+
+# The first of 50 passive ports, below the ephemeral range: a client's closed data connections wait
+# out TIME_WAIT on ephemeral ports, and one of those inside the passive range keeps the server from
+# listening there (vsftpd gives up with "500 OOPS: vsf_sysutil_bind" after a thousand small uploads).
+passive_base() {
+  local ephemeral_low
+  ephemeral_low=$(cut -f1 /proc/sys/net/ipv4/ip_local_port_range 2>/dev/null || echo 32768)
+  echo $((10000 + RANDOM % (ephemeral_low - 10050)))
+}
 
 start_vsftpd() {
   mkdir -p "$work/root/upload" "$work/empty"
   chmod 755 "$work" "$work/root" "$work/empty"
   chmod 777 "$work/root/upload"
   port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-  passive=$((30000 + RANDOM % 20000))
+  passive=$(passive_base)
   cat > "$work/vsftpd.conf" <<CONF
 listen=YES
 listen_ipv6=NO

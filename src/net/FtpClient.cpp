@@ -52,7 +52,13 @@ TFtpClient::Reply TFtpClient::ReadReplyInRunningTimer()
     Reply reply;
     TReplyAssembler assembler;
     for (TReplyState state = TReplyState::NeedMore; state == TReplyState::NeedMore;) {
-        std::string line = ReadLineInRunningTimer();
+        std::string line;
+        try {
+            line = ReadLineInRunningTimer();
+        } catch (...) {
+            replyOrder_ = TReplyOrder::Lost;
+            throw;
+        }
         // The server closed: before a first line there is no reply; later, the reply ends here.
         if (line.empty())
             break;
@@ -74,8 +80,24 @@ TFtpClient::Reply TFtpClient::ReadReplyInRunningTimer()
     return reply;
 }
 
+void TFtpClient::ReadOwedReplies(std::size_t keep)
+{
+    while (owedReplies_ > keep) {
+        const Reply reply = Required(ReadReply());
+        if (!reply.Usable() || !ReplyCodeIn(reply.code, 100, 199))
+            --owedReplies_;
+    }
+}
+
+TFtpClient::Reply TFtpClient::OwedReply()
+{
+    --owedReplies_;
+    return Required(ReadReply());
+}
+
 TFtpClient::Reply TFtpClient::Ask(const std::string& command)
 {
+    ReadOwedReplies();
     Report(8, "Transaction");
     SetReplyNumber(0);
     // Telnet rules on the control connection: a 0xFF in a name must not be read as a Telnet command.
@@ -83,7 +105,12 @@ TFtpClient::Reply TFtpClient::Ask(const std::string& command)
     const bool setsType = command.starts_with("TYPE") || command == "REIN";
     if (setsType)
         dataType_ = TDataType::Unknown;
-    Writeln(TelnetEscaped(command));
+    try {
+        Writeln(TelnetEscaped(command));
+    } catch (...) {
+        replyOrder_ = TReplyOrder::Lost;
+        throw;
+    }
     Reply reply = ReadReply();
     if (setsType && command == "TYPE I" && reply.code == 200)
         dataType_ = TDataType::Image;
@@ -126,6 +153,7 @@ void TFtpClient::DiscardWaitingInput()
 {
     // Late lines of an earlier reply fit in one buffer; more is a server flooding the connection, which
     // must not keep the client here.
+    ReadOwedReplies();
     std::size_t dropped = 0;
     while (DataAvailable()) {
         dropped += Read(0).size();
@@ -160,6 +188,8 @@ void TFtpClient::Connect()
         OnStep(step_);
     // The passwords of the session stay masked until the next log-in.
     ForgetSecrets();
+    owedReplies_ = 0;
+    replyOrder_ = TReplyOrder::Known;
     DiscardWaitingInput();
     dataType_ = TDataType::Unknown;
     TSocketConnection::Connect();

@@ -39,6 +39,10 @@ struct TFtpAnswer {
     std::vector<std::string> Lines;  // every line, without line ends
 };
 
+// How an upload asks for its passive data connection: OneByOne sends STOR once PASV is answered; Ahead
+// sends both at once, a round trip less a file, and still judges PASV's reply before STOR's.
+enum class TUploadRequest : std::uint8_t { OneByOne, Ahead };
+
 // Plain FTP, or FTP with explicit TLS (AUTH TLS) on the control and data connections.
 enum class TFtpSecurity : std::uint8_t { None, ExplicitTls };
 
@@ -86,7 +90,8 @@ public:
     void SendCommand(const std::string& command);
     void ChangeDirectory(const std::string& directory);
     // Stores the local file on the server; an empty remote name means the local file's name.
-    void Upload(const std::string& localPath, const std::string& remoteName);
+    void Upload(const std::string& localPath, const std::string& remoteName,
+                TUploadRequest request = TUploadRequest::OneByOne);
     // Ends the wait in progress: the data connection's of an upload, and the control connection's.
     void Abort() override;
     // Abort, kept in force for every later exchange until ReleaseCancel: the caller gives up the whole
@@ -101,6 +106,18 @@ public:
     // the data to sink as it arrives. A refusal, a final reply other than 2xx and a data connection
     // that ends early raise FTPException or the socket layer's errors; no events fire.
     void Retrieve(const std::string& command, const std::function<void(std::string_view)>& sink);
+    // Sends the commands at once (refusing them all when one holds a control character); NextAnswer then
+    // reads their replies in order, one a call. Replies left unread are read and dropped before the next
+    // exchange, so no later command takes one of them for its own.
+    void SendCommands(const std::vector<std::string>& commands);
+    TFtpAnswer NextAnswer();
+    // Sends the command at once, ahead of the replies still owed, then reads those and its own: for a
+    // clean-up after a broken transfer, whose final reply some servers never send.
+    TFtpAnswer CommandAhead(const std::string& command);
+    // False once a wait for a reply was broken off (cancel, time-out): which reply comes next is then
+    // unknown, and the connection can carry no further command that must be understood. A fresh
+    // log-in makes it true again; an upload given up while its bytes went out keeps it.
+    bool RepliesInOrder() const { return replyOrder_ == TReplyOrder::Known; }
 
 protected:
     void SocketConnected() override {}
@@ -142,6 +159,11 @@ private:
     Reply ReadGreeting();
     // Sends a command and reads its reply.
     Reply Ask(const std::string& command);
+    // Reads and drops the replies still owed to commands sent ahead, all but the last `keep` (a
+    // preliminary 1xx reply owes its final one too).
+    void ReadOwedReplies(std::size_t keep = 0);
+    // The first owed reply, for the caller to judge.
+    Reply OwedReply();
     // Sends TYPE I unless the session is in the image type already; true when the server refused it.
     bool ImageTypeRefused(Reply& refusal);
     // Ask, treating a connection closed by the server as an error.
@@ -155,9 +177,10 @@ private:
     void RefuseCommand(TCmdType type, const std::string& message);
     // Returns false (upload ended, nothing more to do) when an OnFailure handler handled the refusal.
     bool RefuseUpload(const std::string& message);
-    bool PerformUpload(const std::string& localPath, const std::string& remoteName);
+    bool PerformUpload(const std::string& localPath, const std::string& remoteName, TUploadRequest request);
     // Opens the data connection (passive) or listens for it (active); false when refused and handled.
-    bool OpenDataConnection(TSocketConnection& data);
+    // A command in sentAlong goes out with PASV, its reply left owed.
+    bool OpenDataConnection(TSocketConnection& data, const std::string& sentAlong = {});
     // Takes the server's connection to the listening socket (active); false when refused and handled.
     bool AcceptDataConnection(TSocketConnection& data);
     void RequireClean(const std::string& value, const char* what);
@@ -170,4 +193,7 @@ private:
     TTransferStep step_ = TTransferStep::LookUp;
     enum class TDataType : std::uint8_t { Unknown, Image };
     TDataType dataType_ = TDataType::Unknown;
+    std::size_t owedReplies_ = 0;
+    enum class TReplyOrder : std::uint8_t { Known, Lost };
+    TReplyOrder replyOrder_ = TReplyOrder::Known;
 };

@@ -32,6 +32,55 @@ TFtpAnswer TFtpClient::Command(const std::string& command)
     return {reply.code, std::string(WithoutLineEnd(reply.line)), std::move(reply.lines)};
 }
 
+void TFtpClient::SendCommands(const std::vector<std::string>& commands)
+{
+    ClearCancel();
+    CheckConnection();
+    std::string lines;
+    for (const std::string& command : commands) {
+        if (HoldsControlCharacter(command))
+            throw FTPException("The command holds a control character");
+        lines += TelnetEscaped(command) + "\r\n";
+    }
+    DiscardWaitingInput();
+    Report(8, "Transaction");
+    try {
+        Write(lines);
+    } catch (...) {
+        replyOrder_ = TReplyOrder::Lost;
+        throw;
+    }
+    owedReplies_ += commands.size();
+}
+
+TFtpAnswer TFtpClient::CommandAhead(const std::string& command)
+{
+    ClearCancel();
+    CheckConnection();
+    if (HoldsControlCharacter(command))
+        throw FTPException("The command holds a control character");
+    try {
+        Writeln(TelnetEscaped(command));
+    } catch (...) {
+        replyOrder_ = TReplyOrder::Lost;
+        throw;
+    }
+    ++owedReplies_;
+    while (owedReplies_ > 1)
+        ReadOwedReplies(owedReplies_ - 1);
+    return NextAnswer();
+}
+
+TFtpAnswer TFtpClient::NextAnswer()
+{
+    if (owedReplies_ == 0)
+        throw FTPException("No reply is owed");
+    Reply reply = OwedReply();
+    if (!reply.Usable())
+        throw FTPException(reply.fault);
+    return {reply.code, std::string(WithoutLineEnd(reply.line)), std::move(reply.lines)};
+}
+
 void TFtpClient::Retrieve(const std::string& command, const std::function<void(std::string_view)>& sink)
 {
     ClearCancel();

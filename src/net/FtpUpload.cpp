@@ -22,7 +22,7 @@ std::int64_t LocalFileSize(const std::string& path)
 
 }  // namespace
 
-void TFtpClient::Upload(const std::string& localPath, const std::string& remoteName)
+void TFtpClient::Upload(const std::string& localPath, const std::string& remoteName, TUploadRequest request)
 {
     ClearCancel();
     SetStep(TTransferStep::Send);
@@ -36,7 +36,7 @@ void TFtpClient::Upload(const std::string& localPath, const std::string& remoteN
     try {
         std::lock_guard lock(transferLock_);
         try {
-            succeeded = PerformUpload(localPath, remoteName);
+            succeeded = PerformUpload(localPath, remoteName, request);
         } catch (...) {
             DropFailedDataConnection();
             throw;
@@ -66,15 +66,25 @@ bool TFtpClient::RefuseUpload(const std::string& message)
     return false;
 }
 
-bool TFtpClient::OpenDataConnection(TSocketConnection& data)
+bool TFtpClient::OpenDataConnection(TSocketConnection& data, const std::string& sentAlong)
 {
     // Over IPv6 the extended commands, which carry any family's address; PASV and PORT cannot.
     const bool extended = Family() == AF_INET6;
     if (Passive) {
-        Reply reply = Exchange(extended ? "EPSV" : "PASV");
+        const char* passive = extended ? "EPSV" : "PASV";
+        Reply reply;
+        if (sentAlong.empty()) {
+            reply = Exchange(passive);
+        } else {
+            SendCommands({passive, sentAlong});
+            reply = OwedReply();
+        }
         if (reply.Refuses(extended ? 400 : 500, 599))
             return RefuseUpload(reply.Message());
         std::optional<int> port = extended ? ExtendedPassivePortOf(reply.raw) : PassivePortOf(reply.raw);
+        // The command sent along would wait on the server for a data connection that never comes.
+        if (!port && !sentAlong.empty())
+            TSocketConnection::Disconnect();
         if (!port)
             throw FTPException(std::string(extended ? "Malformed extended passive mode reply: "
                                                     : "Malformed passive mode reply: ") +
@@ -110,13 +120,13 @@ bool TFtpClient::AcceptDataConnection(TSocketConnection& data)
     } catch (const ESockError&) {
         if (!serverAnswered)
             throw;
-        return RefuseUpload(Required(ReadReply()).Message());
+        return RefuseUpload(OwedReply().Message());
     }
     data.AdoptSocket(accepted);
     return true;
 }
 
-bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& remoteName)
+bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& remoteName, TUploadRequest request)
 {
     DiscardWaitingInput();
     SetDataConnection(std::make_unique<TSocketConnection>());
@@ -132,16 +142,19 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
     Reply reply;
     if (ImageTypeRefused(reply))
         return RefuseUpload(reply.Message());
-    if (!OpenDataConnection(data))
+    const bool ahead = request == TUploadRequest::Ahead && Passive;
+    if (!OpenDataConnection(data, ahead ? "STOR " + storeName : std::string()))
         return false;
 
     Report(1, "STOR " + (remoteName.empty() ? localPath : remoteName));
-    reply = Exchange("STOR " + storeName);
+    reply = ahead ? OwedReply() : Exchange("STOR " + storeName);
     if (reply.Refuses(301, 599)) {
         if (ReplyCodeIn(reply.code, 500, 502) && OnUnSupportedFunction)
             OnUnSupportedFunction(*this, ctUpload);
         return RefuseUpload(reply.Message());
     }
+    // Accepted: a final reply follows whatever becomes of the data connection.
+    ++owedReplies_;
     if (!Passive && !AcceptDataConnection(data))
         return false;
     if (Security == TFtpSecurity::ExplicitTls)
@@ -166,7 +179,7 @@ bool TFtpClient::PerformUpload(const std::string& localPath, const std::string& 
         throw ESockError("The file was not sent whole: " + std::to_string(data.BytesSent()) + " of " +
                          std::to_string(BytesTotal()) + " bytes");
     // Only the server's word that it has the file makes the upload a success.
-    Reply finalReply = Required(ReadReply());
+    Reply finalReply = OwedReply();
     if (!finalReply.Usable() || !ReplyCodeIn(finalReply.code, 200, 299))
         return RefuseUpload(finalReply.Message());
     return true;

@@ -43,6 +43,12 @@ void TSftpSession::Abort()
     if (const std::shared_ptr<State> state = CurrentState()) AbortSftpWorker(*state, TSftpAbortReason::Cancel);
 }
 
+void TSftpSession::AbortAfter(std::chrono::milliseconds grace)
+{
+    if (const std::shared_ptr<State> state = CurrentState())
+        state->abortAt = (Clock::now() + grace).time_since_epoch().count();
+}
+
 std::shared_ptr<TSftpSession::State> TSftpSession::StartWorker(std::function<void(State&)> work)
 {
     Close();
@@ -121,11 +127,14 @@ void TSftpSession::Await(State& stateRef, TAbortWait abortWait)
         }
         if (Timeout > 0 && Clock::now() - reported.lastProgress > std::chrono::seconds(Timeout))
             AbortSftpWorker(*state, TSftpAbortReason::TimeOut);
+        if (const std::int64_t at = state->abortAt.load(); at != 0 && Clock::now().time_since_epoch().count() >= at)
+            AbortSftpWorker(*state, TSftpAbortReason::Cancel);
         // An aborted worker may sit in a name look-up for long; the caller need not wait for it.
         if (abortWait == TAbortWait::Leave && state->abortReason.load() != static_cast<int>(TSftpAbortReason::None))
             break;
         WaitForSftpWorker(*state, std::chrono::milliseconds(2));
     }
+    state->abortAt = 0;
     // The worker may finish between two looks: the last bytes still count, or a bar stops short of full.
     if (const std::uint64_t sent = state->sent.load(); sent != reported.sent && OnProgress &&
                                                        state->step.load() == static_cast<int>(TTransferStep::Send))

@@ -10,6 +10,7 @@
 
 #include "net/TransferStep.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -75,6 +76,9 @@ public:
     void Check(const TSftpTarget& target);
     // Ends an upload in progress from inside the wait (a Cancel button), or from any other thread.
     void Abort();
+    // Abort, unless the running job ends within grace: for a job that stops by itself when asked and
+    // then tidies up on the connection it still has.
+    void AbortAfter(std::chrono::milliseconds grace);
 
     // Goes as far as the folder, as Check does, and keeps the connection open for Run.
     void Open(const TSftpTarget& target);

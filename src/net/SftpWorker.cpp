@@ -475,6 +475,7 @@ void PostSftpJob(State& state, TTransferStep step, std::function<void(TSftpConne
 {
     std::lock_guard guard(state.lock);
     state.done = false;
+    state.abortAt = 0;
     state.outcome = TSftpOutcome::Success;
     state.message.clear();
     state.sent = 0;

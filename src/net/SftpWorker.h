@@ -23,6 +23,8 @@ struct TSftpSession::State {
     std::atomic<int> abortReason{static_cast<int>(TSftpAbortReason::None)};
     std::atomic<bool> done{false};  // the request in hand (the upload, the opening, a job) is over
     std::atomic<bool> open{false};  // an opened connection waits for jobs
+    // Steady-clock ticks after which the waiting thread aborts (AbortAfter); 0: none set.
+    std::atomic<std::int64_t> abortAt{0};
 
     std::mutex lock;  // guards everything below
     std::condition_variable changed;

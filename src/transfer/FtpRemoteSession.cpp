@@ -16,6 +16,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // A listing larger than this is a server that does not stop, not a folder.
 constexpr std::size_t kMaxListingBytes = 256u << 20;
+// A cancelled upload's temporary file is removed only if the server answers within this.
+constexpr int kCleanUpMilliseconds = 3000;
 
 bool Refused(int code)
 {
@@ -334,10 +336,13 @@ std::uint64_t TFtpRemoteSession::Download(const std::string& remotePath, const s
 
 bool TFtpRemoteSession::TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal)
 {
-    TFtpAnswer answer = client_->Command("RNFR " + from);
+    // Both at once, a round trip less; RNFR's reply is judged first, and a sound server answers an RNTO
+    // after a refused RNFR with 503, renaming nothing.
+    client_->SendCommands({"RNFR " + from, "RNTO " + to});
+    TFtpAnswer answer = client_->NextAnswer();
     refusal = TRenameRefusal::From;
     if (answer.Code == 350) {
-        answer = client_->Command("RNTO " + to);
+        answer = client_->NextAnswer();
         refusal = TRenameRefusal::To;
         if (!Refused(answer.Code))
             return true;
@@ -356,15 +361,39 @@ void TFtpRemoteSession::RemoveQuietly(const std::string& path)
     }
 }
 
+void TFtpRemoteSession::RemoveAfterCancel(const std::string& temporary)
+{
+    // Only where the server's replies can still be told apart; the wait is short, and another Cancel
+    // ends it too.
+    {
+        std::lock_guard lock(clientLock_);
+        if (!client_->Connected() || !client_->RepliesInOrder())
+            return;
+        client_->ReleaseCancel();
+    }
+    const int timeout = client_->TimeOut;
+    client_->TimeOut = timeout > 0 ? std::min(timeout, kCleanUpMilliseconds) : kCleanUpMilliseconds;
+    try {
+        client_->CommandAhead("DELE " + temporary);
+    } catch (const std::exception&) {
+        // Best effort: the cancel is what the caller hears of.
+    }
+    client_->TimeOut = timeout;
+}
+
 TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std::string& remotePath)
 {
-    if (learnedMode_ == TReplaceMode::Direct || options_.PutWrite == TPutWrite::Direct) {
+    if (options_.PutWrite == TPutWrite::Direct) {
         client_->Upload(localPath, remotePath);
+        return TReplaceMode::Direct;
+    }
+    if (learnedMode_ == TReplaceMode::Direct) {
+        client_->Upload(localPath, remotePath, TUploadRequest::Ahead);
         return TReplaceMode::Direct;
     }
     const std::string temporary = SafeReplaceTemporaryPath(remotePath);
     try {
-        client_->Upload(localPath, temporary);
+        client_->Upload(localPath, temporary, TUploadRequest::Ahead);
         TRenameRefusal refusal = TRenameRefusal::From;
         if (TryRename(temporary, remotePath, refusal))
             return TReplaceMode::Renamed;
@@ -374,14 +403,16 @@ TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std:
             return TReplaceMode::RemovedThenRenamed;
     } catch (...) {
         const ETransferError error = Classified(TTransferStep::Send, std::current_exception());
-        if (client_->Connected() && error.Kind() != TFailureKind::Cancelled)
+        if (error.Kind() == TFailureKind::Cancelled)
+            RemoveAfterCancel(temporary);
+        else if (client_->Connected())
             RemoveQuietly(temporary);
         throw error;
     }
     // The server renames nothing: the bytes go straight to the name, for this and every later upload.
     RemoveQuietly(temporary);
     learnedMode_ = TReplaceMode::Direct;
-    client_->Upload(localPath, remotePath);
+    client_->Upload(localPath, remotePath, TUploadRequest::Ahead);
     return TReplaceMode::Direct;
 }
 

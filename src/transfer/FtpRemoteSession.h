@@ -55,6 +55,8 @@ private:
     // False when the server refused with a 5xx reply, naming which of RNFR and RNTO; a 4xx raises.
     bool TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal);
     void RemoveQuietly(const std::string& path);
+    // Best effort after a cancelled safe upload, on the same connection; never raises.
+    void RemoveAfterCancel(const std::string& temporary);
 
     TConnectionProfile profile_;
     std::string host_;

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -20,6 +21,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kChunkSize = 64 * 1024;  // every SFTP server takes reads and writes of this size
+// A Cancel during an upload lets it stop between two writes and remove its temporary file on the
+// connection it still has; only a server silent for longer than this is cut off first.
+constexpr std::chrono::milliseconds kStopGrace{3000};
+// Reads in flight during a download: a round trip then costs one chunk's wait, not sixteen.
+constexpr std::size_t kReadsAhead = 16;
 
 std::uint64_t LocalFileBytes(const std::string& path)
 {
@@ -108,7 +114,9 @@ TFileDescriptor OpenLocal(const std::string& path, std::uint64_t& size)
 }
 
 // The whole local file under the remote name; only the server's answer to the close says it is stored.
-void Store(TSftpConnection& connection, const std::string& localPath, const std::string& remote)
+// Between two writes it stops when stopRequested says so.
+void Store(TSftpConnection& connection, const std::string& localPath, const std::string& remote,
+           const std::function<bool()>& stopRequested)
 {
     std::uint64_t total = 0;
     TFileDescriptor local = OpenLocal(localPath, total);
@@ -119,6 +127,10 @@ void Store(TSftpConnection& connection, const std::string& localPath, const std:
     std::uint64_t sent = 0;
     bool written = true;
     for (ssize_t got; written && (got = ::read(local.Get(), buffer.get(), kChunkSize)) != 0;) {
+        if (stopRequested()) {
+            sftp_close(file);
+            throw ESftpError(TTransferStep::Send, "Aborted");
+        }
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -135,12 +147,77 @@ void Store(TSftpConnection& connection, const std::string& localPath, const std:
         Fail(connection, TTransferStep::Send, remote);
 }
 
+using TStore = std::function<void(const std::string& remote)>;
+
+// The failure as the server named it, raised once what still had to be done is done.
+template <typename TTidyUp>
+[[noreturn]] void FailAfter(const TTidyUp& tidyUp, const TSftpConnection& connection, const std::string& path)
+{
+    try {
+        Fail(connection, TTransferStep::Send, path);
+    } catch (...) {
+        tidyUp();
+        throw;
+    }
+}
+
+struct TPendingRead {
+    int Id;
+    std::uint64_t Offset;
+};
+
+// The whole remote file into local with several reads in flight. A reply shorter than asked (the end
+// of the file, or a server that sends less) drops the reads after it and goes on from where it ended.
+void ReceiveWhole(const TSftpConnection& connection, sftp_file file, const std::string& path, TLocalDownload& local,
+                  std::uint64_t total)
+{
+    std::deque<TPendingRead> pending;
+    std::unique_ptr<char[]> buffer(new char[kChunkSize]);
+    // Every read asked for is answered and taken, so that none of them waits in libssh's queue.
+    const auto dropPending = [&] {
+        for (const TPendingRead& read : pending) {
+            sftp_seek64(file, read.Offset);  // which also forgets an end of file seen
+            sftp_async_read(file, buffer.get(), kChunkSize, static_cast<std::uint32_t>(read.Id));
+        }
+        pending.clear();
+    };
+    std::uint64_t next = 0;
+    for (bool ended = false; !ended;) {
+        while (pending.size() < kReadsAhead) {
+            sftp_seek64(file, next);
+            const int id = sftp_async_read_begin(file, kChunkSize);
+            if (id < 0)
+                FailAfter(dropPending, connection, path);
+            pending.push_back({id, next});
+            next += kChunkSize;
+        }
+        const TPendingRead read = pending.front();
+        pending.pop_front();
+        sftp_seek64(file, read.Offset);
+        const int got = sftp_async_read(file, buffer.get(), kChunkSize, static_cast<std::uint32_t>(read.Id));
+        if (got < 0)
+            FailAfter(dropPending, connection, path);
+        try {
+            local.Write(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
+        } catch (...) {
+            dropPending();
+            throw;
+        }
+        connection.Progress(local.Bytes(), total);
+        if (static_cast<std::size_t>(got) < kChunkSize) {
+            dropPending();
+            ended = got == 0;
+            next = read.Offset + static_cast<std::uint64_t>(got);
+        }
+    }
+}
+
 // Sends to the temporary name and renames it over the target; straight to the target where no rename can.
-TReplaceMode PutSafely(TSftpConnection& connection, const std::string& localPath, const std::string& temporary,
+TReplaceMode PutSafely(TSftpConnection& connection, const TStore& store, const std::string& temporary,
                        const std::string& target)
 {
     try {
-        Store(connection, localPath, temporary);
+        store(temporary);
     } catch (...) {
         if (ssh_is_connected(connection.Ssh))
             sftp_unlink(connection.Sftp, temporary.c_str());
@@ -155,7 +232,7 @@ TReplaceMode PutSafely(TSftpConnection& connection, const std::string& localPath
         sftp_rename(connection.Sftp, temporary.c_str(), target.c_str()) == 0)
         return TReplaceMode::RemovedThenRenamed;
     sftp_unlink(connection.Sftp, temporary.c_str());
-    Store(connection, localPath, target);
+    store(target);
     return TReplaceMode::Direct;
 }
 
@@ -333,16 +410,7 @@ std::uint64_t TSftpRemoteSession::Download(const std::string& remotePath, const 
         std::uint64_t total = 0;
         if (TAttributes attributes{sftp_fstat(file.get())}; attributes && (attributes->flags & SSH_FILEXFER_ATTR_SIZE))
             total = attributes->size;
-        std::unique_ptr<char[]> buffer(new char[kChunkSize]);
-        for (;;) {
-            const ssize_t got = sftp_read(file.get(), buffer.get(), kChunkSize);
-            if (got == 0)
-                break;
-            if (got < 0)
-                Fail(connection, TTransferStep::Send, path);
-            local.Write(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
-            connection.Progress(local.Bytes(), total);
-        }
+        ReceiveWhole(connection, file.get(), path, local, total);
         local.Commit();
         bytes = local.Bytes();
     });
@@ -356,11 +424,30 @@ TPutResult TSftpRemoteSession::Put(const std::string& localPath, const std::stri
     const std::string temporary = OnServer(SafeReplaceTemporaryPath(remotePath));
     TPutResult result;
     Run(TTransferStep::Send, [&](TSftpConnection& connection) {
+        const TStore store = [&](const std::string& remote) {
+            {
+                std::lock_guard lock(stopLock_);
+                phase_ = TPhase::Storing;
+            }
+            try {
+                Store(connection, localPath, remote, [this] { return cancelled_.load(); });
+            } catch (...) {
+                std::lock_guard lock(stopLock_);
+                phase_ = TPhase::Other;
+                throw;
+            }
+            std::lock_guard lock(stopLock_);
+            phase_ = TPhase::Other;
+            // A Cancel during the last write ends the upload before anything is renamed.
+            if (cancelled_)
+                throw ESftpError(TTransferStep::Send, "Aborted");
+        };
         if (putWrite_ == TPutWrite::Direct) {
+            // No temporary file to tidy up after a stop: a direct write is cut off at once, as ever.
             result.Mode = TReplaceMode::Direct;
-            Store(connection, localPath, target);
+            Store(connection, localPath, target, [] { return false; });
         } else {
-            result.Mode = PutSafely(connection, localPath, temporary, target);
+            result.Mode = PutSafely(connection, store, temporary, target);
         }
         if (afterPut_ == TAfterPut::Nothing) {
             result.Bytes = LocalFileBytes(localPath);
@@ -408,8 +495,12 @@ void TSftpRemoteSession::Remove(const std::string& path)
 
 void TSftpRemoteSession::Cancel()
 {
+    std::lock_guard lock(stopLock_);
     cancelled_ = true;
-    session_.Abort();
+    if (phase_ == TPhase::Storing)
+        session_.AbortAfter(kStopGrace);
+    else
+        session_.Abort();
 }
 
 void TSftpRemoteSession::Close()

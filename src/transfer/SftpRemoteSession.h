@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <mutex>
 
 struct TServerAddress;
 
@@ -45,5 +46,9 @@ private:
     TSftpSession session_;
     TTransferStep step_ = TTransferStep::LookUp;
     std::atomic<bool> cancelled_ = false;
+    // Whether a Cancel finds a safe upload sending its bytes (which then stops by itself) or anything else.
+    enum class TPhase : std::uint8_t { Storing, Other };
+    std::mutex stopLock_;
+    TPhase phase_ = TPhase::Other;
     std::chrono::steady_clock::time_point lastUse_;
 };

@@ -190,8 +190,31 @@ TEST_F(RemoteSessionTest, AStoppedUploadLeavesTheOldFileWhole)
         }
         listener.OnBytes = nullptr;
         EXPECT_EQ(ReadBytes(target.uploadFolder + "/keep.html"), "old page");
+        for (const auto& file : std::filesystem::directory_iterator(target.uploadFolder))
+            EXPECT_FALSE(IsSafeReplaceTemporaryName(file.path().filename().string())) << file.path();
         // The session goes on after a stop, on a fresh connection.
         EXPECT_TRUE(session->Stat("keep.html"));
+    }
+}
+
+// Sizes around the reads kept in flight (64 KiB each): none, one byte, one read, a window and more
+// with a short last read; twice on one session, so nothing of the first download is left to the second.
+TEST_F(RemoteSessionTest, DownloadsComeBackByteForByte)
+{
+    const std::size_t sizes[] = {0, 1, 65536, 20 * 65536 + 7};
+    std::string bytes(20 * 65536 + 7, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 7919) >> 5);
+    for (const Target& target : Targets()) {
+        SCOPED_TRACE(target.what);
+        const std::unique_ptr<TRemoteSession> session = OpenRemoteSession(target.profile, Options(), listener);
+        for (int round = 0; round < 2; ++round)
+            for (const std::size_t size : sizes) {
+                SCOPED_TRACE(size);
+                WriteBytes(target.uploadFolder + "/down.bin", bytes.substr(0, size));
+                EXPECT_EQ(session->Download("down.bin", work + "/down.bin"), size);
+                EXPECT_EQ(ReadBytes(work + "/down.bin"), bytes.substr(0, size));
+            }
     }
 }
 
@@ -390,5 +413,66 @@ TEST_F(RemoteSessionTest, AKeptSessionLogsInAgainOnlyWhenItsStateIsInDoubtOrItIs
                 });
         }
         EXPECT_EQ(logIns, c.logIns);
+    }
+}
+
+namespace {
+
+struct RenameCase {
+    const char* what;
+    std::vector<std::pair<std::string, ScriptedReply>> script;
+    int sessions;
+    std::optional<TReplaceMode> mode;  // nothing: the Put fails
+    int failureCode;
+    std::vector<std::string> transcript;  // STOR, RNFR, RNTO, DELE and SIZE, temporary names as <t>
+};
+
+}  // namespace
+
+// RNFR and RNTO go out together; each reply is still judged in order, and one left unread never
+// becomes the reply of a later command (the Stat after the Put reads its own).
+TEST_F(RemoteSessionTest, ARenameSentWithItsPartnerIsJudgedInOrder)
+{
+    const ScriptedReply ready{{"350 Ready for RNTO\r\n"}};
+    const RenameCase cases[] = {
+        {"RNFR refused for now: the temporary file goes, the failure is RNFR's", {{"RNFR", {{"450 Busy\r\n"}}}}, 1,
+         std::nullopt, 450, {"STOR <t>", "RNFR <t>", "RNTO page.html", "DELE <t>", "SIZE a.html"}},
+        {"421 to RNFR: connected again, sent again", {{"RNFR", kDropped}, {"RNFR", ready}}, 2, TReplaceMode::Renamed, 0,
+         {"STOR <t>", "RNFR <t>", "STOR <t>", "RNFR <t>", "RNTO page.html", "SIZE a.html"}},
+        {"RNTO refused over a file: removed, then renamed", {{"RNFR", ready}, {"RNTO", {{"553 Exists\r\n"}}}, {"RNTO", {{"250 Renamed\r\n"}}}},
+         1, TReplaceMode::RemovedThenRenamed, 0,
+         {"STOR <t>", "RNFR <t>", "RNTO page.html", "SIZE page.html", "DELE page.html", "RNFR <t>", "RNTO page.html",
+          "SIZE a.html"}},
+    };
+    for (const RenameCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedFtpServer server;
+        server.On("SIZE", kSize);
+        server.On("MDTM", {{"213 20240101000000\r\n"}});
+        for (const auto& [verb, reply] : c.script)
+            server.On(verb, reply);
+        server.Start(c.sessions);
+        WriteBytes(work + "/page.html", "hello");
+        TSessionOptions options = Options();
+        options.AfterPut = TAfterPut::Nothing;
+        const TConnectionProfile profile{"", "ann", "secret", "127.0.0.1", true, std::to_string(server.Port()), ""};
+        const std::unique_ptr<TRemoteSession> session = OpenRemoteSession(profile, options, listener);
+        try {
+            EXPECT_EQ(session->Put(work + "/page.html", "page.html").Mode, c.mode);
+        } catch (const ETransferError& error) {
+            EXPECT_FALSE(c.mode) << error.what();
+            EXPECT_EQ(error.ReplyCode(), c.failureCode);
+        }
+        const std::optional<TRemoteEntry> entry = session->Stat("a.html");
+        session->Close();
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->Size, 5u);
+        std::vector<std::string> commands;
+        for (const std::string& line : server.Transcript()) {
+            const std::string verb = line.substr(0, 5);
+            if (verb == "STOR " || verb == "RNFR " || verb == "RNTO " || verb == "DELE " || verb == "SIZE ")
+                commands.push_back(verb + (IsSafeReplaceTemporaryName(line.substr(5)) ? "<t>" : line.substr(5)));
+        }
+        EXPECT_EQ(commands, c.transcript);
     }
 }

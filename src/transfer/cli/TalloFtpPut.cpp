@@ -255,6 +255,8 @@ int main(int argc, char** argv)
                                      !options.Active, std::to_string(port), options.Directory};
     TSessionOptions sessionOptions;
     sessionOptions.TimeoutSeconds = options.TimeoutSeconds;
+    // Nothing here prints what the server says of an uploaded file: no round trips for it.
+    sessionOptions.AfterPut = TAfterPut::Nothing;
     TTerminalListener listener(options.TrustNew);
     try {
         const std::unique_ptr<TRemoteSession> session = OpenRemoteSession(profile, sessionOptions, listener);
