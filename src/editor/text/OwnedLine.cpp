@@ -25,11 +25,12 @@ TOwnedLine::TOwnedLine(std::string_view bytes)
         return;
     }
     const std::size_t room = bytes.size() / 32;
-    high_ = room + bytes.size() + room;
-    storage_ = NewStorage(high_);
-    begin_ = room;
-    end_ = room + bytes.size();
-    std::memcpy(storage_.get() + begin_, bytes.data(), bytes.size());
+    long_ = std::make_unique<TLongPart>();
+    long_->High = room + bytes.size() + room;
+    long_->Storage = NewStorage(long_->High);
+    long_->Begin = room;
+    long_->End = room + bytes.size();
+    std::memcpy(long_->Storage.get() + long_->Begin, bytes.data(), bytes.size());
 }
 
 TOwnedLine::TOwnedLine(std::string&& bytes) : short_(std::move(bytes))
@@ -40,21 +41,22 @@ TOwnedLine::TOwnedLine(std::string&& bytes) : short_(std::move(bytes))
 // The string's spare capacity (a loaded page's block has some) becomes room behind the line.
 void TOwnedLine::MakeLong()
 {
-    auto taken = std::make_unique<std::string>(std::move(short_));
-    const std::size_t size = taken->size();
+    // Allocated before the bytes move, so that running out of memory leaves the line as it was.
+    auto part = std::make_unique<TLongPart>();
+    auto taken = std::make_shared<std::string>();
+    taken->swap(short_);
+    part->End = taken->size();
     taken->resize(taken->capacity());
-    high_ = taken->size();
-    storage_ = std::shared_ptr<char[]>(taken->data(), [string = taken.get()](char*) { delete string; });
-    taken.release();
-    low_ = begin_ = 0;
-    end_ = size;
+    part->High = taken->size();
+    part->Storage = std::shared_ptr<char[]>(taken, taken->data());
+    long_ = std::move(part);
 }
 
 void TOwnedLine::Insert(std::size_t offset, std::string_view bytes)
 {
     const std::size_t count = bytes.size();
     if (count == 0) return;
-    if (!storage_) {
+    if (!long_) {
         if (short_.size() < kLongLineBytes) {
             short_.insert(offset, bytes);
             return;
@@ -62,19 +64,19 @@ void TOwnedLine::Insert(std::size_t offset, std::string_view bytes)
         MakeLong();
     }
     const std::size_t size = Size();
-    char* const data = storage_.get();
+    char* const data = long_->Storage.get();
     const bool headIsShorter = offset < size / 2;
-    if (headIsShorter && begin_ - low_ >= count) {
-        std::memmove(data + begin_ - count, data + begin_, offset);
-        begin_ -= count;
-    } else if (!headIsShorter && high_ - end_ >= count) {
-        std::memmove(data + begin_ + offset + count, data + begin_ + offset, size - offset);
-        end_ += count;
+    if (headIsShorter && long_->Begin - long_->Low >= count) {
+        std::memmove(data + long_->Begin - count, data + long_->Begin, offset);
+        long_->Begin -= count;
+    } else if (!headIsShorter && long_->High - long_->End >= count) {
+        std::memmove(data + long_->Begin + offset + count, data + long_->Begin + offset, size - offset);
+        long_->End += count;
     } else {
         Rebuild(offset, bytes);
         return;
     }
-    std::memcpy(data + begin_ + offset, bytes.data(), count);
+    std::memcpy(data + long_->Begin + offset, bytes.data(), count);
 }
 
 // Makes room on both sides: in place where the line's part of the storage has spare room (a
@@ -84,14 +86,14 @@ void TOwnedLine::Rebuild(std::size_t offset, std::string_view bytes)
 {
     const std::size_t oldSize = Size(), count = bytes.size();
     const std::size_t size = oldSize + count;
-    const std::size_t spare = high_ - low_ >= size ? high_ - low_ - size : 0;
+    const std::size_t spare = long_->High - long_->Low >= size ? long_->High - long_->Low - size : 0;
     if (spare > 0 && spare >= size / 32) {
-        char* const data = storage_.get();
-        const std::size_t begin = low_ + spare / 2;
+        char* const data = long_->Storage.get();
+        const std::size_t begin = long_->Low + spare / 2;
         // Whichever part moves away from the other goes first, so that neither lands on the other.
-        const auto moveTail = [&] { std::memmove(data + begin + offset + count, data + begin_ + offset, oldSize - offset); };
-        const auto moveHead = [&] { std::memmove(data + begin, data + begin_, offset); };
-        if (begin > begin_) {
+        const auto moveTail = [&] { std::memmove(data + begin + offset + count, data + long_->Begin + offset, oldSize - offset); };
+        const auto moveHead = [&] { std::memmove(data + begin, data + long_->Begin, offset); };
+        if (begin > long_->Begin) {
             moveTail();
             moveHead();
         } else {
@@ -99,8 +101,8 @@ void TOwnedLine::Rebuild(std::size_t offset, std::string_view bytes)
             moveTail();
         }
         std::memcpy(data + begin + offset, bytes.data(), count);
-        begin_ = begin;
-        end_ = begin + size;
+        long_->Begin = begin;
+        long_->End = begin + size;
         return;
     }
     const std::size_t room = size / 32;
@@ -110,35 +112,35 @@ void TOwnedLine::Rebuild(std::size_t offset, std::string_view bytes)
     std::memcpy(data + room, old.data(), offset);
     std::memcpy(data + room + offset, bytes.data(), count);
     std::memcpy(data + room + offset + count, old.data() + offset, oldSize - offset);
-    storage_ = std::move(grown);
-    low_ = 0;
-    begin_ = room;
-    end_ = room + size;
-    high_ = room + size + room;
+    long_->Storage = std::move(grown);
+    long_->Low = 0;
+    long_->Begin = room;
+    long_->End = room + size;
+    long_->High = room + size + room;
 }
 
 void TOwnedLine::Erase(std::size_t offset, std::size_t length)
 {
     if (length == 0) return;
-    if (!storage_) {
+    if (!long_) {
         short_.erase(offset, length);
         return;
     }
-    char* const data = storage_.get();
+    char* const data = long_->Storage.get();
     const std::size_t size = Size();
     if (offset < (size - length) / 2) {
-        std::memmove(data + begin_ + length, data + begin_, offset);
-        begin_ += length;
+        std::memmove(data + long_->Begin + length, data + long_->Begin, offset);
+        long_->Begin += length;
     } else {
-        std::memmove(data + begin_ + offset, data + begin_ + offset + length, size - offset - length);
-        end_ -= length;
+        std::memmove(data + long_->Begin + offset, data + long_->Begin + offset + length, size - offset - length);
+        long_->End -= length;
     }
 }
 
 void TOwnedLine::Truncate(std::size_t length)
 {
-    if (storage_)
-        end_ = begin_ + length;
+    if (long_)
+        long_->End = long_->Begin + length;
     else
         short_.resize(length);
 }
@@ -146,41 +148,41 @@ void TOwnedLine::Truncate(std::size_t length)
 void TOwnedLine::Release()
 {
     std::string().swap(short_);
-    storage_.reset();
-    low_ = begin_ = end_ = high_ = 0;
+    long_.reset();
 }
 
 // The cut leaves no room between the halves, so that joining them again costs nothing; the first
 // byte typed at the tail's start makes room in the tail's part of the storage.
 TOwnedLine TOwnedLine::SplitOff(std::size_t offset)
 {
-    assert(storage_ && offset <= Size());
+    assert(long_ && offset <= Size());
     TOwnedLine tail;
-    tail.storage_ = storage_;
-    tail.low_ = tail.begin_ = begin_ + offset;
-    tail.end_ = end_;
-    tail.high_ = high_;
-    end_ = high_ = begin_ + offset;
+    tail.long_ = std::make_unique<TLongPart>();
+    tail.long_->Storage = long_->Storage;
+    tail.long_->Low = tail.long_->Begin = long_->Begin + offset;
+    tail.long_->End = long_->End;
+    tail.long_->High = long_->High;
+    long_->End = long_->High = long_->Begin + offset;
     return tail;
 }
 
 bool TOwnedLine::SharesStorageBefore(const TOwnedLine& next) const
 {
-    return storage_ && storage_ == next.storage_ && high_ == next.low_;
+    return long_ && next.long_ && long_->Storage == next.long_->Storage && long_->High == next.long_->Low;
 }
 
 void TOwnedLine::TakeIn(const TOwnedLine& next)
 {
     assert(SharesStorageBefore(next));
-    char* const data = storage_.get();
-    const std::size_t size = Size(), nextSize = next.Size(), gap = next.begin_ - end_;
+    char* const data = long_->Storage.get();
+    const std::size_t size = Size(), nextSize = next.Size(), gap = next.long_->Begin - long_->End;
     if (gap > 0 && size <= nextSize) {
-        std::memmove(data + begin_ + gap, data + begin_, size);
-        begin_ += gap;
-        end_ += gap;
+        std::memmove(data + long_->Begin + gap, data + long_->Begin, size);
+        long_->Begin += gap;
+        long_->End += gap;
     } else if (gap > 0) {
-        std::memmove(data + end_, data + next.begin_, nextSize);
+        std::memmove(data + long_->End, data + next.long_->Begin, nextSize);
     }
-    end_ += nextSize;
-    high_ = next.high_;
+    long_->End += nextSize;
+    long_->High = next.long_->High;
 }

@@ -29,11 +29,12 @@ public:
 
     std::string_view View() const
     {
-        return storage_ ? std::string_view(storage_.get() + begin_, end_ - begin_) : std::string_view(short_);
+        return long_ ? std::string_view(long_->Storage.get() + long_->Begin, long_->End - long_->Begin)
+                     : std::string_view(short_);
     }
-    std::size_t Size() const { return storage_ ? end_ - begin_ : short_.size(); }
+    std::size_t Size() const { return long_ ? long_->End - long_->Begin : short_.size(); }
     // Bytes that can go in front of the line without moving it.
-    std::size_t RoomInFront() const { return begin_ - low_; }
+    std::size_t RoomInFront() const { return long_ ? long_->Begin - long_->Low : 0; }
 
     void Insert(std::size_t offset, std::string_view bytes);
     void Erase(std::size_t offset, std::size_t length);
@@ -52,8 +53,13 @@ private:
     void MakeLong();
     void Rebuild(std::size_t offset, std::string_view bytes);
 
+    // A long line's storage: the line owns Low..High of it and its bytes stand at Begin..End.
+    struct TLongPart {
+        std::shared_ptr<char[]> Storage;
+        std::size_t Low = 0, Begin = 0, End = 0, High = 0;
+    };
+
     std::string short_;  // the bytes of a line shorter than kLongLineBytes
-    // A long line's storage: the line owns low_..high_ of it and its bytes stand at begin_..end_.
-    std::shared_ptr<char[]> storage_;
-    std::size_t low_ = 0, begin_ = 0, end_ = 0, high_ = 0;
+    // Kept apart, so that the many short lines of a large paste cost no more than a string each.
+    std::unique_ptr<TLongPart> long_;
 };
