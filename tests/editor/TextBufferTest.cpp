@@ -200,7 +200,10 @@ INSTANTIATE_TEST_SUITE_P(
         SharedHalvesCase{"one_half_removed",
                          {{TStepKind::Split, 1, 0.5}, {TStepKind::RemoveLine, 1, 0}, {TStepKind::Insert, 1, 0},
                           {TStepKind::Insert, 1, 1}, {TStepKind::Split, 1, 0.5}, {TStepKind::RemoveLine, 2, 0},
-                          {TStepKind::Insert, 1, 1, 100}}}),
+                          {TStepKind::Insert, 1, 1, 100}}},
+        SharedHalvesCase{"short_line_made_long_by_a_paste",
+                         {{TStepKind::Insert, 0, 1, 3u << 20}, {TStepKind::Split, 0, 0.5}, {TStepKind::Insert, 1, 0},
+                          {TStepKind::Join, 0, 0}}}),
     [](const testing::TestParamInfo<SharedHalvesCase>& info) { return info.param.Name; });
 
 // Random primitive edits of loaded pages against plain strings: lines kept as views of every kind

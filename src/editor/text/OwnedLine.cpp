@@ -155,7 +155,8 @@ void TOwnedLine::Release()
 // byte typed at the tail's start makes room in the tail's part of the storage.
 TOwnedLine TOwnedLine::SplitOff(std::size_t offset)
 {
-    assert(long_ && offset <= Size());
+    assert(offset <= Size());
+    if (!long_) MakeLong();  // a paste may have made a short line long
     TOwnedLine tail;
     tail.long_ = std::make_unique<TLongPart>();
     tail.long_->Storage = long_->Storage;
