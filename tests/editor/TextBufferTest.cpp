@@ -129,6 +129,83 @@ TEST(TextBufferEdits, SplitAndJoinOfALongEditedLineKeepItsBytes)
     }
 }
 
+// Enter in a line of megabytes leaves both halves in one storage: edits of either half, joins in
+// any order and the loss of one half must leave the other's bytes alone.
+struct SharedHalvesCase {
+    const char* Name;
+    struct Step {
+        enum class TKind { Split, Join, Insert, Remove, RemoveLine } Kind;
+        int Line;
+        double At;  // share of the line's bytes
+        std::size_t Bytes = 1;  // inserted or removed
+    };
+    std::vector<Step> Steps;
+};
+
+class SharedHalves : public testing::TestWithParam<SharedHalvesCase> {};
+
+TEST_P(SharedHalves, KeepTheirBytesApart)
+{
+    using TKind = SharedHalvesCase::Step::TKind;
+    std::string longLine(3u << 20, ' ');
+    for (std::size_t i = 0; i < longLine.size(); ++i) longLine[i] = static_cast<char>('a' + i * 7 % 26);
+    TTextBuffer buffer;
+    buffer.LoadBytes("top\n" + longLine + "\nend");
+    buffer.InsertText(1, 0, "#");
+    std::vector<std::string> model = {"top", "#" + longLine, "end"};
+    int step = 0;
+    for (const auto& s : GetParam().Steps) {
+        std::string& text = model[static_cast<std::size_t>(s.Line)];
+        const auto at = static_cast<std::size_t>(s.At * static_cast<double>(text.size()));
+        const std::string bytes(s.Bytes, static_cast<char>('A' + step++ % 26));
+        switch (s.Kind) {
+        case TKind::Split:
+            buffer.SplitLine(s.Line, at);
+            model.insert(model.begin() + s.Line + 1, text.substr(at));
+            model[static_cast<std::size_t>(s.Line)].resize(at);
+            break;
+        case TKind::Join:
+            buffer.JoinLine(s.Line);
+            text += model[static_cast<std::size_t>(s.Line) + 1];
+            model.erase(model.begin() + s.Line + 1);
+            break;
+        case TKind::Insert: buffer.InsertText(s.Line, at, bytes); text.insert(at, bytes); break;
+        case TKind::Remove: buffer.RemoveText(s.Line, at, s.Bytes); text.erase(at, s.Bytes); break;
+        case TKind::RemoveLine:
+            buffer.RemoveLines(s.Line, 1);
+            model.erase(model.begin() + s.Line);
+            break;
+        }
+        ASSERT_TRUE(LinesOf(buffer) == model) << "step " << step;
+    }
+    std::string saved = model[0];
+    for (std::size_t i = 1; i < model.size(); ++i) saved += "\n" + model[i];
+    EXPECT_TRUE(buffer.Snapshot().SavedBytes() == saved);
+}
+
+using TStep = SharedHalvesCase::Step;
+using TStepKind = TStep::TKind;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SharedHalves,
+    testing::Values(
+        SharedHalvesCase{"typing_on_both_sides_of_the_cut",
+                         {{TStepKind::Split, 1, 0.5}, {TStepKind::Insert, 2, 0}, {TStepKind::Insert, 2, 0},
+                          {TStepKind::Insert, 1, 1}, {TStepKind::Remove, 2, 0, 3}, {TStepKind::Join, 1, 0}}},
+        SharedHalvesCase{"pastes_past_the_room_of_each_half",
+                         {{TStepKind::Split, 1, 0.5}, {TStepKind::Insert, 2, 0, 300000},
+                          {TStepKind::Insert, 1, 1, 300000}, {TStepKind::Join, 1, 0}}},
+        SharedHalvesCase{"three_parts_joined_out_of_order",
+                         {{TStepKind::Split, 1, 0.7}, {TStepKind::Split, 1, 0.5}, {TStepKind::Insert, 3, 0},
+                          {TStepKind::Join, 2, 0}, {TStepKind::Insert, 1, 1}, {TStepKind::Join, 1, 0}}},
+        SharedHalvesCase{"one_half_removed",
+                         {{TStepKind::Split, 1, 0.5}, {TStepKind::RemoveLine, 1, 0}, {TStepKind::Insert, 1, 0},
+                          {TStepKind::Insert, 1, 1}, {TStepKind::Split, 1, 0.5}, {TStepKind::RemoveLine, 2, 0},
+                          {TStepKind::Insert, 1, 1, 100}}},
+        SharedHalvesCase{"short_line_made_long_by_a_paste",
+                         {{TStepKind::Insert, 0, 1, 3u << 20}, {TStepKind::Split, 0, 0.5}, {TStepKind::Insert, 1, 0},
+                          {TStepKind::Join, 0, 0}}}),
+    [](const testing::TestParamInfo<SharedHalvesCase>& info) { return info.param.Name; });
+
 // Random primitive edits of loaded pages against plain strings: lines kept as views of every kind
 // (ending at a break, cut by an edit, longer than a short view) keep their bytes through them.
 TEST(TextBufferEdits, RandomEditsOfLoadedViewsMatchPlainLines)

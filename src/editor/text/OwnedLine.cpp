@@ -2,81 +2,188 @@
 
 #include "editor/text/HugePages.h"
 
+#include <cassert>
 #include <cstring>
+
+namespace {
+
+// Storage not filled with zeros first: it is written over at once, and on a line of megabytes
+// the filling would cost as much as the copy.
+std::shared_ptr<char[]> NewStorage(std::size_t size)
+{
+    std::shared_ptr<char[]> storage(new char[size]);
+    AskForHugePages(storage.get(), size);
+    return storage;
+}
+
+}  // namespace
 
 TOwnedLine::TOwnedLine(std::string_view bytes)
 {
     if (bytes.size() < kLongLineBytes) {
-        storage_ = bytes;
+        short_ = bytes;
         return;
     }
     const std::size_t room = bytes.size() / 32;
-    storage_.reserve(room + bytes.size() + room);
-    AskForHugePages(storage_.data(), storage_.capacity());
-    storage_.append(room, '\0').append(bytes);
-    front_ = room;
+    long_ = std::make_unique<TLongPart>();
+    long_->High = room + bytes.size() + room;
+    long_->Storage = NewStorage(long_->High);
+    long_->Begin = room;
+    long_->End = room + bytes.size();
+    std::memcpy(long_->Storage.get() + long_->Begin, bytes.data(), bytes.size());
+}
+
+TOwnedLine::TOwnedLine(std::string&& bytes) : short_(std::move(bytes))
+{
+    if (short_.size() >= kLongLineBytes) MakeLong();
+}
+
+// The string's spare capacity (a loaded page's block has some) becomes room behind the line.
+void TOwnedLine::MakeLong()
+{
+    // Allocated before the bytes move, so that running out of memory leaves the line as it was.
+    auto part = std::make_unique<TLongPart>();
+    auto taken = std::make_shared<std::string>();
+    taken->swap(short_);
+    part->End = taken->size();
+    taken->resize(taken->capacity());
+    part->High = taken->size();
+    part->Storage = std::shared_ptr<char[]>(taken, taken->data());
+    long_ = std::move(part);
 }
 
 void TOwnedLine::Insert(std::size_t offset, std::string_view bytes)
 {
-    const std::size_t size = Size(), count = bytes.size();
+    const std::size_t count = bytes.size();
     if (count == 0) return;
-    if (size < kLongLineBytes) {
-        storage_.insert(front_ + offset, bytes);
-        return;
+    if (!long_) {
+        if (short_.size() < kLongLineBytes) {
+            short_.insert(offset, bytes);
+            return;
+        }
+        MakeLong();
     }
+    const std::size_t size = Size();
+    char* const data = long_->Storage.get();
     const bool headIsShorter = offset < size / 2;
-    if (headIsShorter && front_ >= count) {
-        std::memmove(storage_.data() + front_ - count, storage_.data() + front_, offset);
-        front_ -= count;
-        std::memcpy(storage_.data() + front_ + offset, bytes.data(), count);
-    } else if (!headIsShorter && storage_.capacity() - storage_.size() >= count) {
-        storage_.insert(front_ + offset, bytes);
+    if (headIsShorter && long_->Begin - long_->Low >= count) {
+        std::memmove(data + long_->Begin - count, data + long_->Begin, offset);
+        long_->Begin -= count;
+    } else if (!headIsShorter && long_->High - long_->End >= count) {
+        std::memmove(data + long_->Begin + offset + count, data + long_->Begin + offset, size - offset);
+        long_->End += count;
     } else {
         Rebuild(offset, bytes);
+        return;
     }
+    std::memcpy(data + long_->Begin + offset, bytes.data(), count);
 }
 
-// Makes room on both sides: in place where the string has the capacity (a loaded page's block
-// has), else by one copy into new storage; the string's own growth would double the size of a line
-// of megabytes and keep no room in front.
+// Makes room on both sides: in place where the line's part of the storage has spare room (a
+// loaded page's block has, and so has each half of a split line), else by one copy into new
+// storage, which the other half of a split line, if any, no longer shares.
 void TOwnedLine::Rebuild(std::size_t offset, std::string_view bytes)
 {
     const std::size_t oldSize = Size(), count = bytes.size();
     const std::size_t size = oldSize + count;
-    const std::size_t room = size / 32;
-    if (storage_.capacity() >= room + size) {
-        storage_.resize(room + size);
-        char* data = storage_.data();
-        // The tail first: it moves right past where the head lands.
-        std::memmove(data + room + offset + count, data + front_ + offset, oldSize - offset);
-        std::memmove(data + room, data + front_, offset);
-        std::memcpy(data + room + offset, bytes.data(), count);
-        front_ = room;
+    const std::size_t spare = long_->High - long_->Low >= size ? long_->High - long_->Low - size : 0;
+    if (spare > 0 && spare >= size / 32) {
+        char* const data = long_->Storage.get();
+        const std::size_t begin = long_->Low + spare / 2;
+        // Whichever part moves away from the other goes first, so that neither lands on the other.
+        const auto moveTail = [&] { std::memmove(data + begin + offset + count, data + long_->Begin + offset, oldSize - offset); };
+        const auto moveHead = [&] { std::memmove(data + begin, data + long_->Begin, offset); };
+        if (begin > long_->Begin) {
+            moveTail();
+            moveHead();
+        } else {
+            moveHead();
+            moveTail();
+        }
+        std::memcpy(data + begin + offset, bytes.data(), count);
+        long_->Begin = begin;
+        long_->End = begin + size;
         return;
     }
-    std::string grown;
-    grown.reserve(room + size + room);
-    AskForHugePages(grown.data(), grown.capacity());
-    grown.append(room, '\0');
-    grown.append(storage_, front_, offset).append(bytes).append(storage_, front_ + offset);
-    storage_.swap(grown);
-    front_ = room;
+    const std::size_t room = size / 32;
+    const std::string_view old = View();
+    std::shared_ptr<char[]> grown = NewStorage(room + size + room);
+    char* const data = grown.get();
+    std::memcpy(data + room, old.data(), offset);
+    std::memcpy(data + room + offset, bytes.data(), count);
+    std::memcpy(data + room + offset + count, old.data() + offset, oldSize - offset);
+    long_->Storage = std::move(grown);
+    long_->Low = 0;
+    long_->Begin = room;
+    long_->End = room + size;
+    long_->High = room + size + room;
 }
 
 void TOwnedLine::Erase(std::size_t offset, std::size_t length)
 {
     if (length == 0) return;
-    if (offset < (Size() - length) / 2) {
-        std::memmove(storage_.data() + front_ + length, storage_.data() + front_, offset);
-        front_ += length;
-    } else {
-        storage_.erase(front_ + offset, length);
+    if (!long_) {
+        short_.erase(offset, length);
+        return;
     }
+    char* const data = long_->Storage.get();
+    const std::size_t size = Size();
+    if (offset < (size - length) / 2) {
+        std::memmove(data + long_->Begin + length, data + long_->Begin, offset);
+        long_->Begin += length;
+    } else {
+        std::memmove(data + long_->Begin + offset, data + long_->Begin + offset + length, size - offset - length);
+        long_->End -= length;
+    }
+}
+
+void TOwnedLine::Truncate(std::size_t length)
+{
+    if (long_)
+        long_->End = long_->Begin + length;
+    else
+        short_.resize(length);
 }
 
 void TOwnedLine::Release()
 {
-    std::string().swap(storage_);
-    front_ = 0;
+    std::string().swap(short_);
+    long_.reset();
+}
+
+// The cut leaves no room between the halves, so that joining them again costs nothing; the first
+// byte typed at the tail's start makes room in the tail's part of the storage.
+TOwnedLine TOwnedLine::SplitOff(std::size_t offset)
+{
+    assert(offset <= Size());
+    if (!long_) MakeLong();  // a paste may have made a short line long
+    TOwnedLine tail;
+    tail.long_ = std::make_unique<TLongPart>();
+    tail.long_->Storage = long_->Storage;
+    tail.long_->Low = tail.long_->Begin = long_->Begin + offset;
+    tail.long_->End = long_->End;
+    tail.long_->High = long_->High;
+    long_->End = long_->High = long_->Begin + offset;
+    return tail;
+}
+
+bool TOwnedLine::SharesStorageBefore(const TOwnedLine& next) const
+{
+    return long_ && next.long_ && long_->Storage == next.long_->Storage && long_->High == next.long_->Low;
+}
+
+void TOwnedLine::TakeIn(const TOwnedLine& next)
+{
+    assert(SharesStorageBefore(next));
+    char* const data = long_->Storage.get();
+    const std::size_t size = Size(), nextSize = next.Size(), gap = next.long_->Begin - long_->End;
+    if (gap > 0 && size <= nextSize) {
+        std::memmove(data + long_->Begin + gap, data + long_->Begin, size);
+        long_->Begin += gap;
+        long_->End += gap;
+    } else if (gap > 0) {
+        std::memmove(data + long_->End, data + next.long_->Begin, nextSize);
+    }
+    long_->End += nextSize;
+    long_->High = next.long_->High;
 }

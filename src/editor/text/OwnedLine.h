@@ -2,8 +2,11 @@
 // The bytes of an edited line. A long line keeps free room before and after its bytes, and an
 // edit moves the bytes on its shorter side only, so typing at either end of a line of megabytes
 // (a minified page) moves almost nothing; room runs out only after a share of the line's size.
+// Enter in a long line copies nothing: both halves keep the one storage, each its own part of it,
+// and Backspace that joins them again only closes the room between them.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,22 +20,46 @@ public:
     // in a line of megabytes is typed into at its start next.
     explicit TOwnedLine(std::string_view bytes);
     // Takes a string's bytes over without a copy.
-    explicit TOwnedLine(std::string&& bytes) : storage_(std::move(bytes)) {}
+    explicit TOwnedLine(std::string&& bytes);
+    // Not copied: a copy would write into the storage part of the line it came from.
+    TOwnedLine(const TOwnedLine&) = delete;
+    TOwnedLine& operator=(const TOwnedLine&) = delete;
+    TOwnedLine(TOwnedLine&&) noexcept = default;
+    TOwnedLine& operator=(TOwnedLine&&) noexcept = default;
 
-    std::string_view View() const { return std::string_view(storage_).substr(front_); }
-    std::size_t Size() const { return storage_.size() - front_; }
+    std::string_view View() const
+    {
+        return long_ ? std::string_view(long_->Storage.get() + long_->Begin, long_->End - long_->Begin)
+                     : std::string_view(short_);
+    }
+    std::size_t Size() const { return long_ ? long_->End - long_->Begin : short_.size(); }
     // Bytes that can go in front of the line without moving it.
-    std::size_t RoomInFront() const { return front_; }
+    std::size_t RoomInFront() const { return long_ ? long_->Begin - long_->Low : 0; }
 
     void Insert(std::size_t offset, std::string_view bytes);
     void Erase(std::size_t offset, std::size_t length);
-    void Truncate(std::size_t length) { storage_.resize(front_ + length); }
+    void Truncate(std::size_t length);
     void Append(std::string_view bytes) { Insert(Size(), bytes); }
     void Release();
 
+    // Cuts a long line at offset and gives back the tail, which shares this line's storage.
+    TOwnedLine SplitOff(std::size_t offset);
+    // Whether next was split off this line and both still stand side by side in one storage.
+    bool SharesStorageBefore(const TOwnedLine& next) const;
+    // Appends next, for which SharesStorageBefore holds; next is left to be released.
+    void TakeIn(const TOwnedLine& next);
+
 private:
+    void MakeLong();
     void Rebuild(std::size_t offset, std::string_view bytes);
 
-    std::string storage_;
-    std::size_t front_ = 0;  // the line's first byte; the bytes before it are room
+    // A long line's storage: the line owns Low..High of it and its bytes stand at Begin..End.
+    struct TLongPart {
+        std::shared_ptr<char[]> Storage;
+        std::size_t Low = 0, Begin = 0, End = 0, High = 0;
+    };
+
+    std::string short_;  // the bytes of a line shorter than kLongLineBytes
+    // Kept apart, so that the many short lines of a large paste cost no more than a string each.
+    std::unique_ptr<TLongPart> long_;
 };

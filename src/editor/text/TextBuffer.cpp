@@ -349,15 +349,20 @@ std::string_view TTextBuffer::Line(int line) const
 
 TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
 {
+    return NewOwned(TOwnedLine(bytes));
+}
+
+TTextBuffer::LineSlot TTextBuffer::NewOwned(TOwnedLine&& line)
+{
     std::uint32_t index;
     if (!freeOwned_.empty()) {
         index = freeOwned_.back();
         freeOwned_.pop_back();
-        owned_[index] = TOwnedLine(bytes);
+        owned_[index] = std::move(line);
     } else {
         if (owned_.size() > LineSlot::kIndexMask) throw ETextLimitError("The page has more edited lines than the editor can hold.");
         index = static_cast<std::uint32_t>(owned_.size());
-        owned_.emplace_back(bytes);
+        owned_.push_back(std::move(line));
     }
     return LineSlot{index | LineSlot::kTagged};
 }
@@ -387,8 +392,7 @@ TOwnedLine& TTextBuffer::MakeOwned(int line)
         std::string whole = std::move(*block_);
         whole.resize(length);
         block_ = std::make_shared<std::string>();
-        slot = NewOwned({});
-        owned_[slot.Index()] = TOwnedLine(std::move(whole));
+        slot = NewOwned(TOwnedLine(std::move(whole)));
     } else {
         slot = NewOwned(Line(line));
     }
@@ -444,7 +448,12 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
         tail = View(start + offset, end - start - offset, ViewEndAt(end));
         lines_[at] = View(start, offset, ViewEndAt(start + offset));
         ReleaseSlot(slot);
-    } else if (const std::size_t length = SlotLength(slot); length >= TOwnedLine::kLongLineBytes && offset < length - offset) {
+    } else if (const std::size_t length = SlotLength(slot);
+               offset >= TOwnedLine::kLongLineBytes && length - offset >= TOwnedLine::kLongLineBytes) {
+        // Both halves are long: they share the line's storage, and nothing is copied.
+        TOwnedLine tailLine = owned_[slot.Index()].SplitOff(offset);
+        tail = NewOwned(std::move(tailLine));
+    } else if (length >= TOwnedLine::kLongLineBytes && offset < length - offset) {
         // The head is the shorter part of a long line: it is copied, and the line's storage stays
         // with the tail, so that Enter near the start of a line of megabytes copies little.
         lines_[at] = NewOwned(Line(line).substr(0, offset));
@@ -468,7 +477,11 @@ void TTextBuffer::JoinLine(int line)
     const LineSlot current = lines_[at];
     const std::size_t currentLength = SlotLength(current);
     const std::size_t nextLength = SlotLength(next);
-    if (!current.Owned() && !next.Owned() && ViewOffset(current) + currentLength == ViewOffset(next)) {
+    if (current.Owned() && next.Owned() && owned_[current.Index()].SharesStorageBefore(owned_[next.Index()])) {
+        // The halves of a split long line close the room between them.
+        owned_[current.Index()].TakeIn(owned_[next.Index()]);
+        ReleaseSlot(next);
+    } else if (!current.Owned() && !next.Owned() && ViewOffset(current) + currentLength == ViewOffset(next)) {
         // Neighbours in the block: no copy.
         ReplaceView(lines_[at], ViewOffset(current), currentLength + nextLength);
         ReleaseSlot(next);

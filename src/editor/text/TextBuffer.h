@@ -169,6 +169,7 @@ private:
     TOwnedLine& MakeOwned(int line);
     void ReleaseSlot(const LineSlot& slot);
     LineSlot NewOwned(std::string_view bytes);
+    LineSlot NewOwned(TOwnedLine&& line);
     LineSlot View(std::uint64_t offset, std::uint64_t length, TViewEnd end);
     [[gnu::cold]] LineSlot NewRanged(std::uint64_t offset, std::uint64_t length);
     TViewEnd ViewEndAt(std::uint64_t end) const;
