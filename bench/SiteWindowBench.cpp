@@ -5,13 +5,14 @@
 
 #include "platform/QtPlatform.h"
 #include "site/widget/SiteWindow.h"
+#include "site/widget/SiteWindowApp.h"
 #include "upload/ProfileFile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QPixmap>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 #include <cstring>
 
@@ -61,6 +62,8 @@ int main(int argc, char** argv)
 
     QElapsedTimer clock;
     clock.start();
+    // As the program does: the server is listed while the window is made.
+    TStartedListing started = StartSiteListing(argv[1], TProfileFile::PathInCurrentFolder());
     TSiteWindow window(TProfileFile::PathInCurrentFolder(), QString());
     TPaintSpy spy;
     window.SiteTree->viewport()->installEventFilter(&spy);
@@ -70,12 +73,12 @@ int main(int argc, char** argv)
         spy.painted = false;  // the next paint shows what the work brought
     });
     window.show();
-    window.OpenSite(argv[1]);
+    window.OpenSite(argv[1], std::move(started));
     WaitUntil([&] { return spy.painted; });
     std::printf("first paint      %8.1f ms\n", clock.nsecsElapsed() / 1e6);
     WaitUntil([&] { return done && spy.painted; });
     std::printf("full view        %8.1f ms (%d top-level items)\n", clock.nsecsElapsed() / 1e6,
-                window.SiteTree->topLevelItemCount());
+                window.SiteTree->model()->rowCount());
     if (mode == "refresh" || mode == "publish") {
         done = false;
         clock.restart();

@@ -150,8 +150,9 @@ std::optional<std::string> ResolveReference(std::string_view pagePath, std::stri
 }
 
 TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& files, const std::vector<std::string>& pages,
-                           TReferenceCache* cache)
+                           TReferenceCache* cache, bool* cacheChanged)
 {
+    bool changed = false;
     TSiteIndex index{files, FoldersOf(files), {}};
     for (const auto& [path, file] : files)
         index.ByLowerCase.emplace(AsciiLower(path), path);
@@ -163,7 +164,7 @@ TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& fil
             if (IsPagePath(path))
                 toCheck.push_back(path);
     if (cache != nullptr)
-        std::erase_if(*cache, [&](const auto& entry) { return !files.contains(entry.first); });
+        changed = std::erase_if(*cache, [&](const auto& entry) { return !files.contains(entry.first); }) > 0;
     const std::int64_t settledBeforeNs = NowNs() - kRacyWindowNs;
     TLinkReport report;
     std::string bytes;
@@ -180,12 +181,16 @@ TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& fil
                 continue;
             read = FindPageReferences(bytes);
             references = &read;
-            if (cache != nullptr && file != files.end() && file->second.ModifiedNs < settledBeforeNs)
+            if (cache != nullptr && file != files.end() && file->second.ModifiedNs < settledBeforeNs) {
                 references = &((*cache)[page] = TCachedReferences{file->second, std::move(read)}).References;
+                changed = true;
+            }
         }
         for (const TPageReference& reference : *references)
             CheckReference(siteFolder, index, page, reference, links);
     }
+    if (cacheChanged != nullptr)
+        *cacheChanged = changed;
     return report;
 }
 

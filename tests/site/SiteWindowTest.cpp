@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <atomic>
 #include <chrono>
@@ -152,14 +153,16 @@ protected:
 
     QString StatusOf(const QString& path) const
     {
-        const auto found = window_->SiteTree->findItems(path.section('/', -1), Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? QStringLiteral("(not listed)") : found.front()->text(1);
+        const QModelIndex row = Row(window_->SiteTree, path.section('/', -1));
+        return row.isValid() ? row.siblingAtColumn(1).data().toString() : QStringLiteral("(not listed)");
     }
 
-    QTreeWidgetItem* Row(QTreeWidget* tree, const QString& name) const
+    // The first row of that name, in any folder; invalid when there is none.
+    QModelIndex Row(QTreeView* tree, const QString& name) const
     {
-        const auto found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.front();
+        QAbstractItemModel* model = tree->model();
+        const auto found = model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? QModelIndex() : found.front();
     }
 
     void Trigger(const QString& text)
@@ -268,7 +271,7 @@ TEST_F(SiteWindowTest, ThePagesOpenedFromTheWindowArePublishedOnSaveOnlyWhenSwit
 {
     MakeSite();
     PublishAll();
-    emit window_->SiteTree->itemActivated(Row(window_->SiteTree, "index.html"), 0);
+    emit window_->SiteTree->activated(Row(window_->SiteTree, "index.html"));
     ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 1; }));
     for (const bool on : {false, true}) {
         SCOPED_TRACE(on);
@@ -321,9 +324,9 @@ TEST_F(SiteWindowTest, TheServersFoldersAreMadeRenamedAndDeletedOnlyAsAnswered)
         platform_.ClearRecords();
         const std::size_t entries = std::distance(fs::directory_iterator(Remote()), fs::directory_iterator());
         // The server's folder is listed again after each operation; the row chosen must be there first.
-        ASSERT_TRUE(WaitFor([&] { return c.select.isEmpty() || Row(window_->ServerTree, c.select) != nullptr; }));
-        window_->ServerTree->setCurrentItem(c.select.isEmpty() ? nullptr : Row(window_->ServerTree, c.select));
-        ASSERT_EQ(window_->ServerTree->currentItem() != nullptr, !c.select.isEmpty());
+        ASSERT_TRUE(WaitFor([&] { return c.select.isEmpty() || Row(window_->ServerTree, c.select).isValid(); }));
+        window_->ServerTree->setCurrentIndex(c.select.isEmpty() ? QModelIndex() : Row(window_->ServerTree, c.select));
+        ASSERT_EQ(window_->ServerTree->currentIndex().isValid(), !c.select.isEmpty());
         c.answer();
         Trigger(c.action);
         ASSERT_TRUE(Idle());

@@ -15,7 +15,7 @@
 
 #include <QLabel>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <filesystem>
 
 namespace {
@@ -32,8 +32,8 @@ void TSiteWindow::Publish(TPublishScope scope, TPublishSummary summary, std::set
     if (paths.empty() && scope == TPublishScope::Selection)
         paths = SelectedSitePaths();
     if (paths.empty() && scope == TPublishScope::Page)
-        if (const QTreeWidgetItem* item = SiteTree->currentItem())
-            paths.insert(item->data(0, kPathRole).toString().toStdString());
+        if (const QModelIndex current = SiteTree->currentIndex(); current.isValid())
+            paths.insert(current.data(kPathRole).toString().toStdString());
     if (scope == TPublishScope::Selection && paths.empty()) {
         platform().ShowMessage(QStringLiteral("Select the files to publish."));
         return;
