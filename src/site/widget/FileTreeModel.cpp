@@ -55,8 +55,13 @@ int TFileRows::FolderOf(const std::string& relativePath, const std::string* remo
 {
     if (relativePath.empty())
         return 0;
-    if (auto found = folders_.find(relativePath); found != folders_.end())
-        return found->second;
+    // Files come in path order, so most share the folder of the one before.
+    if (lastFolderRow_ != 0 && lastFolderPath_ == relativePath)
+        return lastFolderRow_;
+    if (auto found = folders_.find(relativePath); found != folders_.end()) {
+        lastFolderPath_ = relativePath;
+        return lastFolderRow_ = found->second;
+    }
     const int parent = FolderOf(ParentOf(relativePath), remoteFolder);
     TFileRow folder;
     folder.Name = NameOf(relativePath);
@@ -64,7 +69,8 @@ int TFileRows::FolderOf(const std::string& relativePath, const std::string* remo
     folder.Kind = TRowKind::Folder;
     const int added = Add(parent, std::move(folder));
     folders_.emplace(relativePath, added);
-    return added;
+    lastFolderPath_ = relativePath;
+    return lastFolderRow_ = added;
 }
 
 void TFileRows::SortByName() { SortChildren(0); }

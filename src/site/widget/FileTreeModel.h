@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,7 +56,15 @@ public:
 
 private:
     void SortChildren(int parent);
-    std::map<std::string, int> folders_;
+    std::map<std::string, int> folders_;  // by path relative to the site
+    std::string lastFolderPath_;
+    int lastFolderRow_ = 0;
+};
+
+// Rows built on the worker that took a snapshot, for trees that get new rows (null: none built).
+struct TBuiltRows {
+    std::shared_ptr<TFileRows> Site;
+    std::shared_ptr<TFileRows> Server;
 };
 
 // The site's files in path order, with their statuses.

@@ -8,6 +8,7 @@
 #include "site/RemoteEdits.h"
 #include "site/widget/DecodedText.h"
 #include "site/widget/EditorLink.h"
+#include "site/widget/FileTreeModel.h"
 #include "site/widget/ProfileChoice.h"
 #include "site/widget/PublishBridge.h"
 #include "site/widget/PublishQueue.h"
@@ -202,7 +203,7 @@ void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& r
         SetStatus(text.section(QLatin1Char('\n'), 0, 0));
     // What was sent is known: the rows change in place, without reading the site and the server again.
     ApplyPublished(snapshot_, report);
-    ShowSnapshot(std::move(snapshot_));
+    ShowSnapshot(std::move(snapshot_), TBuiltRows{});
     if (!pendingSaves_.empty())
         Publish(TPublishScope::Selection, TPublishSummary::StatusBar, std::exchange(pendingSaves_, {}));
     emit WorkDone();

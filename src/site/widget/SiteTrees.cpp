@@ -55,34 +55,37 @@ void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure
     refreshing_ = true;
     UpdateActions();
     auto snapshot = std::make_shared<TSiteSnapshot>();
-    auto serverRows = std::make_shared<std::shared_ptr<TFileRows>>();
+    auto built = std::make_shared<TBuiltRows>();
     const TSite site = *site_;
     const std::optional<TConnectionProfile> profile = CurrentProfile();
     const std::shared_ptr<TKeptSession> server = Server();
-    // A refresh mostly keeps the server's files, and their rows are updated in place; a first listing's
-    // rows are built while the site is still being read.
-    const bool buildRows = serverModel_->Rows().Files.empty() && profile;
+    // A refresh mostly keeps the files, and their rows are updated in place; the rows of a first
+    // snapshot are built on the worker (the server's while the site is still being read).
+    const bool buildServerRows = serverModel_->Rows().Files.empty() && profile;
+    const bool buildSiteRows = siteModel_->Rows().Files.empty();
     const std::string remoteFolder = profile ? site.RemoteFolder(*profile) : std::string();
     jobs_->Start(
-        [snapshot, serverRows, buildRows, remoteFolder, site, profile, server, cache = linkCache_,
+        [snapshot, built, buildServerRows, buildSiteRows, remoteFolder, site, profile, server, cache = linkCache_,
          started = std::exchange(startedListing_, {})] {
-            const auto listed = [&](const TRemoteTree& tree) { *serverRows = std::make_shared<TFileRows>(ServerRows(tree, remoteFolder)); };
+            const auto listed = [&](const TRemoteTree& tree) { built->Server = std::make_shared<TFileRows>(ServerRows(tree, remoteFolder)); };
             *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, server.get(), cache.get(),
-                                         buildRows ? std::function<void(const TRemoteTree&)>(listed) : nullptr, started);
+                                         buildServerRows ? std::function<void(const TRemoteTree&)>(listed) : nullptr, started);
+            if (buildSiteRows)
+                built->Site = std::make_shared<TFileRows>(SiteRows(snapshot->Statuses, snapshot->Links));
         },
-        [this, snapshot, serverRows, done = std::move(done)](std::exception_ptr failure) {
+        [this, snapshot, built, done = std::move(done)](std::exception_ptr failure) {
             refreshing_ = false;
             if (!failure)
-                ShowSnapshot(std::move(*snapshot), std::move(*serverRows));
+                ShowSnapshot(std::move(*snapshot), std::move(*built));
             done(failure);
         });
 }
 
-void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TFileRows> serverRows)
+void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, TBuiltRows built)
 {
     snapshot_ = std::move(snapshot);
-    FillSiteTree();
-    FillServerTreeFromSite(std::move(serverRows));
+    FillSiteTree(std::move(built.Site));
+    FillServerTreeFromSite(std::move(built.Server));
     FillProblems();
     const std::size_t toSend = snapshot_.FilesToSend();
     QString text = toSend == 1 ? QStringLiteral("1 file would go up") : QStringLiteral("%1 files would go up").arg(toSend);
@@ -93,7 +96,7 @@ void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TFileRows
     SummaryLabel->setText(text);
 }
 
-void TSiteWindow::FillSiteTree()
+void TSiteWindow::FillSiteTree(std::shared_ptr<TFileRows> siteRows)
 {
     // A refresh seldom adds or drops a file: then the rows stay and only the statuses that moved are
     // shown anew. The statuses and the rows are both in path order, so they are walked side by side.
@@ -103,7 +106,7 @@ void TSiteWindow::FillSiteTree()
                            std::equal(snapshot_.Statuses.begin(), snapshot_.Statuses.end(), files.begin(),
                                       [&](const TFileStatus& status, int row) { return status.Path == rows[row].Path; });
     if (!samePaths) {
-        siteModel_->Reset(SiteRows(snapshot_.Statuses, snapshot_.Links));
+        siteModel_->Reset(siteRows ? std::move(*siteRows) : SiteRows(snapshot_.Statuses, snapshot_.Links));
         SiteTree->expandToDepth(0);
         return;
     }

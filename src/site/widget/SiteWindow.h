@@ -29,6 +29,7 @@ class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TFileRows;
+struct TBuiltRows;
 class TFileTreeModel;
 class TPublishBridge;
 class TPublishQueue;
@@ -112,9 +113,9 @@ private:
 
     // Reads the site and the server on a worker, shows what it found, then calls done (on this thread).
     void TakeSnapshotThen(std::function<void(std::exception_ptr failure)> done);
-    // serverRows: the server tree's rows for snapshot when a worker built them already.
-    void ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TFileRows> serverRows = nullptr);
-    void FillSiteTree();
+    // built: the trees' rows for snapshot where a worker built them already.
+    void ShowSnapshot(TSiteSnapshot snapshot, TBuiltRows built);
+    void FillSiteTree(std::shared_ptr<TFileRows> siteRows);
     void FillServerTreeFromSite(std::shared_ptr<TFileRows> serverRows);
     void FillProblems();
     void ListServerFolder(const QModelIndex& index);
