@@ -4,6 +4,7 @@
 // Summaries go to stdout instead of message boxes.
 
 #include "platform/QtPlatform.h"
+#include "site/widget/PublishQueue.h"
 #include "site/widget/SiteWindow.h"
 #include "site/widget/SiteWindowApp.h"
 #include "upload/ProfileFile.h"
@@ -12,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTreeView>
 #include <cstdio>
 #include <cstring>
@@ -86,6 +88,13 @@ int main(int argc, char** argv)
             window.Refresh();
         else
             window.Publish(TPublishScope::All);
+        if (mode == "publish") {
+            // The phases: the fresh status and plan, the transfers, then what the window does after.
+            WaitUntil([&] { return done || window.Queue->CancelButton()->isEnabled(); });
+            std::printf("  status, plan    %8.1f ms\n", clock.nsecsElapsed() / 1e6);
+            WaitUntil([&] { return done || !window.Queue->CancelButton()->isEnabled(); });
+            std::printf("  transfers end   %8.1f ms\n", clock.nsecsElapsed() / 1e6);
+        }
         WaitUntil([&] { return done && !window.Busy(); });
         std::printf("%-16s %8.1f ms\n", mode.c_str(), clock.nsecsElapsed() / 1e6);
     }
