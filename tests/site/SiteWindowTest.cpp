@@ -19,6 +19,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFont>
+#include <QItemSelectionModel>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -204,7 +206,11 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
     EXPECT_EQ(editor_->Opened(), std::vector<std::string>{(Site() / "about.html").string()});
     EXPECT_EQ(editor_->Lines(), std::vector<int>{2});
 
+    // The rows stay through the publish's fresh look at the site, so what the user chose stays chosen.
+    window_->SiteTree->setCurrentIndex(Row(window_->SiteTree, "index.html"));
     PublishAll();
+    EXPECT_EQ(window_->SiteTree->currentIndex(), Row(window_->SiteTree, "index.html"));
+    EXPECT_TRUE(window_->SiteTree->selectionModel()->isSelected(Row(window_->SiteTree, "index.html")));
     EXPECT_TRUE(platform_.MessageTexts(MessageKind::Plain).back().startsWith("2 sent, 0 removed, 0 failed."));
     EXPECT_EQ(ReadTestFile(Remote() / "logo.png"), std::string(5000, 'L'));
     EXPECT_FALSE(fs::exists(Remote() / "about.html"));
@@ -236,6 +242,7 @@ TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedBut
     WriteTestFile(fs::path(server_->UploadPath()).parent_path() / "outside.txt", "not the site's");
     MakeSite();
     ASSERT_EQ(StatusOf("news.html"), "on the server only");
+    EXPECT_TRUE(Row(window_->SiteTree, "news.html").data(Qt::FontRole).value<QFont>().italic());
 
     window_->OpenRemoteFile("upload/news.html");
     const std::string local = (Site() / "news.html").string();
