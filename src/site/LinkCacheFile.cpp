@@ -58,10 +58,12 @@ bool ReadPage(TCacheReader& reader, TReferenceCache& cache)
     if (!reader.Number(page.Stamp.Size, ' ') || !reader.Number(page.Stamp.ModifiedNs, ' ') || !reader.Number(count, ' ') ||
         !reader.Counted(path, '\n'))
         return false;
-    page.References.resize(count);
-    for (TPageReference& reference : page.References)
+    // Grown as references are read: a damaged count must not reserve room the file does not hold.
+    for (std::size_t i = 0; i < count; ++i) {
+        TPageReference& reference = page.References.emplace_back();
         if (!reader.Number(reference.Line, ' ') || !reader.Counted(reference.Value, '\n'))
             return false;
+    }
     cache.insert_or_assign(std::move(path), std::move(page));
     return true;
 }

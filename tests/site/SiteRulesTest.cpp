@@ -221,6 +221,7 @@ TEST(SiteRulesTest, LinkCacheFileKeepsEveryByteAndCountsADamagedOneAsEmpty)
         {"cut short", bytes.substr(0, bytes.size() - 4), false},
         {"a length past the end", bytes.substr(0, bytes.find(':')) + "9" + bytes.substr(bytes.find(':')), false},
         {"another header", "# tallo-site links 2" + bytes.substr(bytes.find('\n')), false},
+        {"a count far past the end", "# tallo-site links 1\n1 2 99999999999999999 3:a.h\n", false},
         {"no file", "", false},
     };
     for (const auto& c : cases) {
