@@ -285,6 +285,7 @@ bool TSiteWindow::OpenSite(const std::string& folder, TStartedListing started)
     PublishOnSaveAction->setChecked(PublishOnSave());
     siteModel_->Reset(TFileRows{});
     serverModel_->Reset(TFileRows{});
+    ++serverGeneration_;  // a folder of the profile browsed before may still be being listed
     ProblemList->clear();
     startedListing_ = {};
     // Taken only when it is the session this window would use itself (Server() keeps it then).
