@@ -23,13 +23,13 @@ QString UtcMinuteText(std::int64_t seconds)
     return QString::fromLatin1(text);
 }
 
-std::string ParentOf(const std::string& path)
+std::string FolderPartOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path)
+std::string NamePartOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -62,9 +62,9 @@ int TFileRows::FolderOf(const std::string& relativePath, const std::string* remo
         lastFolderPath_ = relativePath;
         return lastFolderRow_ = found->second;
     }
-    const int parent = FolderOf(ParentOf(relativePath), remoteFolder);
+    const int parent = FolderOf(FolderPartOf(relativePath), remoteFolder);
     TFileRow folder;
-    folder.Name = NameOf(relativePath);
+    folder.Name = NamePartOf(relativePath);
     folder.Path = remoteFolder ? RemotePath(*remoteFolder, relativePath) : relativePath;
     folder.Kind = TRowKind::Folder;
     const int added = Add(parent, std::move(folder));
@@ -98,11 +98,11 @@ TFileRows SiteRows(const std::vector<TFileStatus>& statuses, const TLinkReport& 
     rows.Rows.reserve(statuses.size() + 64);
     for (const TFileStatus& status : statuses) {
         TFileRow row;
-        row.Name = NameOf(status.Path);
+        row.Name = NamePartOf(status.Path);
         row.Path = status.Path;
         row.State = status.State;
         row.BrokenReferences = HasBrokenReferences(links, status.Path);
-        rows.Add(rows.FolderOf(ParentOf(status.Path), nullptr), std::move(row));
+        rows.Add(rows.FolderOf(FolderPartOf(status.Path), nullptr), std::move(row));
     }
     return rows;
 }
@@ -119,7 +119,7 @@ TFileRows ServerRows(const TRemoteTree& tree, const std::string& remoteFolder)
         row.Path = RemotePath(remoteFolder, path);
         row.Size = entry.Size;
         row.ModifiedUtc = entry.ModifiedUtc;
-        rows.Add(rows.FolderOf(ParentOf(path), &remoteFolder), std::move(row));
+        rows.Add(rows.FolderOf(FolderPartOf(path), &remoteFolder), std::move(row));
     }
     rows.SortByName();
     return rows;
