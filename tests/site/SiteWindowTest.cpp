@@ -5,6 +5,7 @@
 // answered, and closing during a publish.
 
 #include "desktop/InstanceProtocol.h"
+#include "site/widget/FileTreeModel.h"
 #include "site/widget/PublishQueue.h"
 #include "site/widget/SiteSetupDialog.h"
 #include "site/widget/SiteWindow.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <atomic>
@@ -191,6 +193,57 @@ protected:
     std::unique_ptr<TStandInEditor> editor_;
     std::unique_ptr<TSiteWindow> window_;
 };
+
+// The server's rows come sorted by name in each folder, with the server's paths; a status that moves
+// tells the view about its own row only.
+TEST(SiteTreeRowsTest, ServerRowsSortByNameAndAStatusTellsOnlyItsRow)
+{
+    TRemoteTree tree;
+    tree.Folders = {"", "b", "b/c"};
+    for (const char* path : {"z.html", "b/y.png", "a.html", "b/c/x.css", "b/B.txt"})
+        tree.Files[path] = TRemoteEntry{fs::path(path).filename().string(), TRemoteKind::File, 7, 0};
+    TFileTreeModel server(TFileColumns::SizeAndTime, nullptr);
+    server.Reset(ServerRows(tree, "www"));
+    const auto names = [&](const QModelIndex& folder) {
+        QStringList shown;
+        for (int row = 0; row < server.rowCount(folder); ++row)
+            shown << server.index(row, 0, folder).data().toString() + "=" + server.index(row, 0, folder).data(TFileTreeModel::kPathRole).toString();
+        return shown.join(' ').toStdString();
+    };
+    EXPECT_EQ(names({}), "a.html=www/a.html b=www/b z.html=www/z.html");
+    EXPECT_EQ(names(server.index(1, 0)), "B.txt=www/b/B.txt c=www/b/c y.png=www/b/y.png");
+    EXPECT_EQ(server.index(0, 2).data().toString(), "1970-01-01 00:00");
+
+    std::vector<TFileStatus> statuses(3);
+    statuses[0].Path = "a.html";
+    statuses[1].Path = "b/c.html";
+    statuses[2].Path = "d.html";
+    TFileTreeModel site(TFileColumns::Status, nullptr);
+    site.Reset(SiteRows(statuses, {{"b/c.html", TPageLinks{{}, {TLinkProblem{}}}}}));
+    EXPECT_EQ(site.index(0, 1, site.index(1, 0)).data().toString(), "unchanged, broken references");
+    QSignalSpy told(&site, &QAbstractItemModel::dataChanged);
+    const struct {
+        int File;
+        TFileState State;
+        bool Broken;
+        int Told;
+        const char* Shown;
+    } cases[] = {
+        {0, TFileState::Unchanged, false, 0, "unchanged"},
+        {0, TFileState::Changed, false, 1, "changed"},
+        {2, TFileState::ServerOnly, false, 1, "on the server only"},
+        {1, TFileState::Unchanged, false, 1, "unchanged"},
+    };
+    for (const auto& c : cases) {
+        told.clear();
+        const int row = site.Rows().Files[c.File];
+        site.UpdateStatus(row, c.State, c.Broken);
+        EXPECT_EQ(told.size(), c.Told) << c.Shown;
+        EXPECT_EQ(site.IndexOf(row, 1).data().toString().toStdString(), c.Shown);
+        if (c.Told == 1)
+            EXPECT_EQ(told.front().front().value<QModelIndex>(), site.IndexOf(row, 0)) << c.Shown;
+    }
+}
 
 TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUntilAnswered)
 {
