@@ -401,6 +401,24 @@ TEST_F(SiteWindowTest, TheServersFoldersAreMadeRenamedAndDeletedOnlyAsAnswered)
 }
 
 // The server stops mid-publish (paused), so the publish is surely running when the window closes.
+TEST_F(SiteWindowTest, OutsideASiteTheServersFoldersAreListedAsTheyAreOpened)
+{
+    WriteTestFile(Remote() / "news" / "today.html", "<p>today</p>\n");
+    window_->BrowseProfile("web");
+    ASSERT_TRUE(WaitFor([&] { return Row(window_->ServerTree, "upload").isValid(); }));
+    EXPECT_FALSE(Row(window_->ServerTree, "news").isValid());
+    // Each folder is listed when it is opened, and its rows appear below it.
+    for (const auto& [folder, shown] : {std::pair{"upload", "news"}, std::pair{"news", "today.html"}}) {
+        window_->ServerTree->expand(Row(window_->ServerTree, folder));
+        ASSERT_TRUE(WaitFor([&] { return Row(window_->ServerTree, shown).isValid(); })) << folder;
+    }
+    const QModelIndex today = Row(window_->ServerTree, "today.html");
+    EXPECT_EQ(today.data(TSiteWindow::kPathRole).toString(), "upload/news/today.html");
+    emit window_->ServerTree->activated(today);
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 1; }));
+    EXPECT_EQ(ReadTestFile(editor_->Opened().front()), "<p>today</p>\n");
+}
+
 TEST_F(SiteWindowTest, ClosingDuringAPublishAsksAndCancellingLeavesNoHalfFile)
 {
     MakeSite();

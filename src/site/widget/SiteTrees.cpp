@@ -31,9 +31,9 @@ void TSiteWindow::Refresh()
             root.Path = ".";
             root.Kind = TRowKind::Folder;
             root.Listing = TListState::Unlisted;
+            const int shown = rows.Add(0, std::move(root));
             serverModel_->Reset(std::move(rows));
-            serverModel_->AddListed(0, {std::move(root)});
-            ServerTree->expand(serverModel_->IndexOf(1));
+            ServerTree->expand(serverModel_->IndexOf(shown));
         }
         return;
     }
