@@ -230,7 +230,10 @@ void TSiteWindow::SetPublishOnSave(bool on)
     settings.setValue(QStringLiteral("publishOnSave"), sites);
 }
 
-bool TSiteWindow::Busy() const { return jobs_->Running() > 0 || publisher_ != nullptr || refreshing_; }
+bool TSiteWindow::Busy() const
+{
+    return jobs_->Running() > 0 || jobs_->Pending() > 0 || publisher_ != nullptr || refreshing_;
+}
 
 void TSiteWindow::UpdateActions()
 {
