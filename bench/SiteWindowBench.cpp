@@ -4,14 +4,17 @@
 // Summaries go to stdout instead of message boxes.
 
 #include "platform/QtPlatform.h"
+#include "site/widget/PublishQueue.h"
 #include "site/widget/SiteWindow.h"
+#include "site/widget/SiteWindowApp.h"
 #include "upload/ProfileFile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QPixmap>
-#include <QTreeWidget>
+#include <QPushButton>
+#include <QTreeView>
 #include <cstdio>
 #include <cstring>
 
@@ -61,6 +64,8 @@ int main(int argc, char** argv)
 
     QElapsedTimer clock;
     clock.start();
+    // As the program does: the server is listed while the window is made.
+    TStartedListing started = StartSiteListing(argv[1], TProfileFile::PathInCurrentFolder());
     TSiteWindow window(TProfileFile::PathInCurrentFolder(), QString());
     TPaintSpy spy;
     window.SiteTree->viewport()->installEventFilter(&spy);
@@ -70,12 +75,12 @@ int main(int argc, char** argv)
         spy.painted = false;  // the next paint shows what the work brought
     });
     window.show();
-    window.OpenSite(argv[1]);
+    window.OpenSite(argv[1], std::move(started));
     WaitUntil([&] { return spy.painted; });
     std::printf("first paint      %8.1f ms\n", clock.nsecsElapsed() / 1e6);
     WaitUntil([&] { return done && spy.painted; });
     std::printf("full view        %8.1f ms (%d top-level items)\n", clock.nsecsElapsed() / 1e6,
-                window.SiteTree->topLevelItemCount());
+                window.SiteTree->model()->rowCount());
     if (mode == "refresh" || mode == "publish") {
         done = false;
         clock.restart();
@@ -83,6 +88,13 @@ int main(int argc, char** argv)
             window.Refresh();
         else
             window.Publish(TPublishScope::All);
+        if (mode == "publish") {
+            // The phases: the fresh status and plan, the transfers, then what the window does after.
+            WaitUntil([&] { return done || window.Queue->CancelButton()->isEnabled(); });
+            std::printf("  status, plan    %8.1f ms\n", clock.nsecsElapsed() / 1e6);
+            WaitUntil([&] { return done || !window.Queue->CancelButton()->isEnabled(); });
+            std::printf("  transfers end   %8.1f ms\n", clock.nsecsElapsed() / 1e6);
+        }
         WaitUntil([&] { return done && !window.Busy(); });
         std::printf("%-16s %8.1f ms\n", mode.c_str(), clock.nsecsElapsed() / 1e6);
     }

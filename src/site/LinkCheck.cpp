@@ -58,13 +58,40 @@ std::set<std::string> FoldersOf(const TLocalFiles& files)
     return folders;
 }
 
-struct TSiteIndex {
+// Made when a reference first needs more than the files themselves: most pages of a site name only
+// files, and a site whose pages come from the cache may check no reference at all.
+class TSiteIndex {
+public:
+    explicit TSiteIndex(const TLocalFiles& files) : Files(files) {}
+
     const TLocalFiles& Files;
-    std::set<std::string> Folders;
-    std::unordered_map<std::string, std::string> ByLowerCase;  // files and folders
+
+    const std::set<std::string>& Folders()
+    {
+        if (!folders_)
+            folders_ = FoldersOf(Files);
+        return *folders_;
+    }
+
+    // Files and folders by their lower-case spelling.
+    const std::unordered_map<std::string, std::string>& ByLowerCase()
+    {
+        if (!byLowerCase_) {
+            byLowerCase_.emplace();
+            for (const auto& [path, file] : Files)
+                byLowerCase_->emplace(AsciiLower(path), path);
+            for (const std::string& folder : Folders())
+                byLowerCase_->emplace(AsciiLower(folder), folder);
+        }
+        return *byLowerCase_;
+    }
+
+private:
+    std::optional<std::set<std::string>> folders_;
+    std::optional<std::unordered_map<std::string, std::string>> byLowerCase_;
 };
 
-void CheckReference(const std::string& siteFolder, const TSiteIndex& index, const std::string& page,
+void CheckReference(const std::string& siteFolder, TSiteIndex& index, const std::string& page,
                     const TPageReference& reference, TPageLinks& links)
 {
     bool outside = false;
@@ -82,12 +109,12 @@ void CheckReference(const std::string& siteFolder, const TSiteIndex& index, cons
             links.Targets.push_back(*target);
         return;
     }
-    if (index.Folders.contains(*target))
+    if (index.Folders().contains(*target))
         return;
     struct stat info {};
     if (::stat((siteFolder + "/" + *target).c_str(), &info) == 0) {
         problem.Kind = TLinkProblemKind::LeftOut;
-    } else if (auto found = index.ByLowerCase.find(AsciiLower(*target)); found != index.ByLowerCase.end()) {
+    } else if (auto found = index.ByLowerCase().find(AsciiLower(*target)); found != index.ByLowerCase().end()) {
         problem.Kind = TLinkProblemKind::CaseMismatch;
         problem.Found = found->second;
     }
@@ -150,42 +177,49 @@ std::optional<std::string> ResolveReference(std::string_view pagePath, std::stri
 }
 
 TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& files, const std::vector<std::string>& pages,
-                           TReferenceCache* cache)
+                           TReferenceCache* cache, bool* cacheChanged)
 {
-    TSiteIndex index{files, FoldersOf(files), {}};
-    for (const auto& [path, file] : files)
-        index.ByLowerCase.emplace(AsciiLower(path), path);
-    for (const std::string& folder : index.Folders)
-        index.ByLowerCase.emplace(AsciiLower(folder), folder);
-    std::vector<std::string> toCheck = pages;
-    if (toCheck.empty())
+    bool changed = false;
+    TSiteIndex index(files);
+    // The pages with their files (null for a page given that is not among them).
+    std::vector<std::pair<const std::string*, const TLocalFile*>> toCheck;
+    if (pages.empty()) {
         for (const auto& [path, file] : files)
             if (IsPagePath(path))
-                toCheck.push_back(path);
+                toCheck.emplace_back(&path, &file);
+    } else {
+        for (const std::string& page : pages) {
+            const auto file = files.find(page);
+            toCheck.emplace_back(&page, file == files.end() ? nullptr : &file->second);
+        }
+    }
     if (cache != nullptr)
-        std::erase_if(*cache, [&](const auto& entry) { return !files.contains(entry.first); });
+        changed = std::erase_if(*cache, [&](const auto& entry) { return !files.contains(entry.first); }) > 0;
     const std::int64_t settledBeforeNs = NowNs() - kRacyWindowNs;
     TLinkReport report;
     std::string bytes;
     std::vector<TPageReference> read;
-    for (const std::string& page : toCheck) {
-        TPageLinks& links = report[page];
-        const auto file = files.find(page);
+    for (const auto& [page, file] : toCheck) {
+        TPageLinks& links = report.try_emplace(report.end(), *page)->second;
         const std::vector<TPageReference>* references = nullptr;
-        if (cache != nullptr && file != files.end())
-            if (auto cached = cache->find(page); cached != cache->end() && SameStamp(cached->second.Stamp, file->second))
+        if (cache != nullptr && file != nullptr)
+            if (auto cached = cache->find(*page); cached != cache->end() && SameStamp(cached->second.Stamp, *file))
                 references = &cached->second.References;
         if (references == nullptr) {
-            if (ReadWholeFile(siteFolder + "/" + page, bytes) != 0)
+            if (ReadWholeFile(siteFolder + "/" + *page, bytes) != 0)
                 continue;
             read = FindPageReferences(bytes);
             references = &read;
-            if (cache != nullptr && file != files.end() && file->second.ModifiedNs < settledBeforeNs)
-                references = &((*cache)[page] = TCachedReferences{file->second, std::move(read)}).References;
+            if (cache != nullptr && file != nullptr && file->ModifiedNs < settledBeforeNs) {
+                references = &((*cache)[*page] = TCachedReferences{*file, std::move(read)}).References;
+                changed = true;
+            }
         }
         for (const TPageReference& reference : *references)
-            CheckReference(siteFolder, index, page, reference, links);
+            CheckReference(siteFolder, index, *page, reference, links);
     }
+    if (cacheChanged != nullptr)
+        *cacheChanged = changed;
     return report;
 }
 

@@ -53,9 +53,10 @@ using TReferenceCache = std::map<std::string, TCachedReferences>;  // by page pa
 
 // Checks the given pages (all pages of files when pages is empty). siteFolder is where pages are read.
 // With a cache, pages whose size and time match it are not read again; the cache is brought up to date
-// (pages gone from files are dropped from it).
+// (pages gone from files are dropped from it); cacheChanged, when given, is set when it was.
 TLinkReport CheckSiteLinks(const std::string& siteFolder, const TLocalFiles& files,
-                           const std::vector<std::string>& pages = {}, TReferenceCache* cache = nullptr);
+                           const std::vector<std::string>& pages = {}, TReferenceCache* cache = nullptr,
+                           bool* cacheChanged = nullptr);
 
 // "page:line: what" for a person.
 std::string LinkProblemText(const TLinkProblem& problem);

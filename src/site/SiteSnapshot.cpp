@@ -1,8 +1,10 @@
 #include "site/SiteSnapshot.h"
 
+#include "site/LinkCacheFile.h"
+
 #include <algorithm>
-#include <future>
 #include <map>
+#include <thread>
 
 std::size_t TSiteSnapshot::FilesToSend() const
 {
@@ -19,8 +21,23 @@ std::size_t TSiteSnapshot::LinkProblemCount() const
     return count;
 }
 
+TStartedListing StartServerListing(const TSite& site, const TConnectionProfile& profile, std::shared_ptr<TKeptSession> server)
+{
+    auto promise = std::make_shared<std::promise<TRemoteTree>>();
+    TStartedListing started{server, promise->get_future().share()};
+    std::thread([promise, server, folder = site.RemoteFolder(profile), patterns = site.Patterns()] {
+        try {
+            server->Use([&](TRemoteSession& session) { promise->set_value(ListRemoteTree(session, folder, patterns)); });
+        } catch (...) {
+            promise->set_exception(std::current_exception());
+        }
+    }).detach();
+    return started;
+}
+
 TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, TKeptSession* server,
-                               TReferenceCache* linkCache, const std::function<void(const TRemoteTree&)>& listed)
+                               TReferenceCache* linkCache, const std::function<void(const TRemoteTree&)>& listed,
+                               std::shared_future<TRemoteTree> started)
 {
     TSiteSnapshot snapshot;
     // The server's answers are most of the wait: the site is read and its links checked meanwhile. The
@@ -31,9 +48,12 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
     } else {
         listing = std::async(std::launch::async, [&] {
             try {
-                server->Use([&](TRemoteSession& session) {
-                    snapshot.Remote = ListRemoteTree(session, site.RemoteFolder(*profile), site.Patterns());
-                });
+                if (started.valid())
+                    snapshot.Remote = started.get();
+                else
+                    server->Use([&](TRemoteSession& session) {
+                        snapshot.Remote = ListRemoteTree(session, site.RemoteFolder(*profile), site.Patterns());
+                    });
             } catch (const ETransferError& error) {
                 snapshot.RemoteError = error.what();
             }
@@ -44,7 +64,13 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
     TPublishRecord record(site.Folder());
     record.Load();
     snapshot.Files = site.Scan();
-    snapshot.Links = CheckSiteLinks(site.Folder(), snapshot.Files, {}, linkCache);
+    // A cache still empty is this site's first check in this process: the one kept on disk, if any.
+    if (linkCache != nullptr && linkCache->empty())
+        *linkCache = LoadLinkCache(site.Folder());
+    bool cacheChanged = false;
+    snapshot.Links = CheckSiteLinks(site.Folder(), snapshot.Files, {}, linkCache, &cacheChanged);
+    if (cacheChanged)
+        SaveLinkCache(site.Folder(), *linkCache);
     if (listing.valid())
         listing.get();
     snapshot.Statuses = ComputeSiteStatus(site.Folder(), snapshot.Files, record,

@@ -4,6 +4,7 @@ target_sources(tallo_site_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ExcludePatterns.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileHash.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HttpCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LinkCacheFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LinkCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageReferences.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PublishPlan.cpp

@@ -3,12 +3,14 @@
 // that needs a silent server: a cancel ends a publish whose sessions are still logging in.
 
 #include "site/ExcludePatterns.h"
+#include "site/LinkCacheFile.h"
 #include "site/LinkCheck.h"
 #include "site/PageReferences.h"
 #include "site/PublishRecord.h"
 #include "site/Site.h"
 #include "site/SitePublisher.h"
 #include "site/SiteSettings.h"
+#include "site/TextFiles.h"
 #include "support/TestFiles.h"
 #include "support/net/RealFtpServer.h"
 
@@ -190,6 +192,43 @@ TEST(SiteRulesTest, LinkCheckCacheReadsOnlyPagesThatMoved)
         step.Change();
         EXPECT_EQ(problems(cache), step.Problems) << step.What;
         EXPECT_EQ(cache.size(), step.Cached) << step.What;
+    }
+    RemoveTree(site);
+}
+
+TEST(SiteRulesTest, LinkCacheFileKeepsEveryByteAndCountsADamagedOneAsEmpty)
+{
+    const std::string site = MakeTempDirectory("tallo-link-cache-file-");
+    const TReferenceCache kept{{"a\nb 1:.html", {{7, -3}, {{"x y\n:z.png", 3}, {"", 1}}}}, {"c.htm", {{0, 42}, {}}}};
+    ASSERT_TRUE(SaveLinkCache(site, kept));
+    std::string bytes;
+    ASSERT_EQ(ReadWholeFile(LinkCacheFilePath(site), bytes), 0);
+    const auto flatten = [](const TReferenceCache& cache) {
+        std::vector<std::string> rows;
+        for (const auto& [path, page] : cache) {
+            rows.push_back(path + "|" + std::to_string(page.Stamp.Size) + "|" + std::to_string(page.Stamp.ModifiedNs));
+            for (const TPageReference& reference : page.References)
+                rows.push_back(std::to_string(reference.Line) + "|" + reference.Value);
+        }
+        return rows;
+    };
+    const struct {
+        const char* What;
+        std::string Bytes;  // written as the file; empty: no file
+        bool Whole;
+    } cases[] = {
+        {"as written", bytes, true},
+        {"cut short", bytes.substr(0, bytes.size() - 4), false},
+        {"a length past the end", bytes.substr(0, bytes.find(':')) + "9" + bytes.substr(bytes.find(':')), false},
+        {"another header", "# tallo-site links 2" + bytes.substr(bytes.find('\n')), false},
+        {"a count far past the end", "# tallo-site links 1\n1 2 99999999999999999 3:a.h\n", false},
+        {"no file", "", false},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(LinkCacheFilePath(site));
+        if (!c.Bytes.empty())
+            std::ofstream(LinkCacheFilePath(site), std::ios::binary) << c.Bytes;
+        EXPECT_EQ(flatten(LoadLinkCache(site)), c.Whole ? flatten(kept) : std::vector<std::string>{}) << c.What;
     }
     RemoveTree(site);
 }

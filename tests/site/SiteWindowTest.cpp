@@ -5,6 +5,7 @@
 // answered, and closing during a publish.
 
 #include "desktop/InstanceProtocol.h"
+#include "site/widget/FileTreeModel.h"
 #include "site/widget/PublishQueue.h"
 #include "site/widget/SiteSetupDialog.h"
 #include "site/widget/SiteWindow.h"
@@ -19,10 +20,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFont>
+#include <QItemSelectionModel>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <atomic>
 #include <chrono>
@@ -152,14 +157,16 @@ protected:
 
     QString StatusOf(const QString& path) const
     {
-        const auto found = window_->SiteTree->findItems(path.section('/', -1), Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? QStringLiteral("(not listed)") : found.front()->text(1);
+        const QModelIndex row = Row(window_->SiteTree, path.section('/', -1));
+        return row.isValid() ? row.siblingAtColumn(1).data().toString() : QStringLiteral("(not listed)");
     }
 
-    QTreeWidgetItem* Row(QTreeWidget* tree, const QString& name) const
+    // The first row of that name, in any folder; invalid when there is none.
+    QModelIndex Row(QTreeView* tree, const QString& name) const
     {
-        const auto found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.front();
+        QAbstractItemModel* model = tree->model();
+        const auto found = model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? QModelIndex() : found.front();
     }
 
     void Trigger(const QString& text)
@@ -187,6 +194,57 @@ protected:
     std::unique_ptr<TSiteWindow> window_;
 };
 
+// The server's rows come sorted by name in each folder, with the server's paths; a status that moves
+// tells the view about its own row only.
+TEST(SiteTreeRowsTest, ServerRowsSortByNameAndAStatusTellsOnlyItsRow)
+{
+    TRemoteTree tree;
+    tree.Folders = {"", "b", "b/c"};
+    for (const char* path : {"z.html", "b/y.png", "a.html", "b/c/x.css", "b/B.txt"})
+        tree.Files[path] = TRemoteEntry{fs::path(path).filename().string(), TRemoteKind::File, 7, 0};
+    TFileTreeModel server(TFileColumns::SizeAndTime, nullptr);
+    server.Reset(ServerRows(tree, "www"));
+    const auto names = [&](const QModelIndex& folder) {
+        QStringList shown;
+        for (int row = 0; row < server.rowCount(folder); ++row)
+            shown << server.index(row, 0, folder).data().toString() + "=" + server.index(row, 0, folder).data(TFileTreeModel::kPathRole).toString();
+        return shown.join(' ').toStdString();
+    };
+    EXPECT_EQ(names({}), "a.html=www/a.html b=www/b z.html=www/z.html");
+    EXPECT_EQ(names(server.index(1, 0)), "B.txt=www/b/B.txt c=www/b/c y.png=www/b/y.png");
+    EXPECT_EQ(server.index(0, 2).data().toString(), "1970-01-01 00:00");
+
+    std::vector<TFileStatus> statuses(3);
+    statuses[0].Path = "a.html";
+    statuses[1].Path = "b/c.html";
+    statuses[2].Path = "d.html";
+    TFileTreeModel site(TFileColumns::Status, nullptr);
+    site.Reset(SiteRows(statuses, {{"b/c.html", TPageLinks{{}, {TLinkProblem{}}}}}));
+    EXPECT_EQ(site.index(0, 1, site.index(1, 0)).data().toString(), "unchanged, broken references");
+    QSignalSpy told(&site, &QAbstractItemModel::dataChanged);
+    const struct {
+        int File;
+        TFileState State;
+        bool Broken;
+        int Told;
+        const char* Shown;
+    } cases[] = {
+        {0, TFileState::Unchanged, false, 0, "unchanged"},
+        {0, TFileState::Changed, false, 1, "changed"},
+        {2, TFileState::ServerOnly, false, 1, "on the server only"},
+        {1, TFileState::Unchanged, false, 1, "unchanged"},
+    };
+    for (const auto& c : cases) {
+        told.clear();
+        const int row = site.Rows().Files[c.File];
+        site.UpdateStatus(row, c.State, c.Broken);
+        EXPECT_EQ(told.size(), c.Told) << c.Shown;
+        EXPECT_EQ(site.IndexOf(row, 1).data().toString().toStdString(), c.Shown);
+        if (c.Told == 1)
+            EXPECT_EQ(told.front().front().value<QModelIndex>(), site.IndexOf(row, 0)) << c.Shown;
+    }
+}
+
 TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUntilAnswered)
 {
     MakeSite();
@@ -201,7 +259,11 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
     EXPECT_EQ(editor_->Opened(), std::vector<std::string>{(Site() / "about.html").string()});
     EXPECT_EQ(editor_->Lines(), std::vector<int>{2});
 
+    // The rows stay through the publish's fresh look at the site, so what the user chose stays chosen.
+    window_->SiteTree->setCurrentIndex(Row(window_->SiteTree, "index.html"));
     PublishAll();
+    EXPECT_EQ(window_->SiteTree->currentIndex(), Row(window_->SiteTree, "index.html"));
+    EXPECT_TRUE(window_->SiteTree->selectionModel()->isSelected(Row(window_->SiteTree, "index.html")));
     EXPECT_TRUE(platform_.MessageTexts(MessageKind::Plain).back().startsWith("2 sent, 0 removed, 0 failed."));
     EXPECT_EQ(ReadTestFile(Remote() / "logo.png"), std::string(5000, 'L'));
     EXPECT_FALSE(fs::exists(Remote() / "about.html"));
@@ -233,6 +295,7 @@ TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedBut
     WriteTestFile(fs::path(server_->UploadPath()).parent_path() / "outside.txt", "not the site's");
     MakeSite();
     ASSERT_EQ(StatusOf("news.html"), "on the server only");
+    EXPECT_TRUE(Row(window_->SiteTree, "news.html").data(Qt::FontRole).value<QFont>().italic());
 
     window_->OpenRemoteFile("upload/news.html");
     const std::string local = (Site() / "news.html").string();
@@ -268,7 +331,7 @@ TEST_F(SiteWindowTest, ThePagesOpenedFromTheWindowArePublishedOnSaveOnlyWhenSwit
 {
     MakeSite();
     PublishAll();
-    emit window_->SiteTree->itemActivated(Row(window_->SiteTree, "index.html"), 0);
+    emit window_->SiteTree->activated(Row(window_->SiteTree, "index.html"));
     ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 1; }));
     for (const bool on : {false, true}) {
         SCOPED_TRACE(on);
@@ -321,9 +384,9 @@ TEST_F(SiteWindowTest, TheServersFoldersAreMadeRenamedAndDeletedOnlyAsAnswered)
         platform_.ClearRecords();
         const std::size_t entries = std::distance(fs::directory_iterator(Remote()), fs::directory_iterator());
         // The server's folder is listed again after each operation; the row chosen must be there first.
-        ASSERT_TRUE(WaitFor([&] { return c.select.isEmpty() || Row(window_->ServerTree, c.select) != nullptr; }));
-        window_->ServerTree->setCurrentItem(c.select.isEmpty() ? nullptr : Row(window_->ServerTree, c.select));
-        ASSERT_EQ(window_->ServerTree->currentItem() != nullptr, !c.select.isEmpty());
+        ASSERT_TRUE(WaitFor([&] { return c.select.isEmpty() || Row(window_->ServerTree, c.select).isValid(); }));
+        window_->ServerTree->setCurrentIndex(c.select.isEmpty() ? QModelIndex() : Row(window_->ServerTree, c.select));
+        ASSERT_EQ(window_->ServerTree->currentIndex().isValid(), !c.select.isEmpty());
         c.answer();
         Trigger(c.action);
         ASSERT_TRUE(Idle());
@@ -338,6 +401,24 @@ TEST_F(SiteWindowTest, TheServersFoldersAreMadeRenamedAndDeletedOnlyAsAnswered)
 }
 
 // The server stops mid-publish (paused), so the publish is surely running when the window closes.
+TEST_F(SiteWindowTest, OutsideASiteTheServersFoldersAreListedAsTheyAreOpened)
+{
+    WriteTestFile(Remote() / "news" / "today.html", "<p>today</p>\n");
+    window_->BrowseProfile("web");
+    ASSERT_TRUE(WaitFor([&] { return Row(window_->ServerTree, "upload").isValid(); }));
+    EXPECT_FALSE(Row(window_->ServerTree, "news").isValid());
+    // Each folder is listed when it is opened, and its rows appear below it.
+    for (const auto& [folder, shown] : {std::pair{"upload", "news"}, std::pair{"news", "today.html"}}) {
+        window_->ServerTree->expand(Row(window_->ServerTree, folder));
+        ASSERT_TRUE(WaitFor([&] { return Row(window_->ServerTree, shown).isValid(); })) << folder;
+    }
+    const QModelIndex today = Row(window_->ServerTree, "today.html");
+    EXPECT_EQ(today.data(TSiteWindow::kPathRole).toString(), "upload/news/today.html");
+    emit window_->ServerTree->activated(today);
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 1; }));
+    EXPECT_EQ(ReadTestFile(editor_->Opened().front()), "<p>today</p>\n");
+}
+
 TEST_F(SiteWindowTest, ClosingDuringAPublishAsksAndCancellingLeavesNoHalfFile)
 {
     MakeSite();

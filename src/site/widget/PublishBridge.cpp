@@ -130,6 +130,8 @@ void TPublishBridge::Deliver()
         return;
     for (const std::string& path : taken.Started)
         queue_->ItemStarted(QString::fromStdString(path));
+    if (!taken.Started.empty())
+        queue_->ShowRow(QString::fromStdString(taken.Started.back()));
     for (const auto& [path, bytes] : taken.Bytes)
         queue_->ItemBytes(QString::fromStdString(path), bytes.first, bytes.second);
     for (const TItemResult& result : taken.Finished)

@@ -130,10 +130,14 @@ void TPublishQueue::Begin(const TPublishPlan& plan)
 
 void TPublishQueue::ItemStarted(const QString& path)
 {
-    if (QTreeWidgetItem* row = rows_.value(path)) {
+    if (QTreeWidgetItem* row = rows_.value(path))
         row->setText(kStateColumn, QStringLiteral("sending"));
+}
+
+void TPublishQueue::ShowRow(const QString& path)
+{
+    if (QTreeWidgetItem* row = rows_.value(path))
         list_->scrollToItem(row);
-    }
 }
 
 void TPublishQueue::ItemBytes(const QString& path, std::uint64_t done, std::uint64_t total)

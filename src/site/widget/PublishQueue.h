@@ -21,6 +21,8 @@ public:
 
     void Begin(const TPublishPlan& plan);
     void ItemStarted(const QString& path);
+    // Scrolls the list to a file's row (the last one started, once for a batch of them).
+    void ShowRow(const QString& path);
     void ItemBytes(const QString& path, std::uint64_t done, std::uint64_t total);
     void ItemFinished(const TItemResult& result);
     void Progress(const TPublishProgress& progress);

@@ -14,7 +14,7 @@
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QInputDialog>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <ctime>
 #include <filesystem>
 
@@ -259,7 +259,7 @@ void TSiteWindow::NewFolderClick()
 {
     bool isFolder = false;
     std::string at = CurrentServerPath(isFolder);
-    if (!ServerTree->currentItem() && site_)
+    if (!ServerTree->currentIndex().isValid() && site_)
         if (const std::optional<TConnectionProfile> profile = CurrentProfile())
             at = RemotePath(site_->RemoteFolder(*profile), "");
     if (!isFolder)
@@ -271,11 +271,11 @@ void TSiteWindow::NewFolderClick()
 void TSiteWindow::RenameClick()
 {
     bool isFolder = false;
-    const QTreeWidgetItem* item = ServerTree->currentItem();
-    if (!item)
+    const QModelIndex current = ServerTree->currentIndex();
+    if (!current.isValid())
         return;
     const std::string from = CurrentServerPath(isFolder);
-    const auto name = AskName(this, QStringLiteral("Rename"), QStringLiteral("&New name:"), item->text(0));
+    const auto name = AskName(this, QStringLiteral("Rename"), QStringLiteral("&New name:"), current.siblingAtColumn(0).data().toString());
     if (!name)
         return;
     const std::string parent = ParentOf(from);
@@ -285,6 +285,6 @@ void TSiteWindow::RenameClick()
 void TSiteWindow::DeleteClick()
 {
     bool isFolder = false;
-    if (ServerTree->currentItem())
+    if (ServerTree->currentIndex().isValid())
         DeleteRemote(CurrentServerPath(isFolder));
 }

@@ -19,6 +19,7 @@ void TSiteJobs::DropResultsAndWait()
 
 void TSiteJobs::Start(std::function<void()> work, std::function<void(std::exception_ptr)> done)
 {
+    ++pending_;
     emit RunningChanged(++running_);
     std::thread([this, work = std::move(work), done = std::move(done)]() mutable {
         std::exception_ptr failure;
@@ -33,6 +34,7 @@ void TSiteJobs::Start(std::function<void()> work, std::function<void(std::except
                 emit RunningChanged(running_ - 1);
                 if (done && !dropping_)
                     done(failure);
+                --pending_;
             },
             Qt::QueuedConnection);
         // Last: once the count drops, WaitAll may let the window go.

@@ -22,6 +22,9 @@ public:
     // threw, if anything.
     void Start(std::function<void()> work, std::function<void(std::exception_ptr)> done);
     int Running() const { return running_; }
+    // Jobs started whose done has not run yet: a job that ended is still pending until its result is
+    // shown (and whatever that starts has started).
+    int Pending() const { return pending_; }
     // Runs work on a thread of its own and delivers user-interface events until it ends; what it threw
     // comes back. For a step in the middle of a dialogue with the user (a conflict's "Compare").
     std::exception_ptr RunAndWait(std::function<void()> work);
@@ -35,6 +38,7 @@ signals:
 
 private:
     std::atomic<int> running_ = 0;
+    int pending_ = 0;  // on the user-interface thread only
     bool dropping_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include "site/RemoteEdits.h"
 #include "site/widget/DecodedText.h"
 #include "site/widget/EditorLink.h"
+#include "site/widget/FileTreeModel.h"
 #include "site/widget/ProfileChoice.h"
 #include "site/widget/PublishBridge.h"
 #include "site/widget/PublishQueue.h"
@@ -15,7 +16,7 @@
 
 #include <QLabel>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <filesystem>
 
 namespace {
@@ -32,8 +33,8 @@ void TSiteWindow::Publish(TPublishScope scope, TPublishSummary summary, std::set
     if (paths.empty() && scope == TPublishScope::Selection)
         paths = SelectedSitePaths();
     if (paths.empty() && scope == TPublishScope::Page)
-        if (const QTreeWidgetItem* item = SiteTree->currentItem())
-            paths.insert(item->data(0, kPathRole).toString().toStdString());
+        if (const QModelIndex current = SiteTree->currentIndex(); current.isValid())
+            paths.insert(current.data(kPathRole).toString().toStdString());
     if (scope == TPublishScope::Selection && paths.empty()) {
         platform().ShowMessage(QStringLiteral("Select the files to publish."));
         return;
@@ -202,7 +203,7 @@ void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& r
         SetStatus(text.section(QLatin1Char('\n'), 0, 0));
     // What was sent is known: the rows change in place, without reading the site and the server again.
     ApplyPublished(snapshot_, report);
-    ShowSnapshot(std::move(snapshot_));
+    ShowSnapshot(std::move(snapshot_), TBuiltRows{});
     if (!pendingSaves_.empty())
         Publish(TPublishScope::Selection, TPublishSummary::StatusBar, std::exchange(pendingSaves_, {}));
     emit WorkDone();

@@ -4,121 +4,19 @@
 
 #include "platform/Platform.h"
 #include "site/widget/DecodedText.h"
+#include "site/widget/FileTreeModel.h"
 #include "site/widget/ProfileChoice.h"
 #include "site/widget/SiteJobs.h"
 
 #include <QFile>
 #include <QFileSystemWatcher>
-#include <QFont>
-#include <QStatusBar>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTreeWidget>
-#include <algorithm>
-#include <cstdio>
-#include <ctime>
-#include <map>
 #include <memory>
-
-namespace {
-
-// The item of a folder path below root, made with its parents as needed.
-QTreeWidgetItem* FolderItem(QTreeWidgetItem* root, std::map<std::string, QTreeWidgetItem*>& folders, const std::string& path)
-{
-    if (path.empty())
-        return root;
-    if (auto found = folders.find(path); found != folders.end())
-        return found->second;
-    const std::size_t slash = path.rfind('/');
-    QTreeWidgetItem* parent = FolderItem(root, folders, slash == std::string::npos ? std::string() : path.substr(0, slash));
-    auto* item = new QTreeWidgetItem(parent, {Decoded(slash == std::string::npos ? path : path.substr(slash + 1))});
-    item->setData(0, TSiteWindow::kPathRole, Decoded(path));
-    item->setData(0, TSiteWindow::kFolderRole, true);
-    folders.emplace(path, item);
-    return item;
-}
-
-// Rows are built below a root outside the tree and moved in at once: a tree that is shown announces
-// every row added to it one by one.
-void MoveRowsInto(QTreeWidget* tree, QTreeWidgetItem& root)
-{
-    tree->addTopLevelItems(root.takeChildren());
-}
-
-void SetTextIfOther(QTreeWidgetItem* item, int column, const QString& text)
-{
-    if (item->text(column) != text)
-        item->setText(column, text);
-}
-
-std::string ParentOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-// "yyyy-MM-dd hh:mm" in UTC; the calendar's own formatting costs more than the rest of a row.
-QString UtcMinuteText(std::int64_t seconds)
-{
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    if (::gmtime_r(&time, &parts) == nullptr)
-        return {};
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                  parts.tm_hour, parts.tm_min);
-    return QString::fromLatin1(text);
-}
-
-void SetRemoteColumns(QTreeWidgetItem* item, const TRemoteEntry& entry)
-{
-    SetTextIfOther(item, 1, entry.Size ? QString::number(*entry.Size) : QString());
-    SetTextIfOther(item, 2, entry.ModifiedUtc ? UtcMinuteText(*entry.ModifiedUtc) : QString());
-}
-
-// Each folder's rows by name, as the tree's own sort would put them (case-sensitive and stable), done
-// before the rows are in the tree, where a sort moves every row.
-void SortRows(QTreeWidgetItem* folder)
-{
-    const auto before = [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return a->text(0) < b->text(0); };
-    bool sorted = true;
-    for (int i = 1; i < folder->childCount() && sorted; ++i)
-        sorted = !before(folder->child(i), folder->child(i - 1));
-    if (!sorted) {
-        QList<QTreeWidgetItem*> rows = folder->takeChildren();
-        std::stable_sort(rows.begin(), rows.end(), before);
-        folder->addChildren(rows);
-    }
-    for (int i = 0; i < folder->childCount(); ++i)
-        if (folder->child(i)->childCount() > 0)
-            SortRows(folder->child(i));
-}
-
-}  // namespace
-
-// The server tree's rows for a listing, below a root of their own: built on the worker that listed
-// the server where it can, so that the window only moves them in.
-struct TServerRows {
-    std::unique_ptr<QTreeWidgetItem> Root = std::make_unique<QTreeWidgetItem>();
-    std::map<std::string, QTreeWidgetItem*> Files;  // by path relative to the remote folder
-
-    TServerRows(const TRemoteTree& tree, const std::string& remoteFolder)
-    {
-        std::map<std::string, QTreeWidgetItem*> folders;
-        for (const std::string& folder : tree.Folders)
-            if (!folder.empty())
-                FolderItem(Root.get(), folders, folder);
-        for (const auto& [path, entry] : tree.Files) {
-            auto* item = new QTreeWidgetItem(FolderItem(Root.get(), folders, ParentOf(path)), {Decoded(entry.Name)});
-            item->setData(0, TSiteWindow::kPathRole, Decoded(RemotePath(remoteFolder, path)));
-            SetRemoteColumns(item, entry);
-            Files.emplace(path, item);
-        }
-        for (auto& [path, item] : folders)
-            item->setData(0, TSiteWindow::kPathRole, Decoded(RemotePath(remoteFolder, path)));
-        SortRows(Root.get());
-    }
-};
 
 void TSiteWindow::Refresh()
 {
@@ -126,14 +24,16 @@ void TSiteWindow::Refresh()
         return;
     if (!site_) {
         if (browsed_) {
-            ServerTree->clear();
-            serverRows_.clear();
             ++serverGeneration_;
-            auto* root = new QTreeWidgetItem(ServerTree, {QStringLiteral("(log-in folder)")});
-            root->setData(0, kPathRole, QStringLiteral("."));
-            root->setData(0, kFolderRole, true);
-            root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-            root->setExpanded(true);
+            TFileRows rows;
+            TFileRow root;
+            root.Name = "(log-in folder)";
+            root.Path = ".";
+            root.Kind = TRowKind::Folder;
+            root.Listing = TListState::Unlisted;
+            const int shown = rows.Add(0, std::move(root));
+            serverModel_->Reset(std::move(rows));
+            ServerTree->expand(serverModel_->IndexOf(shown));
         }
         return;
     }
@@ -155,33 +55,37 @@ void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure
     refreshing_ = true;
     UpdateActions();
     auto snapshot = std::make_shared<TSiteSnapshot>();
-    auto serverRows = std::make_shared<std::shared_ptr<TServerRows>>();
+    auto built = std::make_shared<TBuiltRows>();
     const TSite site = *site_;
     const std::optional<TConnectionProfile> profile = CurrentProfile();
     const std::shared_ptr<TKeptSession> server = Server();
-    // A refresh mostly keeps the server's files, and their rows are updated in place; a first listing's
-    // rows are built while the site is still being read.
-    const bool buildRows = serverRows_.empty() && profile;
+    // A refresh mostly keeps the files, and their rows are updated in place; the rows of a first
+    // snapshot are built on the worker (the server's while the site is still being read).
+    const bool buildServerRows = serverModel_->Rows().Files.empty() && profile;
+    const bool buildSiteRows = siteModel_->Rows().Files.empty();
     const std::string remoteFolder = profile ? site.RemoteFolder(*profile) : std::string();
     jobs_->Start(
-        [snapshot, serverRows, buildRows, remoteFolder, site, profile, server, cache = linkCache_] {
-            const auto listed = [&](const TRemoteTree& tree) { *serverRows = std::make_shared<TServerRows>(tree, remoteFolder); };
+        [snapshot, built, buildServerRows, buildSiteRows, remoteFolder, site, profile, server, cache = linkCache_,
+         started = std::exchange(startedListing_, {})] {
+            const auto listed = [&](const TRemoteTree& tree) { built->Server = std::make_shared<TFileRows>(ServerRows(tree, remoteFolder)); };
             *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, server.get(), cache.get(),
-                                         buildRows ? std::function<void(const TRemoteTree&)>(listed) : nullptr);
+                                         buildServerRows ? std::function<void(const TRemoteTree&)>(listed) : nullptr, started);
+            if (buildSiteRows)
+                built->Site = std::make_shared<TFileRows>(SiteRows(snapshot->Statuses, snapshot->Links));
         },
-        [this, snapshot, serverRows, done = std::move(done)](std::exception_ptr failure) {
+        [this, snapshot, built, done = std::move(done)](std::exception_ptr failure) {
             refreshing_ = false;
             if (!failure)
-                ShowSnapshot(std::move(*snapshot), std::move(*serverRows));
+                ShowSnapshot(std::move(*snapshot), std::move(*built));
             done(failure);
         });
 }
 
-void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TServerRows> serverRows)
+void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, TBuiltRows built)
 {
     snapshot_ = std::move(snapshot);
-    FillSiteTree();
-    FillServerTreeFromSite(std::move(serverRows));
+    FillSiteTree(std::move(built.Site));
+    FillServerTreeFromSite(std::move(built.Server));
     FillProblems();
     const std::size_t toSend = snapshot_.FilesToSend();
     QString text = toSend == 1 ? QStringLiteral("1 file would go up") : QStringLiteral("%1 files would go up").arg(toSend);
@@ -192,80 +96,49 @@ void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TServerRo
     SummaryLabel->setText(text);
 }
 
-void TSiteWindow::FillSiteTree()
+void TSiteWindow::FillSiteTree(std::shared_ptr<TFileRows> siteRows)
 {
-    // A refresh seldom adds or drops a file: then the rows stay and only their statuses change. The
-    // statuses and the rows are both in path order, so they are walked side by side.
-    const bool samePaths = siteRows_.size() == snapshot_.Statuses.size() &&
-                           std::equal(snapshot_.Statuses.begin(), snapshot_.Statuses.end(), siteRows_.begin(),
-                                      [](const TFileStatus& status, const auto& row) { return status.Path == row.first; });
-    SiteTree->setUpdatesEnabled(false);
+    // A refresh seldom adds or drops a file: then the rows stay and only the statuses that moved are
+    // shown anew. The statuses and the rows are both in path order, so they are walked side by side.
+    const std::vector<int>& files = siteModel_->Rows().Files;
+    const std::vector<TFileRow>& rows = siteModel_->Rows().Rows;
+    const bool samePaths = files.size() == snapshot_.Statuses.size() &&
+                           std::equal(snapshot_.Statuses.begin(), snapshot_.Statuses.end(), files.begin(),
+                                      [&](const TFileStatus& status, int row) { return status.Path == rows[row].Path; });
     if (!samePaths) {
-        SiteTree->clear();
-        siteRows_.clear();
-    }
-    QTreeWidgetItem root;
-    std::map<std::string, QTreeWidgetItem*> folders;
-    std::map<std::string, QString> words;  // a handful of different texts for thousands of rows
-    auto shown = siteRows_.begin();
-    for (const TFileStatus& status : snapshot_.Statuses) {
-        const auto links = snapshot_.Links.find(status.Path);
-        const bool broken = links != snapshot_.Links.end() && !links->second.Problems.empty();
-        const std::string statusWords = StatusWords(status, broken);
-        auto word = words.find(statusWords);
-        if (word == words.end())
-            word = words.emplace(statusWords, Decoded(statusWords)).first;
-        QTreeWidgetItem*& item = samePaths ? (shown++)->second : siteRows_[status.Path];
-        if (item == nullptr) {
-            const std::size_t slash = status.Path.rfind('/');
-            item = new QTreeWidgetItem(FolderItem(&root, folders, ParentOf(status.Path)),
-                                       {Decoded(slash == std::string::npos ? status.Path : status.Path.substr(slash + 1)), word->second});
-            item->setData(0, kPathRole, Decoded(status.Path));
-        } else {
-            SetTextIfOther(item, 1, word->second);
-        }
-        const bool italic = status.State == TFileState::ServerOnly || status.State == TFileState::DeletedLocally;
-        if ((italic || item->data(0, Qt::FontRole).isValid()) && item->font(0).italic() != italic) {
-            QFont font = item->font(0);
-            font.setItalic(italic);
-            item->setFont(0, font);
-        }
-    }
-    if (!samePaths) {
-        MoveRowsInto(SiteTree, root);
+        siteModel_->Reset(siteRows ? std::move(*siteRows) : SiteRows(snapshot_.Statuses, snapshot_.Links));
         SiteTree->expandToDepth(0);
-    }
-    SiteTree->setUpdatesEnabled(true);
-}
-
-void TSiteWindow::FillServerTreeFromSite(std::shared_ptr<TServerRows> serverRows)
-{
-    // Both in path order: walked side by side.
-    const bool samePaths = snapshot_.Remote && snapshot_.Remote->Folders == serverFolders_ && serverRows_.size() == snapshot_.Remote->Files.size() &&
-                           std::equal(snapshot_.Remote->Files.begin(), snapshot_.Remote->Files.end(), serverRows_.begin(),
-                                      [](const auto& file, const auto& row) { return file.first == row.first; });
-    if (samePaths) {
-        auto row = serverRows_.begin();
-        for (const auto& [path, entry] : snapshot_.Remote->Files)
-            SetRemoteColumns((row++)->second, entry);
         return;
     }
-    ServerTree->setUpdatesEnabled(false);
-    ServerTree->clear();
-    serverRows_.clear();
+    for (std::size_t i = 0; i < files.size(); ++i)
+        siteModel_->UpdateStatus(files[i], snapshot_.Statuses[i].State, HasBrokenReferences(snapshot_.Links, snapshot_.Statuses[i].Path));
+}
+
+void TSiteWindow::FillServerTreeFromSite(std::shared_ptr<TFileRows> serverRows)
+{
+    const std::optional<TConnectionProfile> profile = CurrentProfile();
+    const std::string remoteFolder = profile ? site_->RemoteFolder(*profile) : std::string();
+    // Both in path order: walked side by side.
+    const std::vector<int>& files = serverModel_->Rows().Files;
+    const std::vector<TFileRow>& rows = serverModel_->Rows().Rows;
+    const bool samePaths = snapshot_.Remote && snapshot_.Remote->Folders == serverFolders_ && files.size() == snapshot_.Remote->Files.size() &&
+                           std::equal(snapshot_.Remote->Files.begin(), snapshot_.Remote->Files.end(), files.begin(),
+                                      [&](const auto& file, int row) { return rows[row].Path == RemotePath(remoteFolder, file.first); });
+    if (samePaths) {
+        auto row = files.begin();
+        for (const auto& [path, entry] : snapshot_.Remote->Files)
+            serverModel_->UpdateSizeAndTime(*row++, entry.Size, entry.ModifiedUtc);
+        return;
+    }
     serverFolders_.clear();
     ++serverGeneration_;
     if (snapshot_.Remote) {
         serverFolders_ = snapshot_.Remote->Folders;
-        if (!serverRows) {
-            const std::optional<TConnectionProfile> profile = CurrentProfile();
-            serverRows = std::make_shared<TServerRows>(*snapshot_.Remote, profile ? site_->RemoteFolder(*profile) : std::string());
-        }
-        serverRows_ = std::move(serverRows->Files);
-        MoveRowsInto(ServerTree, *serverRows->Root);
+        serverModel_->Reset(serverRows ? std::move(*serverRows) : ServerRows(*snapshot_.Remote, remoteFolder));
+    } else {
+        serverModel_->Reset(TFileRows{});
     }
     ServerTree->expandToDepth(0);
-    ServerTree->setUpdatesEnabled(true);
 }
 
 void TSiteWindow::FillProblems()
@@ -292,8 +165,7 @@ void TSiteWindow::BrowseProfile(const std::string& name)
         return;
     site_.reset();
     snapshot_ = TSiteSnapshot{};
-    SiteTree->clear();
-    siteRows_.clear();
+    siteModel_->Reset(TFileRows{});
     ProblemList->clear();
     setWindowTitle(QStringLiteral("Tallo Site - ") + Decoded(name));
     SummaryLabel->setText(QStringLiteral("Files opened from here are kept in the cache until they are saved back."));
@@ -301,48 +173,51 @@ void TSiteWindow::BrowseProfile(const std::string& name)
     Refresh();
 }
 
-void TSiteWindow::ListServerFolder(QTreeWidgetItem* item)
+void TSiteWindow::ListServerFolder(const QModelIndex& index)
 {
-    if (site_ || !browsed_ || item->data(0, kListedRole).toBool())
+    const int row = serverModel_->RowOf(index);
+    if (site_ || !browsed_ || serverModel_->Rows().Rows[row].Listing != TListState::Unlisted)
         return;
-    item->setData(0, kListedRole, true);
-    const std::string folder = item->data(0, kPathRole).toString().toStdString();
+    serverModel_->SetListing(row, TListState::Listing);
+    const std::string folder = serverModel_->Rows().Rows[row].Path;
     auto entries = std::make_shared<std::vector<TRemoteEntry>>();
     const int generation = serverGeneration_;
     jobs_->Start(
         [server = Server(), folder, entries] {
             server->Use([&](TRemoteSession& session) { *entries = session.List(folder); });
         },
-        [this, item, folder, entries, generation](std::exception_ptr failure) {
-            // The tree may have been filled afresh meanwhile, and the item gone with it.
+        [this, row, folder, entries, generation](std::exception_ptr failure) {
+            // The tree may have been filled afresh meanwhile, and the row gone with it.
             if (generation != serverGeneration_)
                 return;
             if (failure) {
-                item->setData(0, kListedRole, false);
+                serverModel_->SetListing(row, TListState::Unlisted);
                 ReportFailure(failure);
                 return;
             }
+            std::vector<TFileRow> children;
             for (const TRemoteEntry& entry : *entries) {
                 if (IsSafeReplaceTemporaryName(entry.Name))
                     continue;
-                auto* child = new QTreeWidgetItem(item, {Decoded(entry.Name)});
-                child->setData(0, kPathRole, Decoded(folder == "." ? entry.Name : folder + "/" + entry.Name));
-                const bool isFolder = entry.Kind == TRemoteKind::Folder;
-                child->setData(0, kFolderRole, isFolder);
-                if (isFolder)
-                    child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-                SetRemoteColumns(child, entry);
+                TFileRow child;
+                child.Name = entry.Name;
+                child.Path = folder == "." ? entry.Name : folder + "/" + entry.Name;
+                child.Kind = entry.Kind == TRemoteKind::Folder ? TRowKind::Folder : TRowKind::File;
+                child.Listing = child.Kind == TRowKind::Folder ? TListState::Unlisted : TListState::Listed;
+                child.Size = entry.Size;
+                child.ModifiedUtc = entry.ModifiedUtc;
+                children.push_back(std::move(child));
             }
-            item->sortChildren(0, Qt::AscendingOrder);
+            serverModel_->AddListed(row, std::move(children));
             emit WorkDone();
         });
 }
 
-void TSiteWindow::SiteItemActivated(QTreeWidgetItem* item)
+void TSiteWindow::SiteItemActivated(const QModelIndex& index)
 {
-    if (!site_ || item->data(0, kFolderRole).toBool())
+    if (!site_ || index.data(kFolderRole).toBool())
         return;
-    const std::string local = site_->Folder() + "/" + item->data(0, kPathRole).toString().toStdString();
+    const std::string local = site_->Folder() + "/" + index.data(kPathRole).toString().toStdString();
     if (!QFile::exists(QFile::decodeName(local.c_str())))
         return;
     openedSiteFiles_.insert(local);
@@ -350,11 +225,11 @@ void TSiteWindow::SiteItemActivated(QTreeWidgetItem* item)
     OpenInEditorLater({local});
 }
 
-void TSiteWindow::ServerItemActivated(QTreeWidgetItem* item)
+void TSiteWindow::ServerItemActivated(const QModelIndex& index)
 {
-    if (item->data(0, kFolderRole).toBool())
+    if (index.data(kFolderRole).toBool())
         return;
-    OpenRemoteFile(item->data(0, kPathRole).toString().toStdString());
+    OpenRemoteFile(index.data(kPathRole).toString().toStdString());
 }
 
 void TSiteWindow::ProblemActivated(QTreeWidgetItem* item)
@@ -367,14 +242,14 @@ void TSiteWindow::ProblemActivated(QTreeWidgetItem* item)
 std::set<std::string> TSiteWindow::SelectedSitePaths() const
 {
     std::set<std::string> paths;
-    for (const QTreeWidgetItem* item : SiteTree->selectedItems())
-        paths.insert(item->data(0, kPathRole).toString().toStdString());
+    for (const QModelIndex& index : SiteTree->selectionModel()->selectedRows())
+        paths.insert(index.data(kPathRole).toString().toStdString());
     return paths;
 }
 
 std::string TSiteWindow::CurrentServerPath(bool& isFolder) const
 {
-    const QTreeWidgetItem* item = ServerTree->currentItem();
-    isFolder = item == nullptr || item->data(0, kFolderRole).toBool();
-    return item ? item->data(0, kPathRole).toString().toStdString() : std::string(".");
+    const QModelIndex index = ServerTree->currentIndex();
+    isFolder = !index.isValid() || index.data(kFolderRole).toBool();
+    return index.isValid() ? index.data(kPathRole).toString().toStdString() : std::string(".");
 }

@@ -3,6 +3,7 @@
 #include "platform/AppIcons.h"
 #include "platform/HelpWindow.h"
 #include "platform/Platform.h"
+#include "site/widget/FileTreeModel.h"
 #include "site/widget/ProfileChoice.h"
 #include "site/widget/PublishBridge.h"
 #include "site/widget/PublishQueue.h"
@@ -25,6 +26,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <tuple>
@@ -43,16 +45,29 @@ QWidget* Titled(QWidget* parent, const QString& caption, QWidget* body)
     return box;
 }
 
-QTreeWidget* MakeTree(QWidget* parent, const QStringList& headers)
+void ShapeTree(QTreeView* tree, int columns)
 {
-    auto* tree = new QTreeWidget(parent);
-    tree->setHeaderLabels(headers);
     tree->setUniformRowHeights(true);
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     tree->header()->setStretchLastSection(false);
-    for (int column = 1; column < headers.size(); ++column)
+    for (int column = 1; column < columns; ++column)
         tree->setColumnWidth(column, 150);
+}
+
+QTreeWidget* MakeList(QWidget* parent, const QStringList& headers)
+{
+    auto* tree = new QTreeWidget(parent);
+    tree->setHeaderLabels(headers);
+    ShapeTree(tree, headers.size());
+    return tree;
+}
+
+QTreeView* MakeFileTree(QWidget* parent, TFileTreeModel* model)
+{
+    auto* tree = new QTreeView(parent);
+    tree->setModel(model);
+    ShapeTree(tree, model->columnCount());
     return tree;
 }
 
@@ -82,10 +97,12 @@ TSiteWindow::~TSiteWindow()
 
 void TSiteWindow::BuildLayout()
 {
-    SiteTree = MakeTree(this, {QStringLiteral("Name"), QStringLiteral("Status")});
-    ServerTree = MakeTree(this, {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Modified (UTC)")});
+    siteModel_ = new TFileTreeModel(TFileColumns::Status, this);
+    serverModel_ = new TFileTreeModel(TFileColumns::SizeAndTime, this);
+    SiteTree = MakeFileTree(this, siteModel_);
+    ServerTree = MakeFileTree(this, serverModel_);
     ServerTree->setSelectionMode(QAbstractItemView::SingleSelection);
-    ProblemList = MakeTree(this, {QStringLiteral("File"), QStringLiteral("Line"), QStringLiteral("Problem")});
+    ProblemList = MakeList(this, {QStringLiteral("File"), QStringLiteral("Line"), QStringLiteral("Problem")});
     ProblemList->setRootIsDecorated(false);
     ProblemList->setSelectionMode(QAbstractItemView::SingleSelection);
     ProblemList->header()->setSectionResizeMode(0, QHeaderView::Interactive);
@@ -118,9 +135,9 @@ void TSiteWindow::BuildLayout()
     bar->addWidget(ProfileBox);
     connect(ProfileBox, &QComboBox::activated, this, &TSiteWindow::ProfileChosen);
 
-    connect(SiteTree, &QTreeWidget::itemActivated, this, &TSiteWindow::SiteItemActivated);
-    connect(ServerTree, &QTreeWidget::itemActivated, this, &TSiteWindow::ServerItemActivated);
-    connect(ServerTree, &QTreeWidget::itemExpanded, this, &TSiteWindow::ListServerFolder);
+    connect(SiteTree, &QTreeView::activated, this, &TSiteWindow::SiteItemActivated);
+    connect(ServerTree, &QTreeView::activated, this, &TSiteWindow::ServerItemActivated);
+    connect(ServerTree, &QTreeView::expanded, this, &TSiteWindow::ListServerFolder);
     connect(ProblemList, &QTreeWidget::itemActivated, this, &TSiteWindow::ProblemActivated);
     connect(Queue, &TPublishQueue::CancelClicked, this, &TSiteWindow::CancelPublish);
     setTabOrder(ProfileBox, SiteTree);
@@ -213,7 +230,10 @@ void TSiteWindow::SetPublishOnSave(bool on)
     settings.setValue(QStringLiteral("publishOnSave"), sites);
 }
 
-bool TSiteWindow::Busy() const { return jobs_->Running() > 0 || publisher_ != nullptr || refreshing_; }
+bool TSiteWindow::Busy() const
+{
+    return jobs_->Running() > 0 || jobs_->Pending() > 0 || publisher_ != nullptr || refreshing_;
+}
 
 void TSiteWindow::UpdateActions()
 {
@@ -251,7 +271,7 @@ void TSiteWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool TSiteWindow::OpenSite(const std::string& folder)
+bool TSiteWindow::OpenSite(const std::string& folder, TStartedListing started)
 {
     try {
         site_ = TSite::Open(folder);
@@ -266,11 +286,17 @@ bool TSiteWindow::OpenSite(const std::string& folder)
     setWindowTitle(QStringLiteral("Tallo Site - ") + QFile::decodeName(site_->Folder().c_str()));
     ProfileBox->setCurrentIndex(ProfileBox->findText(QString::fromStdString(site_->Settings().Profile)));
     PublishOnSaveAction->setChecked(PublishOnSave());
-    SiteTree->clear();
-    ServerTree->clear();
-    siteRows_.clear();
-    serverRows_.clear();
+    siteModel_->Reset(TFileRows{});
+    serverModel_->Reset(TFileRows{});
+    ++serverGeneration_;  // a folder of the profile browsed before may still be being listed
     ProblemList->clear();
+    startedListing_ = {};
+    // Taken only when it is the session this window would use itself (Server() keeps it then).
+    if (started.Server) {
+        server_ = started.Server;
+        if (Server() == started.Server)
+            startedListing_ = std::move(started.Tree);
+    }
     Refresh();
     return true;
 }

@@ -24,12 +24,16 @@ class QFileSystemWatcher;
 class QLabel;
 class QSplitter;
 class QTabWidget;
+class QModelIndex;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TFileRows;
+struct TBuiltRows;
+class TFileTreeModel;
 class TPublishBridge;
 class TPublishQueue;
 class TSiteJobs;
-struct TServerRows;
 
 // Which files a publish takes: all changes, the selected ones, or one page with the changed files it
 // references.
@@ -47,7 +51,8 @@ public:
     ~TSiteWindow() override;
 
     // Opens the site in the folder and refreshes; false (after saying why) when it is no site.
-    bool OpenSite(const std::string& folder);
+    // started: the site's listing begun before the window was made (see StartSiteListing).
+    bool OpenSite(const std::string& folder, TStartedListing started = {});
     void Refresh();
     // "New Site" with the folder filled in (empty: none).
     void NewSiteForFolder(const std::string& folder);
@@ -70,8 +75,8 @@ public:
     bool PublishOnSave() const;
     void SetPublishOnSave(bool on);
 
-    QTreeWidget* SiteTree;
-    QTreeWidget* ServerTree;
+    QTreeView* SiteTree;    // over a TFileTreeModel
+    QTreeView* ServerTree;  // over a TFileTreeModel
     QTreeWidget* ProblemList;
     TPublishQueue* Queue;
     QTabWidget* LowerTabs;
@@ -81,9 +86,9 @@ public:
     QSplitter* UpperLower;
     QAction* PublishOnSaveAction;
 
+    // The roles of the trees' rows (TFileTreeModel's) and of the link problems.
     static constexpr int kPathRole = Qt::UserRole;
     static constexpr int kFolderRole = Qt::UserRole + 1;
-    static constexpr int kListedRole = Qt::UserRole + 2;
     static constexpr int kLineRole = Qt::UserRole + 3;
 
 signals:
@@ -108,14 +113,14 @@ private:
 
     // Reads the site and the server on a worker, shows what it found, then calls done (on this thread).
     void TakeSnapshotThen(std::function<void(std::exception_ptr failure)> done);
-    // serverRows: the server tree's rows for snapshot when a worker built them already.
-    void ShowSnapshot(TSiteSnapshot snapshot, std::shared_ptr<TServerRows> serverRows = nullptr);
-    void FillSiteTree();
-    void FillServerTreeFromSite(std::shared_ptr<TServerRows> serverRows);
+    // built: the trees' rows for snapshot where a worker built them already.
+    void ShowSnapshot(TSiteSnapshot snapshot, TBuiltRows built);
+    void FillSiteTree(std::shared_ptr<TFileRows> siteRows);
+    void FillServerTreeFromSite(std::shared_ptr<TFileRows> serverRows);
     void FillProblems();
-    void ListServerFolder(QTreeWidgetItem* item);
-    void SiteItemActivated(QTreeWidgetItem* item);
-    void ServerItemActivated(QTreeWidgetItem* item);
+    void ListServerFolder(const QModelIndex& index);
+    void SiteItemActivated(const QModelIndex& index);
+    void ServerItemActivated(const QModelIndex& index);
     void ProblemActivated(QTreeWidgetItem* item);
     std::set<std::string> SelectedSitePaths() const;
     std::string CurrentServerPath(bool& isFolder) const;
@@ -155,10 +160,9 @@ private:
     TSiteSnapshot snapshot_;
     // Kept across refreshes so that only pages that moved are read again; used by one job at a time.
     std::shared_ptr<TReferenceCache> linkCache_ = std::make_shared<TReferenceCache>();
-    // The rows of the trees by site path, so a refresh that keeps the same files updates them in place.
-    std::map<std::string, QTreeWidgetItem*> siteRows_;
-    std::map<std::string, QTreeWidgetItem*> serverRows_;
-    std::set<std::string> serverFolders_;
+    TFileTreeModel* siteModel_;
+    TFileTreeModel* serverModel_;
+    std::set<std::string> serverFolders_;  // those the server tree shows
     std::map<std::string, TFetchedFile> fetched_;   // by local path
     std::set<std::string> openedSiteFiles_;         // site files opened from the window (publish on save)
     std::set<std::string> putting_;                 // local paths being put back
@@ -166,8 +170,9 @@ private:
     std::unique_ptr<TPublishBridge> bridge_;
     std::unique_ptr<TSitePublisher> publisher_;
     std::shared_ptr<TKeptSession> server_;  // shared with the jobs that use it
+    std::shared_future<TRemoteTree> startedListing_;  // for the first snapshot of a site only
     bool refreshing_ = false;
-    int serverGeneration_ = 0;  // counts fillings of the server tree, so a late listing finds its item gone
+    int serverGeneration_ = 0;  // counts fillings of the server tree, so a late listing finds its row gone
     std::set<std::string> pendingSaves_;  // site files saved while the window was busy
     QAction* openSiteAction_ = nullptr;
     QAction* newSiteAction_ = nullptr;

@@ -4,6 +4,7 @@
 #include "net/MessagePump.h"
 #include "platform/QtPlatform.h"
 #include "site/SiteSettings.h"
+#include "site/widget/SiteJobs.h"
 #include "site/widget/SiteWindow.h"
 #include "upload/ProfileFile.h"
 
@@ -17,6 +18,19 @@ std::string SiteWindowSettingsPath()
     return config.empty() ? std::string() : config + "/tallo/tallo-site.conf";
 }
 
+TStartedListing StartSiteListing(const std::string& folder, const std::string& connectSetPath)
+{
+    try {
+        const TSite site = TSite::Open(folder);
+        const TConnectionProfile profile = site.FindProfile(connectSetPath);
+        return StartServerListing(site, profile,
+                                  std::make_shared<TKeptSession>(SessionProfile(profile), TSessionOptions{},
+                                                                 std::make_unique<TWindowTrustListener>()));
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 int RunSiteWindow(int argc, char** argv, const std::string& folder)
 {
     QApplication application(argc, argv);
@@ -28,12 +42,14 @@ int RunSiteWindow(int argc, char** argv, const std::string& folder)
     SetMessagePump([] { platform().ProcessEvents(); });
     int exitCode = 0;
     {
+        // The server is listed while the window is made, then the site read while it paints for the
+        // first time; the dialog for a new one waits until the window is up.
+        const bool isSite = !folder.empty() && QFile::exists(QFile::decodeName((folder + "/" + kSiteSettingsName).c_str()));
+        TStartedListing started = isSite ? StartSiteListing(folder, TProfileFile::PathInCurrentFolder()) : TStartedListing{};
         TSiteWindow window(TProfileFile::PathInCurrentFolder(), QFile::decodeName(SiteWindowSettingsPath().c_str()));
         window.show();
-        // A site is read and its server listed while the window paints for the first time; the dialog
-        // for a new one waits until the window is up.
-        if (!folder.empty() && QFile::exists(QFile::decodeName((folder + "/" + kSiteSettingsName).c_str())))
-            window.OpenSite(folder);
+        if (isSite)
+            window.OpenSite(folder, std::move(started));
         else if (!folder.empty())
             QTimer::singleShot(0, &window, [&window, folder] { window.NewSiteForFolder(folder); });
         exitCode = QApplication::exec();

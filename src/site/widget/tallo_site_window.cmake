@@ -1,6 +1,7 @@
 # The site window (Qt): opened by tallo-site without a command, with its desktop entry and help page.
 add_library(tallo_site_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/EditorLink.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileTreeModel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProfileChoice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PublishBridge.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PublishQueue.cpp
