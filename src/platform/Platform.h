@@ -23,7 +23,7 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
-    // Caption "Tallo HTML Editor", no icon, one "OK".
+    // Caption: the program's name ("Tallo HTML Editor" in the editor), no icon, one "OK".
     virtual void ShowMessage(const QString& text) = 0;
     // The application's default error box: shows an error's text.
     virtual void ShowError(const QString& text) = 0;

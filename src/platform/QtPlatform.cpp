@@ -22,8 +22,6 @@
 
 namespace {
 
-const QString kApplicationTitle = QStringLiteral("Tallo HTML Editor");
-
 QWidget* ActiveWindowOr(QWidget* parent)
 {
     return parent ? parent->window() : QApplication::activeWindow();
@@ -55,7 +53,7 @@ public:
 
 }  // namespace
 
-QtPlatform::QtPlatform() = default;
+QtPlatform::QtPlatform(QString boxCaption) : boxCaption_(std::move(boxCaption)) {}
 QtPlatform::~QtPlatform()
 {
     if (helpWindow_ && !helpWindow_->parentWidget())
@@ -65,7 +63,7 @@ QtPlatform::~QtPlatform()
 // Box texts carry file names and server replies: they are shown as written, never read as HTML.
 void QtPlatform::ShowMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    QMessageBox box(QMessageBox::NoIcon, boxCaption_, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
     box.setTextFormat(Qt::PlainText);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
@@ -73,7 +71,7 @@ void QtPlatform::ShowMessage(const QString& text)
 
 void QtPlatform::ShowError(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
+    QMessageBox box(QMessageBox::Critical, boxCaption_, text, QMessageBox::NoButton, ActiveWindowOr(nullptr));
     box.setTextFormat(Qt::PlainText);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();

@@ -11,7 +11,8 @@ class HelpWindow;
 
 class QtPlatform : public Platform {
 public:
-    QtPlatform();
+    // Message and error boxes carry the program's name; the editor's is the default.
+    explicit QtPlatform(QString boxCaption = QStringLiteral("Tallo HTML Editor"));
     ~QtPlatform() override;
 
     void ShowMessage(const QString& text) override;
@@ -46,6 +47,7 @@ private:
     QString lastSavePath_;
     // Reparented under a running modal dialog, which would otherwise block it; it may die with that dialog.
     QPointer<HelpWindow> helpWindow_;
+    QString boxCaption_;
 };
 
 // What shell "Open" hands to the desktop: a web address (anything with a scheme) as it is,

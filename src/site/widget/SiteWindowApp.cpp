@@ -35,8 +35,8 @@ int RunSiteWindow(int argc, char** argv, const std::string& folder)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallo Site"));
-    QApplication::setDesktopFileName(QStringLiteral("tallo-site"));
-    QtPlatform desktop;
+    QApplication::setDesktopFileName(QStringLiteral("io.github.tallo.Site"));
+    QtPlatform desktop(QApplication::applicationName());
     setPlatform(&desktop);
     // The New FTP Connection dialog's "Test" waits on this thread and keeps the window alive meanwhile.
     SetMessagePump([] { platform().ProcessEvents(); });
