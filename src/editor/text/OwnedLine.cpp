@@ -59,13 +59,18 @@ void TOwnedLine::CloseGap() const
     long_->GapLength = 0;
 }
 
-// Fills the gap when moving it to offset costs no more than closing it and moving a side would.
+// Whether moving the gap to offset costs more than closing it and moving the shorter side there.
+bool TOwnedLine::GapIsFar(std::size_t offset) const
+{
+    if (long_->GapLength == 0) return false;
+    const std::size_t size = Size(), gap = long_->GapAt - long_->Begin;
+    const std::size_t distance = offset > gap ? offset - gap : gap - offset;
+    return distance > std::min(gap, size - gap) + std::min(offset, size - offset);
+}
+
 bool TOwnedLine::FillGap(std::size_t offset, std::string_view bytes)
 {
-    const std::size_t size = Size(), gap = long_->GapAt - long_->Begin;
-    if (long_->GapLength < bytes.size()) return false;
-    const std::size_t distance = offset > gap ? offset - gap : gap - offset;
-    if (distance > std::min(gap, size - gap) + std::min(offset, size - offset)) return false;
+    if (long_->GapLength < bytes.size() || GapIsFar(offset)) return false;
     MoveGapTo(offset);
     std::memcpy(long_->Storage.get() + long_->GapAt, bytes.data(), bytes.size());
     long_->GapAt += bytes.size();
@@ -189,6 +194,7 @@ void TOwnedLine::Erase(std::size_t offset, std::size_t length)
         return;
     }
     // The erased bytes join the gap.
+    if (GapIsFar(offset)) CloseGap();
     MoveGapTo(offset);
     long_->GapLength += length;
 }
@@ -217,6 +223,7 @@ TOwnedLine TOwnedLine::SplitOff(std::size_t offset)
 {
     assert(offset <= Size());
     if (!long_) MakeLong();  // a paste may have made a short line long
+    if (GapIsFar(offset)) CloseGap();
     MoveGapTo(offset);  // the gap becomes room in front of the tail
     TOwnedLine tail;
     tail.long_ = std::make_unique<TLongPart>();

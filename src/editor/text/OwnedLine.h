@@ -60,6 +60,7 @@ private:
     void MakeLong();
     void Rebuild(std::size_t offset, std::string_view bytes);
     bool FillGap(std::size_t offset, std::string_view bytes);
+    bool GapIsFar(std::size_t offset) const;
     // The gap moves and closes inside the line's own part of the storage: its bytes stay the same.
     void MoveGapTo(std::size_t offset) const;
     void CloseGap() const;
