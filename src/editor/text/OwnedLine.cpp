@@ -247,15 +247,9 @@ void TOwnedLine::TakeIn(const TOwnedLine& next)
     assert(SharesStorageBefore(next));
     CloseGap();
     next.CloseGap();
-    char* const data = long_->Storage.get();
-    const std::size_t size = Size(), nextSize = next.Size(), gap = next.long_->Begin - long_->End;
-    if (gap > 0 && size <= nextSize) {
-        std::memmove(data + long_->Begin + gap, data + long_->Begin, size);
-        long_->Begin += gap;
-        long_->End += gap;
-    } else if (gap > 0) {
-        std::memmove(data + long_->End, data + next.long_->Begin, nextSize);
-    }
-    long_->End += nextSize;
+    // The room between the halves becomes the gap, at the place of the join.
+    long_->GapAt = long_->End;
+    long_->GapLength = next.long_->Begin - long_->End;
+    long_->End = next.long_->End;
     long_->High = next.long_->High;
 }

@@ -3,7 +3,7 @@
 // edit moves the bytes on its shorter side only, so typing at either end of a line of megabytes
 // (a minified page) moves almost nothing; room runs out only after a share of the line's size.
 // Enter in a long line copies nothing: both halves keep the one storage, each its own part of it,
-// and Backspace that joins them again only closes the room between them.
+// and Backspace that joins them again makes the room between them the line's gap.
 // Inside a long line a gap stays where it was last edited, so that typing and undoing in the
 // middle of a line of megabytes moves nothing. Reading a range moves the gap out of that range
 // only; reading the whole line closes it, which costs what an edit without the gap would.
@@ -53,7 +53,8 @@ public:
     TOwnedLine SplitOff(std::size_t offset);
     // Whether next was split off this line and both still stand side by side in one storage.
     bool SharesStorageBefore(const TOwnedLine& next) const;
-    // Appends next, for which SharesStorageBefore holds; next is left to be released.
+    // Appends next, for which SharesStorageBefore holds, without moving either; next is left to be
+    // released.
     void TakeIn(const TOwnedLine& next);
 
 private:
