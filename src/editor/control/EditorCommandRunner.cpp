@@ -227,7 +227,7 @@ TTextPosition TEditorCommandRunner::LineStart() const
     if (m_.Settings().Options.Has(eoEnhanceHomeKey)) {
         // Blanks are one byte each, so their count is a column.
         const int firstNonBlank = static_cast<int>(LeadingBlanks(caret.Line).size());
-        if (firstNonBlank < static_cast<int>(page_.LineBytes(caret.Line).size()) && caret.Column != firstNonBlank)
+        if (firstNonBlank < static_cast<int>(page_.LineSize(caret.Line)) && caret.Column != firstNonBlank)
             return {caret.Line, firstNonBlank};
     }
     return {caret.Line, 0};

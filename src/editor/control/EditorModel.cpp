@@ -352,7 +352,7 @@ TTextPosition TEditorModel::ReplaceRange(TTextPosition from, TTextPosition to, s
 
     const std::size_t fromOffset = document_.ByteOffsetOf(from);
     const std::size_t toOffset = document_.ByteOffsetOf(to);
-    const std::size_t tail = document_.LineBytes(to.Line).size() - toOffset;
+    const std::size_t tail = document_.LineSize(to.Line) - toOffset;
     if (LongestLineAfter(fromOffset, inserted, tail) > TextLimits().MaxLineBytes)
         throw ETextLimitError("A line would be longer than " + std::to_string(TextLimits().MaxLineBytes) + " characters.");
     std::string removed = document_.BytesBetween(from, to);

@@ -217,16 +217,29 @@ int THighlightStore::StartStateOf(int line)
     return highlighter_->GetState();
 }
 
-bool THighlightStore::ResumesIn(std::string_view text) const
+bool THighlightStore::ResumesIn(std::size_t lineSize) const
 {
-    return TLongLineStates::IsLong(text) && highlighter_->CanResumeInLine();
+    return lineSize >= TLongLineStates::kLongLineBytes && highlighter_->CanResumeInLine();
+}
+
+std::string_view THighlightStore::TextFrom(int line, std::size_t from) const
+{
+    // A highlighter looks back two bytes for a comment's end, and over a run of blanks to the byte
+    // before it.
+    constexpr std::size_t kLookBack = 16;
+    std::size_t start = from - std::min(from, kLookBack);
+    const auto blank = [&](std::size_t at) { return static_cast<unsigned char>(buffer_.LineRange(line, at, at + 1)[0]) <= 32; };
+    while (start > 0 && blank(start - 1)) --start;
+    if (start > 0) --start;
+    return buffer_.LineWindow(line, start, buffer_.LineSize(line));
 }
 
 int THighlightStore::ScanLine(int line)
 {
-    const std::string_view text = buffer_.Line(line);
     const int start = StartStateOf(line);
-    if (ResumesIn(text)) return longLines_.EndState(*highlighter_, line, text, start);
+    if (ResumesIn(buffer_.LineSize(line)))
+        return longLines_.EndState(*highlighter_, line, TextFrom(line, longLines_.ScannedTo(line, start)), start);
+    const std::string_view text = buffer_.Line(line);
     highlighter_->StartLine(text, line);
     highlighter_->ScanToLineEnd();
     return highlighter_->GetState();
@@ -244,17 +257,18 @@ bool THighlightStore::ScanAhead(std::size_t byteBudget)
     std::size_t spent = 0;
     while (!stale_.empty() && spent < byteBudget) {
         const int line = stale_.front().First;
-        const std::string_view text = buffer_.Line(line);
-        if (ResumesIn(text)) {
+        const std::size_t size = buffer_.LineSize(line);
+        if (ResumesIn(size)) {
             // A long line is readied stop by stop, so that no slice of idle time runs long.
             const int start = StartStateOf(line);
             const std::size_t from = longLines_.ScannedTo(line, start);
+            const std::string_view text = TextFrom(line, from);
             const std::size_t to = std::min(text.size(), from + (byteBudget - spent));
             longLines_.StopBefore(*highlighter_, line, text, start, to);
             spent += to - from;
             if (longLines_.ScannedTo(line, start) < text.size()) break;
         } else {
-            spent += text.size();
+            spent += size;
         }
         spent += 32;  // the cost of a line beyond its bytes
         ScanUpTo(line);
@@ -277,10 +291,9 @@ TScanStop THighlightStore::ResumePoint(int line, std::size_t fromByte)
 {
     if (!highlighter_) return {fromByte, 0};
     if (line > 0) ScanUpTo(line - 1);
-    const std::string_view text = buffer_.Line(line);
     const int start = StartStateOf(line);
-    if (fromByte == 0 || !ResumesIn(text)) return {0, start};
-    return longLines_.StopBefore(*highlighter_, line, text, start, fromByte);
+    if (fromByte == 0 || !ResumesIn(buffer_.LineSize(line))) return {0, start};
+    return longLines_.StopBefore(*highlighter_, line, TextFrom(line, longLines_.ScannedTo(line, start)), start, fromByte);
 }
 
 void THighlightStore::WalkTokensFrom(int line, std::size_t fromByte,
@@ -289,5 +302,5 @@ void THighlightStore::WalkTokensFrom(int line, std::size_t fromByte,
     if (!highlighter_) return;
     const TScanStop from = ResumePoint(line, fromByte);
     highlighter_->SetState(from.State);
-    WalkLineTokens(*highlighter_, buffer_.Line(line), line, visit, from.Offset);
+    WalkLineTokens(*highlighter_, TextFrom(line, from.Offset), line, visit, from.Offset);
 }

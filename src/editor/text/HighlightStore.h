@@ -98,7 +98,10 @@ private:
     void SetStartState(int line);
     int StartStateOf(int line);
     int ScanLine(int line);
-    bool ResumesIn(std::string_view text) const;
+    bool ResumesIn(std::size_t lineSize) const;
+    // The line for a scan that resumes at from: its bytes from there on and the few before it that
+    // a resuming highlighter looks back at, so that an edit's gap near from need not close.
+    std::string_view TextFrom(int line, std::size_t from) const;
 
     // Runs of lines edited since their state was stored, sorted, not touching.
     struct StaleRun {

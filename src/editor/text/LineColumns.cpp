@@ -32,6 +32,11 @@ TLineColumns::TLineColumns(const TTextBuffer& buffer, const TDocumentEncoding& e
 {
 }
 
+std::string_view TLineColumns::Window(int line, std::size_t from, std::size_t to) const
+{
+    return buffer_.LineWindow(line, from, std::max(from, std::min(buffer_.LineSize(line), to + 4)));
+}
+
 TColumnMark TLineColumns::Count(std::string_view bytes, TColumnMark from, std::size_t to, int tabWidth,
                                 std::vector<TColumnMark>* out) const
 {
@@ -70,8 +75,7 @@ TLineColumns::Marks TLineColumns::Build(std::string_view bytes, int tabWidth) co
 
 const TLineColumns::Marks* TLineColumns::MarksOf(int line, int tabWidth)
 {
-    const std::string_view bytes = buffer_.Line(line);
-    if (bytes.size() < kMarkedLineBytes) {
+    if (buffer_.LineSize(line) < kMarkedLineBytes) {
         marks_.erase(line);
         return nullptr;
     }
@@ -79,7 +83,7 @@ const TLineColumns::Marks* TLineColumns::MarksOf(int line, int tabWidth)
     // Counting characters takes the marks as they are; only display columns need the tab width.
     if (tabWidth <= 0) tabWidth = found != marks_.end() ? found->second.TabWidth : 8;
     if (found == marks_.end() || found->second.TabWidth != tabWidth)
-        found = marks_.insert_or_assign(line, Build(bytes, tabWidth)).first;
+        found = marks_.insert_or_assign(line, Build(buffer_.Line(line), tabWidth)).first;
     return &found->second;
 }
 
@@ -100,39 +104,42 @@ std::int64_t TLineColumns::LineChars(int line)
 
 std::size_t TLineColumns::ByteOfColumn(int line, std::int64_t column)
 {
-    const std::string_view bytes = buffer_.Line(line);
     TColumnMark mark;
     if (const Marks* marks = MarksOf(line, 0)) {
         const auto after = std::upper_bound(marks->List.begin(), marks->List.end(), column,
                                             [](std::int64_t c, const TColumnMark& m) { return c < m.Chars; });
         mark = *(after - 1);
     }
-    return mark.Byte + ByteOffsetOfColumn(bytes.substr(mark.Byte), static_cast<std::size_t>(column - mark.Chars),
+    // A character is at most 4 bytes.
+    const std::size_t size = buffer_.LineSize(line);
+    const auto chars = static_cast<std::size_t>(column - mark.Chars);
+    const std::size_t end = chars < (size - mark.Byte) / 4 ? mark.Byte + chars * 4 : size;
+    return mark.Byte + ByteOffsetOfColumn(buffer_.LineRange(line, mark.Byte, end), chars,
                                           encoding_);
 }
 
 std::int64_t TLineColumns::ColumnOfByte(int line, std::size_t offset)
 {
-    const std::string_view bytes = buffer_.Line(line);
-    offset = std::min(offset, bytes.size());
+    offset = std::min(offset, buffer_.LineSize(line));
     TColumnMark mark;
     if (const Marks* marks = MarksOf(line, 0)) {
         const auto after = std::upper_bound(marks->List.begin(), marks->List.end(), offset,
                                             [](std::size_t b, const TColumnMark& m) { return b < m.Byte; });
         mark = *(after - 1);
     }
-    return mark.Chars + static_cast<std::int64_t>(CharacterCount(bytes.substr(mark.Byte, offset - mark.Byte), encoding_));
+    return mark.Chars + static_cast<std::int64_t>(CharacterCount(buffer_.LineRange(line, mark.Byte, offset), encoding_));
 }
 
 std::int64_t TLineColumns::DisplayOfColumn(int line, std::int64_t column, int tabWidth)
 {
-    const std::string_view bytes = buffer_.Line(line);
     TColumnMark at;
     if (const Marks* marks = MarksOf(line, tabWidth)) {
         const auto after = std::upper_bound(marks->List.begin(), marks->List.end(), column,
                                             [](std::int64_t c, const TColumnMark& m) { return c < m.Chars; });
         at = *(after - 1);
     }
+    const std::size_t chars = static_cast<std::size_t>(std::max<std::int64_t>(0, column - at.Chars));
+    const std::string_view bytes = Window(line, at.Byte, at.Byte + std::min(chars, buffer_.LineSize(line)) * 4);
     while (at.Byte < bytes.size() && at.Chars < column) {
         at.Display = NextDisplay(at.Display, DecodeCharAt(bytes, at.Byte, encoding_), tabWidth);
         ++at.Chars;
@@ -142,8 +149,10 @@ std::int64_t TLineColumns::DisplayOfColumn(int line, std::int64_t column, int ta
 
 std::int64_t TLineColumns::ColumnOfDisplay(int line, std::int64_t display, int tabWidth)
 {
-    const std::string_view bytes = buffer_.Line(line);
     TColumnMark at = MarkAtDisplay(line, display, tabWidth);
+    // Every character takes a display column at least.
+    const std::size_t columns = static_cast<std::size_t>(std::max<std::int64_t>(0, display - at.Display));
+    const std::string_view bytes = Window(line, at.Byte, at.Byte + std::min(columns, buffer_.LineSize(line)) * 4);
     while (at.Byte < bytes.size()) {
         const std::int64_t next = NextDisplay(at.Display, DecodeCharAt(bytes, at.Byte, encoding_), tabWidth);
         if (next > display) return at.Chars;
@@ -157,8 +166,7 @@ void TLineColumns::LineEdited(int line, std::size_t offset, std::size_t removed,
 {
     const auto found = marks_.find(line);
     if (found == marks_.end()) return;
-    const std::string_view bytes = buffer_.Line(line);
-    if (bytes.size() < kMarkedLineBytes) {
+    if (buffer_.LineSize(line) < kMarkedLineBytes) {
         marks_.erase(found);
         return;
     }
@@ -174,7 +182,7 @@ void TLineColumns::LineEdited(int line, std::size_t offset, std::size_t removed,
     const std::int64_t byteShift = static_cast<std::int64_t>(inserted) - static_cast<std::int64_t>(removed);
     const std::size_t nextAt = static_cast<std::size_t>(static_cast<std::int64_t>(next->Byte) + byteShift);
     std::vector<TColumnMark> between;
-    const TColumnMark counted = Count(bytes, *first, nextAt, marks.TabWidth, &between);
+    const TColumnMark counted = Count(Window(line, first->Byte, nextAt), *first, nextAt, marks.TabWidth, &between);
     const auto firstIndex = static_cast<std::size_t>(first - list.begin());
     std::size_t nextIndex = static_cast<std::size_t>(next - list.begin());
     const TColumnMark old = list[nextIndex];
@@ -182,13 +190,13 @@ void TLineColumns::LineEdited(int line, std::size_t offset, std::size_t removed,
     list.insert(list.begin() + static_cast<std::ptrdiff_t>(firstIndex) + 1, between.begin(), between.end());
     nextIndex = firstIndex + 1 + between.size();
     list[nextIndex] = counted;
-    Shift(marks, nextIndex, bytes, {byteShift, counted.Chars - old.Chars, counted.Display - old.Display});
+    Shift(marks, nextIndex, line, {byteShift, counted.Chars - old.Chars, counted.Display - old.Display});
 }
 
 // The marks after `counted` move by the bytes, characters and display columns the edit added.
 // Display columns move alike only while the shift is a whole number of tab stops; until then, a
 // stretch holding a tab is counted anew, after which the shift is whole.
-void TLineColumns::Shift(Marks& marks, std::size_t counted, std::string_view bytes, TShift shift) const
+void TLineColumns::Shift(Marks& marks, std::size_t counted, int line, TShift shift) const
 {
     std::vector<TColumnMark>& list = marks.List;
     for (std::size_t i = counted + 1; i < list.size(); ++i) {
@@ -196,7 +204,8 @@ void TLineColumns::Shift(Marks& marks, std::size_t counted, std::string_view byt
         mark.Byte = static_cast<std::size_t>(static_cast<std::int64_t>(mark.Byte) + shift.Bytes);
         mark.Chars += shift.Chars;
         if (shift.Display % marks.TabWidth != 0 && mark.TabBefore) {
-            const std::int64_t display = Count(bytes, list[i - 1], mark.Byte, marks.TabWidth, nullptr).Display;
+            const std::int64_t display =
+                Count(Window(line, list[i - 1].Byte, mark.Byte), list[i - 1], mark.Byte, marks.TabWidth, nullptr).Display;
             shift.Display = display - mark.Display;
             mark.Display = display;
         } else {
@@ -214,11 +223,12 @@ void TLineColumns::LineSplit(int line, std::size_t offset, std::size_t tailLengt
         const std::vector<TColumnMark>& old = found->second.List;
         const auto after = std::upper_bound(old.begin(), old.end(), offset,
                                             [](std::size_t b, const TColumnMark& m) { return b < m.Byte; });
-        const TColumnMark at = Count(buffer_.Line(line), *(after - 1), offset, found->second.TabWidth, nullptr);
+        const TColumnMark at =
+            Count(Window(line, (after - 1)->Byte, offset), *(after - 1), offset, found->second.TabWidth, nullptr);
         tail.TabWidth = found->second.TabWidth;
         tail.List.push_back({});
         tail.List.insert(tail.List.end(), after, old.end());
-        Shift(tail, 0, buffer_.Line(line + 1),
+        Shift(tail, 0, line + 1,
               {-static_cast<std::int64_t>(offset), -at.Chars, -at.Display});
     }
     LineEdited(line, offset, tailLength, 0);
@@ -236,7 +246,6 @@ void TLineColumns::LinesJoined(int line, std::size_t headLength, std::size_t tai
     }
     Marks joined = std::move(foundTail->second);
     LinesRemoved(line + 1, 1);
-    const std::string_view bytes = buffer_.Line(line);
     // The head's marks, counted anew when it has none of the same tab width, up to its end.
     std::vector<TColumnMark> head;
     const auto foundHead = marks_.find(line);
@@ -244,13 +253,13 @@ void TLineColumns::LinesJoined(int line, std::size_t headLength, std::size_t tai
         head = std::move(foundHead->second.List);
     } else {
         head.push_back({});
-        head.push_back(Count(bytes, {}, headLength, joined.TabWidth, &head));
+        head.push_back(Count(Window(line, 0, headLength), {}, headLength, joined.TabWidth, &head));
     }
     const std::size_t junction = head.size() - 1;
     const TColumnMark headEnd = head.back();
     head.insert(head.end(), joined.List.begin() + 1, joined.List.end());
     joined.List = std::move(head);
-    Shift(joined, junction, bytes,
+    Shift(joined, junction, line,
           {static_cast<std::int64_t>(headLength), headEnd.Chars, headEnd.Display});
     marks_.insert_or_assign(line, std::move(joined));
 }

@@ -66,7 +66,9 @@ private:
         std::int64_t Chars;
         std::int64_t Display;
     };
-    void Shift(Marks& marks, std::size_t counted, std::string_view bytes, TShift shift) const;
+    void Shift(Marks& marks, std::size_t counted, int line, TShift shift) const;
+    // The line, sure to hold its bytes from..to and the character that starts before to.
+    std::string_view Window(int line, std::size_t from, std::size_t to) const;
 
     const TTextBuffer& buffer_;
     const TDocumentEncoding& encoding_;

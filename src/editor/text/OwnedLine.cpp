@@ -2,6 +2,7 @@
 
 #include "editor/text/HugePages.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -16,7 +17,66 @@ std::shared_ptr<char[]> NewStorage(std::size_t size)
     return storage;
 }
 
+// The room an edit that moves one side of a long line leaves as the gap for the next keystrokes.
+constexpr std::size_t kGapBytes = 64 * 1024;
+
 }  // namespace
+
+std::string_view TOwnedLine::Range(std::size_t begin, std::size_t end) const
+{
+    assert(begin <= end && end <= Size());
+    if (!long_) return std::string_view(short_).substr(begin, end - begin);
+    const std::size_t gap = long_->GapAt - long_->Begin;
+    if (long_->GapLength > 0 && begin < gap && gap < end) MoveGapTo(gap - begin <= end - gap ? begin : end);
+    const std::size_t at = long_->Begin + begin + (begin >= long_->GapAt - long_->Begin ? long_->GapLength : 0);
+    return std::string_view(long_->Storage.get() + at, end - begin);
+}
+
+void TOwnedLine::MoveGapTo(std::size_t offset) const
+{
+    char* const data = long_->Storage.get();
+    const std::size_t target = long_->Begin + offset, length = long_->GapLength;
+    if (length > 0 && target < long_->GapAt)
+        std::memmove(data + target + length, data + target, long_->GapAt - target);
+    else if (length > 0 && target > long_->GapAt)
+        std::memmove(data + long_->GapAt, data + long_->GapAt + length, target - long_->GapAt);
+    long_->GapAt = target;
+}
+
+// The shorter side moves, and the gap's bytes become room on the other.
+void TOwnedLine::CloseGap() const
+{
+    if (long_->GapLength == 0) return;
+    char* const data = long_->Storage.get();
+    const std::size_t head = long_->GapAt - long_->Begin, tail = long_->End - long_->GapAt - long_->GapLength;
+    if (head < tail) {
+        std::memmove(data + long_->Begin + long_->GapLength, data + long_->Begin, head);
+        long_->Begin += long_->GapLength;
+    } else {
+        std::memmove(data + long_->GapAt, data + long_->GapAt + long_->GapLength, tail);
+        long_->End -= long_->GapLength;
+    }
+    long_->GapLength = 0;
+}
+
+// Whether moving the gap to offset costs more than closing it and moving the shorter side there.
+bool TOwnedLine::GapIsFar(std::size_t offset) const
+{
+    if (long_->GapLength == 0) return false;
+    const std::size_t size = Size(), gap = long_->GapAt - long_->Begin;
+    const std::size_t distance = offset > gap ? offset - gap : gap - offset;
+    return distance > std::min(gap, size - gap) + std::min(offset, size - offset);
+}
+
+bool TOwnedLine::FillGap(std::size_t offset, std::string_view bytes)
+{
+    if (long_->GapLength < bytes.size() || GapIsFar(offset)) return false;
+    MoveGapTo(offset);
+    std::memcpy(long_->Storage.get() + long_->GapAt, bytes.data(), bytes.size());
+    long_->GapAt += bytes.size();
+    long_->GapLength -= bytes.size();
+    return true;
+}
 
 TOwnedLine::TOwnedLine(std::string_view bytes)
 {
@@ -63,20 +123,27 @@ void TOwnedLine::Insert(std::size_t offset, std::string_view bytes)
         }
         MakeLong();
     }
+    if (FillGap(offset, bytes)) return;
+    CloseGap();
     const std::size_t size = Size();
     char* const data = long_->Storage.get();
     const bool headIsShorter = offset < size / 2;
+    std::size_t gap = 0;
     if (headIsShorter && long_->Begin - long_->Low >= count) {
-        std::memmove(data + long_->Begin - count, data + long_->Begin, offset);
-        long_->Begin -= count;
+        gap = std::min(kGapBytes, long_->Begin - long_->Low - count);
+        std::memmove(data + long_->Begin - count - gap, data + long_->Begin, offset);
+        long_->Begin -= count + gap;
     } else if (!headIsShorter && long_->High - long_->End >= count) {
-        std::memmove(data + long_->Begin + offset + count, data + long_->Begin + offset, size - offset);
-        long_->End += count;
+        gap = std::min(kGapBytes, long_->High - long_->End - count);
+        std::memmove(data + long_->Begin + offset + count + gap, data + long_->Begin + offset, size - offset);
+        long_->End += count + gap;
     } else {
         Rebuild(offset, bytes);
         return;
     }
     std::memcpy(data + long_->Begin + offset, bytes.data(), count);
+    long_->GapAt = long_->Begin + offset + count;
+    long_->GapLength = gap;
 }
 
 // Makes room on both sides: in place where the line's part of the storage has spare room (a
@@ -126,23 +193,22 @@ void TOwnedLine::Erase(std::size_t offset, std::size_t length)
         short_.erase(offset, length);
         return;
     }
-    char* const data = long_->Storage.get();
-    const std::size_t size = Size();
-    if (offset < (size - length) / 2) {
-        std::memmove(data + long_->Begin + length, data + long_->Begin, offset);
-        long_->Begin += length;
-    } else {
-        std::memmove(data + long_->Begin + offset, data + long_->Begin + offset + length, size - offset - length);
-        long_->End -= length;
-    }
+    // The erased bytes join the gap.
+    if (GapIsFar(offset)) CloseGap();
+    MoveGapTo(offset);
+    long_->GapLength += length;
 }
 
 void TOwnedLine::Truncate(std::size_t length)
 {
-    if (long_)
-        long_->End = long_->Begin + length;
-    else
+    if (!long_) {
         short_.resize(length);
+    } else if (long_->GapAt - long_->Begin >= length) {
+        long_->End = long_->Begin + length;
+        long_->GapLength = 0;
+    } else {
+        long_->End = long_->Begin + long_->GapLength + length;
+    }
 }
 
 void TOwnedLine::Release()
@@ -157,10 +223,14 @@ TOwnedLine TOwnedLine::SplitOff(std::size_t offset)
 {
     assert(offset <= Size());
     if (!long_) MakeLong();  // a paste may have made a short line long
+    if (GapIsFar(offset)) CloseGap();
+    MoveGapTo(offset);  // the gap becomes room in front of the tail
     TOwnedLine tail;
     tail.long_ = std::make_unique<TLongPart>();
     tail.long_->Storage = long_->Storage;
-    tail.long_->Low = tail.long_->Begin = long_->Begin + offset;
+    tail.long_->Low = long_->Begin + offset;
+    tail.long_->Begin = tail.long_->Low + long_->GapLength;
+    long_->GapLength = 0;
     tail.long_->End = long_->End;
     tail.long_->High = long_->High;
     long_->End = long_->High = long_->Begin + offset;
@@ -175,15 +245,11 @@ bool TOwnedLine::SharesStorageBefore(const TOwnedLine& next) const
 void TOwnedLine::TakeIn(const TOwnedLine& next)
 {
     assert(SharesStorageBefore(next));
-    char* const data = long_->Storage.get();
-    const std::size_t size = Size(), nextSize = next.Size(), gap = next.long_->Begin - long_->End;
-    if (gap > 0 && size <= nextSize) {
-        std::memmove(data + long_->Begin + gap, data + long_->Begin, size);
-        long_->Begin += gap;
-        long_->End += gap;
-    } else if (gap > 0) {
-        std::memmove(data + long_->End, data + next.long_->Begin, nextSize);
-    }
-    long_->End += nextSize;
+    CloseGap();
+    next.CloseGap();
+    // The room between the halves becomes the gap, at the place of the join.
+    long_->GapAt = long_->End;
+    long_->GapLength = next.long_->Begin - long_->End;
+    long_->End = next.long_->End;
     long_->High = next.long_->High;
 }

@@ -3,7 +3,10 @@
 // edit moves the bytes on its shorter side only, so typing at either end of a line of megabytes
 // (a minified page) moves almost nothing; room runs out only after a share of the line's size.
 // Enter in a long line copies nothing: both halves keep the one storage, each its own part of it,
-// and Backspace that joins them again only closes the room between them.
+// and Backspace that joins them again makes the room between them the line's gap.
+// Inside a long line a gap stays where it was last edited, so that typing and undoing in the
+// middle of a line of megabytes moves nothing. Reading a range moves the gap out of that range
+// only; reading the whole line closes it, which costs what an edit without the gap would.
 
 #include <cstddef>
 #include <memory>
@@ -27,12 +30,16 @@ public:
     TOwnedLine(TOwnedLine&&) noexcept = default;
     TOwnedLine& operator=(TOwnedLine&&) noexcept = default;
 
+    // The whole line; closes the gap.
     std::string_view View() const
     {
-        return long_ ? std::string_view(long_->Storage.get() + long_->Begin, long_->End - long_->Begin)
-                     : std::string_view(short_);
+        if (!long_) return short_;
+        CloseGap();
+        return std::string_view(long_->Storage.get() + long_->Begin, Size());
     }
-    std::size_t Size() const { return long_ ? long_->End - long_->Begin : short_.size(); }
+    // The bytes begin..end, moving the gap out of them to whichever of their ends is nearer.
+    std::string_view Range(std::size_t begin, std::size_t end) const;
+    std::size_t Size() const { return long_ ? long_->End - long_->Begin - long_->GapLength : short_.size(); }
     // Bytes that can go in front of the line without moving it.
     std::size_t RoomInFront() const { return long_ ? long_->Begin - long_->Low : 0; }
 
@@ -46,17 +53,25 @@ public:
     TOwnedLine SplitOff(std::size_t offset);
     // Whether next was split off this line and both still stand side by side in one storage.
     bool SharesStorageBefore(const TOwnedLine& next) const;
-    // Appends next, for which SharesStorageBefore holds; next is left to be released.
+    // Appends next, for which SharesStorageBefore holds, without moving either; next is left to be
+    // released.
     void TakeIn(const TOwnedLine& next);
 
 private:
     void MakeLong();
     void Rebuild(std::size_t offset, std::string_view bytes);
+    bool FillGap(std::size_t offset, std::string_view bytes);
+    bool GapIsFar(std::size_t offset) const;
+    // The gap moves and closes inside the line's own part of the storage: its bytes stay the same.
+    void MoveGapTo(std::size_t offset) const;
+    void CloseGap() const;
 
-    // A long line's storage: the line owns Low..High of it and its bytes stand at Begin..End.
+    // A long line's storage: the line owns Low..High of it and its bytes stand at Begin..End, but
+    // for the GapLength bytes from GapAt on.
     struct TLongPart {
         std::shared_ptr<char[]> Storage;
         std::size_t Low = 0, Begin = 0, End = 0, High = 0;
+        std::size_t GapAt = 0, GapLength = 0;
     };
 
     std::string short_;  // the bytes of a line shorter than kLongLineBytes

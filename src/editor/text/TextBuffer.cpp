@@ -347,6 +347,22 @@ std::string_view TTextBuffer::Line(int line) const
     return ViewBytes(*block_, ranged_, slot);
 }
 
+std::string_view TTextBuffer::LineRange(int line, std::size_t begin, std::size_t end) const
+{
+    const LineSlot& slot = lines_[static_cast<std::size_t>(line)];
+    if (slot.Owned()) return owned_[slot.Index()].Range(begin, end);
+    return ViewBytes(*block_, ranged_, slot).substr(begin, end - begin);
+}
+
+std::string_view TTextBuffer::LineWindow(int line, std::size_t begin, std::size_t end) const
+{
+    const LineSlot& slot = lines_[static_cast<std::size_t>(line)];
+    if (!slot.Owned()) return ViewBytes(*block_, ranged_, slot);
+    const TOwnedLine& owned = owned_[slot.Index()];
+    // The storage holds the line's size around the range wherever the gap stands.
+    return std::string_view(owned.Range(begin, end).data() - begin, owned.Size());
+}
+
 TTextBuffer::LineSlot TTextBuffer::NewOwned(std::string_view bytes)
 {
     return NewOwned(TOwnedLine(bytes));
@@ -404,7 +420,7 @@ bool TTextBuffer::OnlyLineWithBytes(int line) const
 {
     if (LineCount() > 2) return false;
     for (int other = 0; other < LineCount(); ++other) {
-        if (other != line && (lines_[static_cast<std::size_t>(other)].Owned() || !Line(other).empty())) return false;
+        if (other != line && (lines_[static_cast<std::size_t>(other)].Owned() || LineSize(other) != 0)) return false;
     }
     return true;
 }
@@ -413,7 +429,7 @@ void TTextBuffer::InsertText(int line, std::size_t offset, std::string_view byte
 {
     if (bytes.empty()) return;
     edited_ = true;
-    assert(offset <= Line(line).size());
+    assert(offset <= LineSize(line));
     MakeOwned(line).Insert(offset, bytes);
     for (auto* observer : observers_) observer->LineEdited(line, offset, 0, bytes.size());
 }
@@ -422,7 +438,7 @@ void TTextBuffer::RemoveText(int line, std::size_t offset, std::size_t length)
 {
     if (length == 0) return;
     edited_ = true;
-    assert(offset + length <= Line(line).size());
+    assert(offset + length <= LineSize(line));
     LineSlot& slot = lines_[static_cast<std::size_t>(line)];
     const std::size_t slotLength = SlotLength(slot);
     if (!slot.Owned() && offset + length == slotLength) {
@@ -439,7 +455,7 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
 {
     edited_ = true;
     const auto at = static_cast<std::size_t>(line);
-    assert(offset <= Line(line).size());
+    assert(offset <= LineSize(line));
     LineSlot tail;
     const LineSlot slot = lines_[at];
     if (!slot.Owned()) {
@@ -456,11 +472,11 @@ void TTextBuffer::SplitLine(int line, std::size_t offset)
     } else if (length >= TOwnedLine::kLongLineBytes && offset < length - offset) {
         // The head is the shorter part of a long line: it is copied, and the line's storage stays
         // with the tail, so that Enter near the start of a line of megabytes copies little.
-        lines_[at] = NewOwned(Line(line).substr(0, offset));
+        lines_[at] = NewOwned(LineRange(line, 0, offset));
         owned_[slot.Index()].Erase(0, offset);
         tail = slot;
     } else {
-        tail = NewOwned(Line(line).substr(offset));  // may reallocate owned_, so no reference is held
+        tail = NewOwned(LineRange(line, offset, length));  // may reallocate owned_, so no reference is held
         owned_[slot.Index()].Truncate(offset);
     }
     lines_.insert(at + 1, 1, tail);

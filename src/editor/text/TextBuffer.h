@@ -100,8 +100,16 @@ public:
     void SetLineBreak(TLineBreak lineBreak) { lineBreak_ = lineBreak; }
 
     int LineCount() const { return static_cast<int>(lines_.size()); }
-    // Valid until the next edit of the buffer.
+    // Valid until the next edit; a range or window of a line until the next read of that line
+    // too. A whole long line costs a move of part of it
+    // after an edit inside it; readers of part of a line read LineRange instead.
     std::string_view Line(int line) const;
+    // The bytes begin..end of a line, end at most its size; cheap after an edit near them.
+    std::string_view LineRange(int line, std::size_t begin, std::size_t end) const;
+    // The line with its own offsets, of which only begin..end are sure to hold its bytes (those of
+    // a long line that was edited; all of them otherwise), for readers that index the whole line.
+    std::string_view LineWindow(int line, std::size_t begin, std::size_t end) const;
+    std::size_t LineSize(int line) const { return SlotLength(lines_[static_cast<std::size_t>(line)]); }
 
     // Primitive edits. Byte offsets must lie within the line and on character starts.
     void InsertText(int line, std::size_t offset, std::string_view bytes);  // bytes hold no breaks

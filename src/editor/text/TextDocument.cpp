@@ -137,11 +137,10 @@ std::string TTextDocument::BytesBetween(TTextPosition from, TTextPosition to, st
     const std::size_t toOffset = ByteOffsetOf(to);
     std::string bytes;
     for (int line = from.Line; line <= to.Line; ++line) {
-        const std::string_view text = buffer_.Line(line);
         const std::size_t first = line == from.Line ? fromOffset : 0;
-        const std::size_t last = line == to.Line ? toOffset : text.size();
+        const std::size_t last = line == to.Line ? toOffset : buffer_.LineSize(line);
         if (line > from.Line) bytes += lineBreak;
-        bytes.append(text.substr(first, last - first));
+        bytes.append(buffer_.LineRange(line, first, last < first ? buffer_.LineSize(line) : last));
     }
     return bytes;
 }
@@ -190,7 +189,7 @@ TTextPosition TTextDocument::ApplyEdit(int line, std::size_t offset, std::string
     if (removedLines.size() == 1) {
         buffer_.RemoveText(line, offset, removed.size());
     } else {
-        buffer_.RemoveText(line, offset, buffer_.Line(line).size() - offset);
+        buffer_.RemoveText(line, offset, buffer_.LineSize(line) - offset);
         buffer_.RemoveLines(line + 1, static_cast<int>(removedLines.size()) - 2);
         buffer_.RemoveText(line + 1, 0, removedLines.back().size());
         buffer_.JoinLine(line);

@@ -52,6 +52,10 @@ public:
     TDocumentEncoding Encoding() const { return encoding_; }
     int LineCount() const { return buffer_.LineCount(); }
     std::string_view LineBytes(int line) const { return buffer_.Line(line); }
+    // Part of a line: cheaper than the whole after an edit inside a long line.
+    std::string_view LineBytes(int line, std::size_t begin, std::size_t end) const { return buffer_.LineRange(line, begin, end); }
+    std::size_t LineSize(int line) const { return buffer_.LineSize(line); }
+    std::string_view LineWindow(int line, std::size_t begin, std::size_t end) const { return buffer_.LineWindow(line, begin, end); }
     std::u32string LineText(int line) const;
     int LineLength(int line) const;  // characters
 

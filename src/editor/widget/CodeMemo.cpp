@@ -167,8 +167,9 @@ TRowSignature TCodeMemo::Impl::SignatureOf(int line)
     // a long line, else the line's start) to the end of the view, and the state there.
     const std::size_t viewStart = page.ByteOffsetOf({line, model.ColumnAtDisplay(line, LeftColumn())});
     const TScanStop from = page.Highlight().ResumePoint(line, viewStart);
-    const std::string_view bytes =
-        page.LineBytes(line).substr(from.Offset, viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
+    const std::size_t length = std::min(page.LineSize(line) - from.Offset,
+                                        viewStart - from.Offset + VisibleByteBound(ColumnsInView()));
+    const std::string_view bytes = page.LineBytes(line, from.Offset, from.Offset + length);
     signature.Line = line;
     signature.Hash = std::hash<std::string_view>{}(bytes);
     signature.From = from.Offset;

@@ -39,7 +39,7 @@ std::size_t VisibleByteBound(int endColumn)
     return static_cast<std::size_t>(std::max(0, endColumn)) * 4 + 4;
 }
 
-void TLinePainter::CollectTokens(int line, std::string_view bytes, ViewStart start, std::size_t byteBound,
+void TLinePainter::CollectTokens(int line, std::size_t lineSize, ViewStart start, std::size_t byteBound,
                                  const std::function<void(const std::string&)>& onError)
 {
     tokens_.clear();
@@ -57,7 +57,7 @@ void TLinePainter::CollectTokens(int line, std::string_view bytes, ViewStart sta
     }
     // Bytes the highlighter left uncovered (or all of them without one) keep the editor's colours.
     const std::size_t covered = tokens_.empty() ? start.Byte : tokens_.back().Start + tokens_.back().Length;
-    const std::size_t end = std::min(bytes.size(), std::max(covered, byteBound));
+    const std::size_t end = std::min(lineSize, std::max(covered, byteBound));
     if (covered < end) tokens_.push_back({static_cast<int>(covered), static_cast<int>(end - covered), nullptr, 0});
 }
 
@@ -121,11 +121,13 @@ void TLinePainter::BuildRuns(const TTextView& view, std::string_view bytes, View
 void TLinePainter::Paint(QPainter& painter, const TTextView& view, int line, int y,
                          const std::function<void(const std::string&)>& onError)
 {
-    const std::string_view bytes = model_.Document().LineBytes(line);
+    const TTextDocument& page = model_.Document();
     const int column = model_.ColumnAtDisplay(line, view.LeftColumn);
-    const ViewStart start{model_.Document().ByteOffsetOf({line, column}), model_.DisplayColumn({line, column})};
-    CollectTokens(line, bytes, start, start.Byte + VisibleByteBound(view.ColumnsInView), onError);
-    BuildRuns(view, bytes, start, painter, y);
+    const ViewStart start{page.ByteOffsetOf({line, column}), model_.DisplayColumn({line, column})};
+    const std::size_t size = page.LineSize(line);
+    CollectTokens(line, size, start, start.Byte + VisibleByteBound(view.ColumnsInView), onError);
+    // Read after the tokens, whose walk may move an edit's gap in a long line.
+    BuildRuns(view, page.LineWindow(line, start.Byte, size), start, painter, y);
 
     const int baseline = y + view.Ascent;
     for (const Run& run : runs_) {

@@ -62,7 +62,7 @@ private:
         int Display = 0;
     };
 
-    void CollectTokens(int line, std::string_view bytes, ViewStart start, std::size_t byteBound,
+    void CollectTokens(int line, std::size_t lineSize, ViewStart start, std::size_t byteBound,
                        const std::function<void(const std::string&)>& onError);
     void BuildRuns(const TTextView& view, std::string_view bytes, ViewStart start, QPainter& painter, int y);
 
