@@ -47,42 +47,15 @@ ssl_ciphers=HIGH
 rsa_cert_file=$work/tls.pem
 rsa_private_key_file=$work/tls.key"
 source bench/vsftpd_bench_server.sh
+source bench/sshd_bench_server.sh
 start_vsftpd
 
 # SFTP server.
 sftp_note=
 if [ "$(id -u)" -eq 0 ]; then
-  bench_user=tallobench$$
-  useradd -m -d "$work/home" -s /bin/sh "$bench_user"
   sftp_password=bench-$RANDOM-$RANDOM
-  echo "$bench_user:$sftp_password" | chpasswd
-  mkdir -p "$work/home/upload" /run/sshd
-  ssh-keygen -q -t ed25519 -N '' -f "$work/host_key"
-  ssh-keygen -q -t ed25519 -N '' -f "$work/user_key"
-  cp "$work/user_key.pub" "$work/authorized_keys"
-  chown -R "$bench_user" "$work/home"
-  ssh_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-  cat > "$work/sshd_config" <<CONF
-Port $ssh_port
-ListenAddress 127.0.0.1
-HostKey $work/host_key
-PidFile $work/sshd.pid
-PasswordAuthentication yes
-KbdInteractiveAuthentication no
-UsePAM no
-PubkeyAuthentication yes
-AuthorizedKeysFile $work/authorized_keys
-StrictModes no
-AllowUsers $bench_user
-Subsystem sftp internal-sftp
-CONF
-  /usr/sbin/sshd -D -e -f "$work/sshd_config" 2> "$work/sshd.log" &
-  sshd_pid=$!
-  for _ in $(seq 100); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$ssh_port") 2>/dev/null && break
-    kill -0 "$sshd_pid" 2>/dev/null || { echo "sshd did not start: $(cat "$work/sshd.log")" >&2; exit 1; }
-    sleep 0.05
-  done
+  start_sshd "$sftp_password"
+  mkdir -p "$work/home/upload" && chown "$bench_user" "$work/home/upload"
   printf 'put %s upload/sftp-200MB.bin\n' "$file" > "$work/sftp_batch"
 else
   sftp_note="SFTP not measured: making the throwaway user for sshd needs root"

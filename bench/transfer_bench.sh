@@ -18,6 +18,7 @@ if ! command -v lftp >/dev/null; then
   if [ "$(id -u)" -eq 0 ]; then apt-get install -y lftp >/dev/null; else sudo apt-get install -y lftp >/dev/null; fi
 fi
 source bench/compare.sh
+source bench/sshd_bench_server.sh
 for tool in /usr/sbin/vsftpd /usr/sbin/sshd lftp curl sftp ssh-keygen python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
 done
@@ -74,37 +75,13 @@ wait_port "$pport"
 
 # sshd with a throwaway user (root only).
 if [ "$(id -u)" -eq 0 ]; then
-  bench_user=tallobench$$
-  useradd -m -d "$work/home" -s /bin/sh "$bench_user"
-  echo "$bench_user:$password" | chpasswd
-  mkdir -p /run/sshd
+  start_sshd "$password"
   make_entries "$work/home/list"
-  ssh-keygen -q -t ed25519 -N '' -f "$work/host_key"
-  ssh-keygen -q -t ed25519 -N '' -f "$work/user_key"
-  cp "$work/user_key.pub" "$work/authorized_keys"
-  chown -R "$bench_user" "$work/home"
-  sport=$(free_port)
-  cat > "$work/sshd_config" <<CONF
-Port $sport
-ListenAddress 127.0.0.1
-HostKey $work/host_key
-PidFile $work/sshd.pid
-PasswordAuthentication yes
-KbdInteractiveAuthentication no
-UsePAM no
-PubkeyAuthentication yes
-AuthorizedKeysFile $work/authorized_keys
-StrictModes no
-AllowUsers $bench_user
-Subsystem sftp internal-sftp
-CONF
-  /usr/sbin/sshd -D -e -f "$work/sshd_config" 2> "$work/sshd.log" &
-  sshd_pid=$!
-  wait_port "$sport"
+  chown -R "$bench_user" "$work/home/list"
   printf 'ls -l list\n' > "$work/sftp_batch"
   cp "$work/root/upload/big.bin" "$work/home/big.bin" && chown "$bench_user" "$work/home/big.bin"
   printf 'get big.bin %s\n' "$work/out/sftp.bin" > "$work/sftp_get_batch"
-  "$put" ls sftp://127.0.0.1 "$sport" "$bench_user" list --trust-new > /dev/null   # the host key, once
+  "$put" ls sftp://127.0.0.1 "$ssh_port" "$bench_user" list --trust-new > /dev/null   # the host key, once
 fi
 
 bench() {  # title, tallo's command, the peer's command
@@ -118,7 +95,7 @@ check_lines() {  # what, expected count, command...
 check_lines "tallo MLSD" 10000 "$put" ls 127.0.0.1 "$pport" bench list
 check_lines "tallo LIST" 10000 "$put" ls 127.0.0.1 "$vport" anonymous list
 
-sftp_peer="sftp -q -P ${sport:-} -i $work/user_key -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null"
+sftp_peer="sftp -q -P ${ssh_port:-} -i $work/user_key -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null"
 bench "10,000 entries, MLSD (pyftpdlib): tallo-ftp-put ls vs lftp cls -l" \
   "$put ls 127.0.0.1 $pport bench list" \
   "lftp -u bench,$password -p $pport -e 'cls -l list; bye' 127.0.0.1"
@@ -127,7 +104,7 @@ bench "10,000 entries, LIST (vsftpd): tallo-ftp-put ls vs lftp cls -l" \
   "lftp -u anonymous,x -p $vport -e 'set ftp:use-mlsd no; cls -l list; bye' 127.0.0.1"
 if [ -n "$bench_user" ]; then
   bench "10,000 entries, SFTP (OpenSSH): tallo-ftp-put ls vs sftp -b ls -l" \
-    "$put ls sftp://127.0.0.1 $sport $bench_user list" \
+    "$put ls sftp://127.0.0.1 $ssh_port $bench_user list" \
     "$sftp_peer -b $work/sftp_batch $bench_user@127.0.0.1"
 fi
 bench "1,000 files of 4 KB, one connection (vsftpd): tallo-ftp-put safe replace vs lftp mput" \
@@ -139,7 +116,7 @@ bench "200 MB download (vsftpd): tallo-ftp-put get vs curl" \
 cmp "$work/root/upload/big.bin" "$work/out/tallo.bin" && echo "download byte for byte: yes"
 if [ -n "$bench_user" ]; then
   bench "200 MB download (SFTP, OpenSSH): tallo-ftp-put get vs sftp -b get" \
-    "$put get sftp://127.0.0.1 $sport $bench_user big.bin $work/out/tallo-sftp.bin" \
+    "$put get sftp://127.0.0.1 $ssh_port $bench_user big.bin $work/out/tallo-sftp.bin" \
     "$sftp_peer -b $work/sftp_get_batch $bench_user@127.0.0.1"
   cmp "$work/root/upload/big.bin" "$work/out/tallo-sftp.bin" && echo "SFTP download byte for byte: yes"
 fi
