@@ -425,19 +425,7 @@ TPutResult TSftpRemoteSession::Put(const std::string& localPath, const std::stri
     TPutResult result;
     Run(TTransferStep::Send, [&](TSftpConnection& connection) {
         const TStore store = [&](const std::string& remote) {
-            {
-                std::lock_guard lock(stopLock_);
-                phase_ = TPhase::Storing;
-            }
-            try {
-                Store(connection, localPath, remote, [this] { return cancelled_.load(); });
-            } catch (...) {
-                std::lock_guard lock(stopLock_);
-                phase_ = TPhase::Other;
-                throw;
-            }
-            std::lock_guard lock(stopLock_);
-            phase_ = TPhase::Other;
+            Store(connection, localPath, remote, [this] { return cancelled_.load(); });
             // A Cancel during the last write ends the upload before anything is renamed.
             if (cancelled_)
                 throw ESftpError(TTransferStep::Send, "Aborted");
@@ -447,7 +435,16 @@ TPutResult TSftpRemoteSession::Put(const std::string& localPath, const std::stri
             result.Mode = TReplaceMode::Direct;
             Store(connection, localPath, target, [] { return false; });
         } else {
-            result.Mode = PutSafely(connection, store, temporary, target);
+            // Until the rename is decided a Cancel lets the connection live, so that a stop between the
+            // last write and the rename still removes the temporary file.
+            SetPhase(TPhase::Storing);
+            try {
+                result.Mode = PutSafely(connection, store, temporary, target);
+            } catch (...) {
+                SetPhase(TPhase::Other);
+                throw;
+            }
+            SetPhase(TPhase::Other);
         }
         if (afterPut_ == TAfterPut::Nothing) {
             result.Bytes = LocalFileBytes(localPath);
@@ -491,6 +488,12 @@ void TSftpRemoteSession::Remove(const std::string& path)
         if (sftp_unlink(connection.Sftp, OnServer(path).c_str()) != 0)
             Fail(connection, TTransferStep::Send, path);
     });
+}
+
+void TSftpRemoteSession::SetPhase(TPhase phase)
+{
+    std::lock_guard lock(stopLock_);
+    phase_ = phase;
 }
 
 void TSftpRemoteSession::Cancel()

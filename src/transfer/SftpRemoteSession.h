@@ -46,8 +46,10 @@ private:
     TSftpSession session_;
     TTransferStep step_ = TTransferStep::LookUp;
     std::atomic<bool> cancelled_ = false;
-    // Whether a Cancel finds a safe upload sending its bytes (which then stops by itself) or anything else.
+    // Whether a Cancel finds a safe upload before its rename (which then stops by itself and tidies up)
+    // or anything else.
     enum class TPhase : std::uint8_t { Storing, Other };
+    void SetPhase(TPhase phase);
     std::mutex stopLock_;
     TPhase phase_ = TPhase::Other;
     std::chrono::steady_clock::time_point lastUse_;
