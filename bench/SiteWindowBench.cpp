@@ -64,8 +64,8 @@ int main(int argc, char** argv)
 
     QElapsedTimer clock;
     clock.start();
-    // As the program does: the server is listed while the window is made.
-    TStartedListing started = StartSiteListing(argv[1], TProfileFile::PathInCurrentFolder());
+    // As the program does: the site is read and the server listed while the window is made.
+    TStartedOpen started = StartSiteOpen(argv[1], TProfileFile::PathInCurrentFolder());
     TSiteWindow window(TProfileFile::PathInCurrentFolder(), QString());
     TPaintSpy spy;
     window.SiteTree->viewport()->installEventFilter(&spy);

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The site window beside tallo-site on a site of 10,000 small files against vsftpd on 127.0.0.1, each
-# pair timed as whole processes (A: the window offscreen, B: the command line):
-#   open to first paint and the full view (site read, server listed) against "tallo-site status";
-#   the same plus a refresh against two "status" runs;
-#   a publish of 1,000 changed small files against "tallo-site publish" of the same change.
-# Usage: bench/site_window_bench.sh [BUILD_DIR]
+# The site window beside tallo-site on a site of 10,000 small files against vsftpd on 127.0.0.1:
+#   open to the full view (site read, server listed), the window's whole process against "tallo-site status";
+#   a refresh and a publish of 1,000 changed small files in the open window (from the command to the
+#   full view or the summary, median of RUNS) against "tallo-site status" and "tallo-site publish" of the
+#   same change as whole processes, run in turn;
+#   and, as whole processes, the window opened and then publishing against "tallo-site publish".
+# Usage: bench/site_window_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 build=$(realpath "${1:-build}")
+runs=${2:-9}
 tool="$build/src/site/cli/tallo-site"
 window="$build/bench/tallo-site-window-bench"
 here=$(dirname "$(realpath "$0")")
@@ -46,11 +48,37 @@ printf 'big\r\nanonymous\r\nbench@example.org\r\n127.0.0.1\r\nYes\r\n%s\r\nuploa
 mkdir -p "$work/rt" && chmod 700 "$work/rt"
 export XDG_RUNTIME_DIR="$work/rt"
 
+# Milliseconds a command takes as a whole process.
+process_ms() {
+  local start
+  start=$(date +%s%N)
+  "$@" >/dev/null
+  echo $((($(date +%s%N) - start) / 1000000))
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# In the window's own output, the milliseconds of the line that starts with the word.
+window_ms() { awk -v word="$1" '$1 == word { print $2 }'; }
+
 echo "== one run of the window"
 "$window" site refresh
 echo "== open to the full view (A: window) vs tallo-site status (B)"
-compare 5 "$window site" "$tool --site site status"
-echo "== open + refresh (A: window) vs two tallo-site status (B)"
-compare 5 "$window site refresh" "$tool --site site status >/dev/null; $tool --site site status"
-echo "== change 1,000 pages and publish (A: window) vs the same with tallo-site publish (B)"
+compare "$runs" "$window site" "$tool --site site status"
+
+echo "== in the open window (median of $runs, the two in turn): refresh vs tallo-site status, publish of 1,000 changed pages vs tallo-site publish"
+: > "$work/refresh"; : > "$work/status"; : > "$work/publish"; : > "$work/cli-publish"
+for _ in $(seq "$runs"); do
+  "$window" site refresh | window_ms refresh >> "$work/refresh"
+  process_ms "$tool" --site site status >> "$work/status"
+  "$work/change1000.sh"
+  "$window" site publish | window_ms publish >> "$work/publish"
+  "$work/change1000.sh"
+  process_ms "$tool" --site site publish >> "$work/cli-publish"
+done
+for pair in "refresh status" "publish cli-publish"; do
+  set -- $pair
+  a=$(median < "$work/$1"); b=$(median < "$work/$2")
+  awk -v what="$1" -v a="$a" -v b="$b" 'BEGIN { printf "%-8s window %7.1f ms   tallo-site %7.1f ms   window / tallo-site %.2f\n", what, a, b, a / b }'
+done
+
+echo "== open, then publish 1,000 changed pages (A: window) vs tallo-site publish (B), whole processes"
 compare 3 "$work/change1000.sh && $window site publish" "$work/change1000.sh && $tool --site site publish"

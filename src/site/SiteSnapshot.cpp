@@ -3,8 +3,8 @@
 #include "site/LinkCacheFile.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
-#include <thread>
 
 std::size_t TSiteSnapshot::FilesToSend() const
 {
@@ -21,42 +21,32 @@ std::size_t TSiteSnapshot::LinkProblemCount() const
     return count;
 }
 
-TStartedListing StartServerListing(const TSite& site, const TConnectionProfile& profile, std::shared_ptr<TKeptSession> server)
-{
-    auto promise = std::make_shared<std::promise<TRemoteTree>>();
-    TStartedListing started{server, promise->get_future().share()};
-    std::thread([promise, server, folder = site.RemoteFolder(profile), patterns = site.Patterns()] {
-        try {
-            server->Use([&](TRemoteSession& session) { promise->set_value(ListRemoteTree(session, folder, patterns)); });
-        } catch (...) {
-            promise->set_exception(std::current_exception());
-        }
-    }).detach();
-    return started;
-}
-
 TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, TKeptSession* server,
-                               TReferenceCache* linkCache, const std::function<void(const TRemoteTree&)>& listed,
-                               std::shared_future<TRemoteTree> started)
+                               TReferenceCache* linkCache, const std::function<void(const TRemoteTree&)>& listed)
 {
     TSiteSnapshot snapshot;
     // The server's answers are most of the wait: the site is read and its links checked meanwhile. The
     // listing writes only Remote and RemoteError; a throw below waits for it in the future's destructor.
+    std::promise<void> treeListed;
+    std::future<void> treeReady = treeListed.get_future();
     std::future<void> listing;
     if (profile == nullptr || server == nullptr) {
         snapshot.RemoteError = "the site's profile \"" + site.Settings().Profile + "\" is not in connect.set";
+        treeListed.set_value();
     } else {
         listing = std::async(std::launch::async, [&] {
             try {
-                if (started.valid())
-                    snapshot.Remote = started.get();
-                else
-                    server->Use([&](TRemoteSession& session) {
-                        snapshot.Remote = ListRemoteTree(session, site.RemoteFolder(*profile), site.Patterns());
-                    });
+                server->Use([&](TRemoteSession& session) {
+                    snapshot.Remote = ListRemoteTree(session, site.RemoteFolder(*profile), site.Patterns());
+                });
             } catch (const ETransferError& error) {
                 snapshot.RemoteError = error.what();
+            } catch (...) {
+                treeListed.set_exception(std::current_exception());
+                return;
             }
+            treeListed.set_value();
+            // Only reads the listing, while the statuses below are made from it.
             if (snapshot.Remote && listed)
                 listed(*snapshot.Remote);
         });
@@ -71,11 +61,13 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
     snapshot.Links = CheckSiteLinks(site.Folder(), snapshot.Files, {}, linkCache, &cacheChanged);
     if (cacheChanged)
         SaveLinkCache(site.Folder(), *linkCache);
+    snapshot.Statuses = CompareWithRecord(site.Folder(), snapshot.Files, record, site.Patterns());
+    treeReady.get();
+    if (snapshot.Remote)
+        AddServerListing(snapshot.Statuses, record, *snapshot.Remote);
+    snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
     if (listing.valid())
         listing.get();
-    snapshot.Statuses = ComputeSiteStatus(site.Folder(), snapshot.Files, record,
-                                          snapshot.Remote ? &*snapshot.Remote : nullptr, site.Patterns());
-    snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
     return snapshot;
 }
 

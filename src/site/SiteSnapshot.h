@@ -12,7 +12,6 @@
 #include "transfer/KeptSession.h"
 
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <set>
@@ -32,29 +31,16 @@ struct TSiteSnapshot {
     std::size_t LinkProblemCount() const;
 };
 
-// The server's listing started before the snapshot that takes it, so that it runs while the caller
-// still has other work (the window starts it before it is built). Tree throws ETransferError.
-struct TStartedListing {
-    std::shared_ptr<TKeptSession> Server;
-    std::shared_future<TRemoteTree> Tree;
-};
-
-// Lists the site's remote folder through server on a thread of its own, which nobody waits for when
-// the listing is dropped unused.
-TStartedListing StartServerListing(const TSite& site, const TConnectionProfile& profile, std::shared_ptr<TKeptSession> server);
-
 // Lists the server through server (the kept session of the profile's SessionProfile) on a thread of
 // its own while the site is read; a server that cannot be reached leaves Remote empty and says why in
 // RemoteError rather than failing the whole snapshot. profile: the site's, or null when connect.set
 // lacks it (server is null then too). Throws ERecordError and EFileError for the site's own files.
 // linkCache: the pages' references from the last snapshot (see CheckSiteLinks); an empty one is first
 // filled from the site's cache file, which is written again when the check changed it. listed, when given, is
-// called on the listing's thread with the server's files as soon as they are listed. started, when
-// valid, is the listing to take instead of listing the server again.
+// called on the listing's thread with the server's files as soon as they are listed.
 TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* profile, TKeptSession* server,
                                TReferenceCache* linkCache = nullptr,
-                               const std::function<void(const TRemoteTree&)>& listed = {},
-                               std::shared_future<TRemoteTree> started = {});
+                               const std::function<void(const TRemoteTree&)>& listed = {});
 
 // The snapshot as it stands after a publish, without reading the site or the server again: files sent
 // are unchanged and on the server with their size, files removed are gone, and the plan is made anew.

@@ -42,67 +42,95 @@ TLocalChange LocalChangeOf(const std::string& siteFolder, TFileStatus& status, c
     return TLocalChange::None;
 }
 
-void Classify(const std::string& siteFolder, TFileStatus& status, const TRecordEntry* recorded, const TRemoteTree* remote)
+// A recorded file's state by its own side alone.
+TFileState StateOfLocalChange(TLocalChange change)
 {
+    switch (change) {
+    case TLocalChange::None: return TFileState::Unchanged;
+    case TLocalChange::Changed: return TFileState::Changed;
+    case TLocalChange::Deleted: return TFileState::DeletedLocally;
+    }
+    return TFileState::Unchanged;
+}
+
+TFileStatus CompareFile(const std::string& siteFolder, std::string path, const TLocalFile* file, const TRecordEntry* recorded)
+{
+    TFileStatus status;
+    status.Path = std::move(path);
+    if (file != nullptr)
+        status.LocalFile = *file;
     if (recorded == nullptr) {
         status.State = TFileState::New;
-        return;
+        return status;
     }
-    if (!status.LocalFile)
-        status.Local = TLocalChange::Deleted;
-    else
-        status.Local = LocalChangeOf(siteFolder, status, *recorded);
-    if (remote != nullptr && !status.Remote) {
-        // Removed on the server meanwhile: sending it again restores it and overwrites nothing.
-        status.State = status.LocalFile ? TFileState::New : TFileState::DeletedLocally;
-        return;
-    }
-    if (remote != nullptr && RemoteMovedSince(*recorded, *status.Remote)) {
-        status.State = TFileState::Conflict;
-        return;
-    }
-    switch (status.Local) {
-    case TLocalChange::None: status.State = TFileState::Unchanged; break;
-    case TLocalChange::Changed: status.State = TFileState::Changed; break;
-    case TLocalChange::Deleted: status.State = TFileState::DeletedLocally; break;
-    }
+    status.Local = file == nullptr ? TLocalChange::Deleted : LocalChangeOf(siteFolder, status, *recorded);
+    status.State = StateOfLocalChange(status.Local);
+    return status;
+}
+
+void ByPath(std::vector<TFileStatus>& statuses)
+{
+    std::sort(statuses.begin(), statuses.end(), [](const TFileStatus& a, const TFileStatus& b) { return a.Path < b.Path; });
 }
 
 }  // namespace
+
+std::vector<TFileStatus> CompareWithRecord(const std::string& siteFolder, const TLocalFiles& local,
+                                           const TPublishRecord& record, const TExcludePatterns& patterns)
+{
+    std::vector<TFileStatus> statuses;
+    statuses.reserve(local.size());
+    for (const auto& [path, file] : local)
+        statuses.push_back(CompareFile(siteFolder, path, &file, record.Find(path)));
+    for (const auto& [path, recorded] : record.Entries()) {
+        if (local.contains(path) || patterns.ExcludesWithFolders(path, TPathKind::File) ||
+            IsNeverPublishedName(path.substr(path.rfind('/') + 1)))
+            continue;
+        statuses.push_back(CompareFile(siteFolder, path, nullptr, &recorded));
+    }
+    ByPath(statuses);
+    return statuses;
+}
+
+void AddServerListing(std::vector<TFileStatus>& statuses, const TPublishRecord& record, const TRemoteTree& remote)
+{
+    // The statuses, the listing and the record are all in path order: one walk through the three.
+    auto listed = remote.Files.begin();
+    auto recorded = record.Entries().begin();
+    const std::size_t siteFiles = statuses.size();
+    statuses.reserve(siteFiles + remote.Files.size());  // the site's statuses stay where they are below
+    // The listed files before path (all of them for null) that the site neither has nor recorded.
+    const auto addServerOnlyBefore = [&](const std::string* path) {
+        for (; listed != remote.Files.end() && (path == nullptr || listed->first < *path); ++listed)
+            if (record.Find(listed->first) == nullptr)
+                statuses.push_back(TFileStatus{listed->first, TFileState::ServerOnly, TLocalChange::None, {}, listed->second, {}, 0, false});
+    };
+    for (std::size_t i = 0; i < siteFiles; ++i) {
+        TFileStatus& status = statuses[i];
+        addServerOnlyBefore(&status.Path);
+        if (listed != remote.Files.end() && listed->first == status.Path)
+            status.Remote = (listed++)->second;
+        while (recorded != record.Entries().end() && recorded->first < status.Path)
+            ++recorded;
+        if (recorded == record.Entries().end() || recorded->first != status.Path)
+            continue;
+        if (!status.Remote)  // removed on the server meanwhile: sending it again restores it and overwrites nothing
+            status.State = status.LocalFile ? TFileState::New : TFileState::DeletedLocally;
+        else if (RemoteMovedSince(recorded->second, *status.Remote))
+            status.State = TFileState::Conflict;
+    }
+    addServerOnlyBefore(nullptr);
+    std::inplace_merge(statuses.begin(), statuses.begin() + static_cast<std::ptrdiff_t>(siteFiles), statuses.end(),
+                       [](const TFileStatus& a, const TFileStatus& b) { return a.Path < b.Path; });
+}
 
 std::vector<TFileStatus> ComputeSiteStatus(const std::string& siteFolder, const TLocalFiles& local,
                                            const TPublishRecord& record, const TRemoteTree* remote,
                                            const TExcludePatterns& patterns)
 {
-    std::vector<TFileStatus> statuses;
-    statuses.reserve(local.size());
-    for (const auto& [path, file] : local) {
-        TFileStatus status;
-        status.Path = path;
-        status.LocalFile = file;
-        if (remote != nullptr)
-            if (auto found = remote->Files.find(path); found != remote->Files.end())
-                status.Remote = found->second;
-        Classify(siteFolder, status, record.Find(path), remote);
-        statuses.push_back(std::move(status));
-    }
-    for (const auto& [path, recorded] : record.Entries()) {
-        if (local.contains(path) || patterns.ExcludesWithFolders(path, TPathKind::File) ||
-            IsNeverPublishedName(path.substr(path.rfind('/') + 1)))
-            continue;
-        TFileStatus status;
-        status.Path = path;
-        if (remote != nullptr)
-            if (auto found = remote->Files.find(path); found != remote->Files.end())
-                status.Remote = found->second;
-        Classify(siteFolder, status, &recorded, remote);
-        statuses.push_back(std::move(status));
-    }
+    std::vector<TFileStatus> statuses = CompareWithRecord(siteFolder, local, record, patterns);
     if (remote != nullptr)
-        for (const auto& [path, entry] : remote->Files)
-            if (!local.contains(path) && record.Find(path) == nullptr)
-                statuses.push_back(TFileStatus{path, TFileState::ServerOnly, TLocalChange::None, {}, entry, {}, 0, false});
-    std::sort(statuses.begin(), statuses.end(), [](const TFileStatus& a, const TFileStatus& b) { return a.Path < b.Path; });
+        AddServerListing(statuses, record, *remote);
     return statuses;
 }
 

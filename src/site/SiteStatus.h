@@ -44,4 +44,11 @@ std::vector<TFileStatus> ComputeSiteStatus(const std::string& siteFolder, const 
                                            const TPublishRecord& record, const TRemoteTree* remote,
                                            const TExcludePatterns& patterns);
 
+// The two halves of ComputeSiteStatus, for a caller that compares the site while the server is still
+// being listed. The site's files against the record, without the server: sorted by path.
+std::vector<TFileStatus> CompareWithRecord(const std::string& siteFolder, const TLocalFiles& local,
+                                           const TPublishRecord& record, const TExcludePatterns& patterns);
+// Then the listing: conflicts, files removed on the server, and the server's own files, in path order.
+void AddServerListing(std::vector<TFileStatus>& statuses, const TPublishRecord& record, const TRemoteTree& remote);
+
 const char* FileStateName(TFileState state);

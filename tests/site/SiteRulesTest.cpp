@@ -10,6 +10,7 @@
 #include "site/Site.h"
 #include "site/SitePublisher.h"
 #include "site/SiteSettings.h"
+#include "site/SiteStatus.h"
 #include "site/TextFiles.h"
 #include "support/TestFiles.h"
 #include "support/net/RealFtpServer.h"
@@ -259,6 +260,50 @@ TEST(SiteRulesTest, RecordKeepsWholeLinesAcrossAKill)
     EXPECT_EQ(compacted.Entries().size(), 1u);
     EXPECT_TRUE(IsRacy(entry, 1700000005000000000));   // changed in the second the hash was taken
     EXPECT_FALSE(IsRacy(entry, 1700000004999999999));
+    RemoveTree(site);
+}
+
+// Each file's status against the record and the server's listing; the site's side is compared first
+// (as the window does while the server is still being listed) and the listing added after.
+TEST(SiteRulesTest, StatusOfEachFileAgainstRecordAndServer)
+{
+    const std::string site = MakeTempDirectory("tallo-status-");
+    const TRecordEntry recorded{10, 1700000000000000000, std::string(64, 'a'), 1700000005, 10, 1700000000};
+    TPublishRecord record(site);
+    TLocalFiles local;
+    TRemoteTree remote;
+    const struct {
+        const char* Path;
+        bool Recorded;
+        std::optional<TLocalFile> Local;
+        std::optional<std::uint64_t> ListedSize;  // nothing: not on the server
+        const char* State;                        // "-": not reported
+    } cases[] = {
+        {"same.html", true, TLocalFile{10, recorded.ModifiedNs}, 10, "unchanged"},
+        {"edited.html", true, TLocalFile{12, recorded.ModifiedNs}, 10, "changed"},
+        {"theirs.html", true, TLocalFile{10, recorded.ModifiedNs}, 11, "conflict"},
+        {"both.html", true, TLocalFile{12, recorded.ModifiedNs}, 11, "conflict"},
+        {"gone-there.html", true, TLocalFile{10, recorded.ModifiedNs}, std::nullopt, "new"},
+        {"deleted.html", true, std::nullopt, 10, "deleted"},
+        {"deleted-both.html", true, std::nullopt, std::nullopt, "deleted"},
+        {"fresh.html", false, TLocalFile{3, 1}, std::nullopt, "new"},
+        {"fresh-there-too.html", false, TLocalFile{3, 1}, 3, "new"},
+        {"theirs-only.html", false, std::nullopt, 4, "server-only"},
+        {"left-out.bak", true, std::nullopt, 10, "-"},
+    };
+    for (const auto& c : cases) {
+        if (c.Recorded)
+            record.Store(c.Path, recorded);
+        if (c.Local)
+            local[c.Path] = *c.Local;
+        if (c.ListedSize)
+            remote.Files[c.Path] = TRemoteEntry{c.Path, TRemoteKind::File, c.ListedSize, 1700000000};
+    }
+    std::map<std::string, std::string> shown;
+    for (const TFileStatus& status : ComputeSiteStatus(site, local, record, &remote, TExcludePatterns({"*.bak"})))
+        shown[status.Path] = FileStateName(status.State);
+    for (const auto& c : cases)
+        EXPECT_EQ(shown.contains(c.Path) ? shown[c.Path] : "-", c.State) << c.Path;
     RemoveTree(site);
 }
 

@@ -9,6 +9,7 @@
 #include "site/widget/PublishQueue.h"
 #include "site/widget/SiteSetupDialog.h"
 #include "site/widget/SiteWindow.h"
+#include "site/widget/SiteWindowApp.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -287,6 +288,31 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
         EXPECT_EQ(ReadTestFile(Remote() / "index.html"), answer.ServerAfter);
     }
     EXPECT_EQ(StatusOf("index.html"), "unchanged");
+}
+
+// The program begins a site's first snapshot before it builds the window: the window shows that one
+// as its own, rows and all, and goes on with its session.
+TEST_F(SiteWindowTest, AFirstSnapshotBegunBeforeTheWindowIsShownAsItsOwn)
+{
+    MakeSite();
+    PublishAll();
+    WriteTestFile(Site() / "index.html", "<p>changed</p>\n");
+    WriteTestFile(Remote() / "extra.txt", "theirs");
+    TStartedOpen started = StartSiteOpen(Site().string(), ConnectSet().string());
+    ASSERT_TRUE(started.Taken.valid());
+    window_ = std::make_unique<TSiteWindow>(ConnectSet().string(), QString());
+    ASSERT_TRUE(window_->OpenSite(Site().string(), std::move(started)));
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(StatusOf("index.html"), "changed");
+    EXPECT_EQ(StatusOf("logo.png"), "unchanged");
+    EXPECT_EQ(StatusOf("extra.txt"), "on the server only");
+    EXPECT_TRUE(Row(window_->ServerTree, "extra.txt").isValid());
+    EXPECT_TRUE(window_->SummaryLabel->text().startsWith("1 file would go up")) << window_->SummaryLabel->text().toStdString();
+
+    ::unlink((Remote() / "extra.txt").c_str());
+    window_->Refresh();
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(StatusOf("extra.txt"), "(not listed)");
 }
 
 TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedButNeverOverAChangedCopy)

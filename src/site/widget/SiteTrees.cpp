@@ -7,6 +7,7 @@
 #include "site/widget/FileTreeModel.h"
 #include "site/widget/ProfileChoice.h"
 #include "site/widget/SiteJobs.h"
+#include "site/widget/WindowSnapshot.h"
 
 #include <QFile>
 #include <QFileSystemWatcher>
@@ -54,31 +55,24 @@ void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure
 {
     refreshing_ = true;
     UpdateActions();
-    auto snapshot = std::make_shared<TSiteSnapshot>();
-    auto built = std::make_shared<TBuiltRows>();
-    const TSite site = *site_;
-    const std::optional<TConnectionProfile> profile = CurrentProfile();
-    const std::shared_ptr<TKeptSession> server = Server();
-    // A refresh mostly keeps the files, and their rows are updated in place; the rows of a first
-    // snapshot are built on the worker (the server's while the site is still being read).
-    const bool buildServerRows = serverModel_->Rows().Files.empty() && profile;
-    const bool buildSiteRows = siteModel_->Rows().Files.empty();
-    const std::string remoteFolder = profile ? site.RemoteFolder(*profile) : std::string();
-    jobs_->Start(
-        [snapshot, built, buildServerRows, buildSiteRows, remoteFolder, site, profile, server, cache = linkCache_,
-         started = std::exchange(startedListing_, {})] {
-            const auto listed = [&](const TRemoteTree& tree) { built->Server = std::make_shared<TFileRows>(ServerRows(tree, remoteFolder)); };
-            *snapshot = TakeSiteSnapshot(site, profile ? &*profile : nullptr, server.get(), cache.get(),
-                                         buildServerRows ? std::function<void(const TRemoteTree&)>(listed) : nullptr, started);
-            if (buildSiteRows)
-                built->Site = std::make_shared<TFileRows>(SiteRows(snapshot->Statuses, snapshot->Links));
-        },
-        [this, snapshot, built, done = std::move(done)](std::exception_ptr failure) {
-            refreshing_ = false;
-            if (!failure)
-                ShowSnapshot(std::move(*snapshot), std::move(*built));
-            done(failure);
-        });
+    auto taken = std::make_shared<std::shared_ptr<TWindowSnapshot>>();
+    std::function<void()> work;
+    if (startedOpen_.Taken.valid()) {
+        work = [taken, started = std::exchange(startedOpen_, {}).Taken] { *taken = started.get(); };
+    } else {
+        // A refresh mostly keeps the files, and their rows are updated in place; the rows of a first
+        // snapshot are built on the worker.
+        const std::optional<TConnectionProfile> profile = CurrentProfile();
+        TSnapshotRequest request{*site_, profile, Server(), linkCache_, siteModel_->Rows().Files.empty(),
+                                 serverModel_->Rows().Files.empty() && profile};
+        work = [taken, request = std::move(request)] { *taken = std::make_shared<TWindowSnapshot>(TakeWindowSnapshot(request)); };
+    }
+    jobs_->Start(std::move(work), [this, taken, done = std::move(done)](std::exception_ptr failure) {
+        refreshing_ = false;
+        if (!failure)
+            ShowSnapshot(std::move((*taken)->Snapshot), std::move((*taken)->Built));
+        done(failure);
+    });
 }
 
 void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, TBuiltRows built)

@@ -271,7 +271,7 @@ void TSiteWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool TSiteWindow::OpenSite(const std::string& folder, TStartedListing started)
+bool TSiteWindow::OpenSite(const std::string& folder, TStartedOpen started)
 {
     try {
         site_ = TSite::Open(folder);
@@ -290,12 +290,14 @@ bool TSiteWindow::OpenSite(const std::string& folder, TStartedListing started)
     serverModel_->Reset(TFileRows{});
     ++serverGeneration_;  // a folder of the profile browsed before may still be being listed
     ProblemList->clear();
-    startedListing_ = {};
+    startedOpen_ = {};
     // Taken only when it is the session this window would use itself (Server() keeps it then).
     if (started.Server) {
         server_ = started.Server;
-        if (Server() == started.Server)
-            startedListing_ = std::move(started.Tree);
+        if (Server() == started.Server) {
+            linkCache_ = started.LinkCache;
+            startedOpen_ = std::move(started);
+        }
     }
     Refresh();
     return true;

@@ -8,6 +8,7 @@
 #include "site/RemoteEdits.h"
 #include "site/SitePublisher.h"
 #include "site/SiteSnapshot.h"
+#include "site/widget/WindowSnapshot.h"
 
 #include <QMainWindow>
 #include <exception>
@@ -28,8 +29,6 @@ class QModelIndex;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TFileRows;
-struct TBuiltRows;
 class TFileTreeModel;
 class TPublishBridge;
 class TPublishQueue;
@@ -51,8 +50,8 @@ public:
     ~TSiteWindow() override;
 
     // Opens the site in the folder and refreshes; false (after saying why) when it is no site.
-    // started: the site's listing begun before the window was made (see StartSiteListing).
-    bool OpenSite(const std::string& folder, TStartedListing started = {});
+    // started: the site's first snapshot begun before the window was made (see StartSiteOpen).
+    bool OpenSite(const std::string& folder, TStartedOpen started = {});
     void Refresh();
     // "New Site" with the folder filled in (empty: none).
     void NewSiteForFolder(const std::string& folder);
@@ -170,7 +169,7 @@ private:
     std::unique_ptr<TPublishBridge> bridge_;
     std::unique_ptr<TSitePublisher> publisher_;
     std::shared_ptr<TKeptSession> server_;  // shared with the jobs that use it
-    std::shared_future<TRemoteTree> startedListing_;  // for the first snapshot of a site only
+    TStartedOpen startedOpen_;  // for the first snapshot of a site only
     bool refreshing_ = false;
     int serverGeneration_ = 0;  // counts fillings of the server tree, so a late listing finds its row gone
     std::set<std::string> pendingSaves_;  // site files saved while the window was busy

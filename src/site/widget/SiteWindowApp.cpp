@@ -18,14 +18,13 @@ std::string SiteWindowSettingsPath()
     return config.empty() ? std::string() : config + "/tallo/tallo-site.conf";
 }
 
-TStartedListing StartSiteListing(const std::string& folder, const std::string& connectSetPath)
+TStartedOpen StartSiteOpen(const std::string& folder, const std::string& connectSetPath)
 {
     try {
         const TSite site = TSite::Open(folder);
         const TConnectionProfile profile = site.FindProfile(connectSetPath);
-        return StartServerListing(site, profile,
-                                  std::make_shared<TKeptSession>(SessionProfile(profile), TSessionOptions{},
-                                                                 std::make_unique<TWindowTrustListener>()));
+        auto server = std::make_shared<TKeptSession>(SessionProfile(profile), TSessionOptions{}, std::make_unique<TWindowTrustListener>());
+        return StartWindowSnapshot({site, profile, std::move(server), std::make_shared<TReferenceCache>()});
     } catch (const std::exception&) {
         return {};
     }
@@ -42,10 +41,10 @@ int RunSiteWindow(int argc, char** argv, const std::string& folder)
     SetMessagePump([] { platform().ProcessEvents(); });
     int exitCode = 0;
     {
-        // The server is listed while the window is made, then the site read while it paints for the
-        // first time; the dialog for a new one waits until the window is up.
+        // The site is read and the server listed while the window is made; the dialog for a new site
+        // waits until the window is up.
         const bool isSite = !folder.empty() && QFile::exists(QFile::decodeName((folder + "/" + kSiteSettingsName).c_str()));
-        TStartedListing started = isSite ? StartSiteListing(folder, TProfileFile::PathInCurrentFolder()) : TStartedListing{};
+        TStartedOpen started = isSite ? StartSiteOpen(folder, TProfileFile::PathInCurrentFolder()) : TStartedOpen{};
         TSiteWindow window(TProfileFile::PathInCurrentFolder(), QFile::decodeName(SiteWindowSettingsPath().c_str()));
         window.show();
         if (isSite)

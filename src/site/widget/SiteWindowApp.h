@@ -2,7 +2,7 @@
 // The site window as a program: "tallo-site" without a command, or with a folder, opens it. The
 // application object is made only here, so the command line's other uses need no display.
 
-#include "site/SiteSnapshot.h"
+#include "site/widget/WindowSnapshot.h"
 
 #include <string>
 
@@ -13,6 +13,6 @@ int RunSiteWindow(int argc, char** argv, const std::string& folder);
 // empty without a home folder.
 std::string SiteWindowSettingsPath();
 
-// The server's listing of the site in folder begun at once, on the session the window keeps for it;
+// The first snapshot of the site in folder begun at once, on the session the window keeps for it;
 // nothing when the folder is no site or connect.set lacks its profile (the window then says why).
-TStartedListing StartSiteListing(const std::string& folder, const std::string& connectSetPath);
+TStartedOpen StartSiteOpen(const std::string& folder, const std::string& connectSetPath);

@@ -12,6 +12,7 @@ add_library(tallo_site_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SiteTrees.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SiteWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SiteWindowApp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowSnapshot.cpp
 )
 set_target_properties(tallo_site_window PROPERTIES AUTOMOC ON AUTORCC ON)
 target_link_libraries(tallo_site_window PUBLIC tallo_site_core tallo_gui)
