@@ -4,12 +4,12 @@
 #include "site/SiteSettings.h"
 #include "site/TextFiles.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -48,14 +48,16 @@ std::string Unescaped(std::string_view text)
     return out;
 }
 
-std::vector<std::string_view> Fields(std::string_view line)
+// A line's tab-separated fields; the count is one more than fields holds when the line has more.
+std::size_t SplitFields(std::string_view line, std::array<std::string_view, 8>& fields)
 {
-    std::vector<std::string_view> fields;
-    for (;;) {
+    for (std::size_t count = 0;; ++count) {
+        if (count == fields.size())
+            return count + 1;
         const std::size_t tab = line.find('\t');
-        fields.push_back(line.substr(0, tab));
+        fields[count] = line.substr(0, tab);
         if (tab == std::string_view::npos)
-            return fields;
+            return count + 1;
         line.remove_prefix(tab + 1);
     }
 }
@@ -115,18 +117,20 @@ std::string TPublishRecord::JournalPath() const
 
 void TPublishRecord::ApplyLine(std::string_view line)
 {
-    const std::vector<std::string_view> fields = Fields(line);
-    if (fields.size() == 2 && fields[0] == "D") {
+    std::array<std::string_view, 8> fields;
+    const std::size_t count = SplitFields(line, fields);
+    if (count == 2 && fields[0] == "D") {
         entries_.erase(Unescaped(fields[1]));
         return;
     }
     TRecordEntry entry;
-    if (fields.size() != 8 || fields[0] != "F" || !Number(fields[2], entry.Size) ||
+    if (count != 8 || fields[0] != "F" || !Number(fields[2], entry.Size) ||
         !Number(fields[3], entry.ModifiedNs) || fields[4].size() != 64 || !Number(fields[5], entry.HashedAt) ||
         !OptionalNumber(fields[6], entry.RemoteSize) || !OptionalNumber(fields[7], entry.RemoteTime))
         return;  // not ours or damaged: the file then counts as not published, so it is sent again
     entry.Hash = fields[4];
-    entries_[Unescaped(fields[1])] = std::move(entry);
+    // A compacted record is in path order, so each entry goes at the end.
+    entries_.insert_or_assign(entries_.end(), Unescaped(fields[1]), std::move(entry));
 }
 
 void TPublishRecord::Load()

@@ -68,27 +68,30 @@ TFileStatus CompareFile(const std::string& siteFolder, std::string path, const T
     return status;
 }
 
-void ByPath(std::vector<TFileStatus>& statuses)
-{
-    std::sort(statuses.begin(), statuses.end(), [](const TFileStatus& a, const TFileStatus& b) { return a.Path < b.Path; });
-}
-
 }  // namespace
 
 std::vector<TFileStatus> CompareWithRecord(const std::string& siteFolder, const TLocalFiles& local,
                                            const TPublishRecord& record, const TExcludePatterns& patterns)
 {
+    // The files and the record are both in path order: one walk through the two, and the statuses
+    // come out in that order too.
     std::vector<TFileStatus> statuses;
     statuses.reserve(local.size());
-    for (const auto& [path, file] : local)
-        statuses.push_back(CompareFile(siteFolder, path, &file, record.Find(path)));
-    for (const auto& [path, recorded] : record.Entries()) {
-        if (local.contains(path) || patterns.ExcludesWithFolders(path, TPathKind::File) ||
-            IsNeverPublishedName(path.substr(path.rfind('/') + 1)))
+    auto file = local.begin();
+    auto recorded = record.Entries().begin();
+    while (file != local.end() || recorded != record.Entries().end()) {
+        const int order = file == local.end() ? 1 : recorded == record.Entries().end() ? -1 : file->first.compare(recorded->first);
+        if (order <= 0) {
+            const TRecordEntry* entry = order == 0 ? &(recorded++)->second : nullptr;
+            statuses.push_back(CompareFile(siteFolder, file->first, &file->second, entry));
+            ++file;
             continue;
-        statuses.push_back(CompareFile(siteFolder, path, nullptr, &recorded));
+        }
+        const std::string& path = recorded->first;
+        if (!patterns.ExcludesWithFolders(path, TPathKind::File) && !IsNeverPublishedName(path.substr(path.rfind('/') + 1)))
+            statuses.push_back(CompareFile(siteFolder, path, nullptr, &recorded->second));
+        ++recorded;
     }
-    ByPath(statuses);
     return statuses;
 }
 
