@@ -71,7 +71,7 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
     return snapshot;
 }
 
-void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report)
+void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report, const TPublishRecord& record)
 {
     std::map<std::string, TPublishAction> done;
     for (const TItemResult& result : report.Results)
@@ -92,8 +92,9 @@ void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report)
         status.Local = TLocalChange::None;
         if (snapshot.Remote) {
             const std::size_t slash = status.Path.rfind('/');
+            const TRecordEntry* recorded = record.Find(status.Path);
             TRemoteEntry entry{slash == std::string::npos ? status.Path : status.Path.substr(slash + 1), TRemoteKind::File,
-                               status.LocalFile->Size, std::nullopt};
+                               status.LocalFile->Size, recorded != nullptr ? recorded->RemoteTime : std::nullopt};
             status.Remote = entry;
             snapshot.Remote->Files[status.Path] = std::move(entry);
             for (std::size_t cut = status.Path.find('/'); cut != std::string::npos; cut = status.Path.find('/', cut + 1))

@@ -43,9 +43,9 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
                                const std::function<void(const TRemoteTree&)>& listed = {});
 
 // The snapshot as it stands after a publish, without reading the site or the server again: files sent
-// are unchanged and on the server with their size, files removed are gone, and the plan is made anew.
-// Failed and cancelled items keep their status.
-void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report);
+// are unchanged and on the server with their size and the time the record got from the server, files
+// removed are gone, and the plan is made anew. Failed and cancelled items keep their status.
+void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report, const TPublishRecord& record);
 
 // A plan kept to the given paths (files, or folders standing for every file below them).
 TPublishPlan KeepOnlyPaths(TPublishPlan plan, const std::set<std::string>& paths);

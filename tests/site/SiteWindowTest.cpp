@@ -270,6 +270,8 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
     EXPECT_FALSE(fs::exists(Remote() / "about.html"));
     EXPECT_EQ(window_->Queue->RowPercent("logo.png"), 100);
     EXPECT_EQ(StatusOf("index.html"), "unchanged");
+    // The server's row of a file just sent shows the time the server gave it, as a refresh would.
+    EXPECT_FALSE(Row(window_->ServerTree, "logo.png").siblingAtColumn(2).data().toString().isEmpty());
 
     // A colleague changes index.html on the server while it is changed here too.
     WriteTestFile(Remote() / "index.html", "theirs, longer than before\n");

@@ -175,6 +175,8 @@ void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& r
     Queue->End();
     publisher_.reset();
     bridge_.reset();
+    // What was sent is known: the rows change in place, without reading the site and the server again.
+    ApplyPublished(snapshot_, report, *record_);
     record_.reset();
     UpdateActions();
     if (failure)
@@ -201,8 +203,6 @@ void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& r
         platform().ShowMessage(text);
     else
         SetStatus(text.section(QLatin1Char('\n'), 0, 0));
-    // What was sent is known: the rows change in place, without reading the site and the server again.
-    ApplyPublished(snapshot_, report);
     ShowSnapshot(std::move(snapshot_), TBuiltRows{});
     if (!pendingSaves_.empty())
         Publish(TPublishScope::Selection, TPublishSummary::StatusBar, std::exchange(pendingSaves_, {}));
