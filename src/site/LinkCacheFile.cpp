@@ -101,3 +101,15 @@ bool SaveLinkCache(const std::string& siteFolder, const TReferenceCache& cache)
     }
     return ReplacePrivateFile(LinkCacheFilePath(siteFolder), out) == 0;
 }
+
+TLinkReport CheckSiteLinksKept(const std::string& siteFolder, const TLocalFiles& files,
+                               const std::vector<std::string>& pages, TReferenceCache& cache)
+{
+    if (cache.empty())
+        cache = LoadLinkCache(siteFolder);
+    bool changed = false;
+    TLinkReport report = CheckSiteLinks(siteFolder, files, pages, &cache, &changed);
+    if (changed)
+        SaveLinkCache(siteFolder, cache);
+    return report;
+}

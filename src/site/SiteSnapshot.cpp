@@ -54,13 +54,8 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
     TPublishRecord record(site.Folder());
     record.Load();
     snapshot.Files = site.Scan();
-    // A cache still empty is this site's first check in this process: the one kept on disk, if any.
-    if (linkCache != nullptr && linkCache->empty())
-        *linkCache = LoadLinkCache(site.Folder());
-    bool cacheChanged = false;
-    snapshot.Links = CheckSiteLinks(site.Folder(), snapshot.Files, {}, linkCache, &cacheChanged);
-    if (cacheChanged)
-        SaveLinkCache(site.Folder(), *linkCache);
+    TReferenceCache ownCache;
+    snapshot.Links = CheckSiteLinksKept(site.Folder(), snapshot.Files, {}, linkCache != nullptr ? *linkCache : ownCache);
     snapshot.Statuses = CompareWithRecord(site.Folder(), snapshot.Files, record, site.Patterns());
     treeReady.get();
     if (snapshot.Remote)

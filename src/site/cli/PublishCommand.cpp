@@ -2,6 +2,7 @@
 
 #include "site/HttpCheck.h"
 #include "site/LinkCheck.h"
+#include "site/LinkCacheFile.h"
 #include "site/PublishPlan.h"
 #include "site/PublishRecord.h"
 #include "site/RemoteTree.h"
@@ -141,7 +142,8 @@ int RunPublish(const TSiteCommand& command)
     options.Removals = command.Delete ? TRemovals::Remove : TRemovals::Keep;
     options.Conflicts = command.Force ? TConflicts::Overwrite : TConflicts::Hold;
     options.BrokenPages = command.PublishAnyway ? TBrokenPages::Publish : TBrokenPages::Hold;
-    const TLinkReport links = CheckSiteLinks(site.Folder(), files, options.Pages);
+    TReferenceCache linkCache;
+    const TLinkReport links = CheckSiteLinksKept(site.Folder(), files, options.Pages, linkCache);
 
     TCliObserver observer(command);
     TTerminalListener terminal(command.TrustNew ? TTrustPolicy::TrustNew : TTrustPolicy::Ask);

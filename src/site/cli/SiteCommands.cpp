@@ -1,6 +1,6 @@
 #include "site/cli/SiteCommands.h"
 
-#include "site/LinkCheck.h"
+#include "site/LinkCacheFile.h"
 #include "site/PublishRecord.h"
 #include "site/RemoteTree.h"
 #include "site/SiteStatus.h"
@@ -87,7 +87,8 @@ int RunStatus(const TSiteCommand& command)
 int RunCheck(const TSiteCommand& command)
 {
     const TSite site = TSite::Open(command.SiteFolder);
-    const TLinkReport report = CheckSiteLinks(site.Folder(), site.Scan());
+    TReferenceCache linkCache;
+    const TLinkReport report = CheckSiteLinksKept(site.Folder(), site.Scan(), {}, linkCache);
     const bool json = command.Output == TOutputStyle::Json;
     std::string out = json ? "{\"pages\":" + std::to_string(report.size()) + ",\"problems\":[" : "";
     std::size_t problems = 0;
