@@ -35,7 +35,9 @@ chmod 644 "$file"
 bytes=$(stat -c %s "$file")
 export XDG_CONFIG_HOME="$work/config"   # tallo's trusted servers and known hosts stay in here
 
-# FTPS server: a self-signed certificate for localhost, which both clients are told to trust.
+# FTPS server: a self-signed certificate for localhost, which both clients are told to trust. Renames are
+# allowed, as on a user's own account: tallo-ftp-put's safe replace renames its upload into place (where a
+# server refuses, its session's first file goes up a second time, straight to the name).
 openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=localhost \
   -addext subjectAltName=DNS:localhost -keyout "$work/tls.key" -out "$work/tls.pem" 2>/dev/null
 vsftpd_extra_config="ssl_enable=YES
@@ -43,6 +45,7 @@ allow_anon_ssl=YES
 force_anon_logins_ssl=YES
 force_anon_data_ssl=YES
 require_ssl_reuse=YES
+anon_other_write_enable=YES
 ssl_ciphers=HIGH
 rsa_cert_file=$work/tls.pem
 rsa_private_key_file=$work/tls.key"
