@@ -175,9 +175,12 @@ void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& r
     Queue->End();
     publisher_.reset();
     bridge_.reset();
-    // What was sent is known: the rows change in place, without reading the site and the server again.
+    // What was sent is known: the rows change in place, without reading the site and the server again,
+    // before the summary is shown over them; the queue stays in view.
     ApplyPublished(snapshot_, report, *record_);
     record_.reset();
+    ShowSnapshot(std::move(snapshot_), TBuiltRows{});
+    LowerTabs->setCurrentWidget(Queue);
     UpdateActions();
     if (failure)
         ReportFailure(failure);
@@ -203,7 +206,6 @@ void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& r
         platform().ShowMessage(text);
     else
         SetStatus(text.section(QLatin1Char('\n'), 0, 0));
-    ShowSnapshot(std::move(snapshot_), TBuiltRows{});
     if (!pendingSaves_.empty())
         Publish(TPublishScope::Selection, TPublishSummary::StatusBar, std::exchange(pendingSaves_, {}));
     emit WorkDone();
