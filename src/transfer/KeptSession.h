@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 
 class TKeptSession {
 public:
@@ -23,11 +24,19 @@ public:
     const TConnectionProfile& Profile() const { return profile_; }
     // Runs operation on a session of the profile (any thread); what it throws comes back.
     void Use(const std::function<void(TRemoteSession&)>& operation);
+    // For a window going away: ends the operations running now (a connection or log-in included) as
+    // cancelled, and every later one fails so at once.
+    void Cancel();
 
 private:
+    // A session's place among those in use, from before it connects until its operation ends.
+    class TInUse;
+
     TConnectionProfile profile_;
     TSessionOptions options_;
     std::unique_ptr<TTransferListener> listener_;  // shared by every session made here
     std::mutex mutex_;
     std::unique_ptr<TRemoteSession> idle_;
+    std::set<TRemoteSession*> inUse_;
+    bool cancelled_ = false;
 };

@@ -476,4 +476,19 @@ TEST_F(SiteWindowTest, ClosingDuringAPublishAsksAndCancellingLeavesNoHalfFile)
     }
 }
 
+// A refresh waiting on a server gone silent does not hold the window's close: the close cancels it.
+TEST_F(SiteWindowTest, ClosingWhileTheServerIsSilentDoesNotWaitForIt)
+{
+    MakeSite();
+    window_->show();
+    server_->Pause();
+    window_->Refresh();
+    ASSERT_TRUE(window_->Busy());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the listing waits for its reply now
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(window_->close());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    server_->Resume();
+}
+
 }  // namespace

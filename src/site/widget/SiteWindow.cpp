@@ -266,6 +266,9 @@ void TSiteWindow::closeEvent(QCloseEvent* event)
         // The safe replace leaves each file on the server whole: the old one or the new one.
         publisher_->Cancel();
     }
+    // A listing or a put-back waiting on a silent server must not hold the close.
+    if (server_)
+        std::exchange(server_, nullptr)->Cancel();
     jobs_->DropResultsAndWait();
     SaveLayout();
     event->accept();
