@@ -3,12 +3,14 @@
 #include "net/FtpClient.h"
 #include "net/ReplyParsing.h"
 #include "net/ServerAddress.h"
+#include "base/FileDescriptor.h"
 #include "transfer/FtpListing.h"
 #include "transfer/LocalDownload.h"
 #include "transfer/RemotePaths.h"
 
 #include <charconv>
 #include <ctime>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 namespace {
@@ -18,6 +20,10 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kMaxListingBytes = 256u << 20;
 // A cancelled upload's temporary file is removed only if the server answers within this.
 constexpr int kCleanUpMilliseconds = 3000;
+// From this size on, a session that does not know yet whether the server renames tries it with an
+// empty file first: where it does not, the file would go up twice (and stay behind under its
+// temporary name where deleting is refused too).
+constexpr std::uint64_t kTryRenameFirstFrom = 4u << 20;
 
 bool Refused(int code)
 {
@@ -381,6 +387,26 @@ void TFtpRemoteSession::RemoveAfterCancel(const std::string& temporary)
     client_->TimeOut = timeout;
 }
 
+bool TFtpRemoteSession::RenamesAnEmptyFile(const std::string& remotePath)
+{
+    const TFileDescriptor empty(::memfd_create("tallo-empty", MFD_CLOEXEC));
+    if (!empty.Valid())
+        return true;  // nothing to try it with: the upload itself finds out
+    const std::string sent = SafeReplaceTemporaryPath(remotePath);
+    const std::string renamed = SafeReplaceTemporaryPath(remotePath);
+    try {
+        client_->Upload("/proc/self/fd/" + std::to_string(empty.Get()), sent, TUploadRequest::Ahead);
+    } catch (...) {
+        if (Classified(TTransferStep::Send, std::current_exception()).Kind() != TFailureKind::Permanent)
+            throw;
+        return true;  // refused here: the upload itself finds out
+    }
+    TRenameRefusal refusal = TRenameRefusal::From;
+    const bool renames = TryRename(sent, renamed, refusal);
+    RemoveQuietly(renames ? renamed : sent);
+    return renames;
+}
+
 TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std::string& remotePath)
 {
     if (options_.PutWrite == TPutWrite::Direct) {
@@ -391,12 +417,19 @@ TReplaceMode TFtpRemoteSession::PutOnce(const std::string& localPath, const std:
         client_->Upload(localPath, remotePath, TUploadRequest::Ahead);
         return TReplaceMode::Direct;
     }
+    if (!learnedMode_ && LocalSize(localPath) >= kTryRenameFirstFrom && !RenamesAnEmptyFile(remotePath)) {
+        learnedMode_ = TReplaceMode::Direct;
+        client_->Upload(localPath, remotePath, TUploadRequest::Ahead);
+        return TReplaceMode::Direct;
+    }
     const std::string temporary = SafeReplaceTemporaryPath(remotePath);
     try {
         client_->Upload(localPath, temporary, TUploadRequest::Ahead);
         TRenameRefusal refusal = TRenameRefusal::From;
-        if (TryRename(temporary, remotePath, refusal))
+        if (TryRename(temporary, remotePath, refusal)) {
+            learnedMode_ = TReplaceMode::Renamed;
             return TReplaceMode::Renamed;
+        }
         // Refused at RNTO: some servers will not rename over an existing file.
         if (refusal == TRenameRefusal::To && StatOnce(remotePath) &&
             !Refused(client_->Command("DELE " + remotePath).Code) && TryRename(temporary, remotePath, refusal))

@@ -55,6 +55,8 @@ private:
     // False when the server refused with a 5xx reply, naming which of RNFR and RNTO; a 4xx raises.
     bool TryRename(const std::string& from, const std::string& to, TRenameRefusal& refusal);
     void RemoveQuietly(const std::string& path);
+    // Whether the server renames, tried with an empty file under temporary names beside remotePath.
+    bool RenamesAnEmptyFile(const std::string& remotePath);
     // Best effort after a cancelled safe upload, on the same connection; never raises.
     void RemoveAfterCancel(const std::string& temporary);
 
@@ -71,6 +73,6 @@ private:
     std::optional<TTransferStep> announced_;
     std::atomic<bool> cancelled_ = false;
     std::chrono::steady_clock::time_point lastUse_;
-    // Learned from the first upload: a server that refuses renames is not asked again.
+    // Learned from the first upload (or the try before it): a server that refuses renames is not asked again.
     std::optional<TReplaceMode> learnedMode_;
 };

@@ -258,16 +258,22 @@ TEST_F(RemoteSessionTest, SftpWritesStraightToTheNameWhenAsked)
 
 TEST_F(RemoteSessionTest, AServerThatRefusesRenamesGetsTheBytesStraightAndSaysSo)
 {
-    // Asked for the direct write, the session sends the one STOR and nothing else.
+    // Asked for the direct write, the session sends the one STOR and nothing else. A large file is not
+    // sent twice: an empty one tries the rename first.
     struct Case {
         const char* what;
         TPutWrite write;
+        std::size_t bytes;
         std::vector<std::string> stores;
+        std::vector<std::size_t> sizes;
     };
+    const std::size_t large = 5 << 20;
     const Case cases[] = {
-        {"safe replace", TPutWrite::SafeReplace,
-         {"STOR <temporary>", "RNFR <temporary>", "DELE <temporary>", "STOR page.html"}},
-        {"direct", TPutWrite::Direct, {"STOR page.html"}},
+        {"safe replace", TPutWrite::SafeReplace, 5,
+         {"STOR <temporary>", "RNFR <temporary>", "DELE <temporary>", "STOR page.html"}, {5, 5}},
+        {"safe replace, large", TPutWrite::SafeReplace, large,
+         {"STOR <temporary>", "RNFR <temporary>", "DELE <temporary>", "STOR page.html"}, {0, large}},
+        {"direct", TPutWrite::Direct, 5, {"STOR page.html"}, {5}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -276,7 +282,7 @@ TEST_F(RemoteSessionTest, AServerThatRefusesRenamesGetsTheBytesStraightAndSaysSo
         server.On("SIZE", {{"213 5\r\n"}});
         server.On("MDTM", {{"213 20240101000000\r\n"}});
         server.Start();
-        WriteBytes(work + "/page.html", "hello");
+        WriteBytes(work + "/page.html", std::string(c.bytes, 'h'));
         const TConnectionProfile profile{"", "ann", "secret", "127.0.0.1", true, std::to_string(server.Port()), ""};
         TSessionOptions options = Options();
         options.PutWrite = c.write;
@@ -290,6 +296,7 @@ TEST_F(RemoteSessionTest, AServerThatRefusesRenamesGetsTheBytesStraightAndSaysSo
                 stores.push_back(line.substr(0, 5) +
                                  (IsSafeReplaceTemporaryName(line.substr(5)) ? "<temporary>" : line.substr(5)));
         EXPECT_EQ(stores, c.stores);
+        EXPECT_EQ(server.UploadSizes(), c.sizes);
     }
 }
 

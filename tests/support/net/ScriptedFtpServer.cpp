@@ -134,6 +134,12 @@ std::string ScriptedFtpServer::ReceivedData()
     return received_;
 }
 
+std::vector<std::size_t> ScriptedFtpServer::UploadSizes()
+{
+    std::lock_guard lock(mutex_);
+    return uploadSizes_;
+}
+
 void ScriptedFtpServer::SendChunks(int control, const std::vector<std::string>& chunks, const std::string& passivePort)
 {
     for (std::size_t i = 0; i < chunks.size(); ++i) {
@@ -242,6 +248,7 @@ void ScriptedFtpServer::ServeSession(int control)
                 {
                     std::lock_guard lock(mutex_);
                     received_ = received;
+                    uploadSizes_.push_back(received.size());
                 }
                 if (reply.action == ServerAction::ReceivePartThenClose)
                     open = false;

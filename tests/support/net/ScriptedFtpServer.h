@@ -52,6 +52,8 @@ public:
     void Hangup();
     std::vector<std::string> Transcript();
     std::string ReceivedData();
+    // The size of every upload received, in order.
+    std::vector<std::size_t> UploadSizes();
 
 private:
     void Serve(int sessions);
@@ -77,4 +79,5 @@ private:
     std::mutex mutex_;
     std::vector<std::string> transcript_;
     std::string received_;
+    std::vector<std::size_t> uploadSizes_;
 };
