@@ -14,6 +14,7 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "support/net/RealFtpServer.h"
+#include "support/net/SftpTestServer.h"
 #include "transfer/RemoteSession.h"
 
 #include <gtest/gtest.h>
@@ -290,6 +291,28 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
         EXPECT_EQ(ReadTestFile(Remote() / "index.html"), answer.ServerAfter);
     }
     EXPECT_EQ(StatusOf("index.html"), "unchanged");
+}
+
+// Over SFTP the window asks about a server key it has not seen, as the Upload window does: refused, the
+// server is not listed; trusted, it is, and the key is not asked about again.
+TEST_F(SiteWindowTest, OverSftpAnUnknownServerKeyIsAskedAboutUntilTrusted)
+{
+    const std::unique_ptr<SftpTestServer> sftp = SftpTestServer::Start();
+    const ScopedEnvironment config("XDG_CONFIG_HOME", (work_ + "/config").c_str());
+    WriteTestFile(fs::path(sftp->Root()) / "upload" / "theirs.html", "<p>theirs</p>\n");
+    WriteTestFile(ConnectSet(), "web\r\n" + sftp->User() + "\r\n" + sftp->Password() + "\r\nsftp://127.0.0.1\r\nYes\r\n" +
+                                    std::to_string(sftp->Port()) + "\r\n\r\n");
+    window_ = std::make_unique<TSiteWindow>(ConnectSet().string(), QString());
+    platform_.askAnswers = {0, 1};  // "&Refuse", then "&Trust and remember"
+    MakeSite();
+    EXPECT_NE(window_->SummaryLabel->text().indexOf("the server was not listed"), -1) << window_->SummaryLabel->text().toStdString();
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        window_->Refresh();
+        ASSERT_TRUE(Idle());
+        EXPECT_EQ(StatusOf("theirs.html"), "on the server only");
+    }
+    ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), 2u);
+    EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).back().startsWith("This is the first connection to 127.0.0.1"));
 }
 
 // The program begins a site's first snapshot before it builds the window: the window shows that one
