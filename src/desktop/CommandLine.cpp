@@ -4,6 +4,9 @@
 #include "desktop/InstanceProtocol.h"
 
 #include <charconv>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -84,4 +87,10 @@ std::string AbsolutePath(const std::string& path, const std::string& folder)
         start = end + 1;
     }
     return clean.empty() ? "/" : clean;
+}
+
+std::string CurrentFolder()
+{
+    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
+    return folder ? std::string(folder.get()) : std::string("/");
 }

@@ -35,3 +35,5 @@ std::string InformationText(TInformation information);
 // The path as seen from folder, made absolute; "." and empty steps are dropped, ".." is kept
 // (through a symbolic link it is not the folder above).
 std::string AbsolutePath(const std::string& path, const std::string& folder);
+// The process's working folder ("/" when it cannot be had).
+std::string CurrentFolder();

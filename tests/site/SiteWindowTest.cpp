@@ -4,6 +4,7 @@
 // server copy changed meanwhile; publish on save, the server's folders made, renamed and deleted as
 // answered, and closing during a publish.
 
+#include "desktop/CommandLine.h"
 #include "desktop/InstanceProtocol.h"
 #include "site/widget/FileTreeModel.h"
 #include "site/widget/PublishQueue.h"
@@ -313,6 +314,22 @@ TEST_F(SiteWindowTest, OverSftpAnUnknownServerKeyIsAskedAboutUntilTrusted)
     }
     ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), 2u);
     EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).back().startsWith("This is the first connection to 127.0.0.1"));
+}
+
+// A site opened by a relative folder is known by its absolute one: the editor it hands files to may run
+// in another folder.
+TEST_F(SiteWindowTest, ASiteOpenedByARelativeFolderIsKnownByItsAbsoluteOne)
+{
+    MakeSite();
+    const std::string before = CurrentFolder();
+    ASSERT_EQ(::chdir(work_.c_str()), 0);
+    window_ = std::make_unique<TSiteWindow>(ConnectSet().string(), QString());
+    const bool opened = window_->OpenSite("./site/");
+    ASSERT_EQ(::chdir(before.c_str()), 0);
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(window_->Site()->Folder(), Site().string());
+    EXPECT_EQ(StatusOf("index.html"), "new");
 }
 
 // The program begins a site's first snapshot before it builds the window: the window shows that one

@@ -7,20 +7,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
-#include <unistd.h>
 
 namespace {
 
 // Long enough for an editor that is just starting to begin listening.
 constexpr int kHandOverMilliseconds = 5000;
-
-std::string CurrentFolder()
-{
-    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
-    return folder ? std::string(folder.get()) : std::string("/");
-}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "site/widget/SiteWindow.h"
 
+#include "desktop/CommandLine.h"
 #include "platform/AppIcons.h"
 #include "platform/HelpWindow.h"
 #include "platform/Platform.h"
@@ -277,7 +278,8 @@ void TSiteWindow::closeEvent(QCloseEvent* event)
 bool TSiteWindow::OpenSite(const std::string& folder, TStartedOpen started)
 {
     try {
-        site_ = TSite::Open(folder);
+        // Absolute: the editor is handed the site's files, and it may run in another folder.
+        site_ = TSite::Open(AbsolutePath(folder, CurrentFolder()));
     } catch (const std::exception& error) {
         platform().ShowError(QString::fromStdString(error.what()));
         return false;

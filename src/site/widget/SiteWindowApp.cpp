@@ -1,6 +1,7 @@
 #include "site/widget/SiteWindowApp.h"
 
 #include "base/UserFolders.h"
+#include "desktop/CommandLine.h"
 #include "net/MessagePump.h"
 #include "platform/QtPlatform.h"
 #include "site/SiteSettings.h"
@@ -30,8 +31,9 @@ TStartedOpen StartSiteOpen(const std::string& folder, const std::string& connect
     }
 }
 
-int RunSiteWindow(int argc, char** argv, const std::string& folder)
+int RunSiteWindow(int argc, char** argv, const std::string& folderGiven)
 {
+    const std::string folder = folderGiven.empty() ? folderGiven : AbsolutePath(folderGiven, CurrentFolder());
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallo Site"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.tallo.Site"));
