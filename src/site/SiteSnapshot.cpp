@@ -6,6 +6,18 @@
 #include <future>
 #include <map>
 
+namespace {
+
+// The file in the server's tree, with the folders above it.
+void AddToTree(TRemoteTree& tree, const std::string& path, TRemoteEntry entry)
+{
+    tree.Files[path] = std::move(entry);
+    for (std::size_t cut = path.find('/'); cut != std::string::npos; cut = path.find('/', cut + 1))
+        tree.Folders.insert(path.substr(0, cut));
+}
+
+}  // namespace
+
 std::size_t TSiteSnapshot::FilesToSend() const
 {
     return static_cast<std::size_t>(std::count_if(Plan.Items.begin(), Plan.Items.end(), [](const TPublishItem& item) {
@@ -91,12 +103,23 @@ void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report, const
             TRemoteEntry entry{slash == std::string::npos ? status.Path : status.Path.substr(slash + 1), TRemoteKind::File,
                                status.LocalFile->Size, recorded != nullptr ? recorded->RemoteTime : std::nullopt};
             status.Remote = entry;
-            snapshot.Remote->Files[status.Path] = std::move(entry);
-            for (std::size_t cut = status.Path.find('/'); cut != std::string::npos; cut = status.Path.find('/', cut + 1))
-                snapshot.Remote->Folders.insert(status.Path.substr(0, cut));
+            AddToTree(*snapshot.Remote, status.Path, std::move(entry));
         }
         return false;
     });
+    snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
+}
+
+void ApplyAgreed(TSiteSnapshot& snapshot, const std::string& path, const TLocalFile& local, const TRemoteEntry& remote)
+{
+    auto status = std::lower_bound(snapshot.Statuses.begin(), snapshot.Statuses.end(), path,
+                                   [](const TFileStatus& file, const std::string& wanted) { return file.Path < wanted; });
+    if (status == snapshot.Statuses.end() || status->Path != path)
+        status = snapshot.Statuses.insert(status, TFileStatus{path});
+    *status = TFileStatus{path, TFileState::Unchanged, TLocalChange::None, local, remote, {}, 0, false};
+    snapshot.Files[path] = local;
+    if (snapshot.Remote)
+        AddToTree(*snapshot.Remote, path, remote);
     snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
 }
 

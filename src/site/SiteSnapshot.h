@@ -47,6 +47,11 @@ TSiteSnapshot TakeSiteSnapshot(const TSite& site, const TConnectionProfile* prof
 // removed are gone, and the plan is made anew. Failed and cancelled items keep their status.
 void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report, const TPublishRecord& record);
 
+// The snapshot as it stands after one file of the site was fetched from the server or put back to it:
+// the two copies agree, local being the site's and remote the server's. The file's references are
+// checked with the next snapshot.
+void ApplyAgreed(TSiteSnapshot& snapshot, const std::string& path, const TLocalFile& local, const TRemoteEntry& remote);
+
 // A plan kept to the given paths (files, or folders standing for every file below them).
 TPublishPlan KeepOnlyPaths(TPublishPlan plan, const std::set<std::string>& paths);
 

@@ -369,10 +369,13 @@ TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedBut
     const std::string local = (Site() / "news.html").string();
     ASSERT_TRUE(WaitFor([&] { return editor_->Opened() == std::vector<std::string>{local}; }));
     EXPECT_EQ(ReadTestFile(local), "<p>old news</p>\n");
+    EXPECT_EQ(StatusOf("news.html"), "unchanged");  // the two copies agree now
 
     WriteTestFile(local, "<p>fresh news</p>\n");  // the editor saves
     ASSERT_TRUE(WaitFor([&] { return ReadTestFile(Remote() / "news.html") == "<p>fresh news</p>\n"; }));
     ASSERT_TRUE(Idle());
+    EXPECT_EQ(StatusOf("news.html"), "unchanged");
+    EXPECT_EQ(Row(window_->ServerTree, "news.html").siblingAtColumn(1).data().toString(), "18");
 
     // Somebody else changes the server's copy; the next save asks, and keeping theirs sends nothing.
     WriteTestFile(Remote() / "news.html", "<p>their news, meanwhile</p>\n");

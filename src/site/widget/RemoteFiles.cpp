@@ -121,15 +121,21 @@ void TSiteWindow::RecordSiteFile(const TFetchedFile& file)
     // file changed on both sides. A publish holds the record itself; it is left alone then.
     if (!site_ || publisher_ || !file.ServerAtFetch || !file.LocalPath.starts_with(site_->Folder() + "/"))
         return;
+    const std::string path = file.LocalPath.substr(site_->Folder().size() + 1);
     try {
         TPublishRecord record(site_->Folder());
         record.Load();
-        record.Store(file.LocalPath.substr(site_->Folder().size() + 1),
-                     TRecordEntry{file.LocalAtFetch.Size, file.LocalAtFetch.ModifiedNs, FileSha256(file.LocalPath),
-                                  static_cast<std::int64_t>(std::time(nullptr)), file.ServerAtFetch->Size,
-                                  file.ServerAtFetch->ModifiedUtc});
+        record.Store(path, TRecordEntry{file.LocalAtFetch.Size, file.LocalAtFetch.ModifiedNs, FileSha256(file.LocalPath),
+                                        static_cast<std::int64_t>(std::time(nullptr)), file.ServerAtFetch->Size,
+                                        file.ServerAtFetch->ModifiedUtc});
     } catch (const std::exception& error) {
         platform().ShowError(Decoded(error.what()));
+        return;
+    }
+    // The rows say so too; a refresh under way brings its own.
+    if (!refreshing_) {
+        ApplyAgreed(snapshot_, path, file.LocalAtFetch, *file.ServerAtFetch);
+        ShowSnapshot(std::move(snapshot_), TBuiltRows{});
     }
 }
 
