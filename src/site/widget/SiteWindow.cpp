@@ -123,7 +123,9 @@ void TSiteWindow::BuildLayout()
     UpperLower->setStretchFactor(0, 3);
     UpperLower->setStretchFactor(1, 1);
     setCentralWidget(UpperLower);
-    SummaryLabel = new QLabel(this);
+    SummaryLabel = new QLabel(QStringLiteral("Open a site or make one from a folder (Site menu), or choose a profile to "
+                                             "browse its server."),
+                              this);
     statusBar()->addWidget(SummaryLabel, 1);
 
     ProfileBox = new QComboBox(this);
@@ -253,6 +255,8 @@ void TSiteWindow::LoadProfiles()
     const QString current = ProfileBox->currentText();
     ProfileBox->clear();
     ProfileBox->addItems(ProfileNamesIn(connectSetPath_));
+    ProfileBox->setPlaceholderText(ProfileBox->count() == 0 ? QStringLiteral("(none: Server > New Profile)")
+                                                            : QStringLiteral("(choose one)"));
     ProfileBox->setCurrentIndex(current.isEmpty() ? -1 : ProfileBox->findText(current));
 }
 
