@@ -38,7 +38,11 @@ TLocalChange LocalChangeOf(const std::string& siteFolder, TFileStatus& status, c
     status.Hash = FileSha256(siteFolder + "/" + status.Path);
     if (status.Hash != recorded.Hash)
         return TLocalChange::Changed;
-    status.RecordStale = file.ModifiedNs != recorded.ModifiedNs;
+    // A new time, or a hash that was racy and is not now, is written back at the next publish, so
+    // the file is not hashed at every status from then on.
+    TRecordEntry hashedNow = recorded;
+    hashedNow.HashedAt = status.HashedAt;
+    status.RecordStale = file.ModifiedNs != recorded.ModifiedNs || !IsRacy(hashedNow, file.ModifiedNs);
     return TLocalChange::None;
 }
 

@@ -3,6 +3,7 @@
 // that needs a silent server: a cancel ends a publish whose sessions are still logging in.
 
 #include "site/ExcludePatterns.h"
+#include "site/FileHash.h"
 #include "site/LinkCacheFile.h"
 #include "site/LinkCheck.h"
 #include "site/PageReferences.h"
@@ -18,9 +19,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -168,7 +171,7 @@ TEST(SiteRulesTest, LinkCheckCacheReadsOnlyPagesThatMoved)
     };
     const auto problems = [&](TReferenceCache& cache) {
         std::vector<std::string> texts;
-        for (const auto& [page, links] : CheckSiteLinks(site, ScanSite(site, TExcludePatterns(std::vector<std::string>{})), {}, &cache))
+        for (const auto& [page, links] : CheckSiteLinks(site, ScanSite(site, TExcludePatterns()), {}, &cache))
             for (const TLinkProblem& problem : links.Problems)
                 texts.push_back(LinkProblemText(problem));
         return texts;
@@ -304,6 +307,46 @@ TEST(SiteRulesTest, StatusOfEachFileAgainstRecordAndServer)
         shown[status.Path] = FileStateName(status.State);
     for (const auto& c : cases)
         EXPECT_EQ(shown.contains(c.Path) ? shown[c.Path] : "-", c.State) << c.Path;
+    RemoveTree(site);
+}
+
+// A file is hashed only when its time moved or its hash was taken in the second it was last changed; a
+// hash that settles such a doubt is marked to be written back, so the file is not hashed at every status.
+TEST(SiteRulesTest, FilesAreHashedOnlyWhileInDoubt)
+{
+    const std::string site = MakeTempDirectory("tallo-racy-");
+    constexpr std::int64_t kSecond = 1'000'000'000;
+    const struct {
+        const char* Path;
+        std::int64_t ModifiedNs;      // the file's time
+        std::int64_t RecordedNs;      // the time in the record
+        std::int64_t HashedAt;        // when the record's hash was taken, seconds
+        bool Hashed, RecordStale;
+    } cases[] = {
+        {"settled.html", 1700000000 * kSecond + 5, 1700000000 * kSecond + 5, 1700000001, false, false},
+        {"racy-then.html", 1700000000 * kSecond + 5, 1700000000 * kSecond + 5, 1700000000, true, true},
+        {"touched.html", 1700000000 * kSecond + 5, 1600000000 * kSecond, 1600000001, true, true},
+        {"racy-still.html", 4000000000 * kSecond, 4000000000 * kSecond, 4000000000, true, false},
+    };
+    TPublishRecord record(site);
+    TLocalFiles local;
+    for (const auto& c : cases) {
+        const std::string path = site + "/" + c.Path;
+        WriteTestFile(path, "<p>same</p>\n");
+        const timespec times[2] = {{0, UTIME_OMIT}, {c.ModifiedNs / kSecond, c.ModifiedNs % kSecond}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        ASSERT_TRUE(StatLocalFile(path, local[c.Path]));
+        record.Store(c.Path, TRecordEntry{local[c.Path].Size, c.RecordedNs, FileSha256(path), c.HashedAt, {}, {}});
+    }
+    std::map<std::string, TFileStatus> shown;
+    for (TFileStatus& status : ComputeSiteStatus(site, local, record, nullptr, TExcludePatterns()))
+        shown[status.Path] = std::move(status);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Path);
+        EXPECT_EQ(FileStateName(shown[c.Path].State), std::string("unchanged"));
+        EXPECT_EQ(!shown[c.Path].Hash.empty(), c.Hashed);
+        EXPECT_EQ(shown[c.Path].RecordStale, c.RecordStale);
+    }
     RemoveTree(site);
 }
 
