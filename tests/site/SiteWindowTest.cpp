@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <atomic>
@@ -520,14 +521,33 @@ TEST_F(SiteWindowTest, ClosingDuringAPublishAsksAndCancellingLeavesNoHalfFile)
 }
 
 // A refresh waiting on a server gone silent does not hold the window's close: the close cancels it.
-TEST_F(SiteWindowTest, ClosingWhileTheServerIsSilentDoesNotWaitForIt)
+// A server that stops answering holds neither Esc nor the close; its late answer to a reading given up
+// changes nothing.
+TEST_F(SiteWindowTest, AServerGoneSilentHoldsNeitherEscNorTheClose)
 {
     MakeSite();
     window_->show();
+    QApplication::setActiveWindow(window_.get());
+    QAction* refresh = nullptr;
+    for (QAction* action : window_->findChildren<QAction*>())
+        if (action->text() == QStringLiteral("&Refresh"))
+            refresh = action;
+    ASSERT_NE(refresh, nullptr);
+
     server_->Pause();
     window_->Refresh();
-    ASSERT_TRUE(window_->Busy());
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the listing waits for its reply now
+    ASSERT_FALSE(refresh->isEnabled());
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_TRUE(refresh->isEnabled());
+    EXPECT_TRUE(window_->SummaryLabel->text().startsWith("Stopped")) << window_->SummaryLabel->text().toStdString();
+    server_->Resume();
+    ASSERT_TRUE(Idle());
+    EXPECT_TRUE(window_->SummaryLabel->text().startsWith("Stopped"));
+
+    server_->Pause();
+    window_->Refresh();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto started = std::chrono::steady_clock::now();
     EXPECT_TRUE(window_->close());
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));

@@ -54,6 +54,7 @@ void TSiteWindow::Refresh()
 void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure)> done)
 {
     refreshing_ = true;
+    const int generation = ++snapshotGeneration_;
     UpdateActions();
     auto taken = std::make_shared<std::shared_ptr<TWindowSnapshot>>();
     std::function<void()> work;
@@ -67,12 +68,26 @@ void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure
                                  serverModel_->Rows().Files.empty() && profile};
         work = [taken, request = std::move(request)] { *taken = std::make_shared<TWindowSnapshot>(TakeWindowSnapshot(request)); };
     }
-    jobs_->Start(std::move(work), [this, taken, done = std::move(done)](std::exception_ptr failure) {
+    jobs_->Start(std::move(work), [this, taken, generation, done = std::move(done)](std::exception_ptr failure) {
+        if (generation != snapshotGeneration_)
+            return;  // given up
         refreshing_ = false;
         if (!failure)
             ShowSnapshot(std::move((*taken)->Snapshot), std::move((*taken)->Built));
         done(failure);
     });
+}
+
+void TSiteWindow::StopReading()
+{
+    if (!refreshing_)
+        return;
+    ++snapshotGeneration_;
+    refreshing_ = false;
+    // The snapshot given up may still be using the cache; the next one starts from the site's file.
+    linkCache_ = std::make_shared<TReferenceCache>();
+    SummaryLabel->setText(QStringLiteral("Stopped; Refresh (F5) reads the site and the server again."));
+    UpdateActions();
 }
 
 void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, TBuiltRows built)

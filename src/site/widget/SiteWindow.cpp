@@ -160,6 +160,8 @@ void TSiteWindow::BuildMenus()
     newSiteAction_ = add(siteMenu, QStringLiteral("&New Site from Folder..."), QKeySequence::New,
                          [this] { NewSiteForFolder({}); });
     refreshAction_ = add(siteMenu, QStringLiteral("&Refresh"), QKeySequence::Refresh, &TSiteWindow::Refresh);
+    // Esc as Cancel Publish has it: the two are never enabled together.
+    stopAction_ = add(siteMenu, QStringLiteral("S&top"), QKeySequence(Qt::Key_Escape), &TSiteWindow::StopReading);
     siteMenu->addSeparator();
     PublishOnSaveAction = siteMenu->addAction(QStringLiteral("Publish on &Save"));
     PublishOnSaveAction->setCheckable(true);
@@ -245,6 +247,7 @@ void TSiteWindow::UpdateActions()
     for (QAction* action : {publishAllAction_, publishSelectionAction_, publishPageAction_})
         action->setEnabled(idleSite && !refreshing_);
     refreshAction_->setEnabled(!refreshing_ && !publishing && (site_ || browsed_));
+    stopAction_->setEnabled(refreshing_);
     cancelAction_->setEnabled(publishing);
     PublishOnSaveAction->setEnabled(site_.has_value());
     ProfileBox->setEnabled(!site_);

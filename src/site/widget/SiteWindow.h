@@ -53,6 +53,9 @@ public:
     // started: the site's first snapshot begun before the window was made (see StartSiteOpen).
     bool OpenSite(const std::string& folder, TStartedOpen started = {});
     void Refresh();
+    // Gives up the refresh (or a publish's fresh look) under way: the window is free at once and the
+    // rows stay as they were; what the server still owes is dropped when it comes.
+    void StopReading();
     // "New Site" with the folder filled in (empty: none).
     void NewSiteForFolder(const std::string& folder);
     // Browses the server of a profile, outside any site.
@@ -171,11 +174,13 @@ private:
     std::shared_ptr<TKeptSession> server_;  // shared with the jobs that use it
     TStartedOpen startedOpen_;  // for the first snapshot of a site only
     bool refreshing_ = false;
+    int snapshotGeneration_ = 0;  // counts snapshots begun, so that one given up finds itself stale
     int serverGeneration_ = 0;  // counts fillings of the server tree, so a late listing finds its row gone
     std::set<std::string> pendingSaves_;  // site files saved while the window was busy
     QAction* openSiteAction_ = nullptr;
     QAction* newSiteAction_ = nullptr;
     QAction* refreshAction_ = nullptr;
+    QAction* stopAction_ = nullptr;
     QAction* publishAllAction_ = nullptr;
     QAction* publishSelectionAction_ = nullptr;
     QAction* publishPageAction_ = nullptr;
