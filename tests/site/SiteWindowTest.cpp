@@ -399,6 +399,23 @@ TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedBut
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
+// A fetch that ends while the site is being read again: that reading's rows, taken before the file
+// came, do not undo what the fetch showed.
+TEST_F(SiteWindowTest, AFileFetchedWhileTheSiteIsReadAgainStaysAgreed)
+{
+    WriteTestFile(Remote() / "news.html", "<p>news</p>\n");
+    MakeSite();
+    server_->Pause();
+    window_->OpenRemoteFile("upload/news.html");  // waits on the kept session
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    window_->Refresh();  // reads the site without news.html, then waits for a session of its own
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    server_->Resume();
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 1; }));
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(StatusOf("news.html"), "unchanged");
+}
+
 TEST_F(SiteWindowTest, ThePagesOpenedFromTheWindowArePublishedOnSaveOnlyWhenSwitchedOn)
 {
     MakeSite();

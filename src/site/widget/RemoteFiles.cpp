@@ -132,11 +132,20 @@ void TSiteWindow::RecordSiteFile(const TFetchedFile& file)
         platform().ShowError(Decoded(error.what()));
         return;
     }
-    // The rows say so too; a refresh under way brings its own.
-    if (!refreshing_) {
-        ApplyAgreed(snapshot_, path, file.LocalAtFetch, *file.ServerAtFetch);
-        ShowSnapshot(std::move(snapshot_), TBuiltRows{});
-    }
+    // The rows say so too; a snapshot under way may have read the site before the file came.
+    if (refreshing_)
+        agreedWhileReading_.push_back(file);
+    else
+        ShowAgreed({file});
+}
+
+void TSiteWindow::ShowAgreed(const std::vector<TFetchedFile>& files)
+{
+    const std::string prefix = site_ ? site_->Folder() + "/" : std::string();
+    for (const TFetchedFile& file : files)
+        if (site_ && file.ServerAtFetch && file.LocalPath.starts_with(prefix))
+            ApplyAgreed(snapshot_, file.LocalPath.substr(prefix.size()), file.LocalAtFetch, *file.ServerAtFetch);
+    ShowSnapshot(std::move(snapshot_), TBuiltRows{});
 }
 
 void TSiteWindow::WatchedFileChanged(const QString& path)

@@ -72,8 +72,13 @@ void TSiteWindow::TakeSnapshotThen(std::function<void(std::exception_ptr failure
         if (generation != snapshotGeneration_)
             return;  // given up
         refreshing_ = false;
-        if (!failure)
+        // Files agreed meanwhile are in the record, which the next snapshot reads after a failure.
+        std::vector<TFetchedFile> agreed = std::exchange(agreedWhileReading_, {});
+        if (!failure) {
             ShowSnapshot(std::move((*taken)->Snapshot), std::move((*taken)->Built));
+            if (!agreed.empty())
+                ShowAgreed(agreed);
+        }
         done(failure);
     });
 }
@@ -86,6 +91,7 @@ void TSiteWindow::StopReading()
     refreshing_ = false;
     // The snapshot given up may still be using the cache; the next one starts from the site's file.
     linkCache_ = std::make_shared<TReferenceCache>();
+    agreedWhileReading_.clear();  // in the record for the next refresh
     SummaryLabel->setText(QStringLiteral("Stopped; Refresh (F5) reads the site and the server again."));
     UpdateActions();
 }

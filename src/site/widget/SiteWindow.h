@@ -141,6 +141,8 @@ private:
     void WatchedFileChanged(const QString& path);
     void PutBack(const std::string& localPath, bool overwriteChanged);
     void RecordSiteFile(const TFetchedFile& file);
+    // The rows of site files whose two copies agree now (fetched or put back).
+    void ShowAgreed(const std::vector<TFetchedFile>& files);
     // line: where the caret goes in the one page given (from 1); 0: none.
     void OpenInEditorLater(std::vector<std::string> paths, int line = 0);
     void RemoteOperation(std::function<void(TRemoteSession&)> operation, const QString& doneText);
@@ -168,6 +170,7 @@ private:
     std::map<std::string, TFetchedFile> fetched_;   // by local path
     std::set<std::string> openedSiteFiles_;         // site files opened from the window (publish on save)
     std::set<std::string> putting_;                 // local paths being put back
+    std::vector<TFetchedFile> agreedWhileReading_;  // shown once the snapshot under way is
     std::unique_ptr<TPublishRecord> record_;
     std::unique_ptr<TPublishBridge> bridge_;
     std::unique_ptr<TSitePublisher> publisher_;
