@@ -110,7 +110,8 @@ void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report, const
     snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
 }
 
-void ApplyAgreed(TSiteSnapshot& snapshot, const std::string& path, const TLocalFile& local, const TRemoteEntry& remote)
+void ApplyAgreed(TSiteSnapshot& snapshot, const std::string& siteFolder, const std::string& path,
+                 const TLocalFile& local, const TRemoteEntry& remote, TReferenceCache& linkCache)
 {
     auto status = std::lower_bound(snapshot.Statuses.begin(), snapshot.Statuses.end(), path,
                                    [](const TFileStatus& file, const std::string& wanted) { return file.Path < wanted; });
@@ -120,6 +121,18 @@ void ApplyAgreed(TSiteSnapshot& snapshot, const std::string& path, const TLocalF
     snapshot.Files[path] = local;
     if (snapshot.Remote)
         AddToTree(*snapshot.Remote, path, remote);
+    std::vector<std::string> pages;
+    if (IsPagePath(path))
+        pages.push_back(path);
+    for (const auto& [page, links] : snapshot.Links)
+        if (!links.Problems.empty() && page != path)
+            pages.push_back(page);
+    if (!pages.empty()) {
+        TLinkReport checked = CheckSiteLinksKept(siteFolder, snapshot.Files, pages, linkCache);
+        for (const std::string& page : pages)
+            if (auto found = checked.find(page); found != checked.end())
+                snapshot.Links[page] = std::move(found->second);
+    }
     snapshot.Plan = PlanPublish(snapshot.Statuses, snapshot.Links, TPlanOptions{});
 }
 

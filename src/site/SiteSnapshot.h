@@ -49,8 +49,9 @@ void ApplyPublished(TSiteSnapshot& snapshot, const TPublishReport& report, const
 
 // The snapshot as it stands after one file of the site was fetched from the server or put back to it:
 // the two copies agree, local being the site's and remote the server's. The file's references are
-// checked with the next snapshot.
-void ApplyAgreed(TSiteSnapshot& snapshot, const std::string& path, const TLocalFile& local, const TRemoteEntry& remote);
+// checked, and those of the pages that missed a file, which may be this one (through linkCache).
+void ApplyAgreed(TSiteSnapshot& snapshot, const std::string& siteFolder, const std::string& path,
+                 const TLocalFile& local, const TRemoteEntry& remote, TReferenceCache& linkCache);
 
 // A plan kept to the given paths (files, or folders standing for every file below them).
 TPublishPlan KeepOnlyPaths(TPublishPlan plan, const std::set<std::string>& paths);

@@ -360,17 +360,27 @@ TEST_F(SiteWindowTest, AFirstSnapshotBegunBeforeTheWindowIsShownAsItsOwn)
 
 TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedButNeverOverAChangedCopy)
 {
-    WriteTestFile(Remote() / "news.html", "<p>old news</p>\n");
+    const std::string oldNews = "<p>old news</p>\n<img src=\"missing.png\">\n";
+    WriteTestFile(Remote() / "news.html", oldNews);
+    WriteTestFile(Remote() / "missing.png", "PNG");  // about.html misses it too
     WriteTestFile(fs::path(server_->UploadPath()).parent_path() / "outside.txt", "not the site's");
     MakeSite();
     ASSERT_EQ(StatusOf("news.html"), "on the server only");
+    ASSERT_EQ(StatusOf("about.html"), "new, broken references");
     EXPECT_TRUE(Row(window_->SiteTree, "news.html").data(Qt::FontRole).value<QFont>().italic());
 
+    // The two copies agree now; the page's references are checked, and a fetched file mends the pages
+    // that missed it.
     window_->OpenRemoteFile("upload/news.html");
     const std::string local = (Site() / "news.html").string();
     ASSERT_TRUE(WaitFor([&] { return editor_->Opened() == std::vector<std::string>{local}; }));
-    EXPECT_EQ(ReadTestFile(local), "<p>old news</p>\n");
-    EXPECT_EQ(StatusOf("news.html"), "unchanged");  // the two copies agree now
+    EXPECT_EQ(ReadTestFile(local), oldNews);
+    EXPECT_EQ(StatusOf("news.html"), "unchanged, broken references");
+    window_->OpenRemoteFile("upload/missing.png");
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 2; }));
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(StatusOf("news.html"), "unchanged");
+    EXPECT_EQ(StatusOf("about.html"), "new");
 
     WriteTestFile(local, "<p>fresh news</p>\n");  // the editor saves
     ASSERT_TRUE(WaitFor([&] { return ReadTestFile(Remote() / "news.html") == "<p>fresh news</p>\n"; }));
@@ -390,7 +400,7 @@ TEST_F(SiteWindowTest, AFileOnTheServerIsOpenedInTheEditorAndPutBackWhenSavedBut
 
     // A file outside the site's folder goes to a private cache.
     window_->OpenRemoteFile("outside.txt");
-    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == 3; }));
     const std::string cached = editor_->Opened().back();
     EXPECT_TRUE(cached.starts_with(cache_ + "/tallo/remote/")) << cached;
     EXPECT_EQ(ReadTestFile(cached), "not the site's");

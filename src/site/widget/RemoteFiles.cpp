@@ -144,7 +144,8 @@ void TSiteWindow::ShowAgreed(const std::vector<TFetchedFile>& files)
     const std::string prefix = site_ ? site_->Folder() + "/" : std::string();
     for (const TFetchedFile& file : files)
         if (site_ && file.ServerAtFetch && file.LocalPath.starts_with(prefix))
-            ApplyAgreed(snapshot_, file.LocalPath.substr(prefix.size()), file.LocalAtFetch, *file.ServerAtFetch);
+            ApplyAgreed(snapshot_, site_->Folder(), file.LocalPath.substr(prefix.size()), file.LocalAtFetch,
+                        *file.ServerAtFetch, *linkCache_);
     ShowSnapshot(std::move(snapshot_), TBuiltRows{});
 }
 
