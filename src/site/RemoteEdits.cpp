@@ -92,6 +92,14 @@ std::string CachePathFor(const std::string& cacheFolder, const std::string& serv
     return path;
 }
 
+std::string ServerCopyName(const std::string& path)
+{
+    const std::size_t nameStart = path.rfind('/') + 1;  // 0 without a folder
+    const std::size_t dot = path.rfind('.');
+    const std::size_t cut = dot != std::string::npos && dot > nameStart ? dot : path.size();
+    return path.substr(0, cut) + " (server)" + path.substr(cut);
+}
+
 void MakePrivateFolders(const std::string& root, const std::string& filePath)
 {
     const std::size_t end = filePath.rfind('/');

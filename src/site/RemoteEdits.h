@@ -37,6 +37,10 @@ std::optional<std::string> SitePathOf(const std::string& remoteFolder, const std
 // server's name can lead out of the cache. Empty when nothing of the remote path is left.
 std::string CachePathFor(const std::string& cacheFolder, const std::string& server, const std::string& remotePath);
 
+// The name under which the server's copy of a site file is compared with the site's, so that the editor's
+// captions tell the two apart: "page.html" becomes "page (server).html", the extension kept for highlighting.
+std::string ServerCopyName(const std::string& path);
+
 // Makes the folders from root down to the file's folder, each one private to the user (mode 0700,
 // root too), so that files fetched outside a site are not shown to others. Throws EFileError.
 void MakePrivateFolders(const std::string& root, const std::string& filePath);

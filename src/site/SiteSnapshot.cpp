@@ -25,6 +25,13 @@ std::size_t TSiteSnapshot::FilesToSend() const
     }));
 }
 
+std::size_t TSiteSnapshot::ConflictCount() const
+{
+    return static_cast<std::size_t>(std::count_if(Plan.Items.begin(), Plan.Items.end(), [](const TPublishItem& item) {
+        return item.Action == TPublishAction::HoldConflict;
+    }));
+}
+
 std::size_t TSiteSnapshot::LinkProblemCount() const
 {
     std::size_t count = 0;

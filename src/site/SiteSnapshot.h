@@ -28,6 +28,8 @@ struct TSiteSnapshot {
 
     // Files a publish of all changes would send.
     std::size_t FilesToSend() const;
+    // Files changed on the server since the last publish that ours would overwrite (asked at a publish).
+    std::size_t ConflictCount() const;
     std::size_t LinkProblemCount() const;
 };
 

@@ -47,6 +47,19 @@ TEST(RemoteEdits, CachePathKeepsEveryServerNameInsideTheCache)
         EXPECT_EQ(CachePathFor("/c", c.Server, c.RemotePath), c.Path) << c.Server << " " << c.RemotePath;
 }
 
+TEST(RemoteEdits, ServerCopyNameTellsTheCopiesApart)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"page.html", "page (server).html"},
+        {"css/site.min.css", "css/site.min (server).css"},
+        {"v1.2/README", "v1.2/README (server)"},
+        {".htaccess", ".htaccess (server)"},
+        {"img/.hidden", "img/.hidden (server)"},
+    };
+    for (const auto& [path, copy] : cases)
+        EXPECT_EQ(ServerCopyName(path), copy) << path;
+}
+
 TEST(RemoteEdits, ServerCopyAgainstTheFetch)
 {
     const TRemoteEntry fetched{"x", TRemoteKind::File, 10, 1000};

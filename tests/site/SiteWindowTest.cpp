@@ -279,19 +279,29 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
     // A colleague changes index.html on the server while it is changed here too.
     WriteTestFile(Remote() / "index.html", "theirs, longer than before\n");
     WriteTestFile(Site() / "index.html", "ours\n");
+    const std::string theirs = "theirs, longer than before\n";
+    window_->Refresh();
+    ASSERT_TRUE(Idle());
+    EXPECT_TRUE(window_->SummaryLabel->text().startsWith("0 files would go up; 1 conflict")) << window_->SummaryLabel->text().toStdString();
+    const std::size_t opened = editor_->Opened().size();
     struct Case {
-        int Answer;  // 0 skip, 1 overwrite
+        std::vector<int> Answers;  // 0 skip, 1 overwrite, 2 compare (then asked again)
         std::string ServerAfter;
     };
-    for (const Case& answer : {Case{0, "theirs, longer than before\n"}, Case{1, "ours\n"}}) {
-        SCOPED_TRACE(answer.Answer);
+    for (const Case& answer : {Case{{0}, theirs}, Case{{2, 0}, theirs}, Case{{1}, "ours\n"}}) {
+        SCOPED_TRACE(answer.Answers.front());
         platform_.ClearRecords();
-        platform_.askAnswers.push_back(answer.Answer);
+        platform_.askAnswers.assign(answer.Answers.begin(), answer.Answers.end());
         PublishAll();
-        ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), 1u);
+        ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), answer.Answers.size());
         EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).front().startsWith("index.html changed on the server"));
         EXPECT_EQ(ReadTestFile(Remote() / "index.html"), answer.ServerAfter);
     }
+    // Compare opened both versions, the server's under a name of its own.
+    ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == opened + 2; }));
+    EXPECT_EQ(editor_->Opened()[opened], (Site() / "index.html").string());
+    EXPECT_TRUE(editor_->Opened().back().ends_with("/index (server).html")) << editor_->Opened().back();
+    EXPECT_EQ(ReadTestFile(editor_->Opened().back()), theirs);
     EXPECT_EQ(StatusOf("index.html"), "unchanged");
 }
 

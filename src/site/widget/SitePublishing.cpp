@@ -113,7 +113,7 @@ void TSiteWindow::ComparePaths(const std::string& path)
     const std::string cache = UserCacheFolder();
     if (!profile || cache.empty())
         return;
-    const std::string copy = CachePathFor(cache + "/tallo/compare", ServerName(), path);
+    const std::string copy = CachePathFor(cache + "/tallo/compare", ServerName(), ServerCopyName(path));
     const std::string remote = RemotePath(site_->RemoteFolder(*profile), path);
     const std::exception_ptr failure = jobs_->RunAndWait([&, server = Server()] {
         MakePrivateFolders(cache + "/tallo", copy);

@@ -104,6 +104,8 @@ void TSiteWindow::ShowSnapshot(TSiteSnapshot snapshot, TBuiltRows built)
     FillProblems();
     const std::size_t toSend = snapshot_.FilesToSend();
     QString text = toSend == 1 ? QStringLiteral("1 file would go up") : QStringLiteral("%1 files would go up").arg(toSend);
+    if (const std::size_t conflicts = snapshot_.ConflictCount())
+        text += conflicts == 1 ? QStringLiteral("; 1 conflict") : QStringLiteral("; %1 conflicts").arg(conflicts);
     if (const std::size_t problems = snapshot_.LinkProblemCount())
         text += problems == 1 ? QStringLiteral("; 1 link problem") : QStringLiteral("; %1 link problems").arg(problems);
     if (!snapshot_.Remote)
