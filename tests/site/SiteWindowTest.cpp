@@ -287,8 +287,11 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
     struct Case {
         std::vector<int> Answers;  // 0 skip, 1 overwrite, 2 compare (then asked again)
         std::string ServerAfter;
+        QString Summary;
     };
-    for (const Case& answer : {Case{{0}, theirs}, Case{{2, 0}, theirs}, Case{{1}, "ours\n"}}) {
+    const QString skipped = "Nothing was sent.\nHeld back: 1 changed on the server, 1 with broken references.";
+    for (const Case& answer : {Case{{0}, theirs, skipped}, Case{{2, 0}, theirs, skipped},
+                               Case{{1}, "ours\n", "1 sent, 0 removed, 0 failed.\nHeld back: 0 changed on the server, 1 with broken references."}}) {
         SCOPED_TRACE(answer.Answers.front());
         platform_.ClearRecords();
         platform_.askAnswers.assign(answer.Answers.begin(), answer.Answers.end());
@@ -296,6 +299,7 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
         ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), answer.Answers.size());
         EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).front().startsWith("index.html changed on the server"));
         EXPECT_EQ(ReadTestFile(Remote() / "index.html"), answer.ServerAfter);
+        EXPECT_EQ(platform_.MessageTexts(MessageKind::Plain).back(), answer.Summary);
     }
     // Compare opened both versions, the server's under a name of its own.
     ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == opened + 2; }));

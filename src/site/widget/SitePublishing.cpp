@@ -24,6 +24,19 @@ namespace {
 // The buttons of the conflict question; skipping comes first, so that Enter overwrites nothing.
 enum TConflictAnswer { kSkip = 0, kOverwrite = 1, kCompare = 2 };
 
+// "Held back: ..." for the files the plan keeps from the server; empty when none.
+QString HeldBackText(const TPublishPlan& plan)
+{
+    std::size_t conflicts = 0, broken = 0;
+    for (const TPublishItem& item : plan.Items) {
+        conflicts += item.Action == TPublishAction::HoldConflict;
+        broken += item.Action == TPublishAction::HoldBrokenPage;
+    }
+    if (conflicts + broken == 0)
+        return {};
+    return QStringLiteral("Held back: %1 changed on the server, %2 with broken references.").arg(conflicts).arg(broken);
+}
+
 }  // namespace
 
 void TSiteWindow::Publish(TPublishScope scope, TPublishSummary summary, std::set<std::string> paths)
@@ -74,8 +87,10 @@ void TSiteWindow::PlanAndRun(TPublishScope scope, TPublishSummary summary, const
         return item.Action == TPublishAction::Upload || item.Action == TPublishAction::Remove;
     });
     if (!anything) {
+        const QString held = HeldBackText(plan);
         if (summary == TPublishSummary::Box)
-            platform().ShowMessage(QStringLiteral("Nothing to publish: the server has every change."));
+            platform().ShowMessage(held.isEmpty() ? QStringLiteral("Nothing to publish: the server has every change.")
+                                                  : QStringLiteral("Nothing was sent.\n") + held);
         return;
     }
     RunPublish(std::move(plan), summary);
@@ -184,19 +199,15 @@ void TSiteWindow::PublishEnded(const TPublishPlan& plan, const TPublishReport& r
     UpdateActions();
     if (failure)
         ReportFailure(failure);
-    std::size_t sent = 0, removed = 0, failed = 0, conflicts = 0, broken = 0;
+    std::size_t sent = 0, removed = 0, failed = 0;
     for (const TItemResult& result : report.Results) {
         sent += result.Outcome == TItemOutcome::Done && result.Action == TPublishAction::Upload;
         removed += result.Outcome == TItemOutcome::Done && result.Action == TPublishAction::Remove;
         failed += result.Outcome == TItemOutcome::Failed;
     }
-    for (const TPublishItem& item : plan.Items) {
-        conflicts += item.Action == TPublishAction::HoldConflict;
-        broken += item.Action == TPublishAction::HoldBrokenPage;
-    }
     QString text = QStringLiteral("%1 sent, %2 removed, %3 failed.").arg(sent).arg(removed).arg(failed);
-    if (conflicts + broken > 0)
-        text += QStringLiteral("\nHeld back: %1 changed on the server, %2 with broken references.").arg(conflicts).arg(broken);
+    if (const QString held = HeldBackText(plan); !held.isEmpty())
+        text += QStringLiteral("\n") + held;
     if (report.Cancelled)
         text += QStringLiteral("\nCancelled: the files not sent keep their old copies on the server.");
     for (const TItemResult& result : report.Results)
