@@ -1,5 +1,6 @@
 #include "desktop/InstanceProtocol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -18,6 +19,7 @@ namespace {
 
 constexpr std::string_view kRequestTag = "tallo-open/1";
 constexpr std::string_view kLinesRequestTag = "tallo-open/2";
+constexpr std::string_view kSideBySideRequestTag = "tallo-open/3";
 constexpr std::string_view kReply = "ok";
 constexpr std::size_t kMaxFiles = 65536;
 
@@ -123,8 +125,8 @@ bool ParseCount(std::string_view field, std::size_t limit, std::size_t& value)
 
 std::string EncodeOpenRequest(const TOpenRequest& request)
 {
-    const bool withLines = !request.Lines.empty();
-    std::string bytes(withLines ? kLinesRequestTag : kRequestTag);
+    const bool withLines = !request.Lines.empty() || request.SideBySide;
+    std::string bytes(request.SideBySide ? kSideBySideRequestTag : withLines ? kLinesRequestTag : kRequestTag);
     bytes += '\0';
     bytes += std::to_string(request.Paths.size());
     bytes += '\0';
@@ -142,15 +144,18 @@ TRequestState DecodeOpenRequest(std::string_view bytes, TOpenRequest& request)
 {
     if (bytes.size() > kMaxOpenRequestBytes) return TRequestState::Invalid;
     std::string_view rest = bytes, tag, count;
+    const std::string_view tags[] = {kRequestTag, kLinesRequestTag, kSideBySideRequestTag};
     if (!NextField(rest, tag))
-        return kRequestTag.starts_with(bytes) || kLinesRequestTag.starts_with(bytes) ? TRequestState::Incomplete
-                                                                                     : TRequestState::Invalid;
-    if (tag != kRequestTag && tag != kLinesRequestTag) return TRequestState::Invalid;
-    const bool withLines = tag == kLinesRequestTag;
+        return std::any_of(std::begin(tags), std::end(tags), [&](std::string_view known) { return known.starts_with(bytes); })
+                   ? TRequestState::Incomplete
+                   : TRequestState::Invalid;
+    if (std::find(std::begin(tags), std::end(tags), tag) == std::end(tags)) return TRequestState::Invalid;
+    const bool withLines = tag != kRequestTag;
     if (!NextField(rest, count)) return TRequestState::Incomplete;
     std::size_t files = 0;
     if (!ParseCount(count, kMaxFiles, files)) return TRequestState::Invalid;
     TOpenRequest decoded;
+    decoded.SideBySide = tag == kSideBySideRequestTag;
     for (std::size_t i = 0; i < files; ++i) {
         std::string_view path, line;
         if (!NextField(rest, path)) return TRequestState::Incomplete;
@@ -283,6 +288,6 @@ THandOver HandOverOnce(const std::string& socketPath, const TOpenRequest& reques
 THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, int timeoutMilliseconds)
 {
     const THandOver handed = HandOverOnce(socketPath, request, timeoutMilliseconds);
-    if (handed != THandOver::Failed || request.Lines.empty()) return handed;
+    if (handed != THandOver::Failed || (request.Lines.empty() && !request.SideBySide)) return handed;
     return HandOverOnce(socketPath, TOpenRequest{request.Paths, {}}, timeoutMilliseconds);
 }

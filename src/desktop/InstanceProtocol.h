@@ -7,8 +7,9 @@
 // A request is NUL-terminated fields: "tallo-open/1", the number of files in decimal, then each
 // file's absolute path. A request that names lines is "tallo-open/2", the number of files, then each
 // file's absolute path followed by its line in decimal (from 1; 0: none). Requests without lines stay
-// in the first form, so editors that know only it keep taking them. The editor answers "ok" once it
-// has taken the files.
+// in the first form, so editors that know only it keep taking them. "tallo-open/3" has the fields of the
+// second and asks for the files to be shown side by side (two versions compared). The editor answers
+// "ok" once it has taken the files.
 
 #include <cstddef>
 #include <memory>
@@ -20,6 +21,7 @@ struct TOpenRequest {
     std::vector<std::string> Paths;
     // Empty, or one per path: the line the caret goes to (from 1), 0 where none was named.
     std::vector<int> Lines;
+    bool SideBySide = false;
     bool operator==(const TOpenRequest&) const = default;
 };
 
@@ -74,6 +76,6 @@ void SendOpenReply(int fd);
 
 enum class THandOver { Done, NoEditor, Failed };
 // A later start's end: gives the files to the running editor and waits for its answer. A listener
-// of another user counts as no editor: the files are not sent. An editor that refuses the lines (one
-// that knows only the first form) is given the paths alone.
+// of another user counts as no editor: the files are not sent. An editor that refuses the lines or the
+// side-by-side request (one that knows only the first form) is given the paths alone.
 THandOver HandOver(const std::string& socketPath, const TOpenRequest& request, int timeoutMilliseconds);

@@ -13,6 +13,8 @@
 #include "editor/text/TextSnapshot.h"
 
 #include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QUrl>
 #include <filesystem>
@@ -132,6 +134,27 @@ TEST_F(DesktopTest, ALaterStartNamingALineShowsThePageThere)
         EXPECT_LE(editor.TopLine(), shown - 1);
         EXPECT_LT(shown - 1, editor.TopLine() + editor.LinesInView());
     }
+}
+
+// Two versions compared (the site window's Compare): the pages share the frame in equal columns, the
+// last one in front.
+TEST_F(DesktopTest, PagesAskedForSideBySideShareTheFrameInColumns)
+{
+    WriteFile(PathOf("mine.html"), "mine");
+    WriteFile(PathOf("theirs.html"), "theirs");
+    session->Start({});
+    const TOpenRequest request{{PathOf("mine.html").toStdString(), PathOf("theirs.html").toStdString()}, {}, true};
+    auto handOver = std::async(std::launch::async, [&] { return HandOver(SocketPath(), request, 5000); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(handOver.get(), THandOver::Done);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->DocumentCount() == 2; }));
+    EXPECT_EQ(mainWindow->ActiveDocument()->FileName, PathOf("theirs.html"));
+    QRect mine, theirs;
+    for (TForm2* page : mainWindow->Documents())
+        (page->FileName == PathOf("mine.html") ? mine : theirs) = page->SubWindow()->geometry();
+    const QSize room = mainWindow->MdiArea->viewport()->size();
+    EXPECT_EQ(mine, QRect(0, 0, room.width() / 2, room.height()));
+    EXPECT_EQ(theirs, QRect(room.width() / 2, 0, room.width() / 2, room.height()));
 }
 
 TEST_F(DesktopTest, FilesDroppedOnTheFrameOpenAsPagesAndTextDroppedOnAPageIsTyped)

@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RequestCase{"Empty", "", TRequestState::Incomplete},
                     RequestCase{"HalfTag", "tallo-op", TRequestState::Incomplete},
                     RequestCase{"LastPathCut", kTwoFiles.substr(0, kTwoFiles.size() - 1), TRequestState::Incomplete},
-                    RequestCase{"OtherTag", "tallo-open/3\0" "0\0"s, TRequestState::Invalid},
+                    RequestCase{"OtherTag", "tallo-open/9\0" "0\0"s, TRequestState::Invalid},
                     RequestCase{"NotOurs", "GET / HTTP/1.0\r\n", TRequestState::Invalid},
                     RequestCase{"RelativePath", "tallo-open/1\0" "1\0a.html\0"s, TRequestState::Invalid},
                     RequestCase{"BadCount", "tallo-open/1\0" "x\0"s, TRequestState::Invalid},
@@ -58,21 +58,26 @@ TEST(OpenRequestFormat, KeepsPathsAsTheyAre)
     EXPECT_EQ(request.Paths, (std::vector<std::string>{"/a b.html", "/x/\xff.htm"}));
 }
 
-// Requests with lines: the first form is still what a request without lines is sent as, so editors
-// that know only it keep working.
-TEST(OpenRequestFormat, CarriesLinesInTheSecondFormOnly)
+// Requests with lines, or asking for the files side by side: the first form is still what a plain
+// request is sent as, so editors that know only it keep working.
+TEST(OpenRequestFormat, CarriesLinesAndSideBySideInLaterFormsOnly)
 {
     EXPECT_EQ(kTwoFiles, "tallo-open/1\0" "2\0" "/a b.html\0" "/x/\xff.htm\0"s);
     const TOpenRequest withLines{{"/a.html", "/b.html"}, {12, 0}};
     EXPECT_EQ(EncodeOpenRequest(withLines), "tallo-open/2\0" "2\0" "/a.html\0" "12\0" "/b.html\0" "0\0"s);
+    const TOpenRequest sideBySide{{"/a.html", "/b.html"}, {}, true};
+    EXPECT_EQ(EncodeOpenRequest(sideBySide), "tallo-open/3\0" "2\0" "/a.html\0" "0\0" "/b.html\0" "0\0"s);
     const struct {
         const char* name;
         std::string bytes;
         TRequestState state;
         std::vector<int> lines;
+        bool sideBySide = false;
     } cases[] = {
         {"paths only", kTwoFiles, TRequestState::Complete, {}},
         {"lines", EncodeOpenRequest(withLines), TRequestState::Complete, {12, 0}},
+        {"side by side", EncodeOpenRequest(sideBySide), TRequestState::Complete, {0, 0}, true},
+        {"side by side cut", "tallo-open/3\0" "1\0" "/a.html\0"s, TRequestState::Incomplete, {}},
         {"line not yet arrived", "tallo-open/2\0" "1\0" "/a.html\0" "1"s, TRequestState::Incomplete, {}},
         {"line missing", "tallo-open/2\0" "1\0" "/a.html\0"s, TRequestState::Incomplete, {}},
         {"line not a number", "tallo-open/2\0" "1\0" "/a.html\0" "x\0"s, TRequestState::Invalid, {}},
@@ -85,6 +90,7 @@ TEST(OpenRequestFormat, CarriesLinesInTheSecondFormOnly)
         TOpenRequest request;
         EXPECT_EQ(DecodeOpenRequest(c.bytes, request), c.state);
         if (c.state == TRequestState::Complete) EXPECT_EQ(request.Lines, c.lines);
+        if (c.state == TRequestState::Complete) EXPECT_EQ(request.SideBySide, c.sideBySide);
     }
 }
 

@@ -81,6 +81,12 @@ public:
         const std::lock_guard lock(mutex_);
         return lines_;
     }
+    // Whether the last request asked for its pages side by side.
+    bool SideBySide()
+    {
+        const std::lock_guard lock(mutex_);
+        return sideBySide_;
+    }
 
 private:
     void Serve()
@@ -101,6 +107,7 @@ private:
                 const std::lock_guard lock(mutex_);
                 opened_.insert(opened_.end(), reader.Request().Paths.begin(), reader.Request().Paths.end());
                 lines_.insert(lines_.end(), reader.Request().Lines.begin(), reader.Request().Lines.end());
+                sideBySide_ = reader.Request().SideBySide;
             }
             ::close(fd);
         }
@@ -112,6 +119,7 @@ private:
     std::mutex mutex_;
     std::vector<std::string> opened_;
     std::vector<int> lines_;
+    bool sideBySide_ = false;
 };
 
 class SiteWindowTest : public testing::Test {
@@ -301,8 +309,9 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
         EXPECT_EQ(ReadTestFile(Remote() / "index.html"), answer.ServerAfter);
         EXPECT_EQ(platform_.MessageTexts(MessageKind::Plain).back(), answer.Summary);
     }
-    // Compare opened both versions, the server's under a name of its own.
+    // Compare opened both versions side by side, the server's under a name of its own.
     ASSERT_TRUE(WaitFor([&] { return editor_->Opened().size() == opened + 2; }));
+    EXPECT_TRUE(editor_->SideBySide());
     EXPECT_EQ(editor_->Opened()[opened], (Site() / "index.html").string());
     EXPECT_TRUE(editor_->Opened().back().ends_with("/index (server).html")) << editor_->Opened().back();
     EXPECT_EQ(ReadTestFile(editor_->Opened().back()), theirs);

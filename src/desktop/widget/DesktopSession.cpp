@@ -13,6 +13,8 @@
 #include "editor/widget/CodeMemo.h"
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTimer>
 #include <algorithm>
 
@@ -28,6 +30,19 @@ void PutCaretOnLine(TEditorModel& editor, int line)
     editor.SetSelectionStart(editor.Document().CharIndexOf(TTextPosition{index, 0}));
 }
 
+// The pages in equal columns across the frame, left to right, the last one in front.
+void PlaceSideBySide(QMdiArea& frame, const QList<TForm2*>& pages)
+{
+    const QSize room = frame.viewport()->size();
+    const int width = room.width() / static_cast<int>(pages.size());
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        QMdiSubWindow* window = pages[i]->SubWindow();
+        window->showNormal();
+        window->setGeometry(static_cast<int>(i) * width, 0, width, room.height());
+    }
+    frame.setActiveSubWindow(pages.back()->SubWindow());
+}
+
 }  // namespace
 
 TDesktopSession::TDesktopSession(TForm1& mainWindow, std::unique_ptr<TRecoveryCopies> recovery,
@@ -37,7 +52,9 @@ TDesktopSession::TDesktopSession(TForm1& mainWindow, std::unique_ptr<TRecoveryCo
     connect(&mainWindow, &TForm1::DocumentCreated, this, &TDesktopSession::Attach);
     if (instance_)
         connect(instance_.get(), &TSingleInstance::FilesRequested, this,
-                [this](const QStringList& files, const QList<int>& lines) { OpenFiles(files, lines); });
+                [this](const QStringList& files, const QList<int>& lines, bool sideBySide) {
+                    OpenFiles(files, lines, sideBySide);
+                });
     new TFileDrops(mainWindow, [this](const QStringList& files) { OpenFiles(files); });
     // Coming back to the editor from another program counts as activating the page in front.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -74,10 +91,10 @@ void TDesktopSession::Start(const QStringList& files, const QList<int>& lines)
     OpenPending();
 }
 
-void TDesktopSession::OpenFiles(const QStringList& files, const QList<int>& lines)
+void TDesktopSession::OpenFiles(const QStringList& files, const QList<int>& lines, bool sideBySide)
 {
     for (qsizetype i = 0; i < files.size(); ++i)
-        pending_.append({files[i], i < lines.size() ? lines[i] : 0});
+        pending_.append({files[i], i < lines.size() ? lines[i] : 0, sideBySide});
     // Not inside the drop or socket event that brought them: opening may show an error box.
     QTimer::singleShot(0, this, &TDesktopSession::OpenPending);
 }
@@ -92,15 +109,17 @@ void TDesktopSession::OpenPending()
     }
     const QList<PendingFile> files = std::exchange(pending_, {});
     Raise();
+    QList<TForm2*> beside;
     for (const PendingFile& file : files) {
-        if (file.Line > 0)
-            OpenAtLine(file.Path, file.Line);
-        else
-            mainWindow_.OpenPage(file.Path);
+        TForm2* page = file.Line > 0 ? OpenAtLine(file.Path, file.Line) : mainWindow_.OpenPage(file.Path);
+        if (page && file.SideBySide)
+            beside << page;
     }
+    if (beside.size() > 1)
+        PlaceSideBySide(*mainWindow_.MdiArea, beside);
 }
 
-void TDesktopSession::OpenAtLine(const QString& file, int line)
+TForm2* TDesktopSession::OpenAtLine(const QString& file, int line)
 {
     TForm2* page = nullptr;
     for (TForm2* document : mainWindow_.Documents()) {
@@ -115,6 +134,7 @@ void TDesktopSession::OpenAtLine(const QString& file, int line)
         page = mainWindow_.OpenPage(file);
     if (page)
         PutCaretOnLine(page->CodeMemo1->Model(), line);
+    return page;
 }
 
 void TDesktopSession::CheckActiveDocument()

@@ -28,7 +28,8 @@ public:
     // Opens files as File, Open does and brings the main window to the front; waits while a
     // dialog is open. lines: empty, or one per file: the line (from 1) the caret goes to, 0 for
     // none. A file with a line that is open already is brought to the front instead of opened again.
-    void OpenFiles(const QStringList& files, const QList<int>& lines = {});
+    // sideBySide: the pages share the frame in equal columns (two versions compared).
+    void OpenFiles(const QStringList& files, const QList<int>& lines = {}, bool sideBySide = false);
 
     TRecoveryCopies* Recovery() const { return recovery_.get(); }
 
@@ -37,11 +38,12 @@ private:
     void OpenPending();
     void CheckActiveDocument();
     void Raise();
-    void OpenAtLine(const QString& file, int line);
+    TForm2* OpenAtLine(const QString& file, int line);
 
     struct PendingFile {
         QString Path;
         int Line = 0;
+        bool SideBySide = false;
     };
 
     TForm1& mainWindow_;

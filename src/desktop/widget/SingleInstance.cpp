@@ -74,9 +74,10 @@ void TSingleInstance::ReadFrom(int fd)
         paths << PathFromNative(path);
     const std::vector<int>& requested = reader.Request().Lines;
     const QList<int> lines(requested.begin(), requested.end());
+    const bool sideBySide = reader.Request().SideBySide;
     SendOpenReply(fd);
     Drop(fd);
-    emit FilesRequested(paths, lines);
+    emit FilesRequested(paths, lines, sideBySide);
 }
 
 void TSingleInstance::Drop(int fd)

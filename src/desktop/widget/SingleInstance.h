@@ -19,8 +19,9 @@ public:
     ~TSingleInstance() override;
 
 signals:
-    // lines: one per path (from 1, 0 where none), or empty when the request named none.
-    void FilesRequested(const QStringList& paths, const QList<int>& lines);
+    // lines: one per path (from 1, 0 where none), or empty when the request named none. sideBySide:
+    // the files are to be shown beside each other.
+    void FilesRequested(const QStringList& paths, const QList<int>& lines, bool sideBySide);
 
 private:
     struct Connection;

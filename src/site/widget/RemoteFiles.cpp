@@ -216,12 +216,15 @@ void TSiteWindow::PutBack(const std::string& localPath, bool overwriteChanged)
         });
 }
 
-void TSiteWindow::OpenInEditorLater(std::vector<std::string> paths, int line)
+void TSiteWindow::OpenInEditorLater(std::vector<std::string> paths, int line, bool sideBySide)
 {
     auto started = std::make_shared<TEditorStart>(TEditorStart::Failed);
     jobs_->Start(
-        [paths = std::move(paths), line, started] {
-            *started = line > 0 && paths.size() == 1 ? OpenInEditorAtLine(paths.front(), line) : OpenInEditor(paths);
+        [paths = std::move(paths), line, sideBySide, started] {
+            if (sideBySide)
+                *started = OpenSideBySideInEditor(paths);
+            else
+                *started = line > 0 && paths.size() == 1 ? OpenInEditorAtLine(paths.front(), line) : OpenInEditor(paths);
         },
                  [started](std::exception_ptr) {
                      if (*started == TEditorStart::Failed)

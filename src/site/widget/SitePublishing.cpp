@@ -136,7 +136,7 @@ void TSiteWindow::ComparePaths(const std::string& path)
     });
     if (failure)
         return ReportFailure(failure);
-    OpenInEditorLater({site_->Folder() + "/" + path, copy});
+    OpenInEditorLater({site_->Folder() + "/" + path, copy}, 0, true);
 }
 
 void TSiteWindow::RunPublish(TPublishPlan plan, TPublishSummary summary)

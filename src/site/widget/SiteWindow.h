@@ -143,8 +143,9 @@ private:
     void RecordSiteFile(const TFetchedFile& file);
     // The rows of site files whose two copies agree now (fetched or put back).
     void ShowAgreed(const std::vector<TFetchedFile>& files);
-    // line: where the caret goes in the one page given (from 1); 0: none.
-    void OpenInEditorLater(std::vector<std::string> paths, int line = 0);
+    // line: where the caret goes in the one page given (from 1); 0: none. sideBySide: the pages in
+    // columns (two versions compared).
+    void OpenInEditorLater(std::vector<std::string> paths, int line = 0, bool sideBySide = false);
     void RemoteOperation(std::function<void(TRemoteSession&)> operation, const QString& doneText);
 
     TSessionOptions SessionOptions() const;
