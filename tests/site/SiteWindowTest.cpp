@@ -38,6 +38,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -316,6 +317,37 @@ TEST_F(SiteWindowTest, MadeFromAFolderShowsStatusesPublishesAndHoldsConflictsUnt
     EXPECT_TRUE(editor_->Opened().back().ends_with("/index (server).html")) << editor_->Opened().back();
     EXPECT_EQ(ReadTestFile(editor_->Opened().back()), theirs);
     EXPECT_EQ(StatusOf("index.html"), "unchanged");
+}
+
+// Publish Selection sends the chosen files (a folder stands for those below it); Publish This Page the
+// page and the changed files it uses, a page among them with a broken reference held back.
+TEST_F(SiteWindowTest, PublishingTheSelectionOrOnePageSendsOnlyThose)
+{
+    WriteTestFile(Site() / "sub" / "a.html", "<p>a</p>\n");
+    WriteTestFile(Site() / "sub" / "b.css", "p {}\n");
+    MakeSite();
+    const struct {
+        const char* name;
+        QString select;
+        TPublishScope scope;
+        std::set<std::string> onServer;  // afterwards, the files before included
+    } cases[] = {
+        {"a folder", "sub", TPublishScope::Selection, {"sub/a.html", "sub/b.css"}},
+        {"a page", "index.html", TPublishScope::Page, {"sub/a.html", "sub/b.css", "index.html", "logo.png"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform_.ClearRecords();
+        window_->SiteTree->selectionModel()->setCurrentIndex(Row(window_->SiteTree, c.select),
+                                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        window_->Publish(c.scope);
+        ASSERT_TRUE(WaitFor([&] { return !platform_.MessageTexts(MessageKind::Plain).empty() && !window_->Busy(); }));
+        std::set<std::string> onServer;
+        for (const auto& entry : fs::recursive_directory_iterator(Remote()))
+            if (entry.is_regular_file())
+                onServer.insert(fs::relative(entry.path(), Remote()).string());
+        EXPECT_EQ(onServer, c.onServer);
+    }
 }
 
 // Over SFTP the window asks about a server key it has not seen, as the Upload window does: refused, the
