@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -370,6 +371,22 @@ TEST_F(SiteWindowTest, OverSftpAnUnknownServerKeyIsAskedAboutUntilTrusted)
     }
     ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), 2u);
     EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).back().startsWith("This is the first connection to 127.0.0.1"));
+}
+
+// The window's size and its dividers come back at the next start.
+TEST_F(SiteWindowTest, SizeAndDividersAreKeptBetweenRuns)
+{
+    const QString settings = QString::fromStdString(work_ + "/config/tallo-site.conf");
+    window_ = std::make_unique<TSiteWindow>(ConnectSet().string(), settings);
+    window_->show();
+    window_->resize(720, 520);
+    window_->SideBySide->setSizes({200, 500});
+    ASSERT_TRUE(window_->close());
+    const QList<int> kept = window_->SideBySide->sizes();
+    window_ = std::make_unique<TSiteWindow>(ConnectSet().string(), settings);
+    window_->show();
+    EXPECT_EQ(window_->size(), QSize(720, 520));
+    EXPECT_EQ(window_->SideBySide->sizes(), kept);
 }
 
 // A site opened by a relative folder is known by its absolute one: the editor it hands files to may run
