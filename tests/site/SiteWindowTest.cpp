@@ -17,6 +17,7 @@
 #include "support/net/RealFtpServer.h"
 #include "support/net/SftpTestServer.h"
 #include "transfer/RemoteSession.h"
+#include "upload/dialogs/FTPU.h"
 
 #include <gtest/gtest.h>
 
@@ -371,6 +372,37 @@ TEST_F(SiteWindowTest, OverSftpAnUnknownServerKeyIsAskedAboutUntilTrusted)
     }
     ASSERT_EQ(platform_.MessageTexts(MessageKind::Question).size(), 2u);
     EXPECT_TRUE(platform_.MessageTexts(MessageKind::Question).back().startsWith("This is the first connection to 127.0.0.1"));
+}
+
+// Profiles are made and edited with the editor's own New FTP Connection dialog, the password never shown;
+// the window offers a new one at once.
+TEST_F(SiteWindowTest, ProfilesAreMadeAndEditedWithTheEditorsOwnDialog)
+{
+    const auto answer = [&](std::function<void(TForm4&)> fill) {
+        platform_.AnswerModal([fill](QDialog& dialog) {
+            auto& form = dynamic_cast<TForm4&>(dialog);
+            EXPECT_EQ(form.Edit3->echoMode(), QLineEdit::Password);
+            fill(form);
+            form.Button1->click();
+            return dialog.result();
+        });
+    };
+    answer([](TForm4& form) {
+        form.Edit1->setText(QStringLiteral("second"));
+        form.Edit2->setText(QStringLiteral("me"));
+        form.Edit3->setText(QStringLiteral("secret"));
+        form.Edit4->setText(QStringLiteral("127.0.0.1"));
+    });
+    Trigger(QStringLiteral("New &Profile..."));
+    EXPECT_NE(window_->ProfileBox->findText(QStringLiteral("second")), -1);
+
+    window_->ProfileBox->setCurrentText(QStringLiteral("web"));
+    answer([](TForm4& form) {
+        EXPECT_EQ(form.Edit1->text(), QStringLiteral("web"));
+        form.Edit6->setText(QStringLiteral("upload"));
+    });
+    Trigger(QStringLiteral("&Edit Profile..."));
+    EXPECT_NE(ReadTestFile(ConnectSet()).find("\r\nupload\r\n"), std::string::npos) << ReadTestFile(ConnectSet());
 }
 
 // The window's size and its dividers come back at the next start.
