@@ -1,8 +1,9 @@
-// The site window offscreen against pyftpdlib on 127.0.0.1: a site made from a folder, its statuses,
-// a publish, a conflict answered both ways, a link problem opened at its line, and a file on the server
-// opened in a stand-in editor (a listener on the instance socket), saved and put back, once over a
-// server copy changed meanwhile; publish on save, the server's folders made, renamed and deleted as
-// answered, and closing during a publish.
+// The site window offscreen against pyftpdlib on 127.0.0.1 (and sshd once): a site made from a folder,
+// its statuses, a publish of all, the selection or one page, a conflict answered each way, a link problem
+// opened at its line, and a file on the server opened in a stand-in editor (a listener on the instance
+// socket), saved and put back, once over a server copy changed meanwhile; publish on save, the server's
+// folders made, renamed and deleted as answered, profiles, the layout kept, closing during a publish, and
+// a server gone silent.
 
 #include "desktop/CommandLine.h"
 #include "desktop/InstanceProtocol.h"
