@@ -1,5 +1,6 @@
 #include "site/PublishPlan.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -60,6 +61,12 @@ TPublishPlan PlanPublish(const std::vector<TFileStatus>& statuses, const TLinkRe
         plan.Items.push_back(std::move(item));
     }
     return plan;
+}
+
+std::size_t CountOf(const TPublishPlan& plan, TPublishAction action)
+{
+    return static_cast<std::size_t>(
+        std::count_if(plan.Items.begin(), plan.Items.end(), [action](const TPublishItem& item) { return item.Action == action; }));
 }
 
 const char* PublishActionName(TPublishAction action)

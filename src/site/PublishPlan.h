@@ -44,4 +44,7 @@ struct TPublishPlan {
 
 TPublishPlan PlanPublish(const std::vector<TFileStatus>& statuses, const TLinkReport& links, const TPlanOptions& options);
 
+// How many items of the plan have the action.
+std::size_t CountOf(const TPublishPlan& plan, TPublishAction action);
+
 const char* PublishActionName(TPublishAction action);

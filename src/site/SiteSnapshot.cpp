@@ -18,19 +18,9 @@ void AddToTree(TRemoteTree& tree, const std::string& path, TRemoteEntry entry)
 
 }  // namespace
 
-std::size_t TSiteSnapshot::FilesToSend() const
-{
-    return static_cast<std::size_t>(std::count_if(Plan.Items.begin(), Plan.Items.end(), [](const TPublishItem& item) {
-        return item.Action == TPublishAction::Upload;
-    }));
-}
+std::size_t TSiteSnapshot::FilesToSend() const { return CountOf(Plan, TPublishAction::Upload); }
 
-std::size_t TSiteSnapshot::ConflictCount() const
-{
-    return static_cast<std::size_t>(std::count_if(Plan.Items.begin(), Plan.Items.end(), [](const TPublishItem& item) {
-        return item.Action == TPublishAction::HoldConflict;
-    }));
-}
+std::size_t TSiteSnapshot::ConflictCount() const { return CountOf(Plan, TPublishAction::HoldConflict); }
 
 std::size_t TSiteSnapshot::LinkProblemCount() const
 {

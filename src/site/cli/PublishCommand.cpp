@@ -156,10 +156,8 @@ int RunPublish(const TSiteCommand& command)
     const TPublishPlan plan = PlanPublish(statuses, links, options);
 
     TOutcome outcome;
-    for (const TPublishItem& item : plan.Items) {
-        outcome.HeldConflicts += item.Action == TPublishAction::HoldConflict ? 1 : 0;
-        outcome.HeldPages += item.Action == TPublishAction::HoldBrokenPage ? 1 : 0;
-    }
+    outcome.HeldConflicts = CountOf(plan, TPublishAction::HoldConflict);
+    outcome.HeldPages = CountOf(plan, TPublishAction::HoldBrokenPage);
     const bool json = command.Output == TOutputStyle::Json;
     TPublishReport report;
     if (!command.DryRun) {

@@ -27,11 +27,8 @@ enum TConflictAnswer { kSkip = 0, kOverwrite = 1, kCompare = 2 };
 // "Held back: ..." for the files the plan keeps from the server; empty when none.
 QString HeldBackText(const TPublishPlan& plan)
 {
-    std::size_t conflicts = 0, broken = 0;
-    for (const TPublishItem& item : plan.Items) {
-        conflicts += item.Action == TPublishAction::HoldConflict;
-        broken += item.Action == TPublishAction::HoldBrokenPage;
-    }
+    const std::size_t conflicts = CountOf(plan, TPublishAction::HoldConflict);
+    const std::size_t broken = CountOf(plan, TPublishAction::HoldBrokenPage);
     if (conflicts + broken == 0)
         return {};
     return QStringLiteral("Held back: %1 changed on the server, %2 with broken references.").arg(conflicts).arg(broken);
